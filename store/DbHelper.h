@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QList>
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+#include <QVariantMap>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+// An error of the database engine, carrying the engine's message text.
+class TDbError : public std::runtime_error {
+public:
+    explicit TDbError(const QString& message);
+    QString Message() const { return QString::fromUtf8(what()); }
+};
+
+// One SQL statement with its bound values ('?' placeholders, in order).
+struct TStatement {
+    QString sql;
+    QVariantList params;
+};
+
+// The rows of one query, read whole when it is opened, so that it stays
+// valid whatever other statements run meanwhile on any thread.
+class TResultSet {
+public:
+    TResultSet(QStringList columns, std::vector<QVariantList> rows);
+
+    void First() { row_ = 0; }
+    bool Eof() const { return row_ >= rows_.size(); }
+    void Next();
+    int RecordCount() const { return int(rows_.size()); }
+
+    // Value of a column of the current row; an integer column reads as its digits.
+    QString AsText(const QString& column) const;
+    int AsInteger(const QString& column) const;
+
+private:
+    const QVariant& Value(const QString& column) const;
+
+    QStringList columns_;
+    std::vector<QVariantList> rows_;
+    size_t row_ = 0;
+};
+
+using TResultSetPtr = std::unique_ptr<TResultSet>;
+
+// Runs SQL on the calling thread's connection to the project database.
+class TDbHelper {
+public:
+    TDbHelper();
+
+    // The database file used by helpers created from now on.
+    static void SetDatabaseFile(const QString& path);
+    static QString DatabaseFile();
+
+    // The calling thread's open connection to the database file. The main
+    // thread's stays open; another thread's is closed when that thread ends.
+    QSqlDatabase GetConnection();
+
+    TResultSetPtr OpenQuery(const QString& sql, const QVariantList& params = {});
+    void ExecuteCommand(const QString& sql, const QVariantList& params = {});
+    // Runs all statements in one transaction; at the first failure rolls all
+    // back, runs nothing further and rethrows the error.
+    void ExecuteBatch(const QList<TStatement>& statements);
+    // First column of the first row; -1 or empty text when there is no row.
+    int QueryInteger(const QString& sql, const QVariantList& params = {});
+    QString QueryText(const QString& sql, const QVariantList& params = {});
+
+private:
+    QString file_;
+};

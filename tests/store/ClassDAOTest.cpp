@@ -1,0 +1,109 @@
+#include <QList>
+
+#include "ClassDAO.h"
+#include "StoreTestSupport.h"
+
+class ClassDAOTest : public StoreTest {
+protected:
+    // Records every reported class id.
+    TClassCheckFailure Recorder() {
+        return [this](int classId) { reported_.append(classId); };
+    }
+
+    TClassDAO classes_;
+    QList<int> reported_;
+};
+
+TEST_F(ClassDAOTest, LookUpsAndCountsIncludingMisses) {
+    classes_.AddClass(3, "Dept", "部门's");
+    classes_.AddClass(3, "Emp", "员工");
+    classes_.AddClass(4, "Dept", "部门");
+    EXPECT_EQ(classes_.GetClassName(1), "Dept");
+    EXPECT_EQ(classes_.GetFriendName(1), "部门's");
+    EXPECT_EQ(classes_.GetClassId(4, "Dept"), 3);
+    EXPECT_EQ(classes_.GetClassId(3, "None"), -1);
+    EXPECT_EQ(classes_.GetClassName(42), "");
+    EXPECT_EQ(classes_.GetFriendName(42), "");
+    EXPECT_EQ(classes_.CountClassesByName(3, "Dept"), 1);
+    EXPECT_EQ(classes_.CountClassesByName(5, "Dept"), 0);
+}
+
+TEST_F(ClassDAOTest, ListsComeInKeyOrderAndExcludeTheGivenClass) {
+    classes_.AddClass(1, "B", "b");
+    classes_.AddClass(2, "X", "x");
+    classes_.AddClass(1, "A", "a");
+    TClassList list = classes_.ListClasses(1);
+    ASSERT_EQ(list.size(), 2);
+    EXPECT_EQ(list[0].className, "B");
+    EXPECT_EQ(list[1].classId, 3);
+    TClassList others = classes_.ListOtherClasses(1, 1);
+    ASSERT_EQ(others.size(), 1);
+    EXPECT_EQ(others[0].className, "A");
+    EXPECT_TRUE(classes_.ListOtherClasses(2, 2).isEmpty());
+}
+
+TEST_F(ClassDAOTest, RenameRewritesMemberTypesOfItsProjectOnly) {
+    classes_.AddClass(3, "Dept", "部门");
+    classes_.AddClass(3, "Emp", "员工");
+    classes_.AddClass(4, "Dept", "部门");
+    AddMember(3, 2, "dept", "Dept");
+    AddMember(3, 2, "name", "字符串");
+    AddMember(4, 3, "dept", "Dept");
+    classes_.UpdateClass(3, 1, "Department", "大部门");
+    EXPECT_EQ(classes_.GetClassName(1), "Department");
+    EXPECT_EQ(classes_.GetFriendName(1), "大部门");
+    EXPECT_EQ(TMemberDAO().GetMember(1)->memberType, "Department");
+    EXPECT_EQ(TMemberDAO().GetMember(2)->memberType, "字符串");
+    EXPECT_EQ(TMemberDAO().GetMember(3)->memberType, "Dept");
+    // A rename onto a taken name is accepted; look-ups then find the first row.
+    classes_.UpdateClass(3, 2, "Department", "员工");
+    EXPECT_EQ(classes_.CountClassesByName(3, "Department"), 2);
+    EXPECT_EQ(classes_.GetClassId(3, "Department"), 1);
+}
+
+TEST_F(ClassDAOTest, DeleteRemovesMembersButNotReferencesToIt) {
+    classes_.AddClass(1, "Dept", "部门");
+    classes_.AddClass(1, "Emp", "员工");
+    AddMember(1, 1, "deptId", "整型", 1);
+    AddMember(1, 2, "dept", "Dept");
+    classes_.DeleteClass(1);
+    EXPECT_EQ(classes_.ListClasses(1).size(), 1);
+    EXPECT_FALSE(TMemberDAO().GetMember(1).has_value());
+    EXPECT_EQ(TMemberDAO().GetMember(2)->memberType, "Dept");
+}
+
+TEST_F(ClassDAOTest, ChecksReportOnlyTheFirstFailingClass) {
+    classes_.AddClass(1, "Good", "好");
+    classes_.AddClass(1, "NoKey", "无主键");
+    classes_.AddClass(1, "TwoKeys", "两个主键");
+    AddMember(1, 1, "id", "整型", 1, 1);
+    AddMember(1, 3, "a", "整型", 1);
+    AddMember(1, 3, "b", "整型", 1);
+    TClassList list = classes_.ListClasses(1);
+    EXPECT_FALSE(classes_.CheckPrimaryKeys(list, Recorder()));
+    EXPECT_EQ(reported_, QList<int>{2});
+    reported_.clear();
+    EXPECT_FALSE(classes_.CheckPrimaryKeys({list[0], list[2]}, Recorder()));
+    EXPECT_EQ(reported_, QList<int>{3});
+    reported_.clear();
+    EXPECT_TRUE(classes_.CheckPrimaryKeys({list[0]}, Recorder()));
+    EXPECT_TRUE(classes_.CheckDisplayMembers({list[0]}, Recorder()));
+    EXPECT_TRUE(reported_.isEmpty());
+}
+
+TEST_F(ClassDAOTest, DisplayCheckCountsTheDisplayFlagAndEmptyListPasses) {
+    classes_.AddClass(1, "A", "a");
+    classes_.AddClass(1, "B", "b");
+    classes_.AddClass(1, "C", "c");
+    AddMember(1, 1, "id", "整型", 1, 1);
+    AddMember(1, 2, "id", "整型", 1, 0);
+    AddMember(1, 3, "id", "整型", 1, 0);
+    TClassList list = classes_.ListClasses(1);
+    EXPECT_TRUE(classes_.CheckPrimaryKeys(list, Recorder()));
+    EXPECT_FALSE(classes_.CheckDisplayMembers(list, Recorder()));
+    EXPECT_EQ(reported_, QList<int>{2});
+    reported_.clear();
+    EXPECT_TRUE(classes_.CheckPrimaryKeys({}, Recorder()));
+    EXPECT_TRUE(classes_.CheckDisplayMembers({}, Recorder()));
+    EXPECT_TRUE(reported_.isEmpty());
+}
