@@ -1,0 +1,33 @@
+<%@ page language="java" contentType="text/html; charset=GBK" pageEncoding="GBK"%>
+<%
+    String path = request.getContextPath();
+    if (session.getAttribute("username") == null) {
+        response.sendRedirect(path + "/login.jsp");
+        return;
+    }
+%>
+<!DOCTYPE html>
+<html>
+<head>
+<meta http-equiv="Content-Type" content="text/html; charset=GBK">
+<title>修改密码</title>
+<style type="text/css">
+body { font-family: "Microsoft YaHei", SimSun, sans-serif; font-size: 14px; }
+.box { width: 380px; margin: 80px auto; padding: 24px 32px; border: 1px solid #c8d2dc; }
+.box td { padding: 6px 4px; }
+</style>
+</head>
+<body>
+<div class="box">
+  <h3>修改密码 (<%=session.getAttribute("username")%>)</h3>
+  <form action="<%=path%>/changePassword_ChangePassword.action" method="post">
+    <table>
+      <tr><td>原密码:</td><td><input type="password" name="oldPassword"/></td></tr>
+      <tr><td>新密码:</td><td><input type="password" name="newPassword"/></td></tr>
+      <tr><td>确认新密码:</td><td><input type="password" name="newPassword2"/></td></tr>
+      <tr><td></td><td><input type="submit" value="修改"/> <a href="<%=path%>/main.jsp">返回</a></td></tr>
+    </table>
+  </form>
+</div>
+</body>
+</html>

@@ -1,0 +1,20 @@
+<%@ page language="java" contentType="text/html; charset=GBK" pageEncoding="GBK"%>
+<%
+    /* 首页: 已登录时进入主界面, 否则进入登录界面 */
+    String path = request.getContextPath();
+    if (session.getAttribute("username") != null) {
+        response.sendRedirect(path + "/main.jsp");
+    } else {
+        response.sendRedirect(path + "/login.jsp");
+    }
+%>
+<!DOCTYPE html>
+<html>
+<head>
+<meta http-equiv="Content-Type" content="text/html; charset=GBK">
+<title>首页</title>
+</head>
+<body>
+<a href="<%=request.getContextPath()%>/login.jsp">进入系统</a>
+</body>
+</html>

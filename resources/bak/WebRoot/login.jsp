@@ -1,0 +1,43 @@
+<%@ page language="java" contentType="text/html; charset=GBK" pageEncoding="GBK"%>
+<%@ taglib prefix="s" uri="/struts-tags"%>
+<% String path = request.getContextPath(); %>
+<!DOCTYPE html>
+<html>
+<head>
+<meta http-equiv="Content-Type" content="text/html; charset=GBK">
+<title>用户登录</title>
+<style type="text/css">
+body { font-family: "Microsoft YaHei", SimSun, sans-serif; font-size: 14px; background: #f2f5f8; }
+.box { width: 360px; margin: 80px auto; padding: 24px 32px; background: #fff; border: 1px solid #c8d2dc; }
+.box h2 { margin-top: 0; color: #2a5885; }
+.box td { padding: 6px 4px; }
+.errors { color: #c00; }
+.errors ul { margin: 0 0 8px 0; padding-left: 18px; }
+</style>
+</head>
+<body>
+<div class="box">
+  <h2>用户登录</h2>
+  <div class="errors">
+    <s:actionerror/>
+    <s:fielderror/>
+  </div>
+  <form action="<%=path%>/login_CheckLogin.action" method="post">
+    <table>
+      <tr>
+        <td>用户名:</td>
+        <td><input type="text" name="admin.username" value="<s:property value="admin.username"/>" maxlength="20"/></td>
+      </tr>
+      <tr>
+        <td>密&nbsp;&nbsp;码:</td>
+        <td><input type="password" name="admin.password" maxlength="30"/></td>
+      </tr>
+      <tr>
+        <td></td>
+        <td><input type="submit" value="登录"/> <input type="reset" value="重填"/></td>
+      </tr>
+    </table>
+  </form>
+</div>
+</body>
+</html>

@@ -1,0 +1,92 @@
+package com.$packageName.action;
+
+import java.util.Map;
+
+import com.opensymphony.xwork2.ActionContext;
+import com.opensymphony.xwork2.ActionSupport;
+import com.$packageName.dao.AdminDAO;
+
+/*
+ * 修改密码 Action: struts.xml 中的 changePassword_* (bean id: changePasswordAction)。
+ * changePassword_ChangePasswordView.action 显示修改密码界面,
+ * changePassword_ChangePassword.action 修改当前登录用户的密码。
+ */
+public class ChangePasswordAction extends ActionSupport {
+
+    private static final long serialVersionUID = 1L;
+
+    /*原密码*/
+    private String oldPassword;
+    public void setOldPassword(String oldPassword) {
+        this.oldPassword = oldPassword;
+    }
+    public String getOldPassword() {
+        return this.oldPassword;
+    }
+
+    /*新密码*/
+    private String newPassword;
+    public void setNewPassword(String newPassword) {
+        this.newPassword = newPassword;
+    }
+    public String getNewPassword() {
+        return this.newPassword;
+    }
+
+    /*再次输入的新密码*/
+    private String newPassword2;
+    public void setNewPassword2(String newPassword2) {
+        this.newPassword2 = newPassword2;
+    }
+    public String getNewPassword2() {
+        return this.newPassword2;
+    }
+
+    /*业务层对象*/
+    AdminDAO adminDAO = new AdminDAO();
+
+    /*读取 Session 中的当前用户*/
+    private String currentUser() {
+        Map<String, Object> session = ActionContext.getContext().getSession();
+        Object user = session == null ? null : session.get(LoginAction.SESSION_USER);
+        return user == null ? null : user.toString();
+    }
+
+    /*显示修改密码界面*/
+    public String ChangePasswordView() {
+        if (currentUser() == null) {
+            return "login_view";
+        }
+        return "change_view";
+    }
+
+    /*修改密码*/
+    @SuppressWarnings("deprecation")
+    public String ChangePassword() {
+        ActionContext ctx = ActionContext.getContext();
+        String username = currentUser();
+        if (username == null) {
+            return "login_view";
+        }
+        if (newPassword == null || newPassword.length() == 0) {
+            ctx.put("error", java.net.URLEncoder.encode("请输入新密码!"));
+            return "error";
+        }
+        if (!newPassword.equals(newPassword2)) {
+            ctx.put("error", java.net.URLEncoder.encode("两次输入的新密码不一致!"));
+            return "error";
+        }
+        try {
+            if (!adminDAO.ChangePassword(username, oldPassword, newPassword)) {
+                ctx.put("error", java.net.URLEncoder.encode("原密码不正确!"));
+                return "error";
+            }
+            ctx.put("message", java.net.URLEncoder.encode("密码修改成功!"));
+            return "modify_success";
+        } catch (Exception e) {
+            e.printStackTrace();
+            ctx.put("error", java.net.URLEncoder.encode("密码修改失败!"));
+            return "error";
+        }
+    }
+}

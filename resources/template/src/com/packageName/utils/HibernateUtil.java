@@ -1,0 +1,109 @@
+package com.$packageName.utils;
+
+import java.util.Properties;
+
+import org.hibernate.HibernateException;
+import org.hibernate.Session;
+import org.hibernate.SessionFactory;
+import org.hibernate.cfg.Configuration;
+
+/**
+ * Hibernate 工具类 (Hibernate 3.6)。
+ *
+ * 整个应用只有一个 SessionFactory, 第一次使用时根据类路径根目录下的 hibernate.cfg.xml 创建;
+ * 每个线程最多打开一个 Session, 保存在 ThreadLocal 中:
+ *
+ *     Session s = HibernateUtil.getSession();
+ *     try { ... } finally { HibernateUtil.closeSession(); }
+ *
+ * 所有以 "hibernate." 开头的 Java 系统属性都会覆盖 hibernate.cfg.xml 中的同名属性, 例如
+ *     java -Dhibernate.connection.url=jdbc:mysql://dbhost:3306/test
+ *          -Dhibernate.connection.username=user -Dhibernate.connection.password=secret
+ *          -Dhibernate.connection.driver_class=com.mysql.jdbc.Driver
+ *          -Dhibernate.dialect=org.hibernate.dialect.MySQL5Dialect ...
+ * (Tomcat 中可写在 JAVA_OPTS 或 CATALINA_OPTS 里)。
+ */
+public class HibernateUtil {
+
+    /*配置文件在类路径中的位置*/
+    private static final String CONFIG_FILE_LOCATION = "/hibernate.cfg.xml";
+
+    /*可以用系统属性覆盖的配置项前缀*/
+    private static final String OVERRIDE_PREFIX = "hibernate.";
+
+    /*每个线程自己的 Session*/
+    private static final ThreadLocal<Session> threadLocal = new ThreadLocal<Session>();
+
+    private static Configuration configuration;
+    private static SessionFactory sessionFactory;
+
+    private HibernateUtil() {
+    }
+
+    /*读取 hibernate.cfg.xml, 再用系统属性覆盖, 返回配置对象*/
+    public static synchronized Configuration getConfiguration() throws HibernateException {
+        if (configuration == null) {
+            Configuration cfg = new Configuration();
+            cfg.configure(CONFIG_FILE_LOCATION);
+            applySystemProperties(cfg);
+            configuration = cfg;
+        }
+        return configuration;
+    }
+
+    /*返回唯一的 SessionFactory, 第一次调用时创建*/
+    public static synchronized SessionFactory getSessionFactory() throws HibernateException {
+        if (sessionFactory == null) {
+            sessionFactory = getConfiguration().buildSessionFactory();
+        }
+        return sessionFactory;
+    }
+
+    /*返回当前线程的 Session, 没有或已关闭时打开一个新的*/
+    public static Session getSession() throws HibernateException {
+        Session session = threadLocal.get();
+        if (session == null || !session.isOpen()) {
+            session = getSessionFactory().openSession();
+            threadLocal.set(session);
+        }
+        return session;
+    }
+
+    /*关闭当前线程的 Session (没有打开的 Session 时什么也不做)*/
+    public static void closeSession() throws HibernateException {
+        Session session = threadLocal.get();
+        threadLocal.remove();
+        if (session != null && session.isOpen()) {
+            session.close();
+        }
+    }
+
+    /*重新读取配置并创建 SessionFactory (例如修改了系统属性之后)*/
+    public static synchronized void rebuildSessionFactory() throws HibernateException {
+        shutdown();
+        getSessionFactory();
+    }
+
+    /*关闭 SessionFactory, 释放数据库连接*/
+    public static synchronized void shutdown() {
+        if (sessionFactory != null) {
+            try {
+                sessionFactory.close();
+            } finally {
+                sessionFactory = null;
+                configuration = null;
+            }
+        }
+        configuration = null;
+    }
+
+    /*用 "hibernate." 开头的系统属性覆盖配置文件中的设置*/
+    private static void applySystemProperties(Configuration cfg) {
+        Properties system = System.getProperties();
+        for (String name : system.stringPropertyNames()) {
+            if (name.startsWith(OVERRIDE_PREFIX)) {
+                cfg.setProperty(name, system.getProperty(name));
+            }
+        }
+    }
+}
