@@ -1,0 +1,217 @@
+#include "FileOperate.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringList>
+#include <algorithm>
+#include <cerrno>
+#include <dirent.h>
+#include <iconv.h>
+
+namespace {
+
+// One direction of an iconv conversion and what stands in for input it cannot convert.
+struct TConversion {
+    const char* to;
+    const char* from;
+    QByteArray replacement;
+    bool fromUtf8; // skip a whole UTF-8 sequence rather than one byte
+};
+
+const TConversion kToGbk{"GBK", "UTF-8", QByteArray("?"), true};
+const TConversion kFromGbk{"UTF-8", "GBK", QByteArray("\xEF\xBF\xBD"), false};
+
+size_t SkipLength(const TConversion& conversion, const char* in, size_t left) {
+    if (!conversion.fromUtf8)
+        return 1;
+    const auto lead = static_cast<unsigned char>(*in);
+    const size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+    return std::min(length, left);
+}
+
+QByteArray Convert(const TConversion& conversion, const QByteArray& input, int* failures) {
+    iconv_t cd = iconv_open(conversion.to, conversion.from);
+    if (cd == reinterpret_cast<iconv_t>(-1))
+        throw TFileError(QStringLiteral("系统不支持GBK编码转换"));
+    QByteArray source = input;
+    char* in = source.data();
+    size_t inLeft = size_t(source.size());
+    QByteArray result;
+    char buffer[4096];
+    while (inLeft > 0) {
+        char* out = buffer;
+        size_t outLeft = sizeof buffer;
+        const size_t done = iconv(cd, &in, &inLeft, &out, &outLeft);
+        result.append(buffer, out - buffer);
+        if (done != size_t(-1) || errno == E2BIG)
+            continue;
+        const size_t skip = SkipLength(conversion, in, inLeft);
+        in += skip;
+        inLeft -= skip;
+        result.append(conversion.replacement);
+        if (failures != nullptr)
+            ++*failures;
+    }
+    iconv_close(cd);
+    return result;
+}
+
+QString ToPath(const QString& path) {
+    QString result = path;
+    return result.replace(QLatin1Char('\\'), QLatin1Char('/'));
+}
+
+void MakeFolder(const QString& folder) {
+    if (!QDir().mkpath(folder))
+        throw TFileError(QStringLiteral("无法创建文件夹: %1").arg(folder));
+}
+
+// Writes the whole file or, on failure, leaves any earlier file as it was.
+void WriteBytes(const QString& fileName, const QByteArray& bytes) {
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        throw TFileError(QStringLiteral("无法写入文件: %1 (%2)").arg(fileName, file.errorString()));
+}
+
+void CheckEnterable(const QString& folder) {
+    const QFileInfo info(folder);
+    if (!info.isDir() || !info.isExecutable())
+        throw TFileError(QStringLiteral("无法进入文件夹: %1").arg(folder));
+}
+
+// The entry names of folder except "." and ".."; false when it cannot be listed.
+bool ListFolder(const QString& folder, QStringList& names) {
+    DIR* dir = opendir(QFile::encodeName(folder).constData());
+    if (dir == nullptr)
+        return false;
+    while (const dirent* entry = readdir(dir)) {
+        const QString name = QFile::decodeName(entry->d_name);
+        if (name != QLatin1String(".") && name != QLatin1String(".."))
+            names.append(name);
+    }
+    closedir(dir);
+    return true;
+}
+
+// Copies the listed entries; ancestors holds the canonical source folders being copied, so
+// that a link back to one of them is not followed forever.
+void CopyEntries(const QString& source, const QStringList& names, const QString& target,
+                 bool failIfExists, QStringList& ancestors) {
+    for (const QString& name : names) {
+        const QString from = QDir(source).filePath(name);
+        const QString to = QDir(target).filePath(name);
+        const QFileInfo info(from);
+        if (!info.isDir()) {
+            if (!failIfExists || !QFileInfo::exists(to))
+                TFileOperate::CopyFile(from, to);
+            continue;
+        }
+        if (ancestors.contains(info.canonicalFilePath()))
+            continue;
+        CheckEnterable(from);
+        QStringList children;
+        if (!ListFolder(from, children))
+            throw TFileError(QStringLiteral("无法读取文件夹: %1").arg(from));
+        MakeFolder(to);
+        ancestors.append(info.canonicalFilePath());
+        CopyEntries(from, children, to, false, ancestors);
+        ancestors.removeLast();
+    }
+}
+
+} // namespace
+
+TFileError::TFileError(const QString& message) : std::runtime_error(message.toStdString()) {}
+
+bool TFileOperate::CopyFolder(const QString& source, const QString& target, bool failIfExists) {
+    const QString from = ToPath(source);
+    const QString to = ToPath(target);
+    CheckEnterable(from);
+    QStringList names;
+    if (!ListFolder(from, names))
+        return false;
+    MakeFolder(to);
+    QStringList ancestors{QFileInfo(from).canonicalFilePath()};
+    CopyEntries(from, names, to, failIfExists, ancestors);
+    return true;
+}
+
+bool TFileOperate::CopyFile(const QString& source, const QString& target) {
+    const QString from = ToPath(source);
+    const QString to = ToPath(target);
+    const QFileInfo info(from);
+    if (!info.exists() || info.isDir())
+        return false;
+    QFile in(from);
+    if (!in.open(QIODevice::ReadOnly))
+        throw TFileError(QStringLiteral("无法读取文件: %1 (%2)").arg(from, in.errorString()));
+    QSaveFile out(to);
+    if (!out.open(QIODevice::WriteOnly))
+        throw TFileError(QStringLiteral("无法写入文件: %1 (%2)").arg(to, out.errorString()));
+    while (!in.atEnd()) {
+        const QByteArray chunk = in.read(1 << 16);
+        if (chunk.isEmpty() && in.error() != QFileDevice::NoError)
+            throw TFileError(QStringLiteral("无法读取文件: %1 (%2)").arg(from, in.errorString()));
+        if (out.write(chunk) != chunk.size())
+            break;
+    }
+    if (!out.commit())
+        throw TFileError(QStringLiteral("无法写入文件: %1 (%2)").arg(to, out.errorString()));
+    QFile::setPermissions(to, info.permissions());
+    return true;
+}
+
+QString TFileOperate::ReadTextFile(const QString& fileName) {
+    const QString path = ToPath(fileName);
+    if (!QFileInfo::exists(path))
+        return QString();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw TFileError(QStringLiteral("无法读取文件: %1 (%2)").arg(path, file.errorString()));
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw TFileError(QStringLiteral("无法读取文件: %1 (%2)").arg(path, file.errorString()));
+    // A line ends at LF or CR LF, and a lone CR is dropped: so every CR goes.
+    bytes.removeIf([](char c) { return c == '\r'; });
+    if (bytes.isEmpty())
+        return QString();
+    if (!bytes.endsWith('\n'))
+        bytes.append('\n');
+    return DecodeGbk(bytes.replace("\n", "\r\n"));
+}
+
+void TFileOperate::SaveTextFile(const QString& folder, const QString& fileName,
+                                const QString& text) {
+    MakeFolder(ToPath(folder));
+    WriteUtf8File(text, fileName);
+}
+
+int TFileOperate::SaveAnsiFile(const QString& folder, const QString& fileName,
+                               const QString& text) {
+    MakeFolder(ToPath(folder));
+    int replaced = 0;
+    WriteBytes(ToPath(fileName), EncodeGbk(text, &replaced));
+    return replaced;
+}
+
+void TFileOperate::WriteUtf8File(const QString& text, const QString& fileName) {
+    WriteBytes(ToPath(fileName), QByteArray("\xEF\xBB\xBF") + text.toUtf8());
+}
+
+QString TFileOperate::ReplaceMarker(const QString& text, const QString& marker,
+                                    const QString& value) {
+    if (marker.isEmpty())
+        return text;
+    QString result = text;
+    return result.replace(marker, value, Qt::CaseSensitive);
+}
+
+QByteArray TFileOperate::EncodeGbk(const QString& text, int* replaced) {
+    return Convert(kToGbk, text.toUtf8(), replaced);
+}
+
+QString TFileOperate::DecodeGbk(const QByteArray& bytes) {
+    return QString::fromUtf8(Convert(kFromGbk, bytes, nullptr));
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <stdexcept>
+
+// A file or folder that cannot be entered, listed, read or written.
+class TFileError : public std::runtime_error {
+public:
+    explicit TFileError(const QString& message);
+    QString Message() const { return QString::fromUtf8(what()); }
+};
+
+// File operations of the generators. Paths may use "\" or "/" as separator; nothing here uses
+// or changes the process's current directory. Templates and ANSI files are GBK bytes.
+class TFileOperate {
+public:
+    TFileOperate() = delete;
+
+    // Copies every file and sub-folder of source into target. With failIfExists, files already
+    // directly in target are kept; files in sub-folders are always replaced. Returns false,
+    // creating nothing, when source cannot be listed; throws when it cannot be entered.
+    static bool CopyFolder(const QString& source, const QString& target, bool failIfExists);
+    // Copies one file unchanged, replacing target. False when source is no file.
+    static bool CopyFile(const QString& source, const QString& target);
+
+    // The file's lines, each followed by CR LF; the empty text when it does not exist.
+    static QString ReadTextFile(const QString& fileName);
+    // Creates folder with every missing level, then writes fileName as BOM + UTF-8.
+    static void SaveTextFile(const QString& folder, const QString& fileName, const QString& text);
+    // Creates folder, then writes fileName as GBK bytes. A character GBK cannot hold is
+    // written as "?"; returns how many were.
+    static int SaveAnsiFile(const QString& folder, const QString& fileName, const QString& text);
+    static void WriteUtf8File(const QString& text, const QString& fileName);
+
+    // Replaces every occurrence of marker, case-sensitive, left to right; inserted text is not
+    // scanned again.
+    static QString ReplaceMarker(const QString& text, const QString& marker, const QString& value);
+
+    // Unencodable characters become "?" (counted in replaced); undecodable bytes U+FFFD.
+    static QByteArray EncodeGbk(const QString& text, int* replaced = nullptr);
+    static QString DecodeGbk(const QByteArray& bytes);
+};

@@ -1,0 +1,166 @@
+#include "GeneratorTestSupport.h"
+
+namespace {
+
+QStringList FixedSupportLines(const QString& base) {
+    QStringList lines;
+    for (const char* file :
+         {"test/TestUtil.java", "utils/HibernateUtil.java", "utils/CardIdFieldValidator.java",
+          "action/LoginAction.java", "action/LoginAction-login_CheckLogin-validation.xml",
+          "action/UserAction.java", "action/ChangePasswordAction.java", "dao/AdminDAO.java",
+          "domain/Admin.java", "domain/Admin.hbm.xml", "domain/Admin-admin-validation.xml"})
+        lines << base + file + "移动完毕!";
+    return lines;
+}
+
+} // namespace
+
+class RunTest : public GeneratorTest {
+protected:
+    QStringList RootEntries() const {
+        return QDir(root_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    }
+};
+
+TEST_F(RunTest, ProgressLogOfTwoClassesInOrder) {
+    MakeBak();
+    const int project = AddProject("图书");
+    AddKeyOnlyClass(project, "A");
+    AddKeyOnlyClass(project, "B");
+    const TRecordingListener run = Run(project, "图书");
+    const QString base = "projects/图书/src/";
+    QStringList expected{base + "struts.xml生成完成!", base + "beans.xml生成完成!",
+                         base + "hibernate.cfg.xml生成完成!",
+                         base + "com/pkg/domain/A.hbm.xml生成完成!",
+                         base + "com/pkg/domain/B.hbm.xml生成完成!"};
+    expected << FixedSupportLines(base + "com/pkg/") << "正在移动资源文件。。。"
+             << "移动projects/图书/.myeclipse文件夹完毕！"
+             << "移动projects/图书/.settings文件夹完毕！"
+             << "移动projects/图书/WebRoot文件夹完毕！"
+             << "移动资源文件完毕!";
+    EXPECT_EQ(run.lines, expected);
+    EXPECT_EQ(run.events, QStringList{"finished"});
+    EXPECT_EQ(Read("projects/图书/WebRoot/sub/inner.txt"), "inner");
+    EXPECT_EQ(Read("projects/图书/.project"), "project");
+    EXPECT_FALSE(Exists("projects/图书/.classpath"));
+}
+
+TEST_F(RunTest, FixedSupportSourcesAreFilledOrCopiedUnchanged) {
+    MakeBak();
+    WriteTemplate("src/com/packageName/test/TestUtil.java",
+                  "package com.$packageName.test; // 测试");
+    WriteTemplate("src/com/packageName/domain/Admin-admin-validation.xml", "<!-- $packageName -->");
+    EXPECT_EQ(Run(AddProject("P"), "P", "my").events, QStringList{"finished"});
+    EXPECT_EQ(Read("projects/P/src/com/my/test/TestUtil.java"),
+              TFileOperate::EncodeGbk("package com.my.test; // 测试\r\n"));
+    EXPECT_EQ(Read("projects/P/src/com/my/domain/Admin-admin-validation.xml"),
+              "<!-- $packageName -->");
+    EXPECT_EQ(Read("projects/P/src/com/my/utils/HibernateUtil.java"), "");
+}
+
+TEST_F(RunTest, FailedChecksNameOnlyTheFirstClassAndWriteNothing) {
+    MakeBak();
+    const int project = AddProject("P");
+    const int noDisplay = AddClass(project, "NoDisplay");
+    AddMember(project, noDisplay, "id", "整型", 1, 0);
+    const int noKey = AddClass(project, "NoKey");
+    AddMember(project, noKey, "name", "字符串", 0, 1);
+    const int twoKeys = AddClass(project, "TwoKeys");
+    AddMember(project, twoKeys, "id", "整型", 1, 1);
+    AddMember(project, twoKeys, "id2", "整型", 1, 0);
+    const TRecordingListener keys = Run(project);
+    EXPECT_EQ(keys.events, QStringList{"key " + QString::number(noKey)});
+    EXPECT_TRUE(keys.lines.isEmpty());
+
+    TMemberDAO().DeleteMember(TMemberDAO().GetKeyMember(twoKeys)->memberId);
+    AddMember(project, noKey, "id", "整型", 1, 0);
+    const TRecordingListener display = Run(project);
+    EXPECT_EQ(display.events, QStringList{"display " + QString::number(noDisplay)});
+    EXPECT_TRUE(display.lines.isEmpty());
+    EXPECT_FALSE(Exists("projects"));
+}
+
+TEST_F(RunTest, MissingBakEndsTheRunWithAnError) {
+    const TRecordingListener run = Run(AddProject("P"));
+    const QString reason = "无法进入文件夹: " + Path("bak/.myeclipse");
+    ASSERT_GE(run.lines.size(), 2);
+    EXPECT_EQ(run.lines.mid(run.lines.size() - 2),
+              QStringList({"正在移动资源文件。。。", "生成失败: " + reason}));
+    EXPECT_EQ(run.events, QStringList{"error " + reason});
+}
+
+TEST_F(RunTest, DatabaseErrorEndsTheRunWithAnError) {
+    TDbHelper::SetDatabaseFile(Path("absent/projects.db"));
+    const TRecordingListener run = Run(1);
+    ASSERT_EQ(run.events.size(), 1);
+    EXPECT_TRUE(run.events[0].startsWith("error "));
+    EXPECT_EQ(run.lines, QStringList{"生成失败: " + run.events[0].mid(6)});
+}
+
+TEST_F(RunTest, SecondRunReplacesAllButTopLevelScaffoldingFiles) {
+    MakeBak();
+    const int project = AddProject("P");
+    AddKeyOnlyClass(project, "A");
+    Run(project);
+    for (const char* file : {".settings/top.txt", ".settings/sub/inner.txt", "src/struts.xml",
+                             "src/com/pkg/domain/A.hbm.xml", ".project"})
+        Write(QString("projects/P/") + file, "mine");
+    EXPECT_EQ(Run(project).events, QStringList{"finished"});
+    EXPECT_EQ(Read("projects/P/.settings/top.txt"), "mine");
+    EXPECT_EQ(Read("projects/P/.settings/sub/inner.txt"), "inner");
+    EXPECT_EQ(Read("projects/P/src/struts.xml"), kBom);
+    EXPECT_EQ(Read("projects/P/src/com/pkg/domain/A.hbm.xml"), kBom);
+    EXPECT_EQ(Read("projects/P/.project"), "project");
+}
+
+TEST_F(RunTest, UnsafeNamesAreRefusedBeforeAnythingIsWritten) {
+    MakeBak();
+    const int project = AddProject("P");
+    AddKeyOnlyClass(project, "A");
+    const int unsafe = AddProject("Q");
+    AddKeyOnlyClass(unsafe, "../Evil");
+    const QStringList before = RootEntries();
+    const QList<QPair<TGenerationSettings, QString>> cases = {
+        {{root_.path(), project, "../P", "pkg"}, "工程名称\"../P\""},
+        {{root_.path(), project, "a\\b", "pkg"}, "工程名称\"a\\b\""},
+        {{root_.path(), project, "..", "pkg"}, "工程名称\"..\""},
+        {{root_.path(), project, "", "pkg"}, "工程名称\"\""},
+        {{root_.path(), project, "P\tQ", "pkg"}, "工程名称\"P\tQ\""},
+        {{root_.path(), project, "P", "a/b"}, "包名\"a/b\""},
+        {{root_.path(), project, "P", "."}, "包名\".\""},
+        {{root_.path(), unsafe, "Q", "pkg"}, "类名\"../Evil\""},
+        {{"relative", project, "P", "pkg"}, "程序目录必须是绝对路径"},
+    };
+    for (const auto& [settings, name] : cases) {
+        TRecordingListener listener;
+        TAutoCode(settings, &listener).Execute();
+        ASSERT_EQ(listener.events.size(), 1) << name.toStdString();
+        EXPECT_TRUE(listener.events[0].startsWith("error " + name)) << name.toStdString();
+        EXPECT_EQ(listener.lines, QStringList{"生成失败: " + listener.events[0].mid(6)});
+    }
+    EXPECT_EQ(RootEntries(), before);
+}
+
+TEST_F(RunTest, UnencodableCharactersAreReportedPerFile) {
+    MakeBak();
+    WriteTemplate("src/hibernate.cfg.xml", "$packageName");
+    const TRecordingListener run = Run(AddProject("P"), "P", "p😀");
+    const qsizetype at = run.lines.indexOf("projects/P/src/hibernate.cfg.xml生成完成!");
+    ASSERT_GE(at, 0);
+    EXPECT_EQ(run.lines.value(at + 1),
+              "警告: projects/P/src/hibernate.cfg.xml中有1个字符无法以GBK保存,已写为?");
+    EXPECT_EQ(Read("projects/P/src/hibernate.cfg.xml"), "p?\r\n");
+    EXPECT_EQ(run.events, QStringList{"finished"});
+}
+
+TEST_F(RunTest, RunsOnItsOwnThread) {
+    MakeBak();
+    const int project = AddProject("P");
+    AddKeyOnlyClass(project, "A");
+    TRecordingListener listener;
+    TAutoCode run({root_.path(), project, "P", "pkg"}, &listener);
+    run.start();
+    ASSERT_TRUE(run.wait(60000));
+    EXPECT_EQ(listener.events, QStringList{"finished"});
+    EXPECT_EQ(listener.lines.size(), 20);
+}
