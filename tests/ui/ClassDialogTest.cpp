@@ -1,0 +1,121 @@
+#include "FormAddClass.h"
+#include "FormUpdateClass.h"
+#include "UiTestSupport.h"
+
+namespace {
+
+struct TNames {
+    QString className;
+    QString friendName;
+};
+
+// Types each pair of names and presses OK, in order.
+void Submit(TClassForm& form, const QList<TNames>& attempts) {
+    for (const TNames& names : attempts) {
+        form.Edt_ClassName->setText(names.className);
+        form.Edt_FriendName->setText(names.friendName);
+        form.Button1->click();
+    }
+}
+
+} // namespace
+
+using ClassDialogTest = UiTest;
+
+TEST_F(ClassDialogTest, AddChecksEmptinessThenFirstLetterThenDuplicates) {
+    const int shop = AddProject("shop");
+    AddProject("hr");
+    AddClass(shop, "Book");
+    OnDialog<TAddClassForm>([](TAddClassForm& form) {
+        EXPECT_EQ(form.windowTitle(), "添加类");
+        EXPECT_EQ(form.size(), QSize(269, 218));
+        EXPECT_TRUE(form.Edt_ClassName->text().isEmpty());
+        Submit(form, {{"", ""},
+                      {"Author", ""},
+                      {"author", ""},
+                      {"author", "作者"},
+                      {" Author", "作者"},
+                      {"作者", "作者"},
+                      {"Book", "书"}});
+        EXPECT_TRUE(form.isVisible());
+        Submit(form, {{"Author", "作者"}});
+    });
+    Form().A2Click();
+    EXPECT_EQ(seam_.Texts(),
+              QStringList({"类名称不能为空!", "友好名称不能为空", "友好名称不能为空",
+                           "类名首个字母必须大写", "类名首个字母必须大写", "类名首个字母必须大写",
+                           "该类名称已经存在!", "类名称添加成功！"}));
+    EXPECT_FALSE(dialogLeftOpen_);
+    EXPECT_EQ(Classes(), QStringList({"Book", "Author"}));
+    EXPECT_EQ(TClassDAO().GetFriendName(TClassDAO().GetClassId(shop, "Author")), "作者");
+
+    // The same name in another project is no duplicate.
+    SelectProject(1);
+    OnDialog<TAddClassForm>([](TAddClassForm& form) { Submit(form, {{"Book", "书"}}); });
+    Form().A2Click();
+    EXPECT_EQ(Classes(), QStringList({"Book"}));
+    EXPECT_EQ(Count("select count(*) from t_class"), 3);
+}
+
+TEST_F(ClassDialogTest, UpdateChecksInItsOwnOrderAndRenamesTheTypeWordsOfItsProject) {
+    const int shop = AddProject("shop");
+    const int hr = AddProject("hr");
+    const int dept = AddClass(shop, "Dept", "部门");
+    const int emp = AddClass(shop, "Emp", "员工");
+    const int shopRef = AddMember(Member(shop, emp, "dept", "Dept"));
+    const int hrDept = AddClass(hr, "Dept", "部门");
+    const int hrRef = AddMember(Member(hr, hrDept, "dept", "Dept"));
+
+    OnDialog<TUpdateClassForm>([](TUpdateClassForm& form) {
+        EXPECT_EQ(form.windowTitle(), "类更新");
+        EXPECT_EQ(form.size(), QSize(271, 214));
+        EXPECT_EQ(form.Edt_ClassName->text(), "Dept");
+        EXPECT_EQ(form.Edt_FriendName->text(), "部门");
+        Submit(form, {{"", ""}, {"dept", ""}, {"Department", ""}, {"Department", "大部门"}});
+    });
+    Form().N2Click();
+    EXPECT_EQ(seam_.Texts(), QStringList({"类名称不能为空", "类名首个字母必须大写",
+                                          "友好名称不能为空", "类名称更新成功"}));
+    EXPECT_FALSE(dialogLeftOpen_);
+    EXPECT_EQ(Classes(), QStringList({"Department", "Emp"}));
+    EXPECT_EQ(Form().SelectedClassId(), dept);
+    EXPECT_EQ(TClassDAO().GetFriendName(dept), "大部门");
+    EXPECT_EQ(TMemberDAO().GetMember(shopRef)->memberType, "Department");
+    EXPECT_EQ(TMemberDAO().GetMember(hrRef)->memberType, "Dept");
+    Form().LB_Object->setCurrentRow(1);
+    EXPECT_EQ(MemberColumn(2), QStringList({"Department"}));
+
+    // A double-click on the list renames too, and a taken name is accepted.
+    OnDialog<TUpdateClassForm>([](TUpdateClassForm& form) {
+        EXPECT_EQ(form.Edt_ClassName->text(), "Emp");
+        Submit(form, {{"Department", "员工"}});
+    });
+    Form().LB_ObjectDblClick();
+    EXPECT_EQ(Classes(), QStringList({"Department", "Department"}));
+    EXPECT_EQ(TClassDAO().CountClassesByName(shop, "Department"), 2);
+    EXPECT_EQ(Form().SelectedClassId(), emp);
+}
+
+TEST_F(ClassDialogTest, StoreErrorsAreShownAndTheDialogStaysOpen) {
+    const int shop = AddProject("shop");
+    AddClass(shop, "Book");
+    Form();
+    Execute("drop table t_class");
+
+    OnDialog<TAddClassForm>([](TAddClassForm& form) { Submit(form, {{"Author", "作者"}}); });
+    Form().A2Click();
+    EXPECT_TRUE(dialogLeftOpen_);
+
+    OnDialog<TUpdateClassForm>([](TUpdateClassForm& form) {
+        EXPECT_EQ(form.Edt_ClassName->text(), "Book");
+        Submit(form, {{"Books", "书"}});
+    });
+    Form().N2Click();
+    EXPECT_TRUE(dialogLeftOpen_);
+    EXPECT_EQ(Classes(), QStringList({"Book"}));
+    const QStringList errors = seam_.Texts("error");
+    ASSERT_EQ(errors.size(), 3);
+    for (const QString& error : errors)
+        EXPECT_TRUE(error.contains("t_class")) << error.toStdString();
+    EXPECT_EQ(seam_.Texts("message"), QStringList());
+}

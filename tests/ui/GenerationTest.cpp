@@ -1,0 +1,119 @@
+#include <QDir>
+#include <QFileInfo>
+
+#include "UiTestSupport.h"
+
+namespace {
+
+const QString kWarning = "如果以前生成了该项目，最好先删除原来的目录!";
+
+} // namespace
+
+class GenerationTest : public UiTest {
+protected:
+    void SetUp() override {
+        UiTest::SetUp();
+        // Empty templates and empty scaffolding folders are enough for a run.
+        QDir root(dir_.path());
+        for (const char* folder : {"template", "bak/.myeclipse", "bak/.settings", "bak/WebRoot"})
+            ASSERT_TRUE(root.mkpath(folder));
+        seam_.onShown = [this](const TShown& item) {
+            if (item.kind == "message" && item.text == kWarning)
+                return;
+            onGuiThread_ = onGuiThread_ && QThread::currentThread() == qApp->thread();
+            runsWhileShown_ << Form().RunningGenerations();
+        };
+    }
+
+    // A class with one key member and one display member.
+    int AddGoodClass(int projectId, const QString& name, bool withDisplay = true) {
+        const int classId = AddClass(projectId, name);
+        TMember key = Member(projectId, classId, "id", "整型");
+        key.memberIsPri = 1;
+        key.memberIsMust = 1;
+        key.memberIsInteger = 1;
+        AddMember(key);
+        TMember title = Member(projectId, classId, "title", "字符串");
+        title.memberLength = 20;
+        title.memberIsDisplay = withDisplay ? 1 : 0;
+        AddMember(title);
+        return classId;
+    }
+
+    // Starts a run of the selected project and waits until it has ended.
+    void Generate() {
+        Form().Memo_State->setPlainText("an earlier run");
+        Form().A1Click();
+        ASSERT_TRUE(WaitFor([this] { return Form().RunningGenerations() == 0; }));
+        QCoreApplication::processEvents();
+    }
+
+    QStringList Log() { return Form().Memo_State->toPlainText().split('\n', Qt::SkipEmptyParts); }
+    QString Output(const QString& project) { return dir_.path() + "/projects/" + project; }
+
+    bool onGuiThread_ = true;
+    QList<int> runsWhileShown_;
+};
+
+TEST_F(GenerationTest, KeyCheckNamesTheFirstFailingClassAndWritesNothing) {
+    const int shop = AddProject("shop");
+    AddGoodClass(shop, "Book");
+    const int author = AddClass(shop, "Author");
+    AddClass(shop, "Publisher");
+    Generate();
+    EXPECT_EQ(seam_.Texts(),
+              QStringList({kWarning, "Author表主键设置错误，每个类只能设置一个主键!"}));
+    EXPECT_EQ(Form().errorClassId, author);
+    EXPECT_TRUE(Log().isEmpty());
+    EXPECT_TRUE(seam_.foldersOpened.isEmpty());
+    EXPECT_FALSE(QFileInfo::exists(Output("shop")));
+    // The run waited for the box to be closed, and the box was shown by the window's thread.
+    EXPECT_EQ(runsWhileShown_, QList<int>({1}));
+    EXPECT_TRUE(onGuiThread_);
+}
+
+TEST_F(GenerationTest, DisplayCheckRunsAfterTheKeyCheckAndNamesOnlyTheFirstClass) {
+    const int shop = AddProject("shop");
+    AddGoodClass(shop, "Book");
+    const int author = AddGoodClass(shop, "Author", false);
+    AddGoodClass(shop, "Publisher", false);
+    Generate();
+    EXPECT_EQ(seam_.Texts(),
+              QStringList({kWarning, "Author表显示成员设置错误，每个类有且只能设置一个显示成员!"}));
+    EXPECT_EQ(Form().errorClassId, author);
+    EXPECT_FALSE(QFileInfo::exists(Output("shop")));
+}
+
+TEST_F(GenerationTest, SuccessfulRunLogsEachFileThenReportsAndOpensTheOutputFolder) {
+    const int shop = AddProject("网上书店");
+    AddGoodClass(shop, "Book");
+    seam_.inputAnswers = {QString("bookshop")};
+    Form().S2Click();
+    seam_.shown.clear();
+    runsWhileShown_.clear();
+    Generate();
+    EXPECT_EQ(seam_.Texts(), QStringList({kWarning, "所有代码生成完毕!"}));
+    EXPECT_EQ(seam_.shown.last().kind, "information");
+    EXPECT_EQ(seam_.shown.last().caption, "任务提示");
+    EXPECT_EQ(seam_.foldersOpened, QStringList({Output("网上书店")}));
+    const QStringList log = Log();
+    ASSERT_FALSE(log.isEmpty());
+    EXPECT_EQ(log.first(), "projects/网上书店/src/struts.xml生成完成!");
+    EXPECT_TRUE(log.contains("projects/网上书店/src/com/bookshop/domain/Book.hbm.xml生成完成!"));
+    EXPECT_EQ(log.last(), "移动资源文件完毕!");
+    EXPECT_TRUE(QFileInfo::exists(Output("网上书店") + "/src/com/bookshop/domain/Book.hbm.xml"));
+    EXPECT_EQ(runsWhileShown_, QList<int>({1}));
+    EXPECT_TRUE(onGuiThread_);
+}
+
+TEST_F(GenerationTest, FailedRunEndsItsLogWithTheReasonAndShowsIt) {
+    const int project = AddProject("a/b");
+    AddGoodClass(project, "Book");
+    Generate();
+    const QStringList errors = seam_.Texts("error");
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_FALSE(errors[0].isEmpty());
+    EXPECT_EQ(Log().last(), "生成失败: " + errors[0]);
+    EXPECT_EQ(seam_.Texts("information"), QStringList());
+    EXPECT_TRUE(seam_.foldersOpened.isEmpty());
+}

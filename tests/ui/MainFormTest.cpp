@@ -1,0 +1,267 @@
+#include <QTest>
+
+#include "FormAddMember.h"
+#include "FormUpdateMember.h"
+#include "UiTestSupport.h"
+
+using MainFormTest = UiTest;
+
+TEST_F(MainFormTest, EmptyDatabaseOpensQuietlyAndEveryCommandNamesWhatIsMissing) {
+    EXPECT_EQ(Form().CB_Project->count(), 0);
+    EXPECT_EQ(Form().LB_Object->count(), 0);
+    EXPECT_EQ(Form().LV_Member->rowCount(), 0);
+    EXPECT_TRUE(seam_.shown.isEmpty());
+    EXPECT_EQ(Form().packageName, "brennoquill");
+    EXPECT_EQ(Form().keptProjectIndex, -1);
+
+    for (QAction* item : {Form().N1, Form().D1, Form().A2, Form().N2, Form().S1, Form().M1,
+                          Form().N3, Form().C1, Form().A1})
+        item->trigger();
+    Form().LV_MemberDblClick();
+    EXPECT_EQ(
+        seam_.Texts(),
+        QStringList({"当前未有任何项目被选中!", "未有任何项目被选中!", "当前未有任何项目被选中!",
+                     "没有类被选中!", "没有类被选中!", "请先选择类对象", "请先选择一个成员",
+                     "请先选择一个成员", "没有一个工程被选中！", "请先选择一个成员"}));
+    EXPECT_EQ(seam_.shown.first().caption, kApplicationTitle);
+    EXPECT_EQ(dialogsShown_, 0);
+    EXPECT_TRUE(Form().Memo_State->toPlainText().isEmpty());
+}
+
+TEST_F(MainFormTest, ShowsFirstProjectFirstClassAndItsMembersWithFlagsOfOneAsYes) {
+    const int p = AddProject("shop");
+    AddProject("hr");
+    const int book = AddClass(p, "Book");
+    AddClass(p, "Author");
+    TMember id = Member(p, book, "bookId", "整型");
+    id.memberIsPri = 1;
+    id.memberIsMust = 2;
+    id.queryFlag = 0;
+    id.memberIsDisplay = -1;
+    id.memberQueryDisplay = 1;
+    id.memberComment = "编号";
+    const int idMember = AddMember(id);
+    TMember title = Member(p, book, "title", "字符串");
+    title.memberLength = 50;
+    title.memberQueryDisplay = 0;
+    AddMember(title);
+
+    EXPECT_EQ(Projects(), QStringList({"shop", "hr"}));
+    EXPECT_EQ(Form().CB_Project->currentIndex(), 0);
+    EXPECT_EQ(Classes(), QStringList({"Book", "Author"}));
+    EXPECT_EQ(Form().SelectedClassId(), book);
+    ASSERT_EQ(Form().LV_Member->rowCount(), 2);
+    QStringList first;
+    for (int column = 0; column < 10; ++column)
+        first << Form().LV_Member->item(0, column)->text();
+    EXPECT_EQ(first, QStringList({QString::number(idMember), "bookId", "整型", "0", "是", "否",
+                                  "否", "否", "是", "编号"}));
+    EXPECT_EQ(MemberColumn(3), QStringList({"0", "50"}));
+    EXPECT_EQ(MemberColumn(8), QStringList({"是", "否"}));
+    EXPECT_EQ(Form().LV_Member->columnWidth(0), 1);
+    EXPECT_EQ(Form().LV_Member->horizontalHeaderItem(9)->text(), "注释");
+}
+
+TEST_F(MainFormTest, PickingAProjectOrAClassReloadsTheListsBelowIt) {
+    const int p = AddProject("shop");
+    AddProject("empty");
+    const int book = AddClass(p, "Book");
+    const int author = AddClass(p, "Author");
+    AddMember(Member(p, book, "title", "字符串"));
+    AddMember(Member(p, author, "name", "字符串"));
+    AddMember(Member(p, author, "born", "日期型"));
+
+    Form().LB_Object->setCurrentRow(1); // as a click or an arrow key does
+    EXPECT_EQ(MemberColumn(1), QStringList({"name", "born"}));
+    SelectProject(1);
+    EXPECT_TRUE(Classes().isEmpty());
+    EXPECT_EQ(Form().LV_Member->rowCount(), 0);
+    SelectProject(0);
+    EXPECT_EQ(Classes(), QStringList({"Book", "Author"}));
+    EXPECT_EQ(MemberColumn(1), QStringList({"title"}));
+    EXPECT_TRUE(seam_.shown.isEmpty());
+}
+
+TEST_F(MainFormTest, NewProjectRefusesEmptyAndTakenNamesAndKeepsTheSelection) {
+    AddProject("shop");
+    seam_.inputAnswers = {std::nullopt, QString(""), QString("shop"), QString("hr")};
+    for (int i = 0; i < 4; ++i)
+        Form().F2Click();
+    EXPECT_EQ(seam_.Texts("message"), QStringList({"工程名称不能为空!", "工程名称不能为空!",
+                                                   "该工程名称已经存在!", "工程名称添加成功！"}));
+    EXPECT_EQ(seam_.shown.first().caption, "请输入工程名称");
+    EXPECT_EQ(seam_.shown.first().text, "");
+    EXPECT_EQ(seam_.shown.first().defaultText, "");
+    EXPECT_EQ(Projects(), QStringList({"shop", "hr"}));
+    EXPECT_EQ(Form().CB_Project->currentIndex(), 0);
+    EXPECT_EQ(Count("select count(*) from t_project"), 2);
+}
+
+TEST_F(MainFormTest, RenamedPositionSurvivesRenameAndCreationButNotDeletion) {
+    AddProject("a");
+    AddProject("b");
+    const int c = AddProject("c");
+    AddClass(c, "Gamma");
+    SelectProject(2);
+
+    seam_.inputAnswers = {QString(""), QString("cc")};
+    Form().N1Click();
+    Form().N1Click();
+    EXPECT_EQ(seam_.Texts("message"), QStringList({"工程项目名称不能为空!", "工程名称修改成功！"}));
+    EXPECT_EQ(seam_.shown.first().caption, "请输入项目名称");
+    EXPECT_EQ(Projects(), QStringList({"a", "b", "cc"}));
+    EXPECT_EQ(Form().CB_Project->currentIndex(), 2);
+    EXPECT_EQ(Classes(), QStringList({"Gamma"}));
+
+    seam_.inputAnswers = {QString("d")};
+    Form().F2Click();
+    EXPECT_EQ(Form().CB_Project->currentIndex(), 2);
+
+    seam_.shown.clear();
+    seam_.confirmAnswers = {false, true};
+    Form().D1Click();
+    EXPECT_EQ(Projects().size(), 4);
+    Form().D1Click();
+    EXPECT_EQ(seam_.shown[0].caption, "删除提示");
+    EXPECT_EQ(seam_.Texts(),
+              QStringList({"确认删除当前项目吗?", "确认删除当前项目吗?", "删除成功!"}));
+    EXPECT_EQ(Projects(), QStringList({"a", "b", "d"}));
+    EXPECT_EQ(Form().CB_Project->currentIndex(), 0);
+    EXPECT_EQ(Form().keptProjectIndex, -1);
+    EXPECT_EQ(Count("select count(*) from t_class"), 0);
+}
+
+TEST_F(MainFormTest, DeletingTheSelectedClassLeavesNoClassSelected) {
+    const int p = AddProject("shop");
+    const int book = AddClass(p, "Book");
+    AddClass(p, "Author");
+    AddMember(Member(p, book, "title", "字符串"));
+
+    seam_.confirmAnswers = {false, true};
+    Form().S1Click();
+    EXPECT_EQ(Classes().size(), 2);
+    EXPECT_EQ(Form().LV_Member->rowCount(), 1);
+    Form().S1Click();
+    EXPECT_EQ(seam_.shown[0].caption, "提示");
+    EXPECT_EQ(Classes(), QStringList({"Author"}));
+    EXPECT_EQ(Form().SelectedClassId(), -1);
+    EXPECT_EQ(Form().LV_Member->rowCount(), 0);
+    EXPECT_EQ(Count("select count(*) from t_member"), 0);
+
+    seam_.shown.clear();
+    Form().M1Click();
+    Form().N3Click();
+    Form().C1Click();
+    Form().N2Click();
+    EXPECT_EQ(seam_.Texts(), QStringList({"请先选择类对象", "请先选择一个成员", "请先选择一个成员",
+                                          "没有类被选中!"}));
+}
+
+TEST_F(MainFormTest, DeletingAMemberAsksFirstAndReloadsTheTable) {
+    const int p = AddProject("shop");
+    const int book = AddClass(p, "Book");
+    AddMember(Member(p, book, "title", "字符串"));
+    const int price = AddMember(Member(p, book, "price", "浮点型"));
+
+    SelectMemberRow(1);
+    seam_.confirmAnswers = {false, true};
+    Form().C1Click();
+    EXPECT_EQ(Form().LV_Member->rowCount(), 2);
+    Form().C1Click();
+    EXPECT_EQ(seam_.Texts(),
+              QStringList({"确定删除当前成员属性?", "确定删除当前成员属性?", "成员属性删除成功"}));
+    EXPECT_EQ(seam_.shown[0].caption, "删除提示");
+    EXPECT_EQ(MemberColumn(1), QStringList({"title"}));
+    EXPECT_EQ(Count(QString("select count(*) from t_member where memberId=%1").arg(price)), 0);
+}
+
+TEST_F(MainFormTest, DoubleClickOnTheMemberTableAddsBesideTheRowsAndEditsOnARow) {
+    const int p = AddProject("shop");
+    const int book = AddClass(p, "Book");
+    AddMember(Member(p, book, "title", "字符串"));
+    QStringList opened;
+    Form().SetModalHook([&](QDialog& dialog) { opened << dialog.windowTitle(); });
+
+    Form().LV_MemberDblClick();
+    SelectMemberRow(0);
+    Form().LV_MemberDblClick();
+    EXPECT_EQ(opened, QStringList({"添加成员属性", "更新成员属性"}));
+
+    // With the mouse: a double-click below the last row drops the selection first.
+    Form().show();
+    QWidget* viewport = Form().LV_Member->viewport();
+    QTest::mouseDClick(viewport, Qt::LeftButton, {}, QPoint(100, viewport->height() - 5));
+    EXPECT_EQ(opened.last(), "添加成员属性");
+    EXPECT_EQ(Form().SelectedMemberRow(), -1);
+
+    seam_.confirmAnswers = {true};
+    Form().S1Click();
+    seam_.shown.clear();
+    Form().LV_MemberDblClick();
+    EXPECT_EQ(seam_.Texts(), QStringList({"请先选择一个成员"}));
+    EXPECT_EQ(opened.size(), 3);
+}
+
+TEST_F(MainFormTest, StoreErrorsStopTheCommandAndShowTheEnginesText) {
+    const int p = AddProject("shop");
+    AddClass(p, "Book");
+    Form();
+    Execute("drop table t_class");
+
+    seam_.confirmAnswers = {true};
+    Form().D1Click();
+    ASSERT_EQ(seam_.shown.size(), 2);
+    EXPECT_EQ(seam_.shown[1].kind, "error");
+    EXPECT_TRUE(seam_.shown[1].text.contains("t_class")) << seam_.shown[1].text.toStdString();
+    EXPECT_FALSE(seam_.Texts().contains("删除成功!"));
+    EXPECT_EQ(Count("select count(*) from t_project"), 1);
+
+    Execute("drop table t_member");
+    seam_.shown.clear();
+    Form().LB_Object->setCurrentRow(-1);
+    Form().LB_Object->setCurrentRow(0);
+    EXPECT_EQ(seam_.Texts("error").size(), 1);
+
+    // A command stops where the error happens; what ran before stays done.
+    seam_.shown.clear();
+    seam_.inputAnswers = {QString("hr")};
+    Form().F2Click();
+    EXPECT_EQ(seam_.Texts("message"), QStringList());
+    EXPECT_EQ(seam_.Texts("error").size(), 1);
+    EXPECT_EQ(Projects(), QStringList({"shop", "hr"}));
+}
+
+TEST_F(MainFormTest, UnopenableDatabaseIsReportedAndTheWindowOpensEmpty) {
+    TDbHelper::SetDatabaseFile(dir_.filePath("missing/folder/projects.db"));
+    EXPECT_EQ(Form().CB_Project->count(), 0);
+    ASSERT_EQ(seam_.shown.size(), 1);
+    EXPECT_EQ(seam_.shown[0].kind, "error");
+    EXPECT_FALSE(seam_.shown[0].text.isEmpty());
+}
+
+TEST_F(MainFormTest, BannerAndTimerOpenTheHelpPageBesideTheProgram) {
+    const QUrl home = QUrl::fromLocalFile(dir_.path() + "/help/index.html");
+    EXPECT_TRUE(Form().Timer1->isActive());
+    EXPECT_TRUE(Form().Timer1->isSingleShot());
+    EXPECT_EQ(Form().Timer1->interval(), 5000);
+    Form().show();
+    QTest::mouseClick(Form().Image1, Qt::LeftButton);
+    Form().Timer1Timer();
+    EXPECT_FALSE(Form().Timer1->isActive());
+    EXPECT_EQ(seam_.urlsOpened, QList<QUrl>({home, home}));
+}
+
+TEST_F(MainFormTest, PackageNameKeepsItsValueOnEmptyAnswersAndCancel) {
+    seam_.inputAnswers = {QString(""), std::nullopt, QString(" org.Shop ")};
+    Form().S2Click();
+    EXPECT_EQ(Form().packageName, "brennoquill");
+    Form().S2Click();
+    EXPECT_EQ(Form().packageName, "brennoquill");
+    Form().S2Click();
+    EXPECT_EQ(Form().packageName, " org.Shop ");
+    EXPECT_EQ(seam_.Texts("message"), QStringList({"包名输入不能为空!"}));
+    const TShown& box = seam_.shown[0];
+    EXPECT_EQ(box.caption, "包名输入框");
+    EXPECT_EQ(box.text, "请输入一个包名如:           ");
+    EXPECT_EQ(box.defaultText, "brennoquill");
+}

@@ -1,0 +1,239 @@
+#include "FormAddMember.h"
+#include "FormUpdateMember.h"
+#include "UiTestSupport.h"
+
+namespace {
+
+// What the user enters; unset boxes are left as the dialog shows them.
+struct TEntry {
+    QString name;
+    QString type;
+    bool isMust = false;
+    bool isPri = false;
+    bool queryFlag = false;
+    QString length = "20";
+};
+
+void Submit(TMemberForm& form, const TEntry& entry) {
+    form.Edt_MemberName->setText(entry.name);
+    form.CB_MemberType->setCurrentIndex(form.CB_MemberType->findText(entry.type));
+    form.Edt_MemberLength->setText(entry.length);
+    form.CB_MemberIsMust->setChecked(entry.isMust);
+    form.CB_MemberIsPri->setChecked(entry.isPri);
+    form.CB_QueryFlag->setChecked(entry.queryFlag);
+    form.Button1->click();
+}
+
+QStringList TypeList(const TMemberForm& form) {
+    QStringList types;
+    for (int i = 0; i < form.CB_MemberType->count(); ++i)
+        types << form.CB_MemberType->itemText(i);
+    return types;
+}
+
+} // namespace
+
+class MemberDialogTest : public UiTest {
+protected:
+    void SetUp() override {
+        UiTest::SetUp();
+        shop_ = AddProject("shop");
+        book_ = AddClass(shop_, "Book");
+        AddClass(shop_, "Author");
+        AddClass(AddProject("hr"), "Dept");
+    }
+
+    // The messages one dialog run showed, the dialog then closed or not.
+    QStringList AddWith(const QList<TEntry>& entries) {
+        OnDialog<TAddMemberForm>([&](TAddMemberForm& form) {
+            for (const TEntry& entry : entries)
+                Submit(form, entry);
+        });
+        Form().M1Click();
+        return seam_.TakeTexts();
+    }
+
+    int shop_ = 0;
+    int book_ = 0;
+};
+
+TEST_F(MemberDialogTest, AddOpensWithStringTypeLengthTwentyAndTheOtherClassesOfTheProject) {
+    OnDialog<TAddMemberForm>([](TAddMemberForm& form) {
+        EXPECT_EQ(form.windowTitle(), "添加成员属性");
+        EXPECT_EQ(form.size(), QSize(389, 331));
+        EXPECT_EQ(TypeList(form), QStringList({"字符串", "整型", "浮点型", "日期型", "Author"}));
+        EXPECT_EQ(form.CB_MemberType->currentIndex(), 0);
+        EXPECT_EQ(form.Edt_MemberLength->text(), "20");
+        EXPECT_TRUE(form.Edt_MemberName->text().isEmpty());
+        EXPECT_FALSE(form.CB_MemberIsPri->isChecked() || form.CB_MemberIsMust->isChecked() ||
+                     form.CB_QueryFlag->isChecked() || form.CB_MemberIsDisplay->isChecked());
+        EXPECT_TRUE(form.CB_MemberQueryDisplay->isChecked());
+        form.Button2->click();
+        EXPECT_FALSE(form.isVisible());
+    });
+    Form().M1Click();
+    EXPECT_EQ(dialogsShown_, 1);
+    EXPECT_EQ(Count("select count(*) from t_member"), 0);
+    EXPECT_TRUE(seam_.shown.isEmpty());
+}
+
+TEST_F(MemberDialogTest, AddAppliesTheRulesInOrderAndStopsAtTheFirstFailure) {
+    const QStringList texts = AddWith({
+        {"", "整型"},
+        {"Price", "整型"},
+        {"价格", "字符串", true},
+        {"price", "整型"},
+        {"author", "Author"},
+        {"born", "日期型", false, true},
+        {"born", "日期型", true, true},
+        {"price", "浮点型", true, false, true},
+        {"count", "整型", true, false, true},
+    });
+    EXPECT_EQ(texts,
+              QStringList(
+                  {"成员名称输入不能为空!", "成员属性首个字母必须小写", "成员属性首个字母必须小写",
+                   "除了字符串类型外其他类型必须勾选是否必填标志!",
+                   "除了字符串类型外其他类型必须勾选是否必填标志!",
+                   "除了字符串类型外其他类型必须勾选是否必填标志!", "主键字段必须是整型或字符串型!",
+                   "参与查询的字段不要设置整型或浮点型", "参与查询的字段不要设置整型或浮点型"}));
+    EXPECT_TRUE(dialogLeftOpen_);
+    EXPECT_EQ(Count("select count(*) from t_member"), 0);
+}
+
+TEST_F(MemberDialogTest, AddAcceptsWhatTheRulesAllowAndDerivesTheTypeFields) {
+    EXPECT_EQ(AddWith({{"title", "字符串", false, true, true, "35"}}),
+              QStringList({"类成员属性添加成功!"}));
+    EXPECT_FALSE(dialogLeftOpen_);
+    EXPECT_EQ(AddWith({{"count", "整型", true, true, false, "abc"}}),
+              QStringList({"类成员属性添加成功!"}));
+    EXPECT_EQ(AddWith({{"born", "日期型", true, false, true}}),
+              QStringList({"类成员属性添加成功!"}));
+    OnDialog<TAddMemberForm>([](TAddMemberForm& form) {
+        form.CB_MemberIsDisplay->setChecked(true);
+        form.CB_MemberQueryDisplay->setChecked(false);
+        form.Edt_MemberComment->setText("作者's");
+        Submit(form, {"author", "Author", true, false, true});
+    });
+    Form().M1Click();
+
+    EXPECT_EQ(MemberColumn(1), QStringList({"title", "count", "born", "author"}));
+    const TResultSetPtr rows = TMemberDAO().OpenClassMembers(book_);
+    auto next = [&rows] {
+        TMember m = TMemberDAO::ReadMember(*rows);
+        rows->Next();
+        return m;
+    };
+    const TMember title = next();
+    EXPECT_EQ(title.memberLength, 35);
+    EXPECT_EQ(title.memberIsPri, 1);
+    EXPECT_EQ(title.queryFlag, 1);
+    EXPECT_EQ(title.memberQueryDisplay, 1);
+    EXPECT_EQ(title.projectId, shop_);
+    const TMember count = next();
+    EXPECT_EQ(count.memberLength, 0);
+    EXPECT_EQ(count.memberIsInteger, 1);
+    EXPECT_EQ(count.memberIsFloat, 0);
+    EXPECT_EQ(count.memberIsMust, 1);
+    next();
+    const TMember author = next();
+    EXPECT_EQ(author.memberType, "Author");
+    EXPECT_EQ(author.memberIsDisplay, 1);
+    EXPECT_EQ(author.memberQueryDisplay, 0);
+    EXPECT_EQ(author.memberComment, "作者's");
+    EXPECT_EQ(author.memberIsInteger + author.memberIsFloat, 0);
+}
+
+TEST_F(MemberDialogTest, StringLengthThatIsNoIntegerStoresNothing) {
+    EXPECT_EQ(AddWith({{"title", "字符串", false, false, false, "abc"}}),
+              QStringList({"长度必须是整数!"}));
+    EXPECT_TRUE(dialogLeftOpen_);
+    EXPECT_EQ(Count("select count(*) from t_member"), 0);
+}
+
+TEST_F(MemberDialogTest, UpdateShowsTheStoredMemberAndOnlyFlagsOfOneAreChecked) {
+    TMember m = Member(shop_, book_, "author", "Author");
+    m.memberIsMust = 1;
+    m.queryFlag = 2;
+    m.memberIsPri = 1;
+    m.memberIsDisplay = 0;
+    m.memberQueryDisplay = 1;
+    m.memberComment = "作者";
+    AddMember(m);
+    SelectMemberRow(0);
+    OnDialog<TUpdateMemberForm>([](TUpdateMemberForm& form) {
+        EXPECT_EQ(form.windowTitle(), "更新成员属性");
+        EXPECT_EQ(form.size(), QSize(372, 320));
+        EXPECT_EQ(TypeList(form), QStringList({"字符串", "整型", "浮点型", "日期型", "Author"}));
+        EXPECT_EQ(form.Edt_MemberName->text(), "author");
+        EXPECT_EQ(form.CB_MemberType->currentText(), "Author");
+        EXPECT_EQ(form.Edt_MemberLength->text(), "0");
+        EXPECT_TRUE(form.CB_MemberIsMust->isChecked());
+        EXPECT_FALSE(form.CB_QueryFlag->isChecked());
+        EXPECT_TRUE(form.CB_MemberIsPri->isChecked());
+        EXPECT_FALSE(form.CB_MemberIsDisplay->isChecked());
+        EXPECT_TRUE(form.CB_MemberQueryDisplay->isChecked());
+        EXPECT_EQ(form.Edt_MemberComment->text(), "作者");
+    });
+    Form().N3Click();
+    EXPECT_EQ(dialogsShown_, 1);
+}
+
+TEST_F(MemberDialogTest, UpdateAllowsAnyKeyTypeAndRewritesTheSameRow) {
+    const int born = AddMember(Member(shop_, book_, "born", "字符串"));
+    AddMember(Member(shop_, book_, "other", "字符串"));
+    SelectMemberRow(0);
+    OnDialog<TUpdateMemberForm>([](TUpdateMemberForm& form) {
+        Submit(form, {"born", "日期型", false, true});
+        Submit(form, {"birthday", "日期型", true, true, false, "x"});
+    });
+    Form().N3Click();
+    EXPECT_EQ(seam_.Texts(), QStringList({"除了字符串类型外其他类型必须勾选是否必填标志!",
+                                          "类成员属性更新成功!"}));
+    EXPECT_FALSE(dialogLeftOpen_);
+    const TMember stored = *TMemberDAO().GetMember(born);
+    EXPECT_EQ(stored.memberName, "birthday");
+    EXPECT_EQ(stored.memberIsPri, 1);
+    EXPECT_EQ(stored.memberLength, 0);
+    EXPECT_EQ(stored.classId, book_);
+    EXPECT_EQ(MemberColumn(1), QStringList({"birthday", "other"}));
+    EXPECT_EQ(Count("select count(*) from t_member"), 2);
+}
+
+TEST_F(MemberDialogTest, UpdateOfAMemberTypedByADeletedClassStartsWithNoType) {
+    TMember m = Member(shop_, book_, "gone", "Publisher");
+    m.memberIsMust = 0;
+    const int id = AddMember(m);
+    SelectMemberRow(0);
+    OnDialog<TUpdateMemberForm>([](TUpdateMemberForm& form) {
+        EXPECT_EQ(form.CB_MemberType->currentIndex(), -1);
+        form.Button1->click();
+        form.CB_MemberIsMust->setChecked(true);
+        form.Button1->click();
+    });
+    Form().N3Click();
+    EXPECT_EQ(seam_.Texts(), QStringList({"除了字符串类型外其他类型必须勾选是否必填标志!",
+                                          "类成员属性更新成功!"}));
+    EXPECT_EQ(TMemberDAO().GetMember(id)->memberType, "");
+}
+
+TEST_F(MemberDialogTest, UpdateOfAVanishedMemberSaysSoAndShowsNoDialog) {
+    const int id = AddMember(Member(shop_, book_, "title", "字符串"));
+    SelectMemberRow(0);
+    TMemberDAO().DeleteMember(id);
+    Form().SetModalHook([this](QDialog&) { ++dialogsShown_; });
+    Form().N3Click();
+    EXPECT_EQ(seam_.Texts(), QStringList({"该成员已不存在!"}));
+    EXPECT_EQ(dialogsShown_, 0);
+    EXPECT_EQ(Form().LV_Member->rowCount(), 0);
+    EXPECT_EQ(Count("select count(*) from t_member"), 0);
+}
+
+TEST_F(MemberDialogTest, StoreErrorWhileSavingKeepsTheDialogOpen) {
+    Form();
+    Execute("drop table t_member");
+    OnDialog<TAddMemberForm>([](TAddMemberForm& form) { Submit(form, {"title", "字符串"}); });
+    Form().M1Click();
+    EXPECT_EQ(seam_.Texts("error").size(), 1);
+    EXPECT_EQ(seam_.Texts("message"), QStringList());
+    EXPECT_TRUE(dialogLeftOpen_);
+}

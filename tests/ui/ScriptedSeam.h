@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QList>
+#include <QStringList>
+#include <functional>
+#include <gtest/gtest.h>
+#include <optional>
+#include <ostream>
+
+#include "UserSeam.h"
+
+// Readable values in failure messages.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+inline void PrintTo(const QStringList& texts, std::ostream* out) {
+    *out << '[' << texts.join(QStringLiteral(" | ")).toStdString() << ']';
+}
+
+// One thing shown to the user.
+struct TShown {
+    QString kind; // message, confirm, input, information, error
+    QString caption;
+    QString text;        // for an input box: its prompt
+    QString defaultText; // input boxes only
+};
+
+// Records everything shown and answers from queues filled by the test. A
+// question nobody scripted fails the test and is answered with Cancel.
+class TScriptedSeam : public TUserSeam {
+public:
+    void Message(const QString& text) override { Record({"message", kApplicationTitle, text, {}}); }
+
+    bool Confirm(const QString& caption, const QString& text) override {
+        Record({"confirm", caption, text, {}});
+        if (!confirmAnswers.isEmpty())
+            return confirmAnswers.takeFirst();
+        ADD_FAILURE() << "unscripted confirmation: " << text.toStdString();
+        return false;
+    }
+
+    // An answer of std::nullopt stands for Cancel.
+    QString InputBox(const QString& caption, const QString& prompt,
+                     const QString& defaultText) override {
+        Record({"input", caption, prompt, defaultText});
+        std::optional<QString> answer;
+        if (!inputAnswers.isEmpty())
+            answer = inputAnswers.takeFirst();
+        else
+            ADD_FAILURE() << "unscripted input box: " << caption.toStdString();
+        return answer ? *answer : defaultText;
+    }
+
+    void Information(const QString& caption, const QString& text) override {
+        Record({"information", caption, text, {}});
+    }
+
+    void Error(const QString& message) override { Record({"error", {}, message, {}}); }
+    void OpenFolder(const QString& path) override { foldersOpened.append(path); }
+    void OpenUrl(const QUrl& url) override { urlsOpened.append(url); }
+
+    // The texts shown, in order, optionally of one kind only.
+    QStringList Texts(const QString& kind = QString()) const {
+        QStringList texts;
+        for (const TShown& item : shown)
+            if (kind.isEmpty() || item.kind == kind)
+                texts << item.text;
+        return texts;
+    }
+
+    void Record(const TShown& item) {
+        shown.append(item);
+        if (onShown)
+            onShown(item);
+    }
+
+    QStringList TakeTexts() {
+        QStringList texts = Texts();
+        shown.clear();
+        return texts;
+    }
+
+    // Called with each thing as it is shown.
+    std::function<void(const TShown&)> onShown;
+    QList<TShown> shown;
+    QList<bool> confirmAnswers;
+    QList<std::optional<QString>> inputAnswers;
+    QStringList foldersOpened;
+    QList<QUrl> urlsOpened;
+};

@@ -1,0 +1,117 @@
+#pragma once
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QTemporaryDir>
+#include <QThread>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+
+#include "ClassDAO.h"
+#include "DbHelper.h"
+#include "MainForm.h"
+#include "MemberDAO.h"
+#include "ProjectDAO.h"
+#include "ScriptedSeam.h"
+
+// Each test has a database and a program folder of its own, a scripted seam,
+// and a main window created on first use.
+class UiTest : public ::testing::Test {
+protected:
+    UiTest() { TDbHelper::SetDatabaseFile(dir_.filePath("projects.db")); }
+    void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
+
+    TFormMain& Form() {
+        if (!form_)
+            form_ = std::make_unique<TFormMain>(&seam_, dir_.path());
+        return *form_;
+    }
+
+    // Dialogs of type T are shown without blocking and handed to drive; any
+    // other dialog fails the test.
+    template <class T> void OnDialog(std::function<void(T&)> drive) {
+        Form().SetModalHook([this, drive](QDialog& dialog) {
+            ++dialogsShown_;
+            auto* typed = dynamic_cast<T*>(&dialog);
+            ASSERT_NE(typed, nullptr) << "unexpected dialog " << dialog.windowTitle().toStdString();
+            dialog.show();
+            drive(*typed);
+            dialogLeftOpen_ = dialog.isVisible();
+        });
+    }
+
+    static int AddProject(const QString& name) {
+        TProjectDAO().AddProject(name);
+        return TProjectDAO().ListProjects().last().projectId;
+    }
+
+    static int AddClass(int projectId, const QString& name, const QString& friendName = "友好") {
+        TClassDAO().AddClass(projectId, name, friendName);
+        return TClassDAO().GetClassId(projectId, name);
+    }
+
+    static int AddMember(TMember member) {
+        TMemberDAO().AddMember(member);
+        return TDbHelper().QueryInteger("select max(memberId) from t_member");
+    }
+
+    static TMember Member(int projectId, int classId, const QString& name, const QString& type) {
+        TMember m;
+        m.projectId = projectId;
+        m.classId = classId;
+        m.memberName = name;
+        m.memberType = type;
+        return m;
+    }
+
+    static int Count(const QString& sql) { return TDbHelper().QueryInteger(sql); }
+    static void Execute(const QString& sql) { TDbHelper().ExecuteCommand(sql); }
+
+    QStringList Projects() {
+        QStringList names;
+        for (int i = 0; i < Form().CB_Project->count(); ++i)
+            names << Form().CB_Project->itemText(i);
+        return names;
+    }
+
+    QStringList Classes() {
+        QStringList names;
+        for (int i = 0; i < Form().LB_Object->count(); ++i)
+            names << Form().LB_Object->item(i)->text();
+        return names;
+    }
+
+    // One column of the member table, top to bottom.
+    QStringList MemberColumn(int column) {
+        QStringList texts;
+        for (int row = 0; row < Form().LV_Member->rowCount(); ++row)
+            texts << Form().LV_Member->item(row, column)->text();
+        return texts;
+    }
+
+    void SelectProject(int index) {
+        Form().CB_Project->setCurrentIndex(index);
+        Form().CB_ProjectChange();
+    }
+
+    void SelectMemberRow(int row) { Form().LV_Member->selectRow(row); }
+
+    // Runs the event loop until done() holds; false on time-out.
+    static bool WaitFor(const std::function<bool()>& done, int milliseconds = 20000) {
+        QDeadlineTimer deadline(milliseconds);
+        while (!done()) {
+            if (deadline.hasExpired())
+                return false;
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+            QThread::msleep(5);
+        }
+        return true;
+    }
+
+    QTemporaryDir dir_;
+    TScriptedSeam seam_;
+    std::unique_ptr<TFormMain> form_;
+    int dialogsShown_ = 0;
+    bool dialogLeftOpen_ = false;
+};

@@ -1,0 +1,43 @@
+#include "ClassForm.h"
+
+#include "Guard.h"
+#include "MainForm.h"
+
+namespace {
+
+const int kBoxLeft = 104;
+const int kBoxWidth = 137;
+const int kButtonWidth = 113;
+
+} // namespace
+
+TClassForm::TClassForm(TFormMain* owner, const QString& caption, int width, int height)
+    : QDialog(owner), owner_(owner) {
+    setWindowTitle(caption);
+    setFont(FormFont());
+    setFixedSize(width, height);
+    const int top = height / 2 - 64;
+    Label1 = new QLabel(QStringLiteral("类英文名称:"), this);
+    Label1->setGeometry(16, top + 3, 84, 16);
+    Edt_ClassName = new QLineEdit(this);
+    Edt_ClassName->setGeometry(kBoxLeft, top, kBoxWidth, 22);
+    Label2 = new QLabel(QStringLiteral("中文友好名称:"), this);
+    Label2->setGeometry(16, top + 47, 84, 16);
+    Edt_FriendName = new QLineEdit(this);
+    Edt_FriendName->setGeometry(kBoxLeft, top + 44, kBoxWidth, 22);
+    Button1 = new QPushButton(QStringLiteral("确定"), this);
+    Button1->setGeometry((width - kButtonWidth) / 2, top + 100, kButtonWidth, 27);
+    connect(Button1, &QPushButton::clicked, this, &TClassForm::Button1Click);
+}
+
+void TClassForm::Button1Click() {
+    RunGuarded(owner_->Seam(), [this] { Save(); });
+}
+
+void TClassForm::Message(const QString& text) {
+    owner_->Seam().Message(text);
+}
+
+bool TClassForm::StartsUpperCase(const QString& text) {
+    return !text.isEmpty() && text[0] >= QLatin1Char('A') && text[0] <= QLatin1Char('Z');
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+class TFormMain;
+
+// What the two class dialogs share: two named boxes and the OK button.
+class TClassForm : public QDialog {
+    Q_OBJECT
+
+public:
+    QLabel* Label1;
+    QLineEdit* Edt_ClassName;
+    QLabel* Label2;
+    QLineEdit* Edt_FriendName;
+    QPushButton* Button1;
+
+public slots:
+    void Button1Click();
+
+protected:
+    TClassForm(TFormMain* owner, const QString& caption, int width, int height);
+
+    // Checks and stores what was typed; store errors propagate.
+    virtual void Save() = 0;
+
+    TFormMain& Owner() const { return *owner_; }
+    void Message(const QString& text);
+    static bool StartsUpperCase(const QString& text);
+
+private:
+    TFormMain* owner_;
+};

@@ -1,0 +1,26 @@
+#include "FormAddClass.h"
+
+#include "ClassDAO.h"
+#include "MainForm.h"
+
+TAddClassForm::TAddClassForm(TFormMain* owner)
+    : TClassForm(owner, QStringLiteral("添加类"), 269, 218) {}
+
+void TAddClassForm::Save() {
+    const QString className = Edt_ClassName->text();
+    const QString friendName = Edt_FriendName->text();
+    if (className.isEmpty())
+        return Message(QStringLiteral("类名称不能为空!"));
+    if (friendName.isEmpty())
+        return Message(QStringLiteral("友好名称不能为空"));
+    if (!StartsUpperCase(className))
+        return Message(QStringLiteral("类名首个字母必须大写"));
+    const int projectId = Owner().SelectedProjectId();
+    TClassDAO classes;
+    if (classes.CountClassesByName(projectId, className) > 0)
+        return Message(QStringLiteral("该类名称已经存在!"));
+    classes.AddClass(projectId, className, friendName);
+    Owner().LoadClasses(projectId);
+    Message(QStringLiteral("类名称添加成功！"));
+    accept();
+}

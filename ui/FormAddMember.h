@@ -1,0 +1,18 @@
+#pragma once
+
+#include "MemberForm.h"
+
+// Adds a member to the class selected in the main window.
+class TAddMemberForm : public TMemberForm {
+    Q_OBJECT
+
+public:
+    explicit TAddMemberForm(TFormMain* owner);
+
+    void FormCreate();
+
+protected:
+    bool ChecksKeyType() const override { return true; }
+    void Store(TMember& member) override;
+    QString SavedText() const override;
+};

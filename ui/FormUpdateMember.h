@@ -1,0 +1,27 @@
+#pragma once
+
+#include "MemberForm.h"
+
+// Edits one member of the class selected in the main window.
+class TUpdateMemberForm : public TMemberForm {
+    Q_OBJECT
+
+public:
+    TUpdateMemberForm(TFormMain* owner, int memberId);
+
+    // Fills the type list and the controls from the stored member.
+    void FormCreate();
+    // False when the member could not be read; the dialog is not to be shown.
+    bool MemberFound() const { return found_; }
+
+protected:
+    bool ChecksKeyType() const override { return false; }
+    void Store(TMember& member) override;
+    QString SavedText() const override;
+
+private:
+    void ShowMember(const TMember& member);
+
+    int memberId_;
+    bool found_ = false;
+};

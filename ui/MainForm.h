@@ -1,0 +1,142 @@
+#pragma once
+
+#include <QAction>
+#include <QComboBox>
+#include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QList>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QTableWidget>
+#include <QTimer>
+#include <functional>
+
+#include "UserSeam.h"
+
+class TAutoCode;
+class TResultSet;
+struct TGenerationSettings;
+
+// The program's main window: projects, their classes and members, and the
+// progress log of the last generation.
+class TFormMain : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // How a dialog is shown; by default modally, returning once it is closed.
+    using TModalHook = std::function<void(QDialog& dialog)>;
+
+    // rootDir is the program's folder (help page, output folder); empty means
+    // the executable's folder.
+    explicit TFormMain(TUserSeam* seam, const QString& rootDir = QString(),
+                       QWidget* parent = nullptr);
+    ~TFormMain() override;
+
+    void SetModalHook(TModalHook hook);
+    TUserSeam& Seam() const { return *seam_; }
+    QString RootDir() const { return rootDir_; }
+    QUrl HomePage() const;
+    // Generation runs started here that have not ended yet.
+    int RunningGenerations() const;
+
+    // The current selection; -1 (or empty text) when nothing is selected.
+    int SelectedProjectId() const;
+    int SelectedClassId() const;
+    QString SelectedClassText() const;
+    void SetSelectedClassText(const QString& text);
+    int SelectedMemberRow() const;
+    int SelectedMemberId() const;
+
+    // Reloads a list from the store; store errors propagate.
+    void LoadProjects();
+    void LoadClasses(int projectId);
+    void LoadMembers(int classId);
+
+    QLabel* Image1;
+    QGroupBox* GroupBox1;
+    QLabel* Label1;
+    QComboBox* CB_Project;
+    QLabel* Label2;
+    QListWidget* LB_Object;
+    QTableWidget* LV_Member;
+    QGroupBox* GroupBox2;
+    QPlainTextEdit* Memo_State;
+    QTimer* Timer1;
+    QMenuBar* MainMenu1;
+    QMenu* MenuProject;
+    QMenu* MenuCode;
+    QAction* F2;
+    QAction* N1;
+    QAction* D1;
+    QAction* A2;
+    QAction* N2;
+    QAction* S1;
+    QAction* M1;
+    QAction* N3;
+    QAction* C1;
+    QAction* S2;
+    QAction* A1;
+
+    // Position in CB_Project to select after the next LoadProjects; -1: the first.
+    int keptProjectIndex = -1;
+    // Package of the next generation; held in memory only.
+    QString packageName;
+    // Class named by the last model check notification.
+    int errorClassId = 0;
+
+public slots:
+    void F2Click();
+    void N1Click();
+    void D1Click();
+    void A2Click();
+    void N2Click();
+    void S1Click();
+    void M1Click();
+    void N3Click();
+    void C1Click();
+    void S2Click();
+    void A1Click();
+
+    void CB_ProjectChange();
+    void LB_ObjectClick();
+    void LB_ObjectDblClick();
+    void LV_MemberDblClick();
+    void Image1Click();
+    void Timer1Timer();
+
+    // The generation's side of the window, called on this window's thread.
+    void OnGenerationProgress(const QString& line);
+    void OnPrimaryKeyError(int classId);
+    void OnDisplayMemberError(int classId);
+    void OnGenerationFinished();
+    void OnGenerationError(const QString& message);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FormCreate();
+    void CreateBanner(QWidget* parent);
+    void CreateProjectArea(QWidget* parent);
+    void CreateMemberTable();
+    void CreateMenu();
+    QAction* AddItem(QMenu* menu, const QString& text, void (TFormMain::*handler)());
+    void ClearClassesAndMembers();
+    void AddMemberRow(const TResultSet& row);
+    void ShowModal(QDialog& dialog);
+    void ReportClass(int classId, const QString& text);
+    void StartGeneration(const TGenerationSettings& settings);
+    void WaitForRuns();
+    bool Guard(const std::function<void()>& command);
+    void Message(const QString& text);
+
+    TUserSeam* seam_;
+    QString rootDir_;
+    TModalHook modalHook_;
+    QList<QPointer<TAutoCode>> runs_;
+};

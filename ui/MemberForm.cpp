@@ -1,0 +1,162 @@
+#include "MemberForm.h"
+
+#include "ClassDAO.h"
+#include "Guard.h"
+#include "MainForm.h"
+
+namespace {
+
+const int kBaseWidth = 372;
+const int kBaseHeight = 320;
+const int kBoxLeft = 96;
+const int kBoxWidth = 209;
+
+bool StartsLowerCase(const QString& text) {
+    return !text.isEmpty() && text[0] >= QLatin1Char('a') && text[0] <= QLatin1Char('z');
+}
+
+int Flag(const QCheckBox* box) {
+    return box->isChecked() ? 1 : 0;
+}
+
+} // namespace
+
+TMemberForm::TMemberForm(TFormMain* owner, const QString& caption, int width, int height)
+    : QDialog(owner), owner_(owner) {
+    setWindowTitle(caption);
+    setFont(FormFont());
+    setFixedSize(width, height);
+    CreateControls((width - kBaseWidth) / 2, (height - kBaseHeight) / 2);
+    connect(Button1, &QPushButton::clicked, this, &TMemberForm::Button1Click);
+    connect(Button2, &QPushButton::clicked, this, &TMemberForm::Button2Click);
+}
+
+void TMemberForm::CreateControls(int left, int top) {
+    Label1 = AddLabel(QStringLiteral("成员名称："), left + 24, top + 27);
+    Edt_MemberName = new QLineEdit(this);
+    Edt_MemberName->setGeometry(left + kBoxLeft, top + 24, kBoxWidth, 22);
+    Label2 = AddLabel(QStringLiteral("成员类型："), left + 24, top + 63);
+    CB_MemberType = new QComboBox(this);
+    CB_MemberType->setGeometry(left + kBoxLeft, top + 60, kBoxWidth, 22);
+    Label3 = AddLabel(QStringLiteral("长度："), left + 24, top + 99);
+    Edt_MemberLength = new QLineEdit(QStringLiteral("20"), this);
+    Edt_MemberLength->setGeometry(left + kBoxLeft, top + 96, 81, 22);
+    Label4 = AddLabel(QStringLiteral("(字符串类型有效)"), left + kBoxLeft + 89, top + 99);
+    CB_MemberIsPri = AddCheckBox(QStringLiteral("是否主键"), left + 24, top + 134, 96);
+    CB_MemberIsMust = AddCheckBox(QStringLiteral("是否必填"), left + 128, top + 134, 96);
+    CB_QueryFlag = AddCheckBox(QStringLiteral("是否参与查询"), left + 232, top + 134, 120);
+    CB_MemberIsDisplay = AddCheckBox(QStringLiteral("下拉框显示字段"), left + 24, top + 166, 128);
+    CB_MemberQueryDisplay =
+        AddCheckBox(QStringLiteral("查询界面是否显示"), left + 180, top + 166, 140);
+    Label5 = AddLabel(QStringLiteral("成员注释："), left + 24, top + 207);
+    Edt_MemberComment = new QLineEdit(this);
+    Edt_MemberComment->setGeometry(left + kBoxLeft, top + 204, kBoxWidth, 22);
+    Button1 = new QPushButton(QStringLiteral("确定"), this);
+    Button1->setGeometry(left + 88, top + 256, 81, 27);
+    Button2 = new QPushButton(QStringLiteral("取消"), this);
+    Button2->setGeometry(left + 200, top + 256, 81, 27);
+}
+
+QLabel* TMemberForm::AddLabel(const QString& text, int left, int top) {
+    auto* label = new QLabel(text, this);
+    label->move(left, top);
+    label->adjustSize();
+    return label;
+}
+
+QCheckBox* TMemberForm::AddCheckBox(const QString& text, int left, int top, int width) {
+    auto* box = new QCheckBox(text, this);
+    box->setGeometry(left, top, width, 20);
+    return box;
+}
+
+void TMemberForm::FillTypeList() {
+    CB_MemberType->clear();
+    CB_MemberType->addItems(
+        {MemberTypes::String, MemberTypes::Integer, MemberTypes::Float, MemberTypes::Date});
+    const TClassList others =
+        TClassDAO().ListOtherClasses(owner_->SelectedProjectId(), owner_->SelectedClassId());
+    for (const TClassEntry& entry : others)
+        CB_MemberType->addItem(entry.className);
+}
+
+bool TMemberForm::Guard(const std::function<void()>& command) {
+    return RunGuarded(owner_->Seam(), command);
+}
+
+void TMemberForm::Message(const QString& text) {
+    owner_->Seam().Message(text);
+}
+
+void TMemberForm::Button1Click() {
+    Guard([this] { Save(); });
+}
+
+void TMemberForm::Button2Click() {
+    reject();
+}
+
+void TMemberForm::Save() {
+    if (!Validate())
+        return;
+    std::optional<TMember> member = BuildMember();
+    if (!member)
+        return;
+    Store(*member);
+    owner_->LoadMembers(owner_->SelectedClassId());
+    Message(SavedText());
+    accept();
+}
+
+bool TMemberForm::Validate() {
+    const QString name = Edt_MemberName->text();
+    const int typeIndex = CB_MemberType->currentIndex();
+    const QString type = CB_MemberType->currentText();
+    if (name.isEmpty()) {
+        Message(QStringLiteral("成员名称输入不能为空!"));
+        Edt_MemberName->setFocus();
+        return false;
+    }
+    if (!StartsLowerCase(name)) {
+        Message(QStringLiteral("成员属性首个字母必须小写"));
+        return false;
+    }
+    if (typeIndex != 0 && !CB_MemberIsMust->isChecked()) {
+        Message(QStringLiteral("除了字符串类型外其他类型必须勾选是否必填标志!"));
+        return false;
+    }
+    if (ChecksKeyType() && CB_MemberIsPri->isChecked() && typeIndex >= 2) {
+        Message(QStringLiteral("主键字段必须是整型或字符串型!"));
+        return false;
+    }
+    if (CB_QueryFlag->isChecked() && (type == MemberTypes::Integer || type == MemberTypes::Float)) {
+        Message(QStringLiteral("参与查询的字段不要设置整型或浮点型"));
+        return false;
+    }
+    return true;
+}
+
+std::optional<TMember> TMemberForm::BuildMember() {
+    TMember m;
+    m.projectId = owner_->SelectedProjectId();
+    m.classId = owner_->SelectedClassId();
+    m.memberName = Edt_MemberName->text();
+    m.memberType = CB_MemberType->currentText();
+    if (m.memberType == MemberTypes::String) {
+        bool ok = false;
+        m.memberLength = Edt_MemberLength->text().toInt(&ok);
+        if (!ok) {
+            Message(QStringLiteral("长度必须是整数!"));
+            return std::nullopt;
+        }
+    }
+    m.memberIsPri = Flag(CB_MemberIsPri);
+    m.memberIsMust = Flag(CB_MemberIsMust);
+    m.memberIsInteger = m.memberType == MemberTypes::Integer ? 1 : 0;
+    m.memberIsFloat = m.memberType == MemberTypes::Float ? 1 : 0;
+    m.queryFlag = Flag(CB_QueryFlag);
+    m.memberIsDisplay = Flag(CB_MemberIsDisplay);
+    m.memberQueryDisplay = Flag(CB_MemberQueryDisplay);
+    m.memberComment = Edt_MemberComment->text();
+    return m;
+}

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <functional>
+#include <optional>
+
+#include "Member.h"
+
+class TFormMain;
+
+// What the two member dialogs share: the controls, the type list and the
+// rules a member must pass before it is stored.
+class TMemberForm : public QDialog {
+    Q_OBJECT
+
+public:
+    QLabel* Label1;
+    QLineEdit* Edt_MemberName;
+    QLabel* Label2;
+    QComboBox* CB_MemberType;
+    QLabel* Label3;
+    QLineEdit* Edt_MemberLength;
+    QLabel* Label4;
+    QCheckBox* CB_MemberIsPri;
+    QCheckBox* CB_MemberIsMust;
+    QCheckBox* CB_QueryFlag;
+    QCheckBox* CB_MemberIsDisplay;
+    QCheckBox* CB_MemberQueryDisplay;
+    QLabel* Label5;
+    QLineEdit* Edt_MemberComment;
+    QPushButton* Button1;
+    QPushButton* Button2;
+
+public slots:
+    void Button1Click();
+    void Button2Click();
+
+protected:
+    TMemberForm(TFormMain* owner, const QString& caption, int width, int height);
+
+    // The four type words, then the project's other classes.
+    void FillTypeList();
+    bool Guard(const std::function<void()>& command);
+    void Message(const QString& text);
+    TFormMain& Owner() const { return *owner_; }
+
+    // Whether a key member must be a string or an integer.
+    virtual bool ChecksKeyType() const = 0;
+    virtual void Store(TMember& member) = 0;
+    virtual QString SavedText() const = 0;
+
+private:
+    void CreateControls(int left, int top);
+    QLabel* AddLabel(const QString& text, int left, int top);
+    QCheckBox* AddCheckBox(const QString& text, int left, int top, int width);
+    void Save();
+    bool Validate();
+    std::optional<TMember> BuildMember();
+
+    TFormMain* owner_;
+};

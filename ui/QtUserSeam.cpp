@@ -1,0 +1,50 @@
+#include "QtUserSeam.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QInputDialog>
+#include <QMessageBox>
+
+namespace {
+
+// Boxes belong to whichever window the user is working in.
+QWidget* Owner() {
+    return QApplication::activeWindow();
+}
+
+} // namespace
+
+void TQtUserSeam::Message(const QString& text) {
+    QMessageBox::information(Owner(), kApplicationTitle, text);
+}
+
+bool TQtUserSeam::Confirm(const QString& caption, const QString& text) {
+    QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::Ok | QMessageBox::Cancel,
+                    Owner());
+    box.setEscapeButton(QMessageBox::Cancel);
+    return box.exec() != QMessageBox::Cancel;
+}
+
+QString TQtUserSeam::InputBox(const QString& caption, const QString& prompt,
+                              const QString& defaultText) {
+    bool ok = false;
+    QString answer =
+        QInputDialog::getText(Owner(), caption, prompt, QLineEdit::Normal, defaultText, &ok);
+    return ok ? answer : defaultText;
+}
+
+void TQtUserSeam::Information(const QString& caption, const QString& text) {
+    QMessageBox::information(Owner(), caption, text);
+}
+
+void TQtUserSeam::Error(const QString& message) {
+    QMessageBox::critical(Owner(), kApplicationTitle, message);
+}
+
+void TQtUserSeam::OpenFolder(const QString& path) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+void TQtUserSeam::OpenUrl(const QUrl& url) {
+    QDesktopServices::openUrl(url);
+}

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "UserSeam.h"
+
+// The seam on Qt's standard boxes and the desktop's opener.
+class TQtUserSeam : public TUserSeam {
+public:
+    void Message(const QString& text) override;
+    bool Confirm(const QString& caption, const QString& text) override;
+    QString InputBox(const QString& caption, const QString& prompt,
+                     const QString& defaultText) override;
+    void Information(const QString& caption, const QString& text) override;
+    void Error(const QString& message) override;
+    void OpenFolder(const QString& path) override;
+    void OpenUrl(const QUrl& url) override;
+};

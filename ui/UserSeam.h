@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+
+// The application's title, the caption of plain messages.
+inline const QString kApplicationTitle = QStringLiteral("BrennoquillJava代码生成器2.1版");
+
+// Everything the windows show to or ask of the user goes through here.
+class TUserSeam {
+public:
+    virtual ~TUserSeam() = default;
+
+    // A text with an OK button, captioned with the application's title.
+    virtual void Message(const QString& text) = 0;
+    // OK/Cancel with an information icon; false only on Cancel or close.
+    virtual bool Confirm(const QString& caption, const QString& text) = 0;
+    // The edited text on OK, the default text on Cancel.
+    virtual QString InputBox(const QString& caption, const QString& prompt,
+                             const QString& defaultText) = 0;
+    // A text with an information icon and an OK button.
+    virtual void Information(const QString& caption, const QString& text) = 0;
+    // An error reported by an engine, with its own text.
+    virtual void Error(const QString& message) = 0;
+    virtual void OpenFolder(const QString& path) = 0;
+    virtual void OpenUrl(const QUrl& url) = 0;
+};
