@@ -34,9 +34,8 @@ void TClassDAO::UpdateClass(int projectId, int classId, const QString& className
     const QString oldName = TClassDAO().GetClassName(classId);
     db_.ExecuteCommand("update t_class set friendName=?,className=? where classId=?",
                        {friendName, className, classId});
-    db_.ExecuteCommand(
-        "update t_member set memberType=? where projectId=? and memberType=?",
-        {className, projectId, oldName});
+    db_.ExecuteCommand("update t_member set memberType=? where projectId=? and memberType=?",
+                       {className, projectId, oldName});
 }
 
 TClassList TClassDAO::ListClasses(int projectId) {
@@ -50,8 +49,7 @@ TClassList TClassDAO::ListOtherClasses(int projectId, int classId) {
                   {classId, projectId});
 }
 
-bool TClassDAO::CheckPrimaryKeys(const TClassList& classes,
-                                 const TClassCheckFailure& onFailure) {
+bool TClassDAO::CheckPrimaryKeys(const TClassList& classes, const TClassCheckFailure& onFailure) {
     return CheckOnePerClass("memberIsPri", classes, onFailure);
 }
 

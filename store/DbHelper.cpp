@@ -114,7 +114,9 @@ QString TResultSet::AsText(const QString& column) const {
     return value.isNull() ? QString(QLatin1String("")) : value.toString();
 }
 
-int TResultSet::AsInteger(const QString& column) const { return Value(column).toInt(); }
+int TResultSet::AsInteger(const QString& column) const {
+    return Value(column).toInt();
+}
 
 TDbHelper::TDbHelper() : file_(DatabaseFile()) {}
 

@@ -25,9 +25,9 @@ void TMemberDAO::UpdateMember(const TMember& m) {
         "update t_member set memberName=?,memberType=?,memberLength=?,memberIsPri=?,"
         "memberComment=?,memberIsMust=?,memberIsInteger=?,memberIsFloat=?,queryFlag=?,"
         "memberIsDisplay=?,memberQueryDisplay=? where memberId=?",
-        {m.memberName, m.memberType, m.memberLength, m.memberIsPri, m.memberComment,
-         m.memberIsMust, m.memberIsInteger, m.memberIsFloat, m.queryFlag, m.memberIsDisplay,
-         m.memberQueryDisplay, m.memberId});
+        {m.memberName, m.memberType, m.memberLength, m.memberIsPri, m.memberComment, m.memberIsMust,
+         m.memberIsInteger, m.memberIsFloat, m.queryFlag, m.memberIsDisplay, m.memberQueryDisplay,
+         m.memberId});
 }
 
 void TMemberDAO::DeleteMember(int memberId) {

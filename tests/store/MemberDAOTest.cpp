@@ -18,9 +18,9 @@ TEST_F(MemberDAOTest, NewRecordIsStoredWithItsDefaults) {
     TMemberDAO().AddMember(TMember());
     TResultSetPtr rows = TDbHelper().OpenQuery("select * from t_member");
     ASSERT_FALSE(rows->Eof());
-    for (const char* column : {"projectId", "classId", "memberLength", "memberIsPri",
-                               "memberIsMust", "memberIsInteger", "memberIsFloat", "queryFlag",
-                               "memberIsDisplay"})
+    for (const char* column :
+         {"projectId", "classId", "memberLength", "memberIsPri", "memberIsMust", "memberIsInteger",
+          "memberIsFloat", "queryFlag", "memberIsDisplay"})
         EXPECT_EQ(rows->AsText(column), "0") << column;
     EXPECT_EQ(rows->AsText("memberQueryDisplay"), "1");
     for (const char* column : {"memberName", "memberType", "memberComment"})

@@ -14,8 +14,7 @@ protected:
     StoreTest() { TDbHelper::SetDatabaseFile(dir_.filePath("projects.db")); }
     void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
 
-    static TMember NewMember(int projectId, int classId, const QString& name,
-                             const QString& type) {
+    static TMember NewMember(int projectId, int classId, const QString& name, const QString& type) {
         TMember m;
         m.projectId = projectId;
         m.classId = classId;
