@@ -41,8 +41,10 @@ void TQtUserSeam::Error(const QString& message) {
     QMessageBox::critical(Owner(), kApplicationTitle, message);
 }
 
+// Without a file browser the user is at least told where the output is.
 void TQtUserSeam::OpenFolder(const QString& path) {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
+        Message(QStringLiteral("无法打开文件夹: ") + path);
 }
 
 void TQtUserSeam::OpenUrl(const QUrl& url) {
