@@ -81,10 +81,10 @@ public:
 
     void OnProgress(const QString& line) override { Print(stdout, line); }
     void OnPrimaryKeyError(int classId) override {
-        CheckFailed(classId, QStringLiteral("表主键设置错误，每个类只能设置一个主键!"));
+        CheckFailed(PrimaryKeyErrorText(TClassDAO().GetClassName(classId)));
     }
     void OnDisplayMemberError(int classId) override {
-        CheckFailed(classId, QStringLiteral("表显示成员设置错误，每个类有且只能设置一个显示成员!"));
+        CheckFailed(DisplayMemberErrorText(TClassDAO().GetClassName(classId)));
     }
     void OnFinished() override { Print(stdout, QStringLiteral("所有代码生成完毕!")); }
     void OnError(const QString& message) override {
@@ -93,8 +93,8 @@ public:
     }
 
 private:
-    void CheckFailed(int classId, const QString& text) {
-        Print(stderr, TClassDAO().GetClassName(classId) + text);
+    void CheckFailed(const QString& text) {
+        Print(stderr, text);
         exitCode_ = kCheckFailed;
     }
 

@@ -2,6 +2,14 @@
 
 #include <QString>
 
+// What the user is told when a class fails a model check.
+inline QString PrimaryKeyErrorText(const QString& className) {
+    return className + QStringLiteral("表主键设置错误，每个类只能设置一个主键!");
+}
+inline QString DisplayMemberErrorText(const QString& className) {
+    return className + QStringLiteral("表显示成员设置错误，每个类有且只能设置一个显示成员!");
+}
+
 // Receives everything a generation run reports, on the run's own thread.
 class TGenerationListener {
 public:

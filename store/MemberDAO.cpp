@@ -2,14 +2,6 @@
 
 #include "ClassDAO.h"
 
-namespace {
-
-const char* const kSimpleTypesExcluded =
-    "memberType<>'字符串' and memberType<>'整型' and memberType<>'浮点型' and "
-    "memberType<>'日期型'";
-
-} // namespace
-
 void TMemberDAO::AddMember(const TMember& m) {
     db_.ExecuteCommand(
         "insert into t_member(projectId,classId,memberName,memberType,memberLength,memberIsPri,"
@@ -39,10 +31,10 @@ TResultSetPtr TMemberDAO::OpenClassMembers(int classId) {
 }
 
 TResultSetPtr TMemberDAO::OpenReferenceMembers(int classId) {
-    return db_.OpenQuery(QStringLiteral("select * from t_member where %1 and classId=? "
-                                        "order by memberId")
-                             .arg(QString::fromUtf8(kSimpleTypesExcluded)),
-                         {classId});
+    return db_.OpenQuery("select * from t_member where memberType<>? and memberType<>? and "
+                         "memberType<>? and memberType<>? and classId=? order by memberId",
+                         {MemberTypes::String, MemberTypes::Integer, MemberTypes::Float,
+                          MemberTypes::Date, classId});
 }
 
 TResultSetPtr TMemberDAO::OpenQueryMembers(int classId) {

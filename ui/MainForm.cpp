@@ -430,16 +430,16 @@ void TFormMain::OnGenerationProgress(const QString& line) {
 }
 
 void TFormMain::OnPrimaryKeyError(int classId) {
-    ReportClass(classId, QStringLiteral("表主键设置错误，每个类只能设置一个主键!"));
+    ReportClass(classId, PrimaryKeyErrorText);
 }
 
 void TFormMain::OnDisplayMemberError(int classId) {
-    ReportClass(classId, QStringLiteral("表显示成员设置错误，每个类有且只能设置一个显示成员!"));
+    ReportClass(classId, DisplayMemberErrorText);
 }
 
-void TFormMain::ReportClass(int classId, const QString& text) {
+void TFormMain::ReportClass(int classId, QString (*text)(const QString& className)) {
     errorClassId = classId;
-    Guard([&] { Message(TClassDAO().GetClassName(errorClassId) + text); });
+    Guard([&] { Message(text(TClassDAO().GetClassName(errorClassId))); });
 }
 
 void TFormMain::OnGenerationFinished() {

@@ -129,7 +129,7 @@ private:
     void ClearClassesAndMembers();
     void AddMemberRow(const TResultSet& row);
     void ShowModal(QDialog& dialog);
-    void ReportClass(int classId, const QString& text);
+    void ReportClass(int classId, QString (*text)(const QString& className));
     void StartGeneration(const TGenerationSettings& settings);
     void WaitForRuns();
     bool Guard(const std::function<void()>& command);

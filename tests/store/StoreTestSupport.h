@@ -3,6 +3,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "../TestModel.h"
 #include "DbHelper.h"
 #include "Member.h"
 #include "MemberDAO.h"
@@ -13,15 +14,6 @@ protected:
     // Set before derived fixtures create their stores.
     StoreTest() { TDbHelper::SetDatabaseFile(dir_.filePath("projects.db")); }
     void SetUp() override { ASSERT_TRUE(dir_.isValid()); }
-
-    static TMember NewMember(int projectId, int classId, const QString& name, const QString& type) {
-        TMember m;
-        m.projectId = projectId;
-        m.classId = classId;
-        m.memberName = name;
-        m.memberType = type;
-        return m;
-    }
 
     static void AddMember(int projectId, int classId, const QString& name, const QString& type,
                           int isPri = 0, int isDisplay = 0, int queryFlag = 0) {

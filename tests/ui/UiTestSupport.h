@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+#include "../TestModel.h"
 #include "ClassDAO.h"
 #include "DbHelper.h"
 #include "MainForm.h"
@@ -57,12 +58,7 @@ protected:
     }
 
     static TMember Member(int projectId, int classId, const QString& name, const QString& type) {
-        TMember m;
-        m.projectId = projectId;
-        m.classId = classId;
-        m.memberName = name;
-        m.memberType = type;
-        return m;
+        return NewMember(projectId, classId, name, type);
     }
 
     static int Count(const QString& sql) { return TDbHelper().QueryInteger(sql); }
