@@ -3,8 +3,9 @@
 #include <QString>
 #include <QThread>
 
-#include "ClassDAO.h"
+#include "GeneratedFile.h"
 #include "GenerationListener.h"
+#include "ProjectModel.h"
 
 struct TGenerationSettings {
     QString rootDir; // the executable's folder: template/, bak/ and projects/ are there
@@ -27,33 +28,20 @@ protected:
 
 private:
     void Generate();
-    bool CheckModel(const TClassList& classes);
-    void CheckNames(const TClassList& classes) const;
+    bool CheckModel(const TProjectModel& model);
+    void CheckNames(const TProjectModel& model) const;
 
-    void GenerateStrutsXml(const TClassList& classes);
-    void GenerateBeansXml(const TClassList& classes);
-    void GenerateHibernateConfig(const QString& packageName, const TClassList& classes);
-    // filePath is relative to the root folder, like every path below.
-    void GenerateMappingFile(int classId, const QString& className, const QString& filePath);
     void CopyFixedTemplates();
-    void GenerateDomainClasses(const QString& packageName, const TClassList& classes);
-    void GenerateActionClasses(const QString& packageName, const TClassList& classes);
-    void GenerateDaoClasses(const QString& packageName, const TClassList& classes);
     void CopyResourceFolders();
-
-    QString MappingSection(int classId, const QString& className);
-    QString ReferenceColumn(const QString& className, const QString& memberName,
-                            const QString& memberType);
 
     // "projects/<projectName>/" + tail, relative to the root folder.
     QString Output(const QString& tail) const;
-    // "src/com/<packageName>/" + tail.
-    QString PackagePath(const QString& tail) const;
     QString Absolute(const QString& relative) const;
     QString ReadTemplate(const QString& relative) const;
-    // Write file into folder (both relative), then report file + suffix.
-    void SaveUtf8(const QString& folder, const QString& file, const QString& text,
-                  const QString& suffix);
+    // Saves a generated file under the output root and reports it: its warnings, its
+    // progress line, then any character GBK could not hold.
+    void Write(const TGeneratedFile& file);
+    void WriteAll(const TGeneratedFiles& files);
     void SaveAnsi(const QString& folder, const QString& file, const QString& text,
                   const QString& suffix);
 

@@ -1,4 +1,6 @@
+#include <QDirIterator>
 #include <QProcess>
+#include <QXmlStreamReader>
 
 #include "GeneratorTestSupport.h"
 
@@ -102,4 +104,24 @@ TEST_F(CliTest, ShippedResourcesGenerateTheSampleCleanly) {
     EXPECT_FALSE(run.out.contains("警告"));
     EXPECT_TRUE(Read("projects/图书管理系统/src/hibernate.cfg.xml")
                     .contains("<mapping resource=\"com/brennoquill/domain/Loan.hbm.xml\" />"));
+    const QString base = "projects/图书管理系统/src/com/brennoquill/";
+    for (const char* name : {"BookType", "Book", "Reader", "Loan"})
+        for (const char* file : {"domain/%1.java", "action/%1Action.java", "dao/%1DAO.java"})
+            EXPECT_TRUE(run.out.contains(base + QString(file).arg(name) + "生成完毕!\n"))
+                << file << name;
+    QDirIterator xml(Path("projects/图书管理系统"), {"*.xml"}, QDir::Files,
+                     QDirIterator::Subdirectories);
+    int parsed = 0;
+    while (xml.hasNext()) {
+        const QString path = xml.next();
+        const QByteArray bytes = Read(QDir(root_.path()).relativeFilePath(path));
+        QXmlStreamReader reader(bytes.startsWith(kBom) ? QString::fromUtf8(bytes.mid(3))
+                                                       : TFileOperate::DecodeGbk(bytes));
+        while (!reader.atEnd())
+            reader.readNext();
+        EXPECT_FALSE(reader.hasError()) << path.toStdString() << ": "
+                                        << reader.errorString().toStdString();
+        ++parsed;
+    }
+    EXPECT_GE(parsed, 10);
 }

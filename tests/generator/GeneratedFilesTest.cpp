@@ -2,11 +2,6 @@
 
 namespace {
 
-// Expected text written with LF and "<TAB>"; generated files use CR LF and TAB.
-QString Crlf(const char* text) {
-    return QString(text).replace("\n", "\r\n").replace("<TAB>", "\t");
-}
-
 const char* const kStudentBlock = R"(         <!-- StudentAction配置 -->
          <package name="Student" namespace="/Student" extends="struts-default">
            <action name="Student_*" class="studentAction" method="{1}">

@@ -13,6 +13,7 @@
 #include "FileOperate.h"
 #include "MemberDAO.h"
 #include "ProjectDAO.h"
+#include "TextCompare.h"
 
 inline const QByteArray kBom("\xEF\xBB\xBF");
 

@@ -1,3 +1,7 @@
+#include <QDirIterator>
+#include <QMap>
+#include <functional>
+
 #include "GeneratorTestSupport.h"
 
 namespace {
@@ -33,7 +37,11 @@ TEST_F(RunTest, ProgressLogOfTwoClassesInOrder) {
                          base + "hibernate.cfg.xml生成完成!",
                          base + "com/pkg/domain/A.hbm.xml生成完成!",
                          base + "com/pkg/domain/B.hbm.xml生成完成!"};
-    expected << FixedSupportLines(base + "com/pkg/") << "正在移动资源文件。。。"
+    expected << FixedSupportLines(base + "com/pkg/");
+    for (const char* file : {"domain/A.java", "domain/B.java", "action/AAction.java",
+                             "action/BAction.java", "dao/ADAO.java", "dao/BDAO.java"})
+        expected << base + "com/pkg/" + file + "生成完毕!";
+    expected << "正在移动资源文件。。。"
              << "移动projects/图书/.myeclipse文件夹完毕！"
              << "移动projects/图书/.settings文件夹完毕！"
              << "移动projects/图书/WebRoot文件夹完毕！"
@@ -162,5 +170,62 @@ TEST_F(RunTest, RunsOnItsOwnThread) {
     run.start();
     ASSERT_TRUE(run.wait(60000));
     EXPECT_EQ(listener.events, QStringList{"finished"});
-    EXPECT_EQ(listener.lines.size(), 20);
+    EXPECT_EQ(listener.lines.size(), 23);
+}
+
+namespace {
+
+// Edits the model as soon as the run reports its first file.
+class TEditingListener : public TRecordingListener {
+public:
+    explicit TEditingListener(std::function<void()> edit) : edit_(std::move(edit)) {}
+    void OnProgress(const QString& line) override {
+        if (lines.isEmpty())
+            edit_();
+        TRecordingListener::OnProgress(line);
+    }
+
+private:
+    std::function<void()> edit_;
+};
+
+// Every file under folder, by relative path, with its bytes.
+QMap<QString, QByteArray> Tree(const QString& folder) {
+    QMap<QString, QByteArray> files;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        files.insert(QDir(folder).relativeFilePath(path), file.readAll());
+    }
+    return files;
+}
+
+} // namespace
+
+TEST_F(RunTest, EditsDuringARunDoNotChangeItsOutput) {
+    MakeBak();
+    const int project = AddProject("P");
+    const int book = AddClass(project, "Book");
+    AddMember(project, book, "barcode", "字符串", 1, 1, 20, "条形码");
+    const int type = AddKeyOnlyClass(project, "BookType");
+    AddMember(project, book, "bookType", "BookType", 0, 0, 0, "类别");
+    const TRecordingListener before = Run(project, "Before");
+    EXPECT_EQ(before.events, QStringList{"finished"});
+
+    TEditingListener editing([&] {
+        TMember key = *TMemberDAO().GetKeyMember(book);
+        key.memberName = "isbn";
+        TMemberDAO().UpdateMember(key);
+        AddMember(project, book, "title", "字符串", 0, 0, 50, "书名");
+        TClassDAO().UpdateClass(project, type, "Category", "类别");
+        AddKeyOnlyClass(project, "Late");
+    });
+    TAutoCode({root_.path(), project, "During", "pkg"}, &editing).Execute();
+    EXPECT_EQ(editing.events, QStringList{"finished"});
+    EXPECT_EQ(editing.lines.join('\n').replace("During", "Before"), before.lines.join('\n'));
+    const QMap<QString, QByteArray> files = Tree(Path("projects/Before"));
+    EXPECT_EQ(files.size(), 27);
+    EXPECT_EQ(Tree(Path("projects/During")), files);
 }

@@ -1,0 +1,296 @@
+#include "ActionOperate.h"
+
+#include "CodeText.h"
+
+using namespace CodeText;
+
+namespace {
+
+// A bean property: field, setter, getter returning `returned`, empty line; class indentation.
+QStringList PropertyLines(const QString& type, const QString& name, const QString& returned) {
+    const QString upper = UpperFirst(name);
+    return {"    private " + type + " " + name + ";",
+            "    public void set" + upper + "(" + type + " " + name + ") {",
+            "        this." + name + " = " + name + ";",
+            "    }",
+            "    public " + type + " get" + upper + "() {",
+            "        return " + returned + ";",
+            "    }",
+            ""};
+}
+
+QStringList CommentedProperty(const QString& comment, const QString& type, const QString& name,
+                              const QString& returned) {
+    return QStringList{"    /*" + comment + "*/"} + PropertyLines(type, name, returned);
+}
+
+QString DaoDeclaration(const QString& refClass) {
+    return refClass + "DAO " + LowerFirst(refClass) + "DAO = new " + refClass + "DAO();";
+}
+
+QString Put(const QString& key, const QString& value) {
+    return "ctx.put(" + Quoted(key) + ", " + value + ");";
+}
+
+// A message for the page: two blanks after the comma.
+QString EncodedPut(const QString& key, const QString& message) {
+    return "            ctx.put(" + Quoted(key) + ",  java.net.URLEncoder.encode(" +
+           Quoted(message) + "));";
+}
+
+// The list of all objects of a referenced class, put into the context for a drop-down.
+QStringList DropDownLines(const QString& refClass) {
+    const QString list = LowerFirst(refClass) + "List";
+    return {"        " + DaoDeclaration(refClass),
+            "        List<" + refClass + "> " + list + " = " + LowerFirst(refClass) +
+                "DAO.QueryAll" + refClass + "Info();",
+            "        " + Put(list, list)};
+}
+
+// Replaces each referenced object by the stored one with the same key; one DAO per class.
+QStringList StoreReferenceLines(const TBuildContext& context, const TClassModel& c) {
+    const QString object = LowerFirst(c.className);
+    const QList<TMember> refs = c.ReferenceMembers();
+    QStringList lines;
+    for (qsizetype i = 0; i < refs.size(); ++i) {
+        const QString& refClass = refs[i].memberType;
+        const QString& refMember = refs[i].memberName;
+        const QString refKey = UpperFirst(ReferencedKey(context.model, refClass).memberName);
+        if (IsFirstOfType(refs, i))
+            lines << "            " + DaoDeclaration(refClass);
+        lines << "            " + refMember + " = " + LowerFirst(refClass) + "DAO.Get" + refClass +
+                     "By" + refKey + "(" + object + ".get" + UpperFirst(refMember) + "().get" +
+                     refKey + "());"
+              << "            " + object + ".set" + UpperFirst(refMember) + "(" + refMember + ");";
+    }
+    return lines;
+}
+
+QStringList HeadLines(const TBuildContext& context, const TClassModel& c) {
+    const QString prefix = "import com." + context.packageName;
+    QStringList lines{"package com." + context.packageName + ".action;",
+                      "",
+                      "import java.util.List;",
+                      "import com.opensymphony.xwork2.ActionContext;",
+                      "import com.opensymphony.xwork2.ActionSupport;",
+                      prefix + ".dao." + c.className + "DAO;",
+                      prefix + ".domain." + c.className + ";"};
+    for (const TMember& m : c.ReferenceMembers())
+        lines << prefix + ".dao." + m.memberType + "DAO;"
+              << prefix + ".domain." + m.memberType + ";";
+    return lines << prefix + ".test.TestUtil;"
+                 << ""
+                 << "public class " + c.className + "Action extends ActionSupport {"
+                 << "";
+}
+
+// Query members, then the reference members that are not query members.
+QStringList MemberPropertyLines(const TClassModel& c) {
+    QStringList lines;
+    for (const TMember& m : c.QueryMembers())
+        lines << CommentedProperty("界面层需要查询的属性: " + m.memberComment,
+                                   QueryType(m.memberType), m.memberName, "this." + m.memberName);
+    for (const TMember& m : c.ReferenceMembers())
+        if (m.queryFlag != 1)
+            lines << CommentedProperty(m.memberComment, m.memberType, m.memberName,
+                                       "this." + m.memberName);
+    return lines;
+}
+
+// A text key that is a query member already has its property.
+QStringList KeyPropertyLines(const TMember& key) {
+    if (key.memberIsInteger == 1)
+        return PropertyLines("int", key.memberName, key.memberName);
+    if (key.queryFlag == 0)
+        return PropertyLines("String", key.memberName, key.memberName);
+    return {};
+}
+
+QStringList TailPropertyLines(const TClassModel& c) {
+    const QString& name = c.className;
+    const QString object = LowerFirst(name);
+    return QStringList{"    /*业务层对象*/", "    " + DaoDeclaration(name), "",
+                       "    /*待操作的" + name + "对象*/"} +
+           PropertyLines(name, object, "this." + object);
+}
+
+QStringList NullGuardLines(const QList<TMember>& members) {
+    QStringList lines;
+    for (const TMember& m : members)
+        if (IsTextType(m.memberType))
+            lines << "        if(" + m.memberName + " == null) " + m.memberName + " = \"\";";
+    return lines;
+}
+
+// The paged query and the counts, then the list and the paging values into the context.
+QStringList QueryCallLines(const QString& name, const QList<TMember>& members) {
+    const QString object = LowerFirst(name);
+    QStringList names;
+    for (const TMember& m : members)
+        names << m.memberName;
+    const QString arguments = names.join(", ");
+    return {"        List<" + name + "> " + object + "List = " + object + "DAO.Query" + name +
+                "Info(" + arguments + (names.isEmpty() ? "" : ", ") + "currentPage);",
+            "        /*计算总的页数和总的记录数*/",
+            "        " + object + "DAO.CalculateTotalPageAndRecordNumber(" + arguments + ");",
+            "        /*获取到总的页码数目*/",
+            "        totalPage = " + object + "DAO.getTotalPage();",
+            "        /*当前查询条件下总记录数*/",
+            "        recordNumber = " + object + "DAO.getRecordNumber();",
+            "        ActionContext ctx = ActionContext.getContext();",
+            "        ctx.put(" + Quoted(object + "List") + ",  " + object + "List);",
+            "        " + Put("totalPage", "totalPage"),
+            "        " + Put("recordNumber", "recordNumber"),
+            "        " + Put("currentPage", "currentPage")};
+}
+
+// Each query member into the context; a referenced class also gets its drop-down list.
+QStringList QueryPutLines(const QList<TMember>& members) {
+    QStringList lines;
+    for (qsizetype i = 0; i < members.size(); ++i) {
+        const TMember& m = members[i];
+        lines << "        " + Put(m.memberName, m.memberName);
+        if (!IsTextType(m.memberType) && IsFirstOfType(members, i))
+            lines << DropDownLines(m.memberType);
+    }
+    return lines;
+}
+
+} // namespace
+
+TGeneratedFiles TActionOperate::GenerateActionClasses(const TBuildContext& context) {
+    TGeneratedFiles files;
+    for (const TClassModel& c : context.model.Classes())
+        files.append(BuildActionClass(context, c));
+    return files;
+}
+
+TGeneratedFile TActionOperate::BuildActionClass(const TBuildContext& context,
+                                                const TClassModel& c) {
+    QString text;
+    AddLines(text, HeadLines(context, c));
+    AddLines(text, MemberPropertyLines(c));
+    AddLines(text, CommentedProperty("当前第几页", "int", "currentPage", "currentPage"));
+    AddLines(text, CommentedProperty("一共多少页", "int", "totalPage", "totalPage"));
+    AddLines(text, KeyPropertyLines(KeyOf(c)));
+    AddLines(text,
+             CommentedProperty("当前查询的总记录数目", "int", "recordNumber", "recordNumber"));
+    AddLines(text, TailPropertyLines(c));
+    text += BuildAddViewAction(context, c) + BuildAddAction(context, c) +
+            BuildQueryAction(context, c) + BuildModifyQueryAction(context, c) +
+            BuildModifyAction(context, c) + BuildDeleteAction(context, c);
+    AddLines(text, {"}"});
+    return {PackagePath(context.packageName, "action/" + c.className + "Action.java"),
+            text,
+            TFileEncoding::Ansi,
+            kJavaDone,
+            {}};
+}
+
+QString TActionOperate::BuildAddViewAction(const TBuildContext&, const TClassModel& c) {
+    QString text;
+    AddLines(text, {"    /*跳转到添加" + c.className + "视图*/", "    public String AddView() {",
+                    "        ActionContext ctx = ActionContext.getContext();"});
+    const QList<TMember> refs = c.ReferenceMembers();
+    for (qsizetype i = 0; i < refs.size(); ++i) {
+        if (!IsFirstOfType(refs, i))
+            continue;
+        AddLines(text, {"        /*查询所有的" + refs[i].memberType + "信息*/"});
+        AddLines(text, DropDownLines(refs[i].memberType));
+    }
+    AddLines(text, {"        return \"add_view\";", "    }", ""});
+    return text;
+}
+
+QString TActionOperate::BuildAddAction(const TBuildContext& context, const TClassModel& c) {
+    const TMember key = KeyOf(c);
+    const QString& name = c.className;
+    const QString object = LowerFirst(name);
+    QString text;
+    AddLines(text, {"    /*添加" + name + "信息*/", "    @SuppressWarnings(\"deprecation\")",
+                    "    public String Add" + name + "() {",
+                    "        ActionContext ctx = ActionContext.getContext();"});
+    if (key.memberType == MemberTypes::String) {
+        const QString& keyName = key.memberName;
+        const QString upperKey = UpperFirst(keyName);
+        AddLines(text, {"        /*验证" + key.memberComment + "是否已经存在*/",
+                        "        String " + keyName + " = " + object + ".get" + upperKey + "();",
+                        "        " + name + " db_" + object + " = " + object + "DAO.Get" + name +
+                            "By" + upperKey + "(" + keyName + ");",
+                        "        if(null != db_" + object + ") {",
+                        EncodedPut("error", "该" + key.memberComment + "已经存在!"),
+                        "            return \"error\";", "        }"});
+    }
+    AddLines(text, {"        try {"});
+    AddLines(text, StoreReferenceLines(context, c));
+    AddLines(text, {"            " + object + "DAO.Add" + name + "(" + object + ");",
+                    EncodedPut("message", name + "添加成功!"),
+                    "            return \"add_success\";", "        } catch (Exception e) {",
+                    "            e.printStackTrace();", EncodedPut("error", name + "添加失败!"),
+                    "            return \"error\";", "        }", "    }", ""});
+    return text;
+}
+
+QString TActionOperate::BuildQueryAction(const TBuildContext&, const TClassModel& c) {
+    const QString& name = c.className;
+    const QList<TMember> members = c.QueryMembers();
+    QString text;
+    AddLines(text, {"    /*查询" + name + "信息*/", "    public String Query" + name + "() {",
+                    "        if(currentPage == 0) currentPage = 1;"});
+    AddLines(text, NullGuardLines(members));
+    AddLines(text, QueryCallLines(name, members));
+    AddLines(text, QueryPutLines(members));
+    AddLines(text, {"        return \"query_view\";", "    }", ""});
+    return text;
+}
+
+QString TActionOperate::BuildModifyQueryAction(const TBuildContext&, const TClassModel& c) {
+    const TMember key = KeyOf(c);
+    const QString& name = c.className;
+    const QString object = LowerFirst(name);
+    QString text;
+    AddLines(text, {"    /*查询要修改的" + name + "信息*/",
+                    "    public String Modify" + name + "Query() {",
+                    "        ActionContext ctx = ActionContext.getContext();",
+                    "        /*根据主键" + key.memberName + "获取" + name + "对象*/",
+                    "        " + name + " " + object + " = " + object + "DAO.Get" + name + "By" +
+                        UpperFirst(key.memberName) + "(" + key.memberName + ");",
+                    ""});
+    const QList<TMember> refs = c.ReferenceMembers();
+    for (qsizetype i = 0; i < refs.size(); ++i)
+        if (IsFirstOfType(refs, i))
+            AddLines(text, DropDownLines(refs[i].memberType));
+    AddLines(text, {"        ctx.put(" + Quoted(object) + ",  " + object + ");",
+                    "        return \"modify_view\";", "    }", ""});
+    return text;
+}
+
+QString TActionOperate::BuildModifyAction(const TBuildContext& context, const TClassModel& c) {
+    const QString& name = c.className;
+    const QString object = LowerFirst(name);
+    QString text;
+    AddLines(text, {"    /*更新修改" + name + "信息*/", "    public String Modify" + name + "() {",
+                    "        ActionContext ctx = ActionContext.getContext();", "        try {"});
+    AddLines(text, StoreReferenceLines(context, c));
+    AddLines(text, {"            " + object + "DAO.Update" + name + "(" + object + ");",
+                    EncodedPut("message", name + "信息更新成功!"),
+                    "            return \"modify_success\";", "        } catch (Exception e) {",
+                    "            e.printStackTrace();", EncodedPut("error", name + "信息更新失败!"),
+                    "            return \"error\";", "       }", "   }", ""});
+    return text;
+}
+
+QString TActionOperate::BuildDeleteAction(const TBuildContext&, const TClassModel& c) {
+    const TMember key = KeyOf(c);
+    const QString& name = c.className;
+    const QString object = LowerFirst(name);
+    QString text;
+    AddLines(text, {"    /*删除" + name + "信息*/", "    public String Delete" + name + "() {",
+                    "        ActionContext ctx = ActionContext.getContext();", "        try { ",
+                    "            " + object + "DAO.Delete" + name + "(" + key.memberName + ");",
+                    EncodedPut("message", name + "删除成功!"),
+                    "            return \"delete_success\";", "        } catch (Exception e) { ",
+                    "            e.printStackTrace();", EncodedPut("error", name + "删除失败!"),
+                    "            return \"error\";", "        }", "    }", ""});
+    return text;
+}

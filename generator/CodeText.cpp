@@ -1,0 +1,92 @@
+#include "CodeText.h"
+
+#include <stdexcept>
+
+namespace CodeText {
+
+namespace {
+
+QString ShiftFirst(const QString& name, char from, char to, int delta) {
+    QString result = name;
+    if (!result.isEmpty() && result[0] >= QLatin1Char(from) && result[0] <= QLatin1Char(to))
+        result[0] = QChar(result[0].unicode() + delta);
+    return result;
+}
+
+} // namespace
+
+QString LowerFirst(const QString& name) {
+    return ShiftFirst(name, 'A', 'Z', 32);
+}
+
+QString UpperFirst(const QString& name) {
+    return ShiftFirst(name, 'a', 'z', -32);
+}
+
+QString Quoted(const QString& value) {
+    return QLatin1Char('"') + value + QLatin1Char('"');
+}
+
+bool IsTextType(const QString& typeWord) {
+    return typeWord == MemberTypes::String || typeWord == MemberTypes::Date;
+}
+
+QString JavaType(const QString& typeWord) {
+    if (IsTextType(typeWord))
+        return QStringLiteral("String");
+    if (typeWord == MemberTypes::Integer)
+        return QStringLiteral("int");
+    if (typeWord == MemberTypes::Float)
+        return QStringLiteral("float");
+    return typeWord;
+}
+
+QString QueryType(const QString& typeWord) {
+    return IsTextType(typeWord) ? QStringLiteral("String") : typeWord;
+}
+
+TMember KeyOf(const TClassModel& c) {
+    const std::optional<TMember> key = c.KeyMember();
+    if (!key)
+        throw std::runtime_error(("类" + c.className + "没有主键成员").toStdString());
+    return *key;
+}
+
+TMember ReferencedKey(const TProjectModel& model, const QString& typeWord) {
+    if (const std::optional<TMember> key = model.KeyMemberOfClass(typeWord))
+        return *key;
+    TMember standIn;
+    standIn.memberName = LowerFirst(typeWord) + QStringLiteral("Id");
+    standIn.memberType = MemberTypes::String;
+    return standIn;
+}
+
+bool HasReferencedKey(const TProjectModel& model, const QString& typeWord) {
+    return model.KeyMemberOfClass(typeWord).has_value();
+}
+
+bool IsFirstOfType(const QList<TMember>& members, qsizetype index) {
+    for (qsizetype i = 0; i < index; ++i)
+        if (members[i].memberType == members[index].memberType)
+            return false;
+    return true;
+}
+
+void AddLines(QString& text, const QStringList& lines) {
+    for (const QString& line : lines)
+        text += line + QStringLiteral("\r\n");
+}
+
+void AddLines(QString& text, int indent, const QStringList& lines) {
+    for (const QString& line : lines) {
+        if (!line.isEmpty())
+            text += QString(indent, QLatin1Char(' ')) + line;
+        text += QStringLiteral("\r\n");
+    }
+}
+
+QString PackagePath(const QString& packageName, const QString& tail) {
+    return QStringLiteral("src/com/") + packageName + QLatin1Char('/') + tail;
+}
+
+} // namespace CodeText

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include "Member.h"
+#include "ProjectModel.h"
+
+// Rules shared by the builders of generated text.
+namespace CodeText {
+
+// The name with a leading A..Z lower-cased / a..z upper-cased; nothing else changes.
+QString LowerFirst(const QString& name);
+QString UpperFirst(const QString& name);
+QString Quoted(const QString& value);
+
+// "字符串" and "日期型": members that are texts in Java.
+bool IsTextType(const QString& typeWord);
+// The Java type of a member: String, int, float, or the referenced class.
+QString JavaType(const QString& typeWord);
+// The Java type of a query parameter or property: String for a text type, else the type word.
+QString QueryType(const QString& typeWord);
+
+// The class's key member; a class without one is an error.
+TMember KeyOf(const TClassModel& c);
+
+// The key member of the class that a reference member names (by its type word). When the
+// project has no such class with a key: a stand-in string key "<referenced class>Id".
+TMember ReferencedKey(const TProjectModel& model, const QString& typeWord);
+bool HasReferencedKey(const TProjectModel& model, const QString& typeWord);
+
+// True when no member before members[index] has the same type word: the first member of a
+// list that refers to a given class.
+bool IsFirstOfType(const QList<TMember>& members, qsizetype index);
+
+// Appends each line with CR LF.
+void AddLines(QString& text, const QStringList& lines);
+// Appends each line with CR LF, indented by `indent` spaces unless it is empty.
+void AddLines(QString& text, int indent, const QStringList& lines);
+
+// "src/com/<package>/" + tail.
+QString PackagePath(const QString& packageName, const QString& tail);
+
+} // namespace CodeText

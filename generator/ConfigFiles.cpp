@@ -1,0 +1,84 @@
+#include "ConfigFiles.h"
+
+#include "CodeText.h"
+#include "FileOperate.h"
+
+using namespace CodeText;
+
+namespace {
+
+const QString kPackageMarker = QStringLiteral("$packageName");
+
+QStringList StrutsBlock(const QString& name) {
+    const QString page = "/" + name;
+    return {"<!-- " + name + "Action配置 -->",
+            "<package name=" + Quoted(name) + " namespace=" + Quoted(page) +
+                " extends=\"struts-default\">",
+            "  <action name=" + Quoted(name + "_*") +
+                " class=" + Quoted(LowerFirst(name) + "Action") + " method=\"{1}\">",
+            "    <result name=\"add_view\">" + page + "_add.jsp</result>",
+            "    <result name=\"input\">" + page + "_add.jsp</result>",
+            "    <result name=\"add_success\">/message.jsp</result>",
+            "    <result name=\"delete_success\">/message.jsp</result>",
+            "    <result name=\"modify_success\">/message.jsp</result>",
+            "    <result name=\"error\">/error.jsp</result>",
+            "    <result name=\"query_view\">" + page + "_query_result.jsp</result>",
+            "    <result name=\"modify_view\">" + page + "_modify.jsp</result>",
+            "  </action>",
+            "</package>",
+            ""};
+}
+
+// The template with the section in place of marker, then the package name in place.
+QString Fill(const QString& templateText, const QString& marker, const QString& section,
+             const QString& packageName) {
+    const QString text = TFileOperate::ReplaceMarker(templateText, marker, section);
+    return TFileOperate::ReplaceMarker(text, kPackageMarker, packageName);
+}
+
+} // namespace
+
+namespace ConfigFiles {
+
+TGeneratedFile BuildStrutsXml(const TBuildContext& context, const QString& templateText) {
+    QString section;
+    for (const TClassModel& c : context.model.Classes())
+        AddLines(section, 9, StrutsBlock(c.className));
+    return {"src/struts.xml",
+            Fill(templateText, "$struts2ConfigString", section, context.packageName),
+            TFileEncoding::Utf8Bom,
+            kConfigDone,
+            {}};
+}
+
+TGeneratedFile BuildBeansXml(const TBuildContext& context, const QString& templateText) {
+    QString section;
+    for (const TClassModel& c : context.model.Classes()) {
+        const QString& name = c.className;
+        const QString javaClass = "com." + context.packageName + ".action." + name + "Action";
+        AddLines(section, 4,
+                 {"<bean id=" + Quoted(LowerFirst(name) + "Action") +
+                  " class=" + Quoted(javaClass) + " scope=\"prototype\"></bean>"});
+    }
+    return {"src/beans.xml",
+            Fill(templateText, "$springConfig", section, context.packageName),
+            TFileEncoding::Utf8Bom,
+            kConfigDone,
+            {}};
+}
+
+TGeneratedFile BuildHibernateConfig(const TBuildContext& context, const QString& templateText) {
+    QString section;
+    for (const TClassModel& c : context.model.Classes()) {
+        const QString resource =
+            "com/" + context.packageName + "/domain/" + c.className + ".hbm.xml";
+        AddLines(section, 8, {"<mapping resource=" + Quoted(resource) + " />"});
+    }
+    return {"src/hibernate.cfg.xml",
+            Fill(templateText, "$hibernateConfigString", section, context.packageName),
+            TFileEncoding::Ansi,
+            kConfigDone,
+            {}};
+}
+
+} // namespace ConfigFiles

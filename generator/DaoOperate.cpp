@@ -1,0 +1,301 @@
+#include "DaoOperate.h"
+
+#include "CodeText.h"
+
+using namespace CodeText;
+
+namespace {
+
+const QString kIndent12 = QStringLiteral("            ");
+
+// How a query member narrows the HQL of the paged query and the counting method.
+enum class TTermKind { Text, IntReference, Reference };
+
+struct TQueryTerm {
+    TTermKind kind;
+    QString name;
+    QString refKeyName; // references only
+};
+
+TQueryTerm TermOf(const TProjectModel& model, const TMember& m) {
+    if (IsTextType(m.memberType))
+        return {TTermKind::Text, m.memberName, {}};
+    const TMember key = ReferencedKey(model, m.memberType);
+    const TTermKind kind =
+        key.memberType == MemberTypes::Integer ? TTermKind::IntReference : TTermKind::Reference;
+    return {kind, m.memberName, key.memberName};
+}
+
+QList<TQueryTerm> QueryTerms(const TBuildContext& context, const TClassModel& c) {
+    QList<TQueryTerm> terms;
+    for (const TMember& m : c.QueryMembers())
+        terms.append(TermOf(context.model, m));
+    return terms;
+}
+
+// The referenced key's getter call, e.g. "category.getCategoryId()".
+QString RefKeyCall(const TQueryTerm& t) {
+    return t.name + ".get" + UpperFirst(t.refKeyName) + "()";
+}
+
+// The test that the request gave a value for the term.
+QString Guard(const TQueryTerm& t) {
+    switch (t.kind) {
+    case TTermKind::Text:
+        return "!" + t.name + ".equals(\"\")";
+    case TTermKind::IntReference:
+        return "null != " + t.name + " && " + RefKeyCall(t) + "!=0";
+    case TTermKind::Reference:
+        return "null != " + t.name + " && !" + RefKeyCall(t) + ".equals(\"\")";
+    }
+    return {};
+}
+
+// Texts are bound as parameters; only an int key is written into the HQL.
+QString Condition(const TQueryTerm& t, const QString& className) {
+    const QString prefix = kIndent12 + "if(" + Guard(t) + ") ";
+    const QString path = className + "." + t.name;
+    switch (t.kind) {
+    case TTermKind::Text:
+        return prefix + "hql = hql + \" and " + path + " like :" + t.name + "\";";
+    case TTermKind::IntReference:
+        return prefix + "hql += \" and " + path + "." + t.refKeyName + "=\" + " + RefKeyCall(t) +
+               ";";
+    case TTermKind::Reference:
+        return prefix + "hql += \" and " + path + "." + t.refKeyName + "=:" + t.name + "\";";
+    }
+    return {};
+}
+
+QStringList BindingLines(const QList<TQueryTerm>& terms) {
+    QStringList lines;
+    for (const TQueryTerm& t : terms) {
+        const QString prefix =
+            kIndent12 + "if(" + Guard(t) + ") q.setParameter(\"" + t.name + "\", ";
+        if (t.kind == TTermKind::Text)
+            lines << prefix + "\"%\" + " + t.name + " + \"%\");";
+        else if (t.kind == TTermKind::Reference)
+            lines << prefix + RefKeyCall(t) + ");";
+    }
+    return lines;
+}
+
+// From the HQL text to the bound query, shared by the paged query and the counting method.
+QStringList FilteredQueryLines(const TBuildContext& context, const TClassModel& c) {
+    const QString className = LowerFirst(c.className);
+    const QList<TQueryTerm> terms = QueryTerms(context, c);
+    QStringList lines{kIndent12 + "String hql = \"From " + c.className + " " + className +
+                      " where 1=1\";"};
+    for (const TQueryTerm& t : terms)
+        lines << Condition(t, className);
+    lines << kIndent12 + "Query q = s.createQuery(hql);";
+    return lines + BindingLines(terms);
+}
+
+QStringList QueryParameters(const TClassModel& c) {
+    QStringList parameters;
+    for (const TMember& m : c.QueryMembers())
+        parameters << QueryType(m.memberType) + " " + m.memberName;
+    return parameters;
+}
+
+// A text key is a String; any other key type is taken as int.
+QString KeyType(const TMember& key) {
+    return key.memberType == MemberTypes::String ? QStringLiteral("String") : QStringLiteral("int");
+}
+
+QStringList CatchLines(const QString& rollbackLine) {
+    return {"        } catch (HibernateException e) {", "            if(tx != null)", rollbackLine,
+            "            throw e;"};
+}
+
+QStringList FinallyLines() {
+    return {"        } finally {", "            HibernateUtil.closeSession();", "        }",
+            "    }", ""};
+}
+
+const QString kTabRollback = QStringLiteral("            \t  tx.rollback();");
+
+QStringList HeaderLines(const TBuildContext& context, const TClassModel& c) {
+    const QString& package = context.packageName;
+    QStringList lines{"package com." + package + ".dao;",
+                      "",
+                      "import java.util.ArrayList;",
+                      "import java.util.List;",
+                      "import java.util.List;",
+                      "",
+                      "import org.hibernate.HibernateException;",
+                      "import org.hibernate.Query;",
+                      "import org.hibernate.Session;",
+                      "import org.hibernate.Transaction;",
+                      "import com.mysql.jdbc.Statement;",
+                      "import com." + package + ".utils.HibernateUtil;",
+                      ""};
+    for (const TMember& m : c.ReferenceMembers())
+        lines << "import com." + package + ".domain." + m.memberType + ";";
+    lines << "import com." + package + ".domain." + c.className + ";"
+          << ""
+          << "public class " + c.className + "DAO {"
+          << "";
+    return lines;
+}
+
+QStringList FieldLines() {
+    return {"    /*每页显示记录数目*/",
+            "    private final int PAGE_SIZE = 10;",
+            "",
+            "    /*保存查询后总的页数*/",
+            "    private int totalPage;",
+            "    public void setTotalPage(int totalPage) {",
+            "        this.totalPage = totalPage;",
+            "    }",
+            "    public int getTotalPage() {",
+            "        return totalPage;",
+            "    }",
+            "",
+            "    /*保存查询到的总记录数*/",
+            "    private int recordNumber;",
+            "    public void setRecordNumber(int recordNumber) {",
+            "        this.recordNumber = recordNumber;",
+            "    }",
+            "    public int getRecordNumber() {",
+            "        return recordNumber;",
+            "    }",
+            ""};
+}
+
+QString Text(const QStringList& lines) {
+    QString text;
+    AddLines(text, lines);
+    return text;
+}
+
+} // namespace
+
+TGeneratedFiles TDaoOperate::GenerateDaoClasses(const TBuildContext& context) {
+    TGeneratedFiles files;
+    for (const TClassModel& c : context.model.Classes())
+        files.append(BuildDaoClass(context, c));
+    return files;
+}
+
+TGeneratedFile TDaoOperate::BuildDaoClass(const TBuildContext& context, const TClassModel& c) {
+    const QString text = Text(HeaderLines(context, c) + FieldLines()) + BuildAddMethod(c) +
+                         BuildQueryMethod(context, c) + BuildQueryAllMethod(c) +
+                         BuildCalculateMethod(context, c) + BuildGetMethod(c) +
+                         BuildUpdateMethod(c) + BuildDeleteMethod(c) + Text({"}"});
+    return {PackagePath(context.packageName, "dao/" + c.className + "DAO.java"),
+            text,
+            TFileEncoding::Ansi,
+            kJavaDone,
+            {}};
+}
+
+QString TDaoOperate::BuildAddMethod(const TClassModel& c) {
+    const QString& name = c.className;
+    const QString object = LowerFirst(name);
+    return Text(QStringList{"    /*添加" + name + "信息*/",
+                            "    public void Add" + name + "(" + name + " " + object +
+                                ") throws Exception {",
+                            "        Session s = null;", "        Transaction tx = null;",
+                            "        try { ", "            s = HibernateUtil.getSession();",
+                            "            tx = s.beginTransaction(); ",
+                            "            s.save(" + object + ");", "            tx.commit();"} +
+                CatchLines("                tx.rollback();") + FinallyLines());
+}
+
+QString TDaoOperate::BuildQueryMethod(const TBuildContext& context, const TClassModel& c) {
+    const QString& name = c.className;
+    const QString object = LowerFirst(name);
+    QString parameters;
+    for (const QString& parameter : QueryParameters(c))
+        parameters += parameter + ",";
+    return Text(QStringList{"    /*查询" + name + "信息*/",
+                            "    public ArrayList<" + name + "> Query" + name + "Info(" +
+                                parameters + "int currentPage) { ",
+                            "        Session s = null; ", "        try {",
+                            "            s = HibernateUtil.getSession();"} +
+                FilteredQueryLines(context, c) +
+                QStringList{"            /*计算当前显示页码的开始记录*/",
+                            "            int startIndex = (currentPage-1) * this.PAGE_SIZE;",
+                            "            q.setFirstResult(startIndex);",
+                            "            q.setMaxResults(this.PAGE_SIZE);",
+                            "            List " + object + "List = q.list();",
+                            "            return (ArrayList<" + name + ">) " + object + "List;"} +
+                FinallyLines());
+}
+
+QString TDaoOperate::BuildQueryAllMethod(const TClassModel& c) {
+    const QString& name = c.className;
+    const QString object = LowerFirst(name);
+    return Text(QStringList{"    /*函数功能：查询所有的" + name + "记录*/",
+                            "    public ArrayList<" + name + "> QueryAll" + name + "Info() {",
+                            "        Session s = null; ", "        try {",
+                            "            s = HibernateUtil.getSession();",
+                            "            String hql = \"From " + name + "\";",
+                            "            Query q = s.createQuery(hql);",
+                            "            List " + object + "List = q.list();",
+                            "            return (ArrayList<" + name + ">) " + object + "List;"} +
+                FinallyLines());
+}
+
+QString TDaoOperate::BuildCalculateMethod(const TBuildContext& context, const TClassModel& c) {
+    const QString object = LowerFirst(c.className);
+    return Text(QStringList{"    /*计算总的页数和记录数*/",
+                            "    public void CalculateTotalPageAndRecordNumber(" +
+                                QueryParameters(c).join(',') + ") {",
+                            "        Session s = null;", "        try {",
+                            "            s = HibernateUtil.getSession();"} +
+                FilteredQueryLines(context, c) +
+                QStringList{"            List " + object + "List = q.list();",
+                            "            recordNumber = " + object + "List.size();",
+                            "            int mod = recordNumber % this.PAGE_SIZE;",
+                            "            totalPage = recordNumber / this.PAGE_SIZE;",
+                            "            if(mod != 0) totalPage++;"} +
+                FinallyLines());
+}
+
+QString TDaoOperate::BuildGetMethod(const TClassModel& c) {
+    const QString& name = c.className;
+    const QString object = LowerFirst(name);
+    const TMember key = KeyOf(c);
+    const QString& keyName = key.memberName;
+    return Text(QStringList{"    /*根据主键获取对象*/",
+                            "    public " + name + " Get" + name + "By" + UpperFirst(keyName) +
+                                "(" + KeyType(key) + " " + keyName + ") {",
+                            "        Session s = null;", "        try {",
+                            "            s = HibernateUtil.getSession();",
+                            "            " + name + " " + object + " = (" + name + ")s.get(" +
+                                name + ".class, " + keyName + ");",
+                            "            return " + object + ";"} +
+                FinallyLines());
+}
+
+QString TDaoOperate::BuildUpdateMethod(const TClassModel& c) {
+    const QString& name = c.className;
+    const QString object = LowerFirst(name);
+    return Text(QStringList{"    /*更新" + name + "信息*/",
+                            "    public void Update" + name + "(" + name + " " + object +
+                                ") throws Exception {",
+                            "        Session s = null;", "        Transaction tx = null;",
+                            "        try {", "            s = HibernateUtil.getSession();",
+                            "            tx = s.beginTransaction();",
+                            "            s.update(" + object + ");", "            tx.commit();"} +
+                CatchLines(kTabRollback) + FinallyLines());
+}
+
+QString TDaoOperate::BuildDeleteMethod(const TClassModel& c) {
+    const QString& name = c.className;
+    const QString object = LowerFirst(name);
+    const TMember key = KeyOf(c);
+    return Text(QStringList{"    /*删除" + name + "信息*/",
+                            "    public void Delete" + name + " (" + KeyType(key) + " " +
+                                key.memberName + ") throws Exception {",
+                            "        Session s = null;", "        Transaction tx = null;",
+                            "        try {", "            s = HibernateUtil.getSession();",
+                            "            tx = s.beginTransaction();",
+                            "            Object " + object + " = s.get(" + name + ".class, " +
+                                key.memberName + ");",
+                            "            s.delete(" + object + ");", "            tx.commit();"} +
+                CatchLines(kTabRollback) + FinallyLines());
+}

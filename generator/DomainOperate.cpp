@@ -1,0 +1,47 @@
+#include "DomainOperate.h"
+
+#include "CodeText.h"
+
+using namespace CodeText;
+
+namespace {
+
+QStringList FieldLines(const TMember& m) {
+    const QString type = JavaType(m.memberType);
+    const QString& name = m.memberName;
+    const QString upper = UpperFirst(name);
+    return {"    /*" + m.memberComment + "*/",
+            "    private " + type + " " + name + ";",
+            "    public " + type + " get" + upper + "() {",
+            "        return " + name + ";",
+            "    }",
+            "    public void set" + upper + "(" + type + " " + name + ") {",
+            "        this." + name + " = " + name + ";",
+            "    }",
+            ""};
+}
+
+} // namespace
+
+TGeneratedFiles TDomainOperate::GenerateDomainClasses(const TBuildContext& context) {
+    TGeneratedFiles files;
+    for (const TClassModel& c : context.model.Classes())
+        files.append(BuildDomainClass(context, c));
+    return files;
+}
+
+// The closing brace alone has no line end.
+TGeneratedFile TDomainOperate::BuildDomainClass(const TBuildContext& context,
+                                                const TClassModel& c) {
+    QString text;
+    AddLines(text, {"package com." + context.packageName + ".domain;", "",
+                    "public class " + c.className + " {"});
+    for (const TMember& m : c.members)
+        AddLines(text, FieldLines(m));
+    text += QLatin1Char('}');
+    return {PackagePath(context.packageName, "domain/" + c.className + ".java"),
+            text,
+            TFileEncoding::Ansi,
+            kJavaDone,
+            {}};
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include "ProjectModel.h"
+
+enum class TFileEncoding {
+    Utf8Bom, // UTF-8 after the byte-order mark EF BB BF
+    Ansi,    // GBK bytes, no mark
+};
+
+// One file a builder makes; the run's writer saves it and reports it.
+struct TGeneratedFile {
+    QString path; // "/"-separated, relative to the output root, e.g. "src/struts.xml"
+    QString text;
+    TFileEncoding encoding = TFileEncoding::Ansi;
+    QString doneSuffix;   // follows the path in the progress line, e.g. "生成完毕!"
+    QStringList warnings; // reported before the file's progress line
+};
+
+using TGeneratedFiles = QList<TGeneratedFile>;
+
+// What every builder reads: the model of the run and its package name.
+struct TBuildContext {
+    const TProjectModel& model;
+    QString packageName;
+};
+
+// The suffixes of the progress lines.
+inline const QString kConfigDone = QStringLiteral("生成完成!");
+inline const QString kJavaDone = QStringLiteral("生成完毕!");
+inline const QString kFixedDone = QStringLiteral("移动完毕!");

@@ -1,0 +1,101 @@
+#include "MappingFile.h"
+
+#include "CodeText.h"
+#include "FileOperate.h"
+
+using namespace CodeText;
+
+namespace {
+
+QStringList KeyLines(const TMember& key) {
+    const QString comment = "<!-- 主键" + key.memberComment + " -->";
+    const QString name = Quoted(key.memberName);
+    if (key.memberIsInteger == 1)
+        return {comment, "<id name=" + name + " column=" + name + ">",
+                "  <generator class=\"native\"/>", "</id>", ""};
+    // Any other key is an assigned string of length 20, whatever its own type and length.
+    return {comment, "<id name=" + name + " type=\"string\" length=\"20\">",
+            "  <generator class=\"assigned\"/>", "</id>", ""};
+}
+
+// The lines between a property's column line and its closing line.
+QStringList PropertyAttributes(const TMember& m) {
+    if (m.memberType == MemberTypes::String)
+        return {"  type=\"string\"", "  length=" + Quoted(QString::number(m.memberLength))};
+    if (m.memberType == MemberTypes::Integer)
+        return {"  type=\"int\"", ""}; // the integer property alone has the empty line
+    if (m.memberType == MemberTypes::Float)
+        return {"  type=\"float\""};
+    return {"  \ttype=\"string\"", "  \tlength=\"10\""}; // a date is a string of 10
+}
+
+// A simple member; its type word names the kind in the comment line.
+QStringList PropertyLines(const TMember& m) {
+    const QString name = Quoted(m.memberName);
+    QStringList lines{"<!-- 简单" + m.memberType + "属性: " + m.memberComment + " -->", "<property",
+                      "  name=" + name, "  column=" + name};
+    lines << PropertyAttributes(m) << QStringLiteral("/>") << QString();
+    return lines;
+}
+
+QStringList ReferenceLines(const TMember& m, const QString& column) {
+    return {"<!-- 多对一属性: " + m.memberComment + " -->",
+            "<many-to-one name=" + Quoted(m.memberName),
+            "  column=" + Quoted(column),
+            "  class=" + Quoted(m.memberType),
+            "  lazy=\"false\"",
+            "  outer-join=\"true\"",
+            "  cascade=\"save-update\"",
+            "/>",
+            ""};
+}
+
+// The foreign-key column: the referenced class's key member for the first reference of the
+// class to it, the member's own name for a later one (one column cannot serve two).
+QString ReferenceColumn(const TBuildContext& context, const TClassModel& c,
+                        const QList<TMember>& members, qsizetype index, QStringList& warnings) {
+    const TMember& m = members[index];
+    if (!IsFirstOfType(members, index))
+        return m.memberName;
+    const QString column = ReferencedKey(context.model, m.memberType).memberName;
+    if (!HasReferencedKey(context.model, m.memberType))
+        warnings << "警告: " + c.className + "." + m.memberName + "的类型" + Quoted(m.memberType) +
+                        "不是本工程中有主键的类,外键列名写为" + column;
+    return column;
+}
+
+QString Section(const TBuildContext& context, const TClassModel& c, QStringList& warnings) {
+    QString section;
+    AddLines(section, 10, KeyLines(KeyOf(c)));
+    const QList<TMember> members = c.NonKeyMembers();
+    for (qsizetype i = 0; i < members.size(); ++i) {
+        const TMember& m = members[i];
+        if (MemberTypes::IsSimple(m.memberType))
+            AddLines(section, 10, PropertyLines(m));
+        else
+            AddLines(section, 10,
+                     ReferenceLines(m, ReferenceColumn(context, c, members, i, warnings)));
+    }
+    return section;
+}
+
+} // namespace
+
+namespace MappingFile {
+
+TGeneratedFile BuildMappingFile(const TBuildContext& context, const TClassModel& c,
+                                const QString& templateText) {
+    TGeneratedFile file{PackagePath(context.packageName, "domain/" + c.className + ".hbm.xml"),
+                        {},
+                        TFileEncoding::Utf8Bom,
+                        kConfigDone,
+                        {}};
+    const QString section = Section(context, c, file.warnings);
+    QString text = TFileOperate::ReplaceMarker(
+        templateText, QStringLiteral("$hibernateContentConfigString"), section);
+    text = TFileOperate::ReplaceMarker(text, QStringLiteral("$packageName"), context.packageName);
+    file.text = TFileOperate::ReplaceMarker(text, QStringLiteral("$className"), c.className);
+    return file;
+}
+
+} // namespace MappingFile

@@ -1,0 +1,111 @@
+#include "ProjectModel.h"
+
+#include <algorithm>
+
+#include "DbHelper.h"
+#include "MemberDAO.h"
+
+namespace {
+
+template <typename Predicate> QList<TMember> Select(const QList<TMember>& members, Predicate keep) {
+    QList<TMember> result;
+    std::copy_if(members.begin(), members.end(), std::back_inserter(result), keep);
+    return result;
+}
+
+template <typename Predicate>
+std::optional<TMember> First(const QList<TMember>& members, Predicate match) {
+    const auto it = std::find_if(members.begin(), members.end(), match);
+    return it == members.end() ? std::nullopt : std::optional<TMember>(*it);
+}
+
+bool IsKey(const TMember& m) {
+    return m.memberIsPri == 1;
+}
+
+bool IsDisplay(const TMember& m) {
+    return m.memberIsDisplay == 1;
+}
+
+} // namespace
+
+QList<TMember> TClassModel::NonKeyMembers() const {
+    return Select(members, [](const TMember& m) { return m.memberIsPri == 0; });
+}
+
+QList<TMember> TClassModel::QueryMembers() const {
+    return Select(members, [](const TMember& m) { return m.queryFlag == 1; });
+}
+
+QList<TMember> TClassModel::ReferenceMembers() const {
+    return Select(members, [](const TMember& m) { return !MemberTypes::IsSimple(m.memberType); });
+}
+
+std::optional<TMember> TClassModel::KeyMember() const {
+    return First(members, IsKey);
+}
+
+std::optional<TMember> TClassModel::DisplayMember() const {
+    return First(members, IsDisplay);
+}
+
+std::optional<TMember> TClassModel::MemberOfType(const QString& typeWord) const {
+    return First(members, [&](const TMember& m) { return m.memberType == typeWord; });
+}
+
+int TClassModel::CountKeyMembers() const {
+    return int(std::count_if(members.begin(), members.end(), IsKey));
+}
+
+int TClassModel::CountDisplayMembers() const {
+    return int(std::count_if(members.begin(), members.end(), IsDisplay));
+}
+
+TClassModel& TProjectModel::AddClass(const TClassModel& c) {
+    if (!firstByName_.contains(c.className)) // an earlier class of the name is found first
+        firstByName_.insert(c.className, classes_.size());
+    classes_.append(c);
+    return classes_.last();
+}
+
+TClassList TProjectModel::ClassList() const {
+    TClassList list;
+    for (const TClassModel& c : classes_)
+        list.append({c.className, c.classId});
+    return list;
+}
+
+const TClassModel* TProjectModel::FindClass(const QString& className) const {
+    const auto it = firstByName_.constFind(className);
+    return it == firstByName_.constEnd() ? nullptr : &classes_[*it];
+}
+
+std::optional<TMember> TProjectModel::KeyMemberOfClass(const QString& className) const {
+    const TClassModel* found = FindClass(className);
+    if (found == nullptr)
+        return std::nullopt;
+    const int project = projectId_;
+    return First(found->members,
+                 [project](const TMember& m) { return IsKey(m) && m.projectId == project; });
+}
+
+// One statement, so classes and members come from the same state of the database. A class
+// without members comes as one row with a null memberId.
+TProjectModel ReadProjectModel(int projectId) {
+    TResultSetPtr rows = TDbHelper().OpenQuery(
+        "select c.classId as ownerId, c.className as ownerName, c.friendName as ownerFriend, "
+        "m.* from t_class c left join t_member m on m.classId = c.classId "
+        "where c.projectId = ? order by c.classId, m.memberId",
+        {projectId});
+    TProjectModel model(projectId);
+    TClassModel* current = nullptr;
+    for (rows->First(); !rows->Eof(); rows->Next()) {
+        const int classId = rows->AsInteger("ownerId");
+        if (current == nullptr || current->classId != classId)
+            current = &model.AddClass(
+                {classId, rows->AsText("ownerName"), rows->AsText("ownerFriend"), {}});
+        if (!rows->AsText("memberId").isEmpty())
+            current->members.append(TMemberDAO::ReadMember(*rows));
+    }
+    return model;
+}

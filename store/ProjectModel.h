@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <optional>
+
+#include "ClassDAO.h"
+#include "Member.h"
+
+// One class of a project with all its members, in store order (by memberId).
+struct TClassModel {
+    int classId = 0;
+    QString className;
+    QString friendName;
+    QList<TMember> members;
+
+    // The member sets the generators use, each in store order.
+    QList<TMember> NonKeyMembers() const;    // memberIsPri = 0
+    QList<TMember> QueryMembers() const;     // queryFlag = 1
+    QList<TMember> ReferenceMembers() const; // type word is a class name
+    // The first member with memberIsPri = 1 / memberIsDisplay = 1 / the type word.
+    std::optional<TMember> KeyMember() const;
+    std::optional<TMember> DisplayMember() const;
+    std::optional<TMember> MemberOfType(const QString& typeWord) const;
+    int CountKeyMembers() const;
+    int CountDisplayMembers() const;
+};
+
+// A project's classes and members as read at one moment: a run works on this copy only,
+// so edits made while it goes on do not change it.
+class TProjectModel {
+public:
+    explicit TProjectModel(int projectId = 0) : projectId_(projectId) {}
+
+    int ProjectId() const { return projectId_; }
+    const QList<TClassModel>& Classes() const { return classes_; }
+    // Appends a class (store order); the reference stays valid until the next AddClass.
+    TClassModel& AddClass(const TClassModel& c);
+
+    TClassList ClassList() const;
+    // The first class of that name, or null.
+    const TClassModel* FindClass(const QString& className) const;
+    // The key member of the class named className, if the project has such a class with a key.
+    std::optional<TMember> KeyMemberOfClass(const QString& className) const;
+
+private:
+    int projectId_;
+    QList<TClassModel> classes_; // by classId
+    QHash<QString, qsizetype> firstByName_;
+};
+
+// Reads the project's classes and members with one query.
+TProjectModel ReadProjectModel(int projectId);

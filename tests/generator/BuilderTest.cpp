@@ -1,0 +1,140 @@
+#include <gtest/gtest.h>
+
+#include "CodeText.h"
+#include "DomainOperate.h"
+#include "MappingFile.h"
+#include "ModelBuilder.h"
+#include "TextCompare.h"
+
+namespace {
+
+const char* const kBookDomain = R"(package com.lib.domain;
+
+public class Book {
+    /*图书条形码*/
+    private String barcode;
+    public String getBarcode() {
+        return barcode;
+    }
+    public void setBarcode(String barcode) {
+        this.barcode = barcode;
+    }
+
+    /**/
+    private int _count;
+    public int get_count() {
+        return _count;
+    }
+    public void set_count(int _count) {
+        this._count = _count;
+    }
+
+    /*价格*/
+    private float price;
+    public float getPrice() {
+        return price;
+    }
+    public void setPrice(float price) {
+        this.price = price;
+    }
+
+    /*出版日期*/
+    private String publishDate;
+    public String getPublishDate() {
+        return publishDate;
+    }
+    public void setPublishDate(String publishDate) {
+        this.publishDate = publishDate;
+    }
+
+    /*类别*/
+    private BookType bookType;
+    public BookType getBookType() {
+        return bookType;
+    }
+    public void setBookType(BookType bookType) {
+        this.bookType = bookType;
+    }
+
+})";
+
+// A many-to-one element as the mapping file writes it, without its indent.
+QString ManyToOne(const QString& name, const QString& column, const QString& type,
+                  const QString& comment) {
+    QString text;
+    CodeText::AddLines(text, 10,
+                       {"<!-- 多对一属性: " + comment + " -->",
+                        "<many-to-one name=\"" + name + "\"", "  column=\"" + column + "\"",
+                        "  class=\"" + type + "\"", "  lazy=\"false\"", "  outer-join=\"true\"",
+                        "  cascade=\"save-update\"", "/>", ""});
+    return text;
+}
+
+} // namespace
+
+TEST(DomainOperateTest, EveryTypeWordGivesItsJavaField) {
+    const TProjectModel& model = TModelBuilder()
+                                     .Class("Book")
+                                     .Member("barcode", "字符串", {TFlag::Key}, "图书条形码")
+                                     .Member("_count", "整型")
+                                     .Member("price", "浮点型", {}, "价格")
+                                     .Member("publishDate", "日期型", {}, "出版日期")
+                                     .Member("bookType", "BookType", {}, "类别")
+                                     .Build();
+    const TGeneratedFile file =
+        TDomainOperate::BuildDomainClass({model, "lib"}, model.Classes()[0]);
+    EXPECT_EQ(file.path, "src/com/lib/domain/Book.java");
+    EXPECT_EQ(file.text, Crlf(kBookDomain));
+    EXPECT_EQ(file.encoding, TFileEncoding::Ansi);
+    EXPECT_EQ(file.doneSuffix, "生成完毕!");
+}
+
+TEST(DomainOperateTest, ClassWithoutMembersHasNoFinalLineEnd) {
+    const TProjectModel& model = TModelBuilder().Class("Empty").Class("_x").Build();
+    const TGeneratedFiles files = TDomainOperate::GenerateDomainClasses({model, "p"});
+    ASSERT_EQ(files.size(), 2);
+    EXPECT_EQ(files[0].text, "package com.p.domain;\r\n\r\npublic class Empty {\r\n}");
+    EXPECT_EQ(files[1].path, "src/com/p/domain/_x.java");
+}
+
+// The first reference of a class to another class keeps the column named after that class's
+// key; a later reference to the same class gets a column of its own name.
+TEST(MappingFileTest, LaterReferenceToTheSameClassGetsItsOwnColumn) {
+    const TProjectModel& model = TModelBuilder()
+                                     .Class("Reader")
+                                     .Member("readerNo", "字符串", {TFlag::Key})
+                                     .Class("Loan")
+                                     .Member("id", "整型", {TFlag::Key}, "编号")
+                                     .Member("borrower", "Reader", {}, "借书人")
+                                     .Member("guarantor", "Reader", {}, "担保人")
+                                     .Member("ghost", "Ghost")
+                                     .Member("ghost2", "Ghost")
+                                     .Build();
+    const TGeneratedFile file = MappingFile::BuildMappingFile({model, "p"}, model.Classes()[1],
+                                                              "<c>\n$hibernateContentConfigString"
+                                                              "</c $className $packageName>\n");
+    QString section;
+    CodeText::AddLines(section, 10,
+                       {"<!-- 主键编号 -->", "<id name=\"id\" column=\"id\">",
+                        "  <generator class=\"native\"/>", "</id>", ""});
+    section += ManyToOne("borrower", "readerNo", "Reader", "借书人") +
+               ManyToOne("guarantor", "guarantor", "Reader", "担保人") +
+               ManyToOne("ghost", "ghostId", "Ghost", "") +
+               ManyToOne("ghost2", "ghost2", "Ghost", "");
+    EXPECT_EQ(file.text, "<c>\n" + section + "</c Loan p>\n");
+    EXPECT_EQ(file.path, "src/com/p/domain/Loan.hbm.xml");
+    EXPECT_EQ(file.encoding, TFileEncoding::Utf8Bom);
+    EXPECT_EQ(
+        file.warnings,
+        QStringList{"警告: Loan.ghost的类型\"Ghost\"不是本工程中有主键的类,外键列名写为ghostId"});
+}
+
+TEST(CodeTextTest, CaseChangesTouchOnlyAsciiLettersOfTheFirstCharacter) {
+    using namespace CodeText;
+    EXPECT_EQ(LowerFirst("BookType"), "bookType");
+    EXPECT_EQ(UpperFirst("bookType"), "BookType");
+    for (const char* same : {"_x", "9a", "图书", "", "bOOK"})
+        EXPECT_EQ(LowerFirst(same), same);
+    for (const char* same : {"_x", "9a", "图书", "", "Book", "ébc"})
+        EXPECT_EQ(UpperFirst(same), same);
+}

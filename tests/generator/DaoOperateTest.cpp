@@ -1,0 +1,409 @@
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "DaoOperate.h"
+#include "ModelBuilder.h"
+#include "TextCompare.h"
+
+namespace {
+
+// Book: integer key "id", one member that is no query member.
+const char* const kBookDao = R"(package com.pkg.dao;
+
+import java.util.ArrayList;
+import java.util.List;
+import java.util.List;
+
+import org.hibernate.HibernateException;
+import org.hibernate.Query;
+import org.hibernate.Session;
+import org.hibernate.Transaction;
+import com.mysql.jdbc.Statement;
+import com.pkg.utils.HibernateUtil;
+
+import com.pkg.domain.Book;
+
+public class BookDAO {
+
+    /*每页显示记录数目*/
+    private final int PAGE_SIZE = 10;
+
+    /*保存查询后总的页数*/
+    private int totalPage;
+    public void setTotalPage(int totalPage) {
+        this.totalPage = totalPage;
+    }
+    public int getTotalPage() {
+        return totalPage;
+    }
+
+    /*保存查询到的总记录数*/
+    private int recordNumber;
+    public void setRecordNumber(int recordNumber) {
+        this.recordNumber = recordNumber;
+    }
+    public int getRecordNumber() {
+        return recordNumber;
+    }
+
+    /*添加Book信息*/
+    public void AddBook(Book book) throws Exception {
+        Session s = null;
+        Transaction tx = null;
+        try { 
+            s = HibernateUtil.getSession();
+            tx = s.beginTransaction(); 
+            s.save(book);
+            tx.commit();
+        } catch (HibernateException e) {
+            if(tx != null)
+                tx.rollback();
+            throw e;
+        } finally {
+            HibernateUtil.closeSession();
+        }
+    }
+
+    /*查询Book信息*/
+    public ArrayList<Book> QueryBookInfo(int currentPage) { 
+        Session s = null; 
+        try {
+            s = HibernateUtil.getSession();
+            String hql = "From Book book where 1=1";
+            Query q = s.createQuery(hql);
+            /*计算当前显示页码的开始记录*/
+            int startIndex = (currentPage-1) * this.PAGE_SIZE;
+            q.setFirstResult(startIndex);
+            q.setMaxResults(this.PAGE_SIZE);
+            List bookList = q.list();
+            return (ArrayList<Book>) bookList;
+        } finally {
+            HibernateUtil.closeSession();
+        }
+    }
+
+    /*函数功能：查询所有的Book记录*/
+    public ArrayList<Book> QueryAllBookInfo() {
+        Session s = null; 
+        try {
+            s = HibernateUtil.getSession();
+            String hql = "From Book";
+            Query q = s.createQuery(hql);
+            List bookList = q.list();
+            return (ArrayList<Book>) bookList;
+        } finally {
+            HibernateUtil.closeSession();
+        }
+    }
+
+    /*计算总的页数和记录数*/
+    public void CalculateTotalPageAndRecordNumber() {
+        Session s = null;
+        try {
+            s = HibernateUtil.getSession();
+            String hql = "From Book book where 1=1";
+            Query q = s.createQuery(hql);
+            List bookList = q.list();
+            recordNumber = bookList.size();
+            int mod = recordNumber % this.PAGE_SIZE;
+            totalPage = recordNumber / this.PAGE_SIZE;
+            if(mod != 0) totalPage++;
+        } finally {
+            HibernateUtil.closeSession();
+        }
+    }
+
+    /*根据主键获取对象*/
+    public Book GetBookById(int id) {
+        Session s = null;
+        try {
+            s = HibernateUtil.getSession();
+            Book book = (Book)s.get(Book.class, id);
+            return book;
+        } finally {
+            HibernateUtil.closeSession();
+        }
+    }
+
+    /*更新Book信息*/
+    public void UpdateBook(Book book) throws Exception {
+        Session s = null;
+        Transaction tx = null;
+        try {
+            s = HibernateUtil.getSession();
+            tx = s.beginTransaction();
+            s.update(book);
+            tx.commit();
+        } catch (HibernateException e) {
+            if(tx != null)
+            <TAB>  tx.rollback();
+            throw e;
+        } finally {
+            HibernateUtil.closeSession();
+        }
+    }
+
+    /*删除Book信息*/
+    public void DeleteBook (int id) throws Exception {
+        Session s = null;
+        Transaction tx = null;
+        try {
+            s = HibernateUtil.getSession();
+            tx = s.beginTransaction();
+            Object book = s.get(Book.class, id);
+            s.delete(book);
+            tx.commit();
+        } catch (HibernateException e) {
+            if(tx != null)
+            <TAB>  tx.rollback();
+            throw e;
+        } finally {
+            HibernateUtil.closeSession();
+        }
+    }
+
+}
+)";
+
+// The paged query of Book with the query members of each test; "<PARAMETERS>", "<CONDITIONS>"
+// and "<BINDINGS>" are filled in by the test.
+const char* const kQueryMethod = R"(    /*查询Book信息*/
+    public ArrayList<Book> QueryBookInfo(<PARAMETERS>int currentPage) { 
+        Session s = null; 
+        try {
+            s = HibernateUtil.getSession();
+            String hql = "From Book book where 1=1";
+<CONDITIONS>            Query q = s.createQuery(hql);
+<BINDINGS>            /*计算当前显示页码的开始记录*/
+            int startIndex = (currentPage-1) * this.PAGE_SIZE;
+            q.setFirstResult(startIndex);
+            q.setMaxResults(this.PAGE_SIZE);
+            List bookList = q.list();
+            return (ArrayList<Book>) bookList;
+        } finally {
+            HibernateUtil.closeSession();
+        }
+    }
+
+)";
+
+const char* const kCalculateMethod = R"(    /*计算总的页数和记录数*/
+    public void CalculateTotalPageAndRecordNumber(<PARAMETERS>) {
+        Session s = null;
+        try {
+            s = HibernateUtil.getSession();
+            String hql = "From Book book where 1=1";
+<CONDITIONS>            Query q = s.createQuery(hql);
+<BINDINGS>            List bookList = q.list();
+            recordNumber = bookList.size();
+            int mod = recordNumber % this.PAGE_SIZE;
+            totalPage = recordNumber / this.PAGE_SIZE;
+            if(mod != 0) totalPage++;
+        } finally {
+            HibernateUtil.closeSession();
+        }
+    }
+
+)";
+
+QString Filled(const char* method, const QString& parameters, const char* conditions,
+               const char* bindings) {
+    return Crlf(method)
+        .replace("<PARAMETERS>", parameters)
+        .replace("<CONDITIONS>", Crlf(conditions))
+        .replace("<BINDINGS>", Crlf(bindings));
+}
+
+// The second line of a method text: its signature.
+QString Signature(const QString& method) {
+    return method.split("\r\n").value(1);
+}
+
+TBuildContext Context(const TProjectModel& model) {
+    return {model, "pkg"};
+}
+
+} // namespace
+
+TEST(DaoOperateTest, IntegerKeyClassWithoutQueryMembersIsWrittenWhole) {
+    TModelBuilder builder;
+    builder.Class("Book", "图书")
+        .Member("id", "整型", {TFlag::Key}, "编号")
+        .Member("title", "字符串", {}, "", 40);
+    const TProjectModel& model = builder.Build();
+    const TGeneratedFile file = TDaoOperate::BuildDaoClass(Context(model), model.Classes()[0]);
+    EXPECT_EQ(file.path, "src/com/pkg/dao/BookDAO.java");
+    EXPECT_EQ(file.text, Crlf(kBookDao));
+    EXPECT_EQ(file.encoding, TFileEncoding::Ansi);
+    EXPECT_EQ(file.doneSuffix, kJavaDone);
+    EXPECT_TRUE(file.warnings.isEmpty());
+}
+
+TEST(DaoOperateTest, OneFilePerClassInClassOrder) {
+    TModelBuilder builder;
+    builder.Class("Zoo").Member("id", "整型", {TFlag::Key});
+    builder.Class("Animal").Member("id", "整型", {TFlag::Key});
+    const TGeneratedFiles files = TDaoOperate::GenerateDaoClasses(Context(builder.Build()));
+    ASSERT_EQ(files.size(), 2);
+    EXPECT_EQ(files[0].path, "src/com/pkg/dao/ZooDAO.java");
+    EXPECT_EQ(files[1].path, "src/com/pkg/dao/AnimalDAO.java");
+    EXPECT_TRUE(files[1].text.startsWith("package com.pkg.dao;\r\n"));
+    EXPECT_TRUE(TDaoOperate::GenerateDaoClasses(Context(TModelBuilder().Build())).isEmpty());
+}
+
+// Only a text key is a String parameter; every other key type word gives int.
+TEST(DaoOperateTest, KeyParameterTypeFollowsTheKeyTypeWord) {
+    const QString getInt = "    public Book GetBookById(int id) {";
+    const QString deleteInt = "    public void DeleteBook (int id) throws Exception {";
+    for (const QString type : {"字符串", "日期型", "整型"}) {
+        TModelBuilder builder;
+        builder.Class("Book").Member("id", type, {TFlag::Key});
+        const TProjectModel model = builder.Build();
+        const TClassModel& book = model.Classes()[0];
+        const QString javaType = type == "字符串" ? "String id" : "int id";
+        EXPECT_EQ(Signature(TDaoOperate::BuildGetMethod(book)),
+                  QString(getInt).replace("int id", javaType));
+        EXPECT_EQ(Signature(TDaoOperate::BuildDeleteMethod(book)),
+                  QString(deleteInt).replace("int id", javaType));
+    }
+}
+
+TEST(DaoOperateTest, TextQueryMembersAreMatchedWithABoundLike) {
+    TModelBuilder builder;
+    builder.Class("Book")
+        .Member("id", "整型", {TFlag::Key})
+        .Member("bookName", "字符串", {TFlag::Query})
+        .Member("price", "浮点型")
+        .Member("published", "日期型", {TFlag::Query});
+    const TProjectModel& model = builder.Build();
+    const TClassModel& book = model.Classes()[0];
+    const char* const conditions =
+        R"(            if(!bookName.equals("")) hql = hql + " and book.bookName like :bookName";
+            if(!published.equals("")) hql = hql + " and book.published like :published";
+)";
+    const char* const bindings =
+        R"(            if(!bookName.equals("")) q.setParameter("bookName", "%" + bookName + "%");
+            if(!published.equals("")) q.setParameter("published", "%" + published + "%");
+)";
+    EXPECT_EQ(TDaoOperate::BuildQueryMethod(Context(model), book),
+              Filled(kQueryMethod, "String bookName,String published,", conditions, bindings));
+    EXPECT_EQ(TDaoOperate::BuildCalculateMethod(Context(model), book),
+              Filled(kCalculateMethod, "String bookName,String published", conditions, bindings));
+}
+
+TEST(DaoOperateTest, ReferenceQueryMembersCompareTheReferencedKey) {
+    TModelBuilder builder;
+    builder.Class("Category").Member("categoryId", "整型", {TFlag::Key});
+    builder.Class("Press").Member("pressCode", "字符串", {TFlag::Key});
+    builder.Class("Book")
+        .Member("id", "整型", {TFlag::Key})
+        .Member("category", "Category", {TFlag::Query})
+        .Member("press", "Press", {TFlag::Query});
+    const TProjectModel& model = builder.Build();
+    const TClassModel& book = model.Classes()[2];
+    // An int key is written into the HQL; a text key is bound.
+    const char* const conditions =
+        R"(            if(null != category && category.getCategoryId()!=0) hql += " and book.category.categoryId=" + category.getCategoryId();
+            if(null != press && !press.getPressCode().equals("")) hql += " and book.press.pressCode=:press";
+)";
+    const char* const bindings =
+        R"(            if(null != press && !press.getPressCode().equals("")) q.setParameter("press", press.getPressCode());
+)";
+    EXPECT_EQ(TDaoOperate::BuildQueryMethod(Context(model), book),
+              Filled(kQueryMethod, "Category category,Press press,", conditions, bindings));
+    EXPECT_EQ(TDaoOperate::BuildCalculateMethod(Context(model), book),
+              Filled(kCalculateMethod, "Category category,Press press", conditions, bindings));
+}
+
+TEST(DaoOperateTest, ReferenceToAnUnknownClassIsBoundAsAStringKey) {
+    TModelBuilder builder;
+    builder.Class("Book")
+        .Member("id", "整型", {TFlag::Key})
+        .Member("shelf", "Shelf", {TFlag::Query});
+    const TProjectModel& model = builder.Build();
+    const QString method = TDaoOperate::BuildQueryMethod(Context(model), model.Classes()[0]);
+    EXPECT_TRUE(method.contains(
+        "            if(null != shelf && !shelf.getShelfId().equals(\"\")) hql += \" and "
+        "book.shelf.shelfId=:shelf\";\r\n"
+        "            Query q = s.createQuery(hql);\r\n"
+        "            if(null != shelf && !shelf.getShelfId().equals(\"\")) "
+        "q.setParameter(\"shelf\", shelf.getShelfId());\r\n"));
+}
+
+TEST(DaoOperateTest, ParameterListsOfZeroOneAndThreeQueryMembers) {
+    struct Case {
+        int queryMembers;
+        QString query;
+        QString calculate;
+    };
+    const QList<Case> cases{
+        {0, "int currentPage", ""},
+        {1, "String a,int currentPage", "String a"},
+        {3, "String a,Category b,String c,int currentPage", "String a,Category b,String c"}};
+    const QStringList types{"字符串", "Category", "日期型"};
+    const QStringList names{"a", "b", "c"};
+    for (const Case& test : cases) {
+        TModelBuilder builder;
+        builder.Class("Category").Member("id", "整型", {TFlag::Key});
+        builder.Class("Book").Member("id", "整型", {TFlag::Key});
+        for (int i = 0; i < 3; ++i) {
+            if (i < test.queryMembers)
+                builder.Member(names[i], types[i], {TFlag::Query});
+            else
+                builder.Member(names[i], types[i]);
+        }
+        const TProjectModel& model = builder.Build();
+        const TClassModel& book = model.Classes()[1];
+        EXPECT_EQ(Signature(TDaoOperate::BuildQueryMethod(Context(model), book)),
+                  "    public ArrayList<Book> QueryBookInfo(" + test.query + ") { ");
+        EXPECT_EQ(Signature(TDaoOperate::BuildCalculateMethod(Context(model), book)),
+                  "    public void CalculateTotalPageAndRecordNumber(" + test.calculate + ") {");
+    }
+}
+
+TEST(DaoOperateTest, EveryReferenceMemberImportsItsClass) {
+    TModelBuilder builder;
+    builder.Class("Person").Member("id", "整型", {TFlag::Key});
+    builder.Class("Loan")
+        .Member("id", "整型", {TFlag::Key})
+        .Member("lender", "Person", {TFlag::Query})
+        .Member("note", "字符串")
+        .Member("borrower", "Person");
+    const TProjectModel& model = builder.Build();
+    const QString text = TDaoOperate::BuildDaoClass(Context(model), model.Classes()[1]).text;
+    EXPECT_TRUE(text.contains("import com.pkg.utils.HibernateUtil;\r\n\r\n"
+                              "import com.pkg.domain.Person;\r\n"
+                              "import com.pkg.domain.Person;\r\n"
+                              "import com.pkg.domain.Loan;\r\n\r\n"
+                              "public class LoanDAO {\r\n"));
+}
+
+TEST(DaoOperateTest, NamesStartingWithAnUnderscoreKeepTheirCase) {
+    TModelBuilder builder;
+    builder.Class("_Tag").Member("_code", "字符串", {TFlag::Key});
+    builder.Class("_Item")
+        .Member("_no", "整型", {TFlag::Key})
+        .Member("_tag", "_Tag", {TFlag::Query});
+    const TProjectModel& model = builder.Build();
+    const TClassModel& item = model.Classes()[1];
+    EXPECT_EQ(Signature(TDaoOperate::BuildAddMethod(item)),
+              "    public void Add_Item(_Item _Item) throws Exception {");
+    EXPECT_EQ(Signature(TDaoOperate::BuildGetMethod(item)),
+              "    public _Item Get_ItemBy_no(int _no) {");
+    EXPECT_TRUE(TDaoOperate::BuildQueryMethod(Context(model), item)
+                    .contains("            if(null != _tag && !_tag.get_code().equals(\"\")) hql "
+                              "+= \" and _Item._tag._code=:_tag\";\r\n"));
+}
+
+TEST(DaoOperateTest, ClassWithoutKeyIsAnError) {
+    TModelBuilder builder;
+    builder.Class("Book").Member("title", "字符串");
+    const TProjectModel& model = builder.Build();
+    try {
+        TDaoOperate::BuildDaoClass(Context(model), model.Classes()[0]);
+        FAIL() << "no error";
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "类Book没有主键成员");
+    }
+}
