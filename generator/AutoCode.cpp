@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QStringList>
 #include <exception>
+#include <future>
 #include <stdexcept>
 
 #include "ActionOperate.h"
@@ -90,6 +91,12 @@ void TAutoCode::Generate() {
         return;
     CheckNames(model);
     const TBuildContext context{model, settings_.packageName};
+    // The Java sources are built on a second thread while the files before them are written.
+    std::future<TGeneratedFiles> javaSources = std::async(std::launch::async, [&context] {
+        return TDomainOperate::GenerateDomainClasses(context) +
+               TActionOperate::GenerateActionClasses(context) +
+               TDaoOperate::GenerateDaoClasses(context);
+    });
     Write(ConfigFiles::BuildStrutsXml(context, ReadTemplate("template/src/struts.xml")));
     Write(ConfigFiles::BuildBeansXml(context, ReadTemplate("template/src/beans.xml")));
     Write(
@@ -99,9 +106,7 @@ void TAutoCode::Generate() {
     for (const TClassModel& c : model.Classes())
         Write(MappingFile::BuildMappingFile(context, c, mapping));
     CopyFixedTemplates();
-    WriteAll(TDomainOperate::GenerateDomainClasses(context));
-    WriteAll(TActionOperate::GenerateActionClasses(context));
-    WriteAll(TDaoOperate::GenerateDaoClasses(context));
+    WriteAll(javaSources.get());
     CopyResourceFolders();
     if (listener_ != nullptr)
         listener_->OnFinished();

@@ -3,12 +3,17 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSaveFile>
 #include <QStringList>
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <dirent.h>
+#include <fcntl.h>
 #include <iconv.h>
+#include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -68,11 +73,58 @@ void MakeFolder(const QString& folder) {
         throw TFileError(QStringLiteral("无法创建文件夹: %1").arg(folder));
 }
 
-// Writes the whole file or, on failure, leaves any earlier file as it was.
+// Closes a file descriptor when it goes out of scope.
+struct TFileDescriptor {
+    int fd = -1;
+    ~TFileDescriptor() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+// Creates a new file beside target, named target + ".tmp" + a random suffix.
+int CreateTemporary(const QByteArray& target, QByteArray& name) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        name = target + ".tmp" + QByteArray::number(QRandomGenerator::global()->generate(), 36);
+        const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+bool WriteAll(int fd, const QByteArray& bytes) {
+    const char* data = bytes.constData();
+    size_t left = size_t(bytes.size());
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, left);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        left -= size_t(written);
+    }
+    return true;
+}
+
+// Writes the whole file or, on failure, leaves any earlier file as it was: the bytes go to a
+// new file in the same folder, which is synced and then renamed over the target. A link at
+// the target is replaced, not followed.
 void WriteBytes(const QString& fileName, const QByteArray& bytes) {
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw TFileError(QStringLiteral("无法写入文件: %1 (%2)").arg(fileName, file.errorString()));
+    const QByteArray target = QFile::encodeName(fileName);
+    QByteArray temporary;
+    TFileDescriptor file{CreateTemporary(target, temporary)};
+    bool ok = file.fd >= 0 && WriteAll(file.fd, bytes);
+    if (file.fd >= 0)
+        ok = ::close(std::exchange(file.fd, -1)) == 0 && ok;
+    ok = ok && ::rename(temporary.constData(), target.constData()) == 0;
+    if (ok)
+        return;
+    const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+    if (!temporary.isEmpty())
+        ::unlink(temporary.constData());
+    throw TFileError(QStringLiteral("无法写入文件: %1 (%2)").arg(fileName, reason));
 }
 
 void CheckEnterable(const QString& folder) {

@@ -40,6 +40,25 @@ TEST_F(FileOperateTest, FailedWritesRaiseAndKeepEarlierContent) {
     EXPECT_THROW(TFileOperate::SaveTextFile(Path("d"), Path("d/dir.txt"), "x"), TFileError);
     EXPECT_THROW(TFileOperate::SaveAnsiFile(Path("d/x.txt"), Path("d/x.txt"), "x"), TFileError);
     EXPECT_EQ(Read("d/x.txt"), "old");
+    try {
+        TFileOperate::SaveAnsiFile(Path("d"), Path("d/dir.txt"), "x");
+        ADD_FAILURE() << "no error";
+    } catch (const TFileError& error) {
+        EXPECT_EQ(error.Message(), "无法写入文件: " + Path("d/dir.txt") + " (Is a directory)");
+    }
+    // No temporary file is left behind.
+    EXPECT_EQ(QDir(Path("d")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+              QStringList({"dir.txt", "x.txt"}));
+}
+
+TEST_F(FileOperateTest, WritesReplaceALinkInsteadOfItsTarget) {
+    Write("outside.txt", "keep");
+    QDir().mkpath(Path("out"));
+    ASSERT_TRUE(QFile::link(Path("outside.txt"), Path("out/x.txt")));
+    TFileOperate::SaveAnsiFile(Path("out"), Path("out/x.txt"), "new");
+    EXPECT_EQ(Read("outside.txt"), "keep");
+    EXPECT_FALSE(QFileInfo(Path("out/x.txt")).isSymLink());
+    EXPECT_EQ(Read("out/x.txt"), "new");
 }
 
 TEST_F(FileOperateTest, CopyFolderKeepsTopLevelFilesOnlyWhenAsked) {
