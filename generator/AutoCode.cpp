@@ -108,6 +108,8 @@ void TAutoCode::Generate() {
     CopyFixedTemplates();
     WriteAll(javaSources.get());
     CopyResourceFolders();
+    // Files are not flushed one by one: once, before the run says it is done.
+    TFileOperate::SyncFileSystem(Absolute(Output(QString())));
     if (listener_ != nullptr)
         listener_->OnFinished();
 }

@@ -252,6 +252,14 @@ void TFileOperate::WriteUtf8File(const QString& text, const QString& fileName) {
     WriteBytes(ToPath(fileName), QByteArray("\xEF\xBB\xBF") + text.toUtf8());
 }
 
+void TFileOperate::SyncFileSystem(const QString& folder) {
+    TFileDescriptor dir{
+        ::open(QFile::encodeName(ToPath(folder)).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+    if (dir.fd < 0 || ::syncfs(dir.fd) != 0)
+        throw TFileError(QStringLiteral("无法写入文件夹: %1 (%2)")
+                             .arg(folder, QString::fromLocal8Bit(std::strerror(errno))));
+}
+
 QString TFileOperate::ReplaceMarker(const QString& text, const QString& marker,
                                     const QString& value) {
     if (marker.isEmpty())

@@ -32,6 +32,8 @@ public:
     // written as "?"; returns how many were.
     static int SaveAnsiFile(const QString& folder, const QString& fileName, const QString& text);
     static void WriteUtf8File(const QString& text, const QString& fileName);
+    // Flushes the file system that holds folder to disk.
+    static void SyncFileSystem(const QString& folder);
 
     // Replaces every occurrence of marker, case-sensitive, left to right; inserted text is not
     // scanned again.
