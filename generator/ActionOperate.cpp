@@ -159,10 +159,7 @@ QStringList QueryPutLines(const QList<TMember>& members) {
 } // namespace
 
 TGeneratedFiles TActionOperate::GenerateActionClasses(const TBuildContext& context) {
-    TGeneratedFiles files;
-    for (const TClassModel& c : context.model.Classes())
-        files.append(BuildActionClass(context, c));
-    return files;
+    return BuildPerClass(context, BuildActionClass);
 }
 
 TGeneratedFile TActionOperate::BuildActionClass(const TBuildContext& context,

@@ -173,10 +173,7 @@ QString Text(const QStringList& lines) {
 } // namespace
 
 TGeneratedFiles TDaoOperate::GenerateDaoClasses(const TBuildContext& context) {
-    TGeneratedFiles files;
-    for (const TClassModel& c : context.model.Classes())
-        files.append(BuildDaoClass(context, c));
-    return files;
+    return BuildPerClass(context, BuildDaoClass);
 }
 
 TGeneratedFile TDaoOperate::BuildDaoClass(const TBuildContext& context, const TClassModel& c) {

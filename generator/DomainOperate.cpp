@@ -24,10 +24,7 @@ QStringList FieldLines(const TMember& m) {
 } // namespace
 
 TGeneratedFiles TDomainOperate::GenerateDomainClasses(const TBuildContext& context) {
-    TGeneratedFiles files;
-    for (const TClassModel& c : context.model.Classes())
-        files.append(BuildDomainClass(context, c));
-    return files;
+    return BuildPerClass(context, BuildDomainClass);
 }
 
 // The closing brace alone has no line end.

@@ -28,6 +28,15 @@ struct TBuildContext {
     QString packageName;
 };
 
+// One file per class of the model, in class order.
+template <typename Builder>
+TGeneratedFiles BuildPerClass(const TBuildContext& context, Builder build) {
+    TGeneratedFiles files;
+    for (const TClassModel& c : context.model.Classes())
+        files.append(build(context, c));
+    return files;
+}
+
 // The suffixes of the progress lines.
 inline const QString kConfigDone = QStringLiteral("生成完成!");
 inline const QString kJavaDone = QStringLiteral("生成完毕!");
