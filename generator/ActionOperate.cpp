@@ -38,6 +38,18 @@ QString EncodedPut(const QString& key, const QString& message) {
            Quoted(message) + "));";
 }
 
+// The DAO call of a try block, then the page's message and result for either outcome.
+QStringList OutcomeLines(const QString& call, const QString& success, const QString& result,
+                         const QString& failure, const QString& catchLine) {
+    return {"            " + call,
+            EncodedPut("message", success),
+            "            return " + Quoted(result) + ";",
+            catchLine,
+            "            e.printStackTrace();",
+            EncodedPut("error", failure),
+            "            return \"error\";"};
+}
+
 // The list of all objects of a referenced class, put into the context for a drop-down.
 QStringList DropDownLines(const QString& refClass) {
     const QString list = LowerFirst(refClass) + "List";
@@ -220,11 +232,10 @@ QString TActionOperate::BuildAddAction(const TBuildContext& context, const TClas
     }
     AddLines(text, {"        try {"});
     AddLines(text, StoreReferenceLines(context, c));
-    AddLines(text, {"            " + object + "DAO.Add" + name + "(" + object + ");",
-                    EncodedPut("message", name + "添加成功!"),
-                    "            return \"add_success\";", "        } catch (Exception e) {",
-                    "            e.printStackTrace();", EncodedPut("error", name + "添加失败!"),
-                    "            return \"error\";", "        }", "    }", ""});
+    AddLines(text,
+             OutcomeLines(object + "DAO.Add" + name + "(" + object + ");", name + "添加成功!",
+                          "add_success", name + "添加失败!", "        } catch (Exception e) {"));
+    AddLines(text, {"        }", "    }", ""});
     return text;
 }
 
@@ -269,11 +280,10 @@ QString TActionOperate::BuildModifyAction(const TBuildContext& context, const TC
     AddLines(text, {"    /*更新修改" + name + "信息*/", "    public String Modify" + name + "() {",
                     "        ActionContext ctx = ActionContext.getContext();", "        try {"});
     AddLines(text, StoreReferenceLines(context, c));
-    AddLines(text, {"            " + object + "DAO.Update" + name + "(" + object + ");",
-                    EncodedPut("message", name + "信息更新成功!"),
-                    "            return \"modify_success\";", "        } catch (Exception e) {",
-                    "            e.printStackTrace();", EncodedPut("error", name + "信息更新失败!"),
-                    "            return \"error\";", "       }", "   }", ""});
+    AddLines(text, OutcomeLines(object + "DAO.Update" + name + "(" + object + ");",
+                                name + "信息更新成功!", "modify_success", name + "信息更新失败!",
+                                "        } catch (Exception e) {"));
+    AddLines(text, {"       }", "   }", ""});
     return text;
 }
 
@@ -283,11 +293,10 @@ QString TActionOperate::BuildDeleteAction(const TBuildContext&, const TClassMode
     const QString object = LowerFirst(name);
     QString text;
     AddLines(text, {"    /*删除" + name + "信息*/", "    public String Delete" + name + "() {",
-                    "        ActionContext ctx = ActionContext.getContext();", "        try { ",
-                    "            " + object + "DAO.Delete" + name + "(" + key.memberName + ");",
-                    EncodedPut("message", name + "删除成功!"),
-                    "            return \"delete_success\";", "        } catch (Exception e) { ",
-                    "            e.printStackTrace();", EncodedPut("error", name + "删除失败!"),
-                    "            return \"error\";", "        }", "    }", ""});
+                    "        ActionContext ctx = ActionContext.getContext();", "        try { "});
+    AddLines(text, OutcomeLines(object + "DAO.Delete" + name + "(" + key.memberName + ");",
+                                name + "删除成功!", "delete_success", name + "删除失败!",
+                                "        } catch (Exception e) { "));
+    AddLines(text, {"        }", "    }", ""});
     return text;
 }

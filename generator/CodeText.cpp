@@ -61,10 +61,6 @@ TMember ReferencedKey(const TProjectModel& model, const QString& typeWord) {
     return standIn;
 }
 
-bool HasReferencedKey(const TProjectModel& model, const QString& typeWord) {
-    return model.KeyMemberOfClass(typeWord).has_value();
-}
-
 bool IsFirstOfType(const QList<TMember>& members, qsizetype index) {
     for (qsizetype i = 0; i < index; ++i)
         if (members[i].memberType == members[index].memberType)

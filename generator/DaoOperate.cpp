@@ -116,6 +116,20 @@ QStringList FinallyLines() {
 
 const QString kTabRollback = QStringLiteral("            \t  tx.rollback();");
 
+// A method that changes the database in one transaction: its head lines, then the session and
+// transaction around body, rolled back on failure. `blank` ends the try and begin lines.
+QString TransactionMethod(const QStringList& head, const QStringList& body, const QString& blank,
+                          const QString& rollbackLine) {
+    QString text;
+    AddLines(text, head + QStringList{"        Session s = null;", "        Transaction tx = null;",
+                                      "        try {" + blank,
+                                      "            s = HibernateUtil.getSession();",
+                                      "            tx = s.beginTransaction();" + blank});
+    AddLines(text, body + QStringList{"            tx.commit();"} + CatchLines(rollbackLine) +
+                       FinallyLines());
+    return text;
+}
+
 QStringList HeaderLines(const TBuildContext& context, const TClassModel& c) {
     const QString& package = context.packageName;
     QStringList lines{"package com." + package + ".dao;",
@@ -191,14 +205,11 @@ TGeneratedFile TDaoOperate::BuildDaoClass(const TBuildContext& context, const TC
 QString TDaoOperate::BuildAddMethod(const TClassModel& c) {
     const QString& name = c.className;
     const QString object = LowerFirst(name);
-    return Text(QStringList{"    /*添加" + name + "信息*/",
-                            "    public void Add" + name + "(" + name + " " + object +
-                                ") throws Exception {",
-                            "        Session s = null;", "        Transaction tx = null;",
-                            "        try { ", "            s = HibernateUtil.getSession();",
-                            "            tx = s.beginTransaction(); ",
-                            "            s.save(" + object + ");", "            tx.commit();"} +
-                CatchLines("                tx.rollback();") + FinallyLines());
+    return TransactionMethod(
+        {"    /*添加" + name + "信息*/",
+         "    public void Add" + name + "(" + name + " " + object + ") throws Exception {"},
+        {"            s.save(" + object + ");"}, QStringLiteral(" "),
+        QStringLiteral("                tx.rollback();"));
 }
 
 QString TDaoOperate::BuildQueryMethod(const TBuildContext& context, const TClassModel& c) {
@@ -271,28 +282,20 @@ QString TDaoOperate::BuildGetMethod(const TClassModel& c) {
 QString TDaoOperate::BuildUpdateMethod(const TClassModel& c) {
     const QString& name = c.className;
     const QString object = LowerFirst(name);
-    return Text(QStringList{"    /*更新" + name + "信息*/",
-                            "    public void Update" + name + "(" + name + " " + object +
-                                ") throws Exception {",
-                            "        Session s = null;", "        Transaction tx = null;",
-                            "        try {", "            s = HibernateUtil.getSession();",
-                            "            tx = s.beginTransaction();",
-                            "            s.update(" + object + ");", "            tx.commit();"} +
-                CatchLines(kTabRollback) + FinallyLines());
+    return TransactionMethod(
+        {"    /*更新" + name + "信息*/",
+         "    public void Update" + name + "(" + name + " " + object + ") throws Exception {"},
+        {"            s.update(" + object + ");"}, QString(), kTabRollback);
 }
 
 QString TDaoOperate::BuildDeleteMethod(const TClassModel& c) {
     const QString& name = c.className;
     const QString object = LowerFirst(name);
     const TMember key = KeyOf(c);
-    return Text(QStringList{"    /*删除" + name + "信息*/",
-                            "    public void Delete" + name + " (" + KeyType(key) + " " +
-                                key.memberName + ") throws Exception {",
-                            "        Session s = null;", "        Transaction tx = null;",
-                            "        try {", "            s = HibernateUtil.getSession();",
-                            "            tx = s.beginTransaction();",
-                            "            Object " + object + " = s.get(" + name + ".class, " +
-                                key.memberName + ");",
-                            "            s.delete(" + object + ");", "            tx.commit();"} +
-                CatchLines(kTabRollback) + FinallyLines());
+    return TransactionMethod(
+        {"    /*删除" + name + "信息*/", "    public void Delete" + name + " (" + KeyType(key) +
+                                             " " + key.memberName + ") throws Exception {"},
+        {"            Object " + object + " = s.get(" + name + ".class, " + key.memberName + ");",
+         "            s.delete(" + object + ");"},
+        QString(), kTabRollback);
 }

@@ -4,7 +4,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
-#include <QSaveFile>
 #include <QStringList>
 #include <algorithm>
 #include <cerrno>
@@ -127,6 +126,16 @@ void WriteBytes(const QString& fileName, const QByteArray& bytes) {
     throw TFileError(QStringLiteral("无法写入文件: %1 (%2)").arg(fileName, reason));
 }
 
+QByteArray ReadBytes(const QString& fileName) {
+    QFile file(fileName);
+    QByteArray bytes;
+    if (file.open(QIODevice::ReadOnly))
+        bytes = file.readAll();
+    if (!file.isOpen() || file.error() != QFileDevice::NoError)
+        throw TFileError(QStringLiteral("无法读取文件: %1 (%2)").arg(fileName, file.errorString()));
+    return bytes;
+}
+
 void CheckEnterable(const QString& folder) {
     const QFileInfo info(folder);
     if (!info.isDir() || !info.isExecutable())
@@ -196,21 +205,7 @@ bool TFileOperate::CopyFile(const QString& source, const QString& target) {
     const QFileInfo info(from);
     if (!info.exists() || info.isDir())
         return false;
-    QFile in(from);
-    if (!in.open(QIODevice::ReadOnly))
-        throw TFileError(QStringLiteral("无法读取文件: %1 (%2)").arg(from, in.errorString()));
-    QSaveFile out(to);
-    if (!out.open(QIODevice::WriteOnly))
-        throw TFileError(QStringLiteral("无法写入文件: %1 (%2)").arg(to, out.errorString()));
-    while (!in.atEnd()) {
-        const QByteArray chunk = in.read(1 << 16);
-        if (chunk.isEmpty() && in.error() != QFileDevice::NoError)
-            throw TFileError(QStringLiteral("无法读取文件: %1 (%2)").arg(from, in.errorString()));
-        if (out.write(chunk) != chunk.size())
-            break;
-    }
-    if (!out.commit())
-        throw TFileError(QStringLiteral("无法写入文件: %1 (%2)").arg(to, out.errorString()));
+    WriteBytes(to, ReadBytes(from));
     QFile::setPermissions(to, info.permissions());
     return true;
 }
@@ -219,12 +214,7 @@ QString TFileOperate::ReadTextFile(const QString& fileName) {
     const QString path = ToPath(fileName);
     if (!QFileInfo::exists(path))
         return QString();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw TFileError(QStringLiteral("无法读取文件: %1 (%2)").arg(path, file.errorString()));
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw TFileError(QStringLiteral("无法读取文件: %1 (%2)").arg(path, file.errorString()));
+    QByteArray bytes = ReadBytes(path);
     // A line ends at LF or CR LF, and a lone CR is dropped: so every CR goes.
     bytes.removeIf([](char c) { return c == '\r'; });
     if (bytes.isEmpty())

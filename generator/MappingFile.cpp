@@ -58,7 +58,7 @@ QString ReferenceColumn(const TBuildContext& context, const TClassModel& c,
     if (!IsFirstOfType(members, index))
         return m.memberName;
     const QString column = ReferencedKey(context.model, m.memberType).memberName;
-    if (!HasReferencedKey(context.model, m.memberType))
+    if (!context.model.KeyMemberOfClass(m.memberType))
         warnings << "警告: " + c.className + "." + m.memberName + "的类型" + Quoted(m.memberType) +
                         "不是本工程中有主键的类,外键列名写为" + column;
     return column;

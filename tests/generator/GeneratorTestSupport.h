@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "../TestModel.h"
 #include "AutoCode.h"
 #include "ClassDAO.h"
 #include "DbHelper.h"
@@ -75,11 +76,7 @@ protected:
     static void AddMember(int projectId, int classId, const QString& name, const QString& type,
                           int isPri = 0, int isDisplay = 0, int length = 0,
                           const QString& comment = "") {
-        TMember m;
-        m.projectId = projectId;
-        m.classId = classId;
-        m.memberName = name;
-        m.memberType = type;
+        TMember m = NewMember(projectId, classId, name, type);
         m.memberLength = length;
         m.memberIsPri = isPri;
         m.memberIsDisplay = isDisplay;

@@ -2,6 +2,7 @@
 
 #include <initializer_list>
 
+#include "../TestModel.h"
 #include "Member.h"
 #include "ProjectModel.h"
 
@@ -21,12 +22,8 @@ public:
     TModelBuilder& Member(const QString& name, const QString& type,
                           std::initializer_list<TFlag> flags = {}, const QString& comment = "",
                           int length = 0) {
-        TMember m;
+        TMember m = NewMember(model_.ProjectId(), current_->classId, name, type);
         m.memberId = ++lastMemberId_;
-        m.projectId = model_.ProjectId();
-        m.classId = current_->classId;
-        m.memberName = name;
-        m.memberType = type;
         m.memberLength = length;
         m.memberComment = comment;
         m.memberIsInteger = type == MemberTypes::Integer ? 1 : 0;
