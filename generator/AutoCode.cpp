@@ -142,7 +142,7 @@ bool TAutoCode::CheckModel(const TProjectModel& model) {
 void TAutoCode::CheckNames(const TProjectModel& model) const {
     if (!QDir::isAbsolutePath(settings_.rootDir))
         throw std::runtime_error(
-            ("程序目录必须是绝对路径: " + Quoted(settings_.rootDir)).toStdString());
+            QString("程序目录必须是绝对路径: " + Quoted(settings_.rootDir)).toStdString());
     RequireSafeName(QStringLiteral("工程名称"), settings_.projectName);
     RequireSafeName(QStringLiteral("包名"), settings_.packageName);
     for (const TClassModel& c : model.Classes())

@@ -48,7 +48,7 @@ QString QueryType(const QString& typeWord) {
 TMember KeyOf(const TClassModel& c) {
     const std::optional<TMember> key = c.KeyMember();
     if (!key)
-        throw std::runtime_error(("类" + c.className + "没有主键成员").toStdString());
+        throw std::runtime_error(QString("类" + c.className + "没有主键成员").toStdString());
     return *key;
 }
 

@@ -13,6 +13,7 @@
 #include <iconv.h>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -60,6 +61,28 @@ QByteArray Convert(const TConversion& conversion, const QByteArray& input, int* 
     }
     iconv_close(cd);
     return result;
+}
+
+// The GBK bytes of one character of the basic plane.
+struct TGbkChar {
+    char bytes[2];
+    quint8 length = 0; // 0: not converted yet
+    bool failed = false;
+};
+
+// Converts each character once per thread; later look-ups keep iconv off the path of long
+// generated texts.
+const TGbkChar& GbkOf(char16_t c) {
+    thread_local std::vector<TGbkChar> table(0x10000);
+    TGbkChar& entry = table[c];
+    if (entry.length == 0) {
+        int failed = 0;
+        const QByteArray bytes = Convert(kToGbk, QString(QChar(c)).toUtf8(), &failed);
+        entry.length = quint8(std::min<qsizetype>(bytes.size(), 2));
+        std::copy_n(bytes.constData(), entry.length, entry.bytes);
+        entry.failed = failed > 0;
+    }
+    return entry;
 }
 
 QString ToPath(const QString& path) {
@@ -258,8 +281,35 @@ QString TFileOperate::ReplaceMarker(const QString& text, const QString& marker,
     return result.replace(marker, value, Qt::CaseSensitive);
 }
 
+// ASCII is the same in GBK; other characters of the basic plane come from GbkOf, and a
+// surrogate pair is converted each time.
 QByteArray TFileOperate::EncodeGbk(const QString& text, int* replaced) {
-    return Convert(kToGbk, text.toUtf8(), replaced);
+    // A UTF-16 unit never takes more than two bytes in GBK.
+    QByteArray result(text.size() * 2, Qt::Uninitialized);
+    char* out = result.data();
+    int failures = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < 0x80) {
+            *out++ = char(c);
+        } else if (QChar::isSurrogate(c)) {
+            const qsizetype units =
+                QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()
+                    ? 2
+                    : 1;
+            const QByteArray bytes = Convert(kToGbk, text.mid(i, units).toUtf8(), &failures);
+            out = std::copy_n(bytes.constData(), std::min(bytes.size(), 2 * units), out);
+            i += units - 1;
+        } else {
+            const TGbkChar& gbk = GbkOf(c);
+            out = std::copy_n(gbk.bytes, gbk.length, out);
+            failures += gbk.failed ? 1 : 0;
+        }
+    }
+    result.truncate(out - result.constData());
+    if (replaced != nullptr)
+        *replaced += failures;
+    return result;
 }
 
 QString TFileOperate::DecodeGbk(const QByteArray& bytes) {

@@ -34,6 +34,28 @@ TEST_F(FileOperateTest, SaveAnsiFileWritesGbkAndReplacesWhatGbkCannotHold) {
     EXPECT_EQ(Read("e/y.txt"), "a?b?c");
 }
 
+// Characters are converted once and then reused: every character must come out as a
+// conversion of the whole text would give it.
+TEST_F(FileOperateTest, EncodeGbkRoundTripsEveryCharacterGbkHolds) {
+    int held = 0;
+    for (char32_t c = 0x80; c < 0x10000; c += 3) {
+        if (QChar::isSurrogate(c))
+            continue;
+        const QString text = QString(QChar(char16_t(c))).repeated(2) + "a";
+        int replaced = 0;
+        const QByteArray bytes = TFileOperate::EncodeGbk(text, &replaced);
+        if (replaced == 0) {
+            ASSERT_EQ(TFileOperate::DecodeGbk(bytes), text) << int(c);
+            ++held;
+        } else {
+            ASSERT_EQ(bytes, "??a") << int(c);
+            ASSERT_EQ(replaced, 2) << int(c);
+        }
+    }
+    EXPECT_GT(held, 7000);
+    EXPECT_EQ(TFileOperate::EncodeGbk("中\xF0\x9F\x98\x80文"), "\xD6\xD0?\xCE\xC4");
+}
+
 TEST_F(FileOperateTest, FailedWritesRaiseAndKeepEarlierContent) {
     Write("d/x.txt", "old");
     QDir().mkpath(Path("d/dir.txt"));
