@@ -86,6 +86,7 @@ public:
     void OnDisplayMemberError(int classId) override {
         CheckFailed(DisplayMemberErrorText(TClassDAO().GetClassName(classId)));
     }
+    void OnModelError(const QString& message) override { CheckFailed(message); }
     void OnFinished() override { Print(stdout, QStringLiteral("所有代码生成完毕!")); }
     void OnError(const QString& message) override {
         Print(stderr, message);

@@ -13,6 +13,7 @@
 #include "DomainOperate.h"
 #include "FileOperate.h"
 #include "MappingFile.h"
+#include "ModelCheck.h"
 
 namespace {
 
@@ -45,18 +46,8 @@ const TFixedEntry kFixedEntries[] = {
 const char* const kScaffoldFolders[] = {".myeclipse", ".settings", "WebRoot"};
 const char* const kScaffoldFiles[] = {".classpath", ".mymetadata", ".project"};
 
-bool IsSafeName(const QString& name) {
-    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
-        return false;
-    for (QChar c : name) {
-        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c.category() == QChar::Other_Control)
-            return false;
-    }
-    return true;
-}
-
 void RequireSafeName(const QString& kind, const QString& name) {
-    if (IsSafeName(name))
+    if (ModelCheck::IsSafeName(name))
         return;
     const QString message = kind + Quoted(name) +
                             "不能用作文件或文件夹名: 名称不能为空、不能是\".\"或\"..\","
@@ -98,6 +89,8 @@ void TAutoCode::Generate() {
     if (!CheckModel(model))
         return;
     CheckNames(model);
+    if (!CheckModelRules(model))
+        return;
     const TBuildContext context{model, settings_.packageName};
     // The Java sources are built on a second thread while the files before them are written.
     std::future<TGeneratedFiles> javaSources = std::async(std::launch::async, [&context] {
@@ -133,6 +126,19 @@ bool TAutoCode::CheckModel(const TProjectModel& model) {
     if (const TClassModel* c = FirstWithoutOne(model, &TClassModel::CountDisplayMembers)) {
         if (listener_ != nullptr)
             listener_->OnDisplayMemberError(c->classId);
+        return false;
+    }
+    return true;
+}
+
+// The rules that make the generated code compile, after the names are known to be safe paths.
+bool TAutoCode::CheckModelRules(const TProjectModel& model) {
+    if (settings_.skipModelRules)
+        return true;
+    if (const std::optional<QString> error =
+            ModelCheck::FirstModelError(model, settings_.packageName)) {
+        if (listener_ != nullptr)
+            listener_->OnModelError(*error);
         return false;
     }
     return true;

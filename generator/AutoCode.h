@@ -12,6 +12,9 @@ struct TGenerationSettings {
     int projectId = 0;
     QString projectName; // fixed for the run when it starts
     QString packageName;
+    // Tests only: generate even a model the model rules refuse (the key and display checks
+    // still apply), to show that such a model would not compile.
+    bool skipModelRules = false;
 };
 
 // One generation run: checks the project's model, then writes its web project into
@@ -29,6 +32,7 @@ protected:
 private:
     void Generate();
     bool CheckModel(const TProjectModel& model);
+    bool CheckModelRules(const TProjectModel& model);
     void CheckNames(const TProjectModel& model) const;
 
     void CopyFixedTemplates();

@@ -17,9 +17,11 @@ public:
 
     // One finished step, in order.
     virtual void OnProgress(const QString& line) = 0;
-    // Each of the next three returns only once the user has seen it.
+    // Each of the next four returns only once the user has seen it.
     virtual void OnPrimaryKeyError(int classId) = 0;
     virtual void OnDisplayMemberError(int classId) = 0;
+    // The model breaks a rule of the generated code; the message names the class and member.
+    virtual void OnModelError(const QString& message) = 0;
     virtual void OnFinished() = 0;
     // The run stopped on an error; its progress line has already been sent.
     virtual void OnError(const QString& message) = 0;

@@ -437,6 +437,10 @@ void TFormMain::OnDisplayMemberError(int classId) {
     ReportClass(classId, DisplayMemberErrorText);
 }
 
+void TFormMain::OnModelError(const QString& message) {
+    seam_->Error(message);
+}
+
 void TFormMain::ReportClass(int classId, QString (*text)(const QString& className)) {
     errorClassId = classId;
     Guard([&] { Message(text(TClassDAO().GetClassName(errorClassId))); });
@@ -460,6 +464,8 @@ void TFormMain::StartGeneration(const TGenerationSettings& settings) {
     connect(bridge, &TGenerationBridge::PrimaryKeyError, this, &TFormMain::OnPrimaryKeyError,
             Qt::BlockingQueuedConnection);
     connect(bridge, &TGenerationBridge::DisplayMemberError, this, &TFormMain::OnDisplayMemberError,
+            Qt::BlockingQueuedConnection);
+    connect(bridge, &TGenerationBridge::ModelError, this, &TFormMain::OnModelError,
             Qt::BlockingQueuedConnection);
     connect(bridge, &TGenerationBridge::Finished, this, &TFormMain::OnGenerationFinished,
             Qt::BlockingQueuedConnection);

@@ -113,6 +113,7 @@ public slots:
     void OnGenerationProgress(const QString& line);
     void OnPrimaryKeyError(int classId);
     void OnDisplayMemberError(int classId);
+    void OnModelError(const QString& message);
     void OnGenerationFinished();
     void OnGenerationError(const QString& message);
 

@@ -119,8 +119,8 @@ TEST_F(CliTest, ShippedResourcesGenerateTheSampleCleanly) {
                                                        : TFileOperate::DecodeGbk(bytes));
         while (!reader.atEnd())
             reader.readNext();
-        EXPECT_FALSE(reader.hasError()) << path.toStdString() << ": "
-                                        << reader.errorString().toStdString();
+        EXPECT_FALSE(reader.hasError())
+            << path.toStdString() << ": " << reader.errorString().toStdString();
         ++parsed;
     }
     EXPECT_GE(parsed, 10);

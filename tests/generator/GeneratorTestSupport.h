@@ -26,6 +26,7 @@ public:
     void OnDisplayMemberError(int classId) override {
         events << "display " + QString::number(classId);
     }
+    void OnModelError(const QString& message) override { events << "model " + message; }
     void OnFinished() override { events << "finished"; }
     void OnError(const QString& message) override { events << "error " + message; }
 
@@ -95,6 +96,12 @@ protected:
                            const QString& package = "pkg") const {
         TRecordingListener listener;
         TAutoCode({root_.path(), projectId, project, package}, &listener).Execute();
+        return listener;
+    }
+    // A run that generates even what the model rules refuse.
+    TRecordingListener RunUnchecked(int projectId, const QString& package = "pkg") const {
+        TRecordingListener listener;
+        TAutoCode({root_.path(), projectId, "P", package, true}, &listener).Execute();
         return listener;
     }
 
