@@ -35,7 +35,7 @@ QString Put(const QString& key, const QString& value) {
 // A message for the page: two blanks after the comma.
 QString EncodedPut(const QString& key, const QString& message) {
     return "            ctx.put(" + Quoted(key) + ",  java.net.URLEncoder.encode(" +
-           Quoted(message) + "));";
+           Quoted(JavaString(message)) + "));";
 }
 
 // The DAO call of a try block, then the page's message and result for either outcome.
@@ -100,11 +100,11 @@ QStringList HeadLines(const TBuildContext& context, const TClassModel& c) {
 QStringList MemberPropertyLines(const TClassModel& c) {
     QStringList lines;
     for (const TMember& m : c.QueryMembers())
-        lines << CommentedProperty("界面层需要查询的属性: " + m.memberComment,
+        lines << CommentedProperty("界面层需要查询的属性: " + JavaComment(m.memberComment),
                                    QueryType(m.memberType), m.memberName, "this." + m.memberName);
     for (const TMember& m : c.ReferenceMembers())
         if (m.queryFlag != 1)
-            lines << CommentedProperty(m.memberComment, m.memberType, m.memberName,
+            lines << CommentedProperty(JavaComment(m.memberComment), m.memberType, m.memberName,
                                        "this." + m.memberName);
     return lines;
 }
@@ -222,7 +222,7 @@ QString TActionOperate::BuildAddAction(const TBuildContext& context, const TClas
     if (key.memberType == MemberTypes::String) {
         const QString& keyName = key.memberName;
         const QString upperKey = UpperFirst(keyName);
-        AddLines(text, {"        /*验证" + key.memberComment + "是否已经存在*/",
+        AddLines(text, {"        /*验证" + JavaComment(key.memberComment) + "是否已经存在*/",
                         "        String " + keyName + " = " + object + ".get" + upperKey + "();",
                         "        " + name + " db_" + object + " = " + object + "DAO.Get" + name +
                             "By" + upperKey + "(" + keyName + ");",

@@ -13,7 +13,43 @@ QString ShiftFirst(const QString& name, char from, char to, int delta) {
     return result;
 }
 
+// Line breaks and the characters XML 1.0 does not allow become spaces; tab stays.
+QString OneLine(const QString& text) {
+    QString result = text;
+    for (QChar& c : result) {
+        const char16_t u = c.unicode();
+        if ((u < 0x20 && u != u'\t') || (u >= 0x7F && u <= 0x9F) || u == 0xFFFE || u == 0xFFFF ||
+            u == 0x2028 || u == 0x2029)
+            c = QLatin1Char(' ');
+    }
+    return result;
+}
+
+QString WithoutUnicodeEscapes(const QString& text) {
+    return QString(text).replace(QStringLiteral("\\u"), QStringLiteral("\\ u"));
+}
+
 } // namespace
+
+QString JavaComment(const QString& comment) {
+    return WithoutUnicodeEscapes(OneLine(comment)).replace(QStringLiteral("*/"),
+                                                           QStringLiteral("* /"));
+}
+
+QString XmlComment(const QString& comment) {
+    QString result = OneLine(comment);
+    while (result.contains(QStringLiteral("--")))
+        result.replace(QStringLiteral("--"), QStringLiteral("- -"));
+    if (result.endsWith(QLatin1Char('-')))
+        result += QLatin1Char(' ');
+    return result;
+}
+
+QString JavaString(const QString& text) {
+    QString result = OneLine(text);
+    result.replace(QStringLiteral("\\"), QStringLiteral("\\\\"));
+    return result.replace(QStringLiteral("\""), QStringLiteral("\\\""));
+}
 
 QString LowerFirst(const QString& name) {
     return ShiftFirst(name, 'A', 'Z', 32);

@@ -15,6 +15,14 @@ QString LowerFirst(const QString& name);
 QString UpperFirst(const QString& name);
 QString Quoted(const QString& value);
 
+// A member comment made safe where it is written: a line break or control character becomes a
+// space, a backslash-u (which javac decodes anywhere) "\ u"; then in a Java block comment "*/"
+// becomes "* /", in an XML comment "--" becomes "- -" and a trailing "-" gets a space after it,
+// and in a Java string literal a backslash or quote is escaped. Other text is unchanged.
+QString JavaComment(const QString& comment);
+QString XmlComment(const QString& comment);
+QString JavaString(const QString& text);
+
 // "字符串" and "日期型": members that are texts in Java.
 bool IsTextType(const QString& typeWord);
 // The Java type of a member: String, int, float, or the referenced class.

@@ -10,7 +10,7 @@ QStringList FieldLines(const TMember& m) {
     const QString type = JavaType(m.memberType);
     const QString& name = m.memberName;
     const QString upper = UpperFirst(name);
-    return {"    /*" + m.memberComment + "*/",
+    return {"    /*" + JavaComment(m.memberComment) + "*/",
             "    private " + type + " " + name + ";",
             "    public " + type + " get" + upper + "() {",
             "        return " + name + ";",

@@ -8,7 +8,7 @@ using namespace CodeText;
 namespace {
 
 QStringList KeyLines(const TMember& key) {
-    const QString comment = "<!-- 主键" + key.memberComment + " -->";
+    const QString comment = "<!-- 主键" + XmlComment(key.memberComment) + " -->";
     const QString name = Quoted(key.memberName);
     if (key.memberIsInteger == 1)
         return {comment, "<id name=" + name + " column=" + name + ">",
@@ -32,14 +32,14 @@ QStringList PropertyAttributes(const TMember& m) {
 // A simple member; its type word names the kind in the comment line.
 QStringList PropertyLines(const TMember& m) {
     const QString name = Quoted(m.memberName);
-    QStringList lines{"<!-- 简单" + m.memberType + "属性: " + m.memberComment + " -->", "<property",
+    QStringList lines{"<!-- 简单" + m.memberType + "属性: " + XmlComment(m.memberComment) + " -->", "<property",
                       "  name=" + name, "  column=" + name};
     lines << PropertyAttributes(m) << QStringLiteral("/>") << QString();
     return lines;
 }
 
 QStringList ReferenceLines(const TMember& m, const QString& column) {
-    return {"<!-- 多对一属性: " + m.memberComment + " -->",
+    return {"<!-- 多对一属性: " + XmlComment(m.memberComment) + " -->",
             "<many-to-one name=" + Quoted(m.memberName),
             "  column=" + Quoted(column),
             "  class=" + Quoted(m.memberType),

@@ -8,10 +8,11 @@
 
 using CodeText::LowerFirst;
 using CodeText::Quoted;
+using CodeText::UpperFirst;
 
 namespace {
 
-// Keywords and literals of Java, and "_".
+// Keywords and literals of Java, and "_" (a keyword since Java 9).
 const QSet<QString>& ReservedWords() {
     static const QSet<QString> words{
         "abstract", "assert", "boolean",    "break",     "byte",       "case",      "catch",
@@ -21,53 +22,69 @@ const QSet<QString>& ReservedWords() {
         "long",     "native", "new",        "package",   "private",    "protected", "public",
         "return",   "short",  "static",     "strictfp",  "super",      "switch",    "synchronized",
         "this",     "throw",  "throws",     "transient", "try",        "void",      "volatile",
-        "while",    "true",   "false",      "null",      "_",          "var",       "yield",
-        "record",   "sealed", "permits",    "non-sealed"};
+        "while",    "true",   "false",      "null",      "_"};
     return words;
 }
 
-// Classes of the fixed support sources, and the classes they and the generated sources import
-// by their simple names: a class of the model named so would replace or hide one of them.
-const QSet<QString>& TakenClassNames() {
-    static const QSet<QString> names{"Admin",
-                                     "Login",
-                                     "User",
-                                     "ChangePassword",
-                                     "AdminDAO",
-                                     "LoginAction",
-                                     "UserAction",
-                                     "ChangePasswordAction",
-                                     "TestUtil",
-                                     "HibernateUtil",
-                                     "CardIdFieldValidator",
-                                     "List",
-                                     "ArrayList",
-                                     "ActionContext",
-                                     "ActionSupport",
-                                     "HibernateException",
-                                     "Query",
-                                     "Session",
-                                     "Transaction",
-                                     "Statement",
-                                     "String",
-                                     "Exception",
-                                     "SuppressWarnings",
-                                     "Object",
-                                     "Integer",
-                                     "Float",
-                                     "Math",
-                                     "System",
-                                     "Override"};
+// Words that newer Java versions do not allow as the name of a type.
+const QSet<QString>& RestrictedTypeNames() {
+    static const QSet<QString> words{"var", "yield", "record", "sealed", "permits"};
+    return words;
+}
+
+// The classes of the fixed support sources whose files a class of this name would replace.
+const QSet<QString>& FixedClassNames() {
+    static const QSet<QString> names{"Admin", "Login", "User", "ChangePassword"};
     return names;
 }
 
-// Names the generated DAO and Action classes declare themselves, in every class.
-const QSet<QString>& TakenMemberNames() {
-    static const QSet<QString> names{"currentPage", "totalPage", "recordNumber", "PAGE_SIZE", "ctx",
-                                     "e",           "s",         "tx",           "hql",       "q",
-                                     "startIndex",  "java"};
+// Classes of java.lang that every generated DAO or Action uses by its simple name.
+const QSet<QString>& UsedLangClasses() {
+    static const QSet<QString> names{"String", "Object", "Exception", "SuppressWarnings"};
     return names;
 }
+
+// Simple names every generated Action / DAO imports beside the model's classes.
+const QSet<QString>& ActionImports() {
+    static const QSet<QString> names{"List", "ActionContext", "ActionSupport", "TestUtil"};
+    return names;
+}
+const QSet<QString>& DaoImports() {
+    static const QSet<QString> names{"ArrayList", "List",         "HibernateException",
+                                     "Query",     "Session",      "Transaction",
+                                     "Statement", "HibernateUtil"};
+    return names;
+}
+
+// Local variables of the generated DAO methods that take the query members as parameters.
+const QSet<QString>& QueryMethodLocals() {
+    static const QSet<QString> names{"s", "hql", "q", "startIndex", "mod", "currentPage"};
+    return names;
+}
+
+// Local variables of the generated DAO methods that take the key as parameter.
+const QSet<QString>& KeyMethodLocals() {
+    static const QSet<QString> names{"s", "tx", "e"};
+    return names;
+}
+
+// Locals of the generated DAO and Action methods that also hold or take the class's object,
+// which is named after the class.
+const QSet<QString>& ObjectLocals() {
+    static const QSet<QString> names{"s", "tx", "e", "ctx"};
+    return names;
+}
+
+// Properties of every generated Action, and the getClass() of every object: an Action
+// property whose getter would have one of these names clashes, whatever the case of its first
+// letter.
+const QStringList& TakenProperties() {
+    static const QStringList names{"currentPage", "totalPage", "recordNumber", "class"};
+    return names;
+}
+
+// Class and package names become file and folder names, with suffixes of up to 55 bytes.
+const int kMaxNameBytes = 200;
 
 const QString kIdentifierRule =
     QStringLiteral("只能由字母、汉字、数字、_和$组成，且不能以数字开头");
@@ -90,29 +107,72 @@ std::optional<QString> DuplicateClass(const TProjectModel& model) {
     return std::nullopt;
 }
 
-// A class named like another class (or a fixed one) followed by DAO or Action would clash
-// with that class's own DAO or Action.
-std::optional<QString> ClassNameError(const TProjectModel& model, const TClassModel& c) {
-    if (std::optional<QString> error = ModelCheck::NameError(QStringLiteral("类名"), c.className))
-        return error;
-    if (TakenClassNames().contains(c.className))
-        return "类名" + c.className + "与生成工程中已有的类重名";
-    for (const char* suffix : {"DAO", "Action"}) {
-        const QString tail = QString::fromLatin1(suffix);
-        if (!c.className.endsWith(tail))
-            continue;
-        const QString head = c.className.chopped(tail.size());
-        if (model.FindClass(head) != nullptr || TakenClassNames().contains(head))
-            return "类名" + c.className + "与类" + head + "生成的" + tail + "类重名";
+// The Action of class c imports c, its DAO and each referenced class with its DAO, by simple
+// name; its DAO imports c and the referenced classes. Two imports of one simple name, or an
+// import named like the file's own class, do not compile.
+std::optional<QString> ImportClash(const TClassModel& c) {
+    QSet<QString> domain{c.className};
+    QSet<QString> daos{c.className + "DAO"};
+    for (const TMember& m : c.ReferenceMembers()) {
+        domain.insert(m.memberType);
+        daos.insert(m.memberType + "DAO");
+    }
+    for (const QString& name : domain) {
+        if (ActionImports().contains(name) || daos.contains(name) || name == c.className + "Action")
+            return "类" + c.className + "生成的Action类中有两个名为" + name + "的类";
+        if (DaoImports().contains(name) || name == c.className + "DAO")
+            return "类" + c.className + "生成的DAO类中有两个名为" + name + "的类";
     }
     return std::nullopt;
 }
 
-// The names the Action and DAO of class c declare beside the members.
-bool ClashesWithCode(const TProjectModel& model, const TClassModel& c, const QString& name) {
-    if (TakenMemberNames().contains(name) || name == LowerFirst(c.className))
+std::optional<QString> ClassNameError(const TClassModel& c) {
+    if (std::optional<QString> error = ModelCheck::NameError(QStringLiteral("类名"), c.className))
+        return error;
+    if (c.className.toUtf8().size() > kMaxNameBytes)
+        return "类名" + c.className.left(20) + "...太长: 以UTF-8计不能超过" +
+               QString::number(kMaxNameBytes) + "个字节";
+    if (RestrictedTypeNames().contains(c.className))
+        return "类名" + Quoted(c.className) + "在Java 10及以后的版本中不能用作类名";
+    if (FixedClassNames().contains(c.className))
+        return "类名" + c.className +
+               "与固定支持类重名: 不能使用Admin、Login、User和ChangePassword";
+    if (UsedLangClasses().contains(c.className))
+        return "类名" + c.className + "会遮蔽生成的代码用到的java.lang." + c.className;
+    if (ModelCheck::IsReservedWord(LowerFirst(c.className)))
+        return "类名" + c.className + "的对象名" + LowerFirst(c.className) + "是Java的保留字";
+    if (ObjectLocals().contains(LowerFirst(c.className)))
+        return "类名" + c.className + "的对象名" + LowerFirst(c.className) +
+               "与生成的代码中的局部变量同名";
+    return ImportClash(c);
+}
+
+// A member becomes a property of the class's Action when it is a query member, a reference
+// or the key; then its getter and name must not clash with the Action's own.
+bool ClashesWithAction(const TClassModel& c, const TMember& m) {
+    const QString getter = UpperFirst(m.memberName);
+    if (getter == UpperFirst(c.className) || m.memberName == LowerFirst(c.className) + "DAO")
         return true;
-    if (name.startsWith(QLatin1String("db_")))
+    for (const QString& property : TakenProperties())
+        if (getter == UpperFirst(property))
+            return true;
+    // "java" would hide the package of java.net.URLEncoder.
+    return m.memberName == QLatin1String("java");
+}
+
+// Query members and the key are parameters of DAO methods that declare locals of their own.
+bool ClashesWithDao(const TClassModel& c, const TMember& m) {
+    if (m.queryFlag == 1 && (QueryMethodLocals().contains(m.memberName) ||
+                             m.memberName == LowerFirst(c.className) + "List"))
+        return true;
+    return m.memberIsPri == 1 && KeyMethodLocals().contains(m.memberName);
+}
+
+// Locals of the Action's methods that an Action property of this name would be hidden by, so
+// that the value put into the context would be the local's: not a compile error, a wrong page.
+bool HiddenInAction(const TProjectModel& model, const TMember& m) {
+    const QString& name = m.memberName;
+    if (name == QLatin1String("ctx") || name.startsWith(QLatin1String("db_")))
         return true;
     for (const TClassModel& other : model.Classes()) {
         const QString object = LowerFirst(other.className);
@@ -122,15 +182,24 @@ bool ClashesWithCode(const TProjectModel& model, const TClassModel& c, const QSt
     return false;
 }
 
+bool IsActionProperty(const TMember& m) {
+    return m.queryFlag == 1 || m.memberIsPri == 1 || !MemberTypes::IsSimple(m.memberType);
+}
+
 std::optional<QString> MemberError(const TProjectModel& model, const TClassModel& c,
                                    const TMember& m) {
     if (std::optional<QString> error = ModelCheck::NameError(MemberKind(c), m.memberName))
         return error;
-    if (ClashesWithCode(model, c, m.memberName))
+    const bool property = IsActionProperty(m);
+    if ((property && ClashesWithAction(c, m)) || ClashesWithDao(c, m))
         return MemberKind(c) + m.memberName + "与生成的代码中已有的名称冲突";
+    if (property && HiddenInAction(model, m))
+        return MemberKind(c) + m.memberName + "与生成的代码中的局部变量同名";
     const bool simple = MemberTypes::IsSimple(m.memberType);
     if (!simple && model.FindClass(m.memberType) == nullptr)
         return MemberPlace(c, m) + "引用的类" + m.memberType + "不在本工程中";
+    if (m.queryFlag == 1 && m.memberType == c.className) // its list would clash with the result
+        return MemberPlace(c, m) + "引用它所在的类" + c.className + ": 引用本类的成员不能参与查询";
     if (m.memberIsPri == 1 && m.memberType != MemberTypes::String &&
         m.memberType != MemberTypes::Integer)
         return MemberPlace(c, m) + "是主键: 主键字段必须是整型或字符串型!";
@@ -141,13 +210,18 @@ std::optional<QString> MemberError(const TProjectModel& model, const TClassModel
 }
 
 std::optional<QString> ClassError(const TProjectModel& model, const TClassModel& c) {
-    if (std::optional<QString> error = ClassNameError(model, c))
+    if (std::optional<QString> error = ClassNameError(c))
         return error;
-    QSet<QString> seen;
+    QHash<QString, QString> byGetter; // two members with one getter name clash too
     for (const TMember& m : c.members) {
-        if (seen.contains(m.memberName))
-            return "类" + c.className + "中有两个名为" + m.memberName + "的成员";
-        seen.insert(m.memberName);
+        const QString getter = UpperFirst(m.memberName);
+        if (byGetter.contains(getter)) {
+            if (byGetter[getter] == m.memberName)
+                return "类" + c.className + "中有两个名为" + m.memberName + "的成员";
+            return "类" + c.className + "的成员" + byGetter[getter] + "和" + m.memberName +
+                   "的get/set方法同名";
+        }
+        byGetter.insert(getter, m.memberName);
         if (std::optional<QString> error = MemberError(model, c, m))
             return error;
     }
@@ -204,6 +278,8 @@ std::optional<QString> NameError(const QString& kind, const QString& name) {
 std::optional<QString> FirstModelError(const TProjectModel& model, const QString& packageName) {
     if (std::optional<QString> error = NameError(QStringLiteral("包名"), packageName))
         return error;
+    if (packageName.toUtf8().size() > kMaxNameBytes)
+        return "包名太长: 以UTF-8计不能超过" + QString::number(kMaxNameBytes) + "个字节";
     if (std::optional<QString> error = DuplicateClass(model))
         return error;
     for (const TClassModel& c : model.Classes())

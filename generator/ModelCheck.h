@@ -13,7 +13,7 @@ namespace ModelCheck {
 bool IsIdentifierChar(QChar c);
 // Identifier characters only, not starting with a digit.
 bool IsJavaIdentifier(const QString& name);
-// Java keywords and literals, "_" and the words a type may not be named (var, record, ...).
+// Java keywords and literals, and "_".
 bool IsReservedWord(const QString& name);
 // True when every character of name can be written to a GBK source file.
 bool FitsGbk(const QString& name);

@@ -5,6 +5,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake g++ make qt6-base-dev libqt6sql6-sqlite libgl-dev libgtest-dev)
+# The compile test builds generated Java projects: a JDK and Maven, unless the machine has them.
+command -v javac >/dev/null || packages+=(default-jdk-headless)
+command -v mvn >/dev/null || packages+=(maven)
 if [ "${1:-}" = run ]; then
     packages+=(fonts-noto-cjk)
 fi
@@ -25,3 +28,4 @@ fi
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j2
+scripts/java-libs.sh

@@ -1,13 +1,26 @@
 #include "ClassForm.h"
 
+#include <optional>
+
 #include "Guard.h"
 #include "MainForm.h"
+#include "ModelCheck.h"
 
 namespace {
 
 const int kBoxLeft = 104;
 const int kBoxWidth = 137;
 const int kButtonWidth = 113;
+
+// The rules of ModelCheck::NameError for a name whose first letter has been checked already.
+std::optional<QString> ClassNameRefusal(const QString& className) {
+    for (qsizetype i = 1; i < className.size(); ++i)
+        if (!ModelCheck::IsIdentifierChar(className[i]))
+            return QStringLiteral("类名只能由字母、汉字、数字、_和$组成!");
+    if (!ModelCheck::FitsGbk(className))
+        return QStringLiteral("类名中有GBK无法保存的字符!");
+    return std::nullopt;
+}
 
 } // namespace
 
@@ -40,4 +53,13 @@ void TClassForm::Message(const QString& text) {
 
 bool TClassForm::StartsUpperCase(const QString& text) {
     return !text.isEmpty() && text[0] >= QLatin1Char('A') && text[0] <= QLatin1Char('Z');
+}
+
+bool TClassForm::RefusesClassName(const QString& className) {
+    const std::optional<QString> refusal = ClassNameRefusal(className);
+    if (!refusal)
+        return false;
+    Message(*refusal);
+    Edt_ClassName->setFocus();
+    return true;
 }

@@ -30,6 +30,10 @@ protected:
     TFormMain& Owner() const { return *owner_; }
     void Message(const QString& text);
     static bool StartsUpperCase(const QString& text);
+    // After the first-letter rule: refuses a class name a generation run would refuse for its
+    // characters (identifier characters only, each one GBK can hold), with a message and the
+    // focus on the name box. True when refused.
+    bool RefusesClassName(const QString& className);
 
 private:
     TFormMain* owner_;

@@ -15,6 +15,8 @@ void TAddClassForm::Save() {
         return Message(QStringLiteral("友好名称不能为空"));
     if (!StartsUpperCase(className))
         return Message(QStringLiteral("类名首个字母必须大写"));
+    if (RefusesClassName(className))
+        return;
     const int projectId = Owner().SelectedProjectId();
     TClassDAO classes;
     if (classes.CountClassesByName(projectId, className) > 0)

@@ -12,7 +12,7 @@ public:
     void FormCreate();
 
 protected:
-    bool ChecksKeyType() const override { return true; }
+    int EditedMemberId() const override { return 0; }
     void Store(TMember& member) override;
     QString SavedText() const override;
 };

@@ -29,6 +29,8 @@ void TUpdateClassForm::Save() {
         return Message(QStringLiteral("类名称不能为空"));
     if (!StartsUpperCase(className))
         return Message(QStringLiteral("类名首个字母必须大写"));
+    if (RefusesClassName(className))
+        return;
     if (friendName.isEmpty())
         return Message(QStringLiteral("友好名称不能为空"));
     TClassDAO().UpdateClass(Owner().SelectedProjectId(), classId_, className, friendName);

@@ -15,7 +15,7 @@ public:
     bool MemberFound() const { return found_; }
 
 protected:
-    bool ChecksKeyType() const override { return false; }
+    int EditedMemberId() const override { return memberId_; }
     void Store(TMember& member) override;
     QString SavedText() const override;
 

@@ -17,6 +17,7 @@
 #include "GenerationBridge.h"
 #include "Guard.h"
 #include "MemberDAO.h"
+#include "ModelCheck.h"
 #include "ProjectDAO.h"
 
 static void InitUiResources() {
@@ -28,6 +29,10 @@ namespace {
 const int kClientWidth = 828;
 const int kClientHeight = 547;
 const int kBannerHeight = 97;
+
+// A project name a generation run refuses as its output folder name.
+const QString kUnsafeProjectName =
+    QStringLiteral("工程名称不能为空、不能是\".\"或\"..\"，也不能含有/、\\或控制字符!");
 
 struct TColumn {
     const char* title;
@@ -261,6 +266,8 @@ void TFormMain::F2Click() {
             seam_->InputBox(QStringLiteral("请输入工程名称"), QString(), QString());
         if (name.isEmpty())
             return Message(QStringLiteral("工程名称不能为空!"));
+        if (!ModelCheck::IsSafeName(name))
+            return Message(kUnsafeProjectName);
         TProjectDAO projects;
         if (projects.CountProjectsByName(name) >= 1)
             return Message(QStringLiteral("该工程名称已经存在!"));
@@ -278,6 +285,8 @@ void TFormMain::N1Click() {
             seam_->InputBox(QStringLiteral("请输入项目名称"), QString(), QString());
         if (name.isEmpty())
             return Message(QStringLiteral("工程项目名称不能为空!"));
+        if (!ModelCheck::IsSafeName(name))
+            return Message(kUnsafeProjectName);
         TProjectDAO().RenameProject(SelectedProjectId(), name);
         keptProjectIndex = CB_Project->currentIndex();
         Message(QStringLiteral("工程名称修改成功！"));

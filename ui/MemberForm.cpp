@@ -3,6 +3,8 @@
 #include "ClassDAO.h"
 #include "Guard.h"
 #include "MainForm.h"
+#include "MemberDAO.h"
+#include "ModelCheck.h"
 
 namespace {
 
@@ -121,11 +123,16 @@ bool TMemberForm::Validate() {
         Message(QStringLiteral("成员属性首个字母必须小写"));
         return false;
     }
+    if (const std::optional<QString> refusal = NameRefusal(name)) {
+        Message(*refusal);
+        Edt_MemberName->setFocus();
+        return false;
+    }
     if (typeIndex != 0 && !CB_MemberIsMust->isChecked()) {
         Message(QStringLiteral("除了字符串类型外其他类型必须勾选是否必填标志!"));
         return false;
     }
-    if (ChecksKeyType() && CB_MemberIsPri->isChecked() && typeIndex >= 2) {
+    if (CB_MemberIsPri->isChecked() && typeIndex >= 2) {
         Message(QStringLiteral("主键字段必须是整型或字符串型!"));
         return false;
     }
@@ -134,6 +141,22 @@ bool TMemberForm::Validate() {
         return false;
     }
     return true;
+}
+
+std::optional<QString> TMemberForm::NameRefusal(const QString& name) {
+    for (qsizetype i = 1; i < name.size(); ++i)
+        if (!ModelCheck::IsIdentifierChar(name[i]))
+            return QStringLiteral("成员名称只能由字母、汉字、数字、_和$组成!");
+    if (ModelCheck::IsReservedWord(name))
+        return QStringLiteral("成员名称不能是Java保留字!");
+    if (!ModelCheck::FitsGbk(name))
+        return QStringLiteral("成员名称中有GBK无法保存的字符!");
+    const TResultSetPtr members = TMemberDAO().OpenClassMembers(owner_->SelectedClassId());
+    for (members->First(); !members->Eof(); members->Next())
+        if (members->AsText("memberName") == name &&
+            members->AsInteger("memberId") != EditedMemberId())
+            return "该类中已经有名为" + name + "的成员!";
+    return std::nullopt;
 }
 
 std::optional<TMember> TMemberForm::BuildMember() {

@@ -49,8 +49,8 @@ protected:
     void Message(const QString& text);
     TFormMain& Owner() const { return *owner_; }
 
-    // Whether a key member must be a string or an integer.
-    virtual bool ChecksKeyType() const = 0;
+    // The member being edited, or 0 when a new one is added (no stored member has id 0).
+    virtual int EditedMemberId() const = 0;
     virtual void Store(TMember& member) = 0;
     virtual QString SavedText() const = 0;
 
@@ -60,6 +60,8 @@ private:
     QCheckBox* AddCheckBox(const QString& text, int left, int top, int width);
     void Save();
     bool Validate();
+    // The rules a generation run applies to a member name, after the first-letter rule.
+    std::optional<QString> NameRefusal(const QString& name);
     std::optional<TMember> BuildMember();
 
     TFormMain* owner_;

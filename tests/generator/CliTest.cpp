@@ -79,6 +79,13 @@ TEST_F(CliTest, FailuresGiveTheirExitCodes) {
     const TCliResult display = Generate("NoDisplay");
     EXPECT_EQ(display.exitCode, 3);
     EXPECT_EQ(display.err, "Plain表显示成员设置错误，每个类有且只能设置一个显示成员!\n");
+    const int clash = AddProject("Clash");
+    const int login = AddKeyOnlyClass(clash, "Login");
+    AddMember(clash, login, "9lives", "字符串");
+    const TCliResult rules = Generate("Clash");
+    EXPECT_EQ(rules.exitCode, 3);
+    EXPECT_EQ(rules.out, "");
+    EXPECT_EQ(rules.err, "类名Login与固定支持类重名: 不能使用Admin、Login、User和ChangePassword\n");
     EXPECT_FALSE(Exists("projects"));
 
     const TCliResult unknown = Generate("Nobody");

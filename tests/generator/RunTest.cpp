@@ -149,6 +149,26 @@ TEST_F(RunTest, UnsafeNamesAreRefusedBeforeAnythingIsWritten) {
     EXPECT_EQ(RootEntries(), before);
 }
 
+// The model rules come after the key and display checks and, like them, stop the run before
+// anything is written; the first rule broken is the one reported.
+TEST_F(RunTest, ModelRulesRefuseBeforeAnythingIsWritten) {
+    MakeBak();
+    const int project = AddProject("P");
+    const int book = AddKeyOnlyClass(project, "Book");
+    AddMember(project, book, "shelf", "Shelf", 0, 0, 0, "书架");
+    AddMember(project, book, "class", "字符串");
+    const QStringList before = RootEntries();
+    EXPECT_EQ(Run(project).events, QStringList{"model 类Book的成员shelf引用的类Shelf不在本工程中"});
+    EXPECT_EQ(Run(project).lines, QStringList());
+    EXPECT_EQ(Run(project, "P", "9p").events,
+              QStringList{"model 包名\"9p\"不是合法的Java标识符: "
+                          "只能由字母、汉字、数字、_和$组成，且不能以数字开头"});
+    // A class without a key is still reported by the key check first.
+    AddClass(project, "Keyless");
+    EXPECT_EQ(Run(project).events.value(0).left(4), "key ");
+    EXPECT_EQ(RootEntries(), before);
+}
+
 TEST_F(RunTest, UnencodableCharactersAreReportedPerFile) {
     MakeBak();
     WriteTemplate("src/hibernate.cfg.xml", "$packageName");

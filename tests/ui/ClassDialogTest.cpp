@@ -119,3 +119,63 @@ TEST_F(ClassDialogTest, StoreErrorsAreShownAndTheDialogStaysOpen) {
         EXPECT_TRUE(error.contains("t_class")) << error.toStdString();
     EXPECT_EQ(seam_.Texts("message"), QStringList());
 }
+
+namespace {
+
+struct TRefusal {
+    QString className;
+    QString message;
+};
+
+// Names a generation run refuses, each with the dialog's message; the first-letter rule
+// keeps answering first.
+const QList<TRefusal> kRefusedClassNames = {
+    {"Book-1", "类名只能由字母、汉字、数字、_和$组成!"},
+    {"Book Store", "类名只能由字母、汉字、数字、_和$组成!"},
+    {"Book.Store", "类名只能由字母、汉字、数字、_和$组成!"},
+    {"Book한", "类名中有GBK无法保存的字符!"},
+    {"book-1", "类名首个字母必须大写"},
+};
+
+// Submits each refused name with the focus in the other box, and expects the message, the
+// dialog still open and, where a rule of the run refused, the focus in the name box.
+void ExpectRefusals(TClassForm& form, TScriptedSeam& seam) {
+    for (const TRefusal& refusal : kRefusedClassNames) {
+        const std::string name = refusal.className.toStdString();
+        seam.shown.clear();
+        MoveFocusTo(*form.Edt_FriendName);
+        Submit(form, {{refusal.className, "书"}});
+        EXPECT_EQ(seam.Texts(), QStringList({refusal.message})) << name;
+        EXPECT_TRUE(form.isVisible()) << name;
+        if (refusal.message != "类名首个字母必须大写") {
+            EXPECT_TRUE(form.Edt_ClassName->hasFocus()) << name;
+        }
+    }
+}
+
+} // namespace
+
+TEST_F(ClassDialogTest, AddAndUpdateRefuseNamesARunWouldRefuseWithTheFocusOnTheName) {
+    const int shop = AddProject("shop");
+    const int book = AddClass(shop, "Book", "书");
+    OnDialog<TAddClassForm>([this](TAddClassForm& form) {
+        ExpectRefusals(form, seam_);
+        seam_.shown.clear();
+        Submit(form, {{"Author作者", "作者"}});
+    });
+    Form().A2Click();
+    EXPECT_EQ(seam_.TakeTexts(), QStringList({"类名称添加成功！"}));
+    EXPECT_EQ(Classes(), QStringList({"Book", "Author作者"}));
+
+    Form().LB_Object->setCurrentRow(0);
+    OnDialog<TUpdateClassForm>([this, book](TUpdateClassForm& form) {
+        ExpectRefusals(form, seam_);
+        EXPECT_EQ(TClassDAO().GetClassName(book), "Book");
+        seam_.shown.clear();
+        Submit(form, {{"Book图书", "图书"}});
+    });
+    Form().N2Click();
+    EXPECT_EQ(seam_.TakeTexts(), QStringList({"类名称更新成功"}));
+    EXPECT_EQ(Classes(), QStringList({"Book图书", "Author作者"}));
+    EXPECT_EQ(Count("select count(*) from t_class"), 2);
+}

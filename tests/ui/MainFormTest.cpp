@@ -97,6 +97,33 @@ TEST_F(MainFormTest, NewProjectRefusesEmptyAndTakenNamesAndKeepsTheSelection) {
     EXPECT_EQ(Count("select count(*) from t_project"), 2);
 }
 
+TEST_F(MainFormTest, ProjectNamesARunWouldRefuseAreNotStoredOnCreationNorOnRename) {
+    const QString refusal = "工程名称不能为空、不能是\".\"或\"..\"，也不能含有/、\\或控制字符!";
+    const QStringList unsafe = {".",    "..",   "a/b",  "/",
+                                "a\\b", "a\tb", "a\nb", QString("a") + QChar(0x7f)};
+    AddProject("shop");
+    for (const QString& name : unsafe) {
+        seam_.inputAnswers = {name, name};
+        Form().F2Click();
+        Form().N1Click();
+        EXPECT_EQ(seam_.TakeTexts("message"), QStringList({refusal, refusal}))
+            << name.toStdString();
+    }
+    EXPECT_EQ(Projects(), QStringList({"shop"}));
+    EXPECT_EQ(Count("select count(*) from t_project"), 1);
+
+    // Cancel still means an empty name; dots inside a name are harmless.
+    seam_.inputAnswers = {std::nullopt, std::nullopt, QString("a..b"), QString("书店 v1.0")};
+    Form().N1Click();
+    Form().F2Click();
+    Form().F2Click();
+    Form().N1Click();
+    EXPECT_EQ(seam_.TakeTexts("message"),
+              QStringList({"工程项目名称不能为空!", "工程名称不能为空!", "工程名称添加成功！",
+                           "工程名称修改成功！"}));
+    EXPECT_EQ(Projects(), QStringList({"书店 v1.0", "a..b"}));
+}
+
 TEST_F(MainFormTest, RenamedPositionSurvivesRenameAndCreationButNotDeletion) {
     AddProject("a");
     AddProject("b");

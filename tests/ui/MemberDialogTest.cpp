@@ -178,20 +178,25 @@ TEST_F(MemberDialogTest, UpdateShowsTheStoredMemberAndOnlyFlagsOfOneAreChecked) 
     EXPECT_EQ(dialogsShown_, 1);
 }
 
-TEST_F(MemberDialogTest, UpdateAllowsAnyKeyTypeAndRewritesTheSameRow) {
+TEST_F(MemberDialogTest, UpdateRefusesAKeyOfAnotherTypeAndRewritesTheSameRow) {
     const int born = AddMember(Member(shop_, book_, "born", "字符串"));
     AddMember(Member(shop_, book_, "other", "字符串"));
     SelectMemberRow(0);
-    OnDialog<TUpdateMemberForm>([](TUpdateMemberForm& form) {
+    OnDialog<TUpdateMemberForm>([born](TUpdateMemberForm& form) {
         Submit(form, {"born", "日期型", false, true});
-        Submit(form, {"birthday", "日期型", true, true, false, "x"});
+        Submit(form, {"born", "日期型", true, true});
+        Submit(form, {"born", "Author", true, true});
+        EXPECT_EQ(TMemberDAO().GetMember(born)->memberType, "字符串");
+        Submit(form, {"birthday", "整型", true, true, false, "x"});
     });
     Form().N3Click();
     EXPECT_EQ(seam_.Texts(), QStringList({"除了字符串类型外其他类型必须勾选是否必填标志!",
-                                          "类成员属性更新成功!"}));
+                                          "主键字段必须是整型或字符串型!",
+                                          "主键字段必须是整型或字符串型!", "类成员属性更新成功!"}));
     EXPECT_FALSE(dialogLeftOpen_);
     const TMember stored = *TMemberDAO().GetMember(born);
     EXPECT_EQ(stored.memberName, "birthday");
+    EXPECT_EQ(stored.memberType, "整型");
     EXPECT_EQ(stored.memberIsPri, 1);
     EXPECT_EQ(stored.memberLength, 0);
     EXPECT_EQ(stored.classId, book_);
@@ -236,4 +241,91 @@ TEST_F(MemberDialogTest, StoreErrorWhileSavingKeepsTheDialogOpen) {
     EXPECT_EQ(seam_.Texts("error").size(), 1);
     EXPECT_EQ(seam_.Texts("message"), QStringList());
     EXPECT_TRUE(dialogLeftOpen_);
+}
+
+namespace {
+
+struct TNameRefusal {
+    TEntry entry;
+    QString message;
+};
+
+// Names a generation run refuses, in a class that has a member "title", each with the
+// dialog's message. The first-letter rule keeps answering first, and the name rules come
+// before the rules on the type and the flags.
+const QList<TNameRefusal> kRefusedMemberNames = {
+    {{"price-1", "字符串"}, "成员名称只能由字母、汉字、数字、_和$组成!"},
+    {{"my name", "整型"}, "成员名称只能由字母、汉字、数字、_和$组成!"},
+    {{"non-sealed", "字符串"}, "成员名称只能由字母、汉字、数字、_和$组成!"},
+    {{"int", "整型"}, "成员名称不能是Java保留字!"},
+    {{"true", "字符串"}, "成员名称不能是Java保留字!"},
+    {{"null", "字符串"}, "成员名称不能是Java保留字!"},
+    {{"name한", "字符串"}, "成员名称中有GBK无法保存的字符!"},
+    {{"title", "日期型", false, true}, "该类中已经有名为title的成员!"},
+    {{"Int", "整型"}, "成员属性首个字母必须小写"},
+    {{"图书", "字符串"}, "成员属性首个字母必须小写"},
+};
+
+// Submits each refused name with the focus in the comment box, and expects the message, the
+// dialog still open and, where a rule of the run refused, the focus in the name box.
+void ExpectRefusals(TMemberForm& form, TScriptedSeam& seam) {
+    for (const TNameRefusal& refusal : kRefusedMemberNames) {
+        const std::string name = refusal.entry.name.toStdString();
+        seam.shown.clear();
+        MoveFocusTo(*form.Edt_MemberComment);
+        Submit(form, refusal.entry);
+        EXPECT_EQ(seam.Texts(), QStringList({refusal.message})) << name;
+        EXPECT_TRUE(form.isVisible()) << name;
+        if (refusal.message != "成员属性首个字母必须小写") {
+            EXPECT_TRUE(form.Edt_MemberName->hasFocus()) << name;
+        }
+    }
+    seam.shown.clear();
+}
+
+} // namespace
+
+TEST_F(MemberDialogTest, AddRefusesNamesARunWouldRefuseWithTheFocusOnTheName) {
+    AddMember(Member(shop_, book_, "title", "字符串"));
+    OnDialog<TAddMemberForm>([this](TAddMemberForm& form) {
+        ExpectRefusals(form, seam_);
+        EXPECT_EQ(Count("select count(*) from t_member"), 1);
+        Submit(form, {"t图书_$1", "字符串"});
+    });
+    Form().M1Click();
+    EXPECT_EQ(seam_.TakeTexts(), QStringList({"类成员属性添加成功!"}));
+    EXPECT_EQ(MemberColumn(1), QStringList({"title", "t图书_$1"}));
+
+    // A name taken in another class is free in this one.
+    Form().LB_Object->setCurrentRow(1);
+    EXPECT_EQ(AddWith({{"title", "字符串"}}), QStringList({"类成员属性添加成功!"}));
+    EXPECT_EQ(Count("select count(*) from t_member where memberName='title'"), 2);
+}
+
+TEST_F(MemberDialogTest, UpdateRefusesNamesARunWouldRefuseAndKeepsItsOwnName) {
+    const int title = AddMember(Member(shop_, book_, "title", "字符串"));
+    const int bad = AddMember(Member(shop_, book_, "my name", "字符串"));
+    SelectMemberRow(1);
+    OnDialog<TUpdateMemberForm>([this, bad](TUpdateMemberForm& form) {
+        // A name stored before these rules is shown as it is; saving it is refused.
+        EXPECT_EQ(form.Edt_MemberName->text(), "my name");
+        form.Button1->click();
+        EXPECT_EQ(seam_.TakeTexts(), QStringList({"成员名称只能由字母、汉字、数字、_和$组成!"}));
+        ExpectRefusals(form, seam_);
+        EXPECT_EQ(TMemberDAO().GetMember(bad)->memberName, "my name");
+        Submit(form, {"name", "字符串"});
+    });
+    Form().N3Click();
+    EXPECT_EQ(seam_.TakeTexts(), QStringList({"类成员属性更新成功!"}));
+    EXPECT_EQ(TMemberDAO().GetMember(bad)->memberName, "name");
+
+    // Keeping its own name is no duplicate.
+    SelectMemberRow(0);
+    OnDialog<TUpdateMemberForm>([](TUpdateMemberForm& form) {
+        Submit(form, {"title", "字符串", false, false, false, "40"});
+    });
+    Form().N3Click();
+    EXPECT_EQ(seam_.TakeTexts(), QStringList({"类成员属性更新成功!"}));
+    EXPECT_EQ(TMemberDAO().GetMember(title)->memberLength, 40);
+    EXPECT_EQ(MemberColumn(1), QStringList({"title", "name"}));
 }

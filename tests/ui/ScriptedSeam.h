@@ -75,8 +75,9 @@ public:
             onShown(item);
     }
 
-    QStringList TakeTexts() {
-        QStringList texts = Texts();
+    // The texts shown so far (optionally of one kind only), forgetting all that was shown.
+    QStringList TakeTexts(const QString& kind = QString()) {
+        QStringList texts = Texts(kind);
         shown.clear();
         return texts;
     }

@@ -16,6 +16,14 @@
 #include "ProjectDAO.h"
 #include "ScriptedSeam.h"
 
+// Gives widget the keyboard focus, its window activated first as the offscreen platform does
+// once events are processed.
+inline void MoveFocusTo(QWidget& widget) {
+    QCoreApplication::processEvents();
+    widget.setFocus();
+    ASSERT_TRUE(widget.hasFocus());
+}
+
 // Each test has a database and a program folder of its own, a scripted seam,
 // and a main window created on first use.
 class UiTest : public ::testing::Test {

@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Fetches the libraries a generated project compiles against (tests/java/pom.xml) from Maven
+# Central into build/javalib. Maven keeps its own cache; the copy is redone only when the pom
+# changes.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+pom=tests/java/pom.xml
+target=build/javalib
+stamp="$target/.pom.sha256"
+sum=$(sha256sum "$pom" | cut -d' ' -f1)
+if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$sum" ]; then
+    exit 0
+fi
+rm -rf "$target"
+mkdir -p "$target"
+mvn -B -q -f "$pom" dependency:copy-dependencies -DoutputDirectory="$PWD/$target"
+echo "$sum" >"$stamp"

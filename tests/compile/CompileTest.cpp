@@ -1,0 +1,203 @@
+// Generated projects compile against the libraries they name: the sample, and random models
+// that pass the checks. Models the checks refuse would not have compiled.
+#include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include "../generator/TextCompare.h"
+#include "AutoCode.h"
+#include "DbHelper.h"
+#include "FileOperate.h"
+#include "JavaCompiler.h"
+#include "RandomModel.h"
+
+namespace {
+
+const QString kLibraries = QStringLiteral(BRENNOQUILL_JAVALIB);
+const QString kResources = QStringLiteral(BRENNOQUILL_RESOURCES);
+// Generated projects target Java 8; some names are refused because later versions reserve
+// them, so refused models are compiled for the release of the JDK the set-up installs.
+const int kTargetRelease = 8;
+const int kNewestRelease = 17;
+
+unsigned Seed() {
+    const QByteArray value = qgetenv("BRENNOQUILL_SEED");
+    return value.isEmpty() ? 20261207u : value.toUInt();
+}
+
+int ModelCount() {
+    const QByteArray value = qgetenv("BRENNOQUILL_MODELS");
+    return value.isEmpty() ? 300 : value.toInt();
+}
+
+// Collects how a run ended: "finished", or the refusal or error text.
+class TOutcome : public TGenerationListener {
+public:
+    void OnProgress(const QString&) override {}
+    void OnPrimaryKeyError(int) override { ending = "key"; }
+    void OnDisplayMemberError(int) override { ending = "display"; }
+    void OnModelError(const QString& message) override { ending = "model " + message; }
+    void OnFinished() override { ending = "finished"; }
+    void OnError(const QString& message) override { ending = "error " + message; }
+    QString ending;
+};
+
+class CompileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(QFileInfo::exists(kLibraries + "/hibernate-core-3.6.10.Final.jar"))
+            << "the libraries are fetched by scripts/setup.sh into " << kLibraries.toStdString();
+        // Runs are many and small: a memory file system, where there is one, keeps them fast.
+        const QString base = QDir("/dev/shm").exists() ? "/dev/shm" : QDir::tempPath();
+        root_ = std::make_unique<QTemporaryDir>(base + "/compile-test-XXXXXX");
+        ASSERT_TRUE(root_->isValid());
+        root_->setAutoRemove(!qEnvironmentVariableIsSet("BRENNOQUILL_KEEP")); // for a look after
+        TDbHelper::SetDatabaseFile(Path("projects.db"));
+        ASSERT_TRUE(TFileOperate::CopyFolder(kResources + "/template", Path("template"), false));
+        for (const char* folder : {"bak/.myeclipse", "bak/.settings", "bak/WebRoot"})
+            QDir().mkpath(Path(folder));
+    }
+
+    QString Path(const QString& relative) const { return root_->filePath(relative); }
+
+    // Runs model `index` of the series as project M<index>, package p<index>.
+    QString Generate(const TRandomModel& model, int index, bool unchecked) {
+        const QString name = (unchecked ? "U" : "M") + QString::number(index);
+        TOutcome outcome;
+        TGenerationSettings settings{root_->path(), model.Store(name), name,
+                                     "p" + QString::number(index), unchecked};
+        TAutoCode(settings, &outcome).Execute();
+        return outcome.ending;
+    }
+
+    QString Source(const QString& project) const { return Path("projects/" + project + "/src"); }
+
+    // The projects U<i> that javac refuses. A syntax error in one project stops javac before it
+    // checks the types of the others, so those without errors are compiled again without it.
+    QSet<QString> ProjectsThatFail(QStringList indexes) {
+        QSet<QString> failing;
+        for (int round = 0; !indexes.isEmpty(); ++round) {
+            QStringList roots;
+            for (const QString& i : indexes)
+                roots << Source("U" + i);
+            const TJavacResult javac = CompileJava(
+                roots, kLibraries, Path("javac-u" + QString::number(round)), kNewestRelease, true);
+            QStringList clean;
+            for (const QString& i : indexes)
+                if (javac.errorsByProject.value("U" + i) > 0)
+                    failing.insert("U" + i);
+                else
+                    clean << i;
+            if (javac.exitCode == 0 || clean.size() == indexes.size())
+                break;
+            indexes = clean;
+        }
+        return failing;
+    }
+
+    std::unique_ptr<QTemporaryDir> root_;
+};
+
+// Every XML file the run wrote for the project; the failures, one line each.
+QStringList XmlProblems(const QString& folder) {
+    QStringList problems;
+    QDirIterator it(folder, {"*.xml"}, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        QFile file(it.next());
+        const QString problem = file.open(QIODevice::ReadOnly) ? XmlProblem(file.readAll())
+                                                               : QStringLiteral("unreadable");
+        if (!problem.isEmpty())
+            problems << it.filePath() + ": " + problem;
+    }
+    return problems;
+}
+
+// The refusals whose model may still compile: a class replacing another's or a fixed class's
+// files, a name kept short for the file names of every system, and an Action property hidden by
+// a local variable of the same name.
+bool RefusalMayCompile(const QString& ending) {
+    return ending.contains(QStringLiteral("工程中有两个名为")) ||
+           ending.contains(QStringLiteral("与固定支持类重名")) ||
+           ending.contains(QStringLiteral("太长")) ||
+           (ending.contains(QStringLiteral("的成员名")) &&
+            ending.endsWith(QStringLiteral("与生成的代码中的局部变量同名")));
+}
+
+} // namespace
+
+TEST_F(CompileTest, SampleProjectCompiles) {
+    ASSERT_TRUE(TFileOperate::CopyFolder(kResources + "/bak", Path("bak"), false));
+    QProcess cli;
+    cli.start(BRENNOQUILL_CLI, {"--root", root_->path(), "sample"});
+    ASSERT_TRUE(cli.waitForFinished(60000));
+    ASSERT_EQ(cli.exitCode(), 0);
+    cli.start(BRENNOQUILL_CLI, {"--root", root_->path(), "generate", "--project", "图书管理系统"});
+    ASSERT_TRUE(cli.waitForFinished(60000));
+    ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+    const TJavacResult javac =
+        CompileJava({Source("图书管理系统")}, kLibraries, Path("javac"), kTargetRelease, false);
+    ASSERT_TRUE(javac.started) << "javac not found";
+    EXPECT_EQ(javac.exitCode, 0) << javac.output.toStdString();
+    EXPECT_EQ(XmlProblems(Path("projects/图书管理系统")), QStringList());
+}
+
+TEST_F(CompileTest, RandomModelsThatPassTheChecksCompile) {
+    const unsigned seed = Seed();
+    QElapsedTimer clock;
+    clock.start();
+    QStringList accepted;
+    QMap<int, QString> refused; // by model index
+    for (int i = 0; i < ModelCount(); ++i) {
+        const QString ending = Generate(MakeRandomModel(seed, i), i, false);
+        if (ending == QLatin1String("finished")) {
+            accepted << QString::number(i);
+            EXPECT_EQ(XmlProblems(Path("projects/M" + QString::number(i))), QStringList())
+                << "seed " << seed << " model " << i;
+        } else {
+            ASSERT_FALSE(ending.isEmpty()) << "model " << i << " ended silently";
+            refused.insert(i, ending);
+        }
+    }
+    QStringList roots;
+    for (const QString& i : accepted)
+        roots << Source("M" + i);
+    const TJavacResult javac = CompileJava(roots, kLibraries, Path("javac"), kTargetRelease, false);
+    ASSERT_TRUE(javac.started) << "javac not found";
+    for (auto it = javac.errorsByProject.cbegin(); it != javac.errorsByProject.cend(); ++it) {
+        const int index = it.key().mid(1).toInt();
+        ADD_FAILURE() << "seed " << seed << " model " << index << " passed the checks but has "
+                      << it.value() << " compile errors; model:\n"
+                      << MakeRandomModel(seed, index).Describe().toStdString();
+    }
+    EXPECT_EQ(javac.exitCode, 0) << javac.output.left(20000).toStdString();
+    EXPECT_GE(accepted.size(), ModelCount() / 3) << "too few models pass the checks";
+    if (qEnvironmentVariableIsSet("BRENNOQUILL_SHOW_REFUSALS"))
+        for (auto it = refused.cbegin(); it != refused.cend(); ++it)
+            std::printf("refused %d: %s\n", it.key(), qPrintable(it.value()));
+    std::printf("seed %u: %lld models compiled, %lld refused, %.1f s\n", seed,
+                static_cast<long long>(accepted.size()), static_cast<long long>(refused.size()),
+                clock.elapsed() / 1000.0);
+
+    // A sample of the refused models, generated anyway, must fail to compile.
+    QStringList unchecked;
+    for (auto it = refused.cbegin(); it != refused.cend() && unchecked.size() < 60; ++it) {
+        if (!it.value().startsWith(QLatin1String("model ")) || RefusalMayCompile(it.value()))
+            continue;
+        // A run that cannot even write the files (a name too long for a file) counts as failed.
+        if (Generate(MakeRandomModel(seed, it.key()), it.key(), true) == "finished")
+            unchecked << QString::number(it.key());
+    }
+    const QSet<QString> failing = ProjectsThatFail(unchecked);
+    for (const QString& i : unchecked)
+        EXPECT_TRUE(failing.contains("U" + i))
+            << "seed " << seed << " model " << i.toStdString() << " was refused ("
+            << refused[i.toInt()].toStdString() << ") but compiles; model:\n"
+            << MakeRandomModel(seed, i.toInt()).Describe().toStdString();
+    std::printf("%lld refused models generated anyway: all fail to compile; %.1f s in all\n",
+                static_cast<long long>(unchecked.size()), clock.elapsed() / 1000.0);
+}

@@ -1,0 +1,226 @@
+#include "RandomModel.h"
+
+#include <QStringList>
+
+#include "ClassDAO.h"
+#include "MemberDAO.h"
+#include "ProjectDAO.h"
+
+namespace {
+
+// Names chosen to meet the rules' edges: generated names, fixed classes, imported types,
+// reserved words, non-identifiers, characters GBK cannot hold, and the limits of length.
+const QStringList kRiskyClassNames{"Admin",     "Login",         "User",      "ChangePassword",
+                                   "List",      "Query",         "Session",   "String",
+                                   "TestUtil",  "HibernateUtil", "Integer",   "Object",
+                                   "Statement", "Transaction",   "Map",       "Date",
+                                   "Thread",    "Override",      "Exception", "ActionSupport",
+                                   "Class",     "Action",        "DAO",       "A",
+                                   "X9",        "_Under",        "$Dollar",   "Élan",
+                                   "Ωmega",     "图书",          "Book图书",  "9Lives",
+                                   "A B",       "class",         "int",       "var",
+                                   "Emoji😀",    "Tab\tName",     "Ǎccent",    "Ä"};
+const QStringList kRiskyMemberNames{"currentPage", "totalPage", "recordNumber",
+                                    "ctx",         "e",         "s",
+                                    "tx",          "hql",       "q",
+                                    "startIndex",  "mod",       "PAGE_SIZE",
+                                    "java",        "com",       "org",
+                                    "javax",       "class",     "Class",
+                                    "int",         "9lives",    "a b",
+                                    "$x",          "_x",        "_",
+                                    "名称",        "数量2",     "id",
+                                    "list",        "session",   "query",
+                                    "string",      "hashCode",  "length",
+                                    "Name",        "name",      "é",
+                                    "ω",           "emoji😀",    "serialVersionUID",
+                                    "this",        "null",      "true",
+                                    "var",         "record",    "x$",
+                                    "getName",     "set"};
+const QStringList kComments{"",
+                            "名称",
+                            "价格(元)",
+                            "*/",
+                            "/* nested */",
+                            "a*/b*/c",
+                            "--",
+                            "a--b",
+                            "-",
+                            "---",
+                            "x-",
+                            "\\u0041",
+                            "\\u002a\\u002f",
+                            "\\\\u0022",
+                            "\\",
+                            "\"quoted\"",
+                            "line\nbreak",
+                            "cr\r\nlf",
+                            "<tag>&amp;",
+                            "]]>",
+                            "\x01control",
+                            "tab\there",
+                            "😀",
+                            "$packageName",
+                            "%s %d",
+                            "'",
+                            "\\n"};
+const QStringList kPlainNames{"name",      "title",  "price", "count",   "amount", "code",
+                              "createdAt", "remark", "phone", "address", "status", "owner"};
+
+// Dice that now and then make a model the checks must refuse: a risky model uses risky names
+// and breaks structural rules more often.
+class TDice {
+public:
+    explicit TDice(unsigned seed) : engine_(seed) { risky_ = Chance(30); }
+    bool Hazard(int riskyPercent) { return Chance(risky_ ? riskyPercent : riskyPercent / 8); }
+    int Below(int n) { return std::uniform_int_distribution<int>(0, n - 1)(engine_); }
+    bool Chance(int percent) { return Below(100) < percent; }
+    template <typename T> const T& Pick(const QList<T>& list) { return list[Below(list.size())]; }
+    QString Letters(int length, char first) {
+        QString text(1, QLatin1Char(first + Below(26)));
+        for (int i = 1; i < length; ++i)
+            text += QLatin1Char("abcdefghijklmnopqrstuvwxyz0123456789_$"[Below(38)]);
+        return text;
+    }
+
+private:
+    std::mt19937 engine_;
+    bool risky_ = false;
+};
+
+QString ClassName(TDice& dice, const QList<TRandomClass>& made) {
+    if (dice.Hazard(8))
+        return dice.Pick(kRiskyClassNames);
+    if (!made.isEmpty() && dice.Hazard(4))
+        return dice.Pick(made).className + (dice.Chance(50)   ? "DAO"
+                                            : dice.Chance(50) ? "Action"
+                                                              : "");
+    if (dice.Chance(3))
+        return dice.Letters(150 + dice.Below(dice.Hazard(50) ? 150 : 50), 'A');
+    return dice.Letters(1 + dice.Below(12), 'A');
+}
+
+QString MemberName(TDice& dice, const QList<TRandomClass>& classes) {
+    if (dice.Hazard(6))
+        return dice.Pick(kRiskyMemberNames);
+    if (dice.Hazard(3)) {
+        const QString other = dice.Pick(classes).className;
+        const QString object = other.isEmpty() ? other : other[0].toLower() + other.mid(1);
+        return object + (dice.Chance(50) ? "DAO" : dice.Chance(50) ? "List" : "");
+    }
+    if (dice.Chance(40))
+        return dice.Pick(kPlainNames);
+    if (dice.Chance(3))
+        return dice.Letters(200 + dice.Below(100), 'a');
+    return dice.Letters(1 + dice.Below(10), 'a');
+}
+
+// A type word: a simple type, a class of the model, or now and then a class it lacks.
+QString TypeWord(TDice& dice, const QList<TRandomClass>& classes, const QString& own) {
+    if (dice.Chance(25)) {
+        if (dice.Hazard(5))
+            return QStringLiteral("Ghost");
+        const QString& other = dice.Pick(classes).className;
+        return other != own || dice.Chance(30) ? other : QString(MemberTypes::String);
+    }
+    static const QStringList simple{MemberTypes::String, MemberTypes::Integer, MemberTypes::Float,
+                                    MemberTypes::Date};
+    return dice.Pick(simple);
+}
+
+TMember Member(TDice& dice, const QList<TRandomClass>& classes, const TRandomClass& owner) {
+    TMember m;
+    m.memberName = MemberName(dice, classes);
+    for (const TMember& earlier : owner.members)
+        if (earlier.memberName == m.memberName && !dice.Hazard(50))
+            m.memberName += QString::number(owner.members.size());
+    m.memberType = TypeWord(dice, classes, owner.className);
+    static const QList<int> lengths{0, 1, 20, 255, 4000, 65535};
+    m.memberLength = m.memberType == MemberTypes::String ? dice.Pick(lengths) : 0;
+    m.memberIsMust = dice.Below(2);
+    m.memberIsInteger = m.memberType == MemberTypes::Integer ? 1 : 0;
+    m.memberIsFloat = m.memberType == MemberTypes::Float ? 1 : 0;
+    const bool countable = m.memberIsInteger == 1 || m.memberIsFloat == 1;
+    m.queryFlag = (countable ? dice.Hazard(4) : dice.Chance(40)) ? 1 : 0;
+    m.memberQueryDisplay = dice.Below(2);
+    m.memberComment = dice.Chance(60) ? dice.Pick(kComments) : QString();
+    return m;
+}
+
+// Usually one key of a key type and one display member; now and then not.
+void MarkKeyAndDisplay(TDice& dice, TRandomClass& c) {
+    QList<qsizetype> keyable, any;
+    for (qsizetype i = 0; i < c.members.size(); ++i) {
+        any << i;
+        const QString& type = c.members[i].memberType;
+        if (type == MemberTypes::String || type == MemberTypes::Integer || dice.Hazard(3))
+            keyable << i;
+    }
+    if (c.members.isEmpty() || dice.Hazard(2))
+        return;
+    if (keyable.isEmpty()) {
+        keyable << 0;
+        c.members[0].memberType = MemberTypes::String;
+        c.members[0].memberLength = 20;
+    }
+    TMember& key = c.members[dice.Pick(keyable)];
+    key.memberIsPri = 1;
+    key.memberIsMust = 1;
+    if (!dice.Hazard(2))
+        c.members[dice.Pick(any)].memberIsDisplay = 1;
+}
+
+// Class names first, so that members can refer to any class, earlier or later.
+QList<TRandomClass> Classes(TDice& dice) {
+    QList<TRandomClass> classes;
+    const int count = 1 + dice.Below(8);
+    for (int i = 0; i < count; ++i) {
+        TRandomClass c;
+        c.className = ClassName(dice, classes);
+        c.friendName = dice.Chance(50) ? QStringLiteral("类") + QString::number(i) : QString();
+        classes << c;
+    }
+    return classes;
+}
+
+} // namespace
+
+TRandomModel MakeRandomModel(unsigned seed, int index) {
+    TDice dice(seed * 7919u + static_cast<unsigned>(index));
+    TRandomModel model;
+    model.classes = Classes(dice);
+    for (TRandomClass& c : model.classes) {
+        const int count = dice.Hazard(10) ? dice.Below(13) : 1 + dice.Below(12);
+        for (int i = 0; i < count; ++i)
+            c.members << Member(dice, model.classes, c);
+        MarkKeyAndDisplay(dice, c);
+    }
+    return model;
+}
+
+int TRandomModel::Store(const QString& projectName) const {
+    TProjectDAO().AddProject(projectName);
+    const int projectId = TProjectDAO().ListProjects().last().projectId;
+    for (const TRandomClass& c : classes) {
+        TClassDAO().AddClass(projectId, c.className, c.friendName);
+        const int classId = TClassDAO().ListClasses(projectId).last().classId;
+        for (TMember m : c.members) {
+            m.projectId = projectId;
+            m.classId = classId;
+            TMemberDAO().AddMember(m);
+        }
+    }
+    return projectId;
+}
+
+QString TRandomModel::Describe() const {
+    QStringList lines;
+    for (const TRandomClass& c : classes) {
+        QStringList members;
+        for (const TMember& m : c.members)
+            members << QString("%1:%2%3%4%5")
+                           .arg(m.memberName, m.memberType, m.memberIsPri ? "*" : "",
+                                m.memberIsDisplay ? "!" : "", m.queryFlag ? "?" : "");
+        lines << c.className + " {" + members.join(", ") + "}";
+    }
+    return lines.join('\n');
+}

@@ -1,0 +1,129 @@
+#include <gtest/gtest.h>
+
+#include "ActionOperate.h"
+#include "CodeText.h"
+#include "DomainOperate.h"
+#include "MappingFile.h"
+#include "ModelBuilder.h"
+#include "ModelCheck.h"
+#include "TextCompare.h"
+
+namespace {
+
+using enum TFlag;
+
+// A project with one sound class, Book, to which each case adds what it breaks.
+TModelBuilder Sound() {
+    return TModelBuilder()
+        .Class("Book")
+        .Member("barcode", "字符串", {Key, Display, Query}, "条形码", 20)
+        .Member("title", "字符串", {Query}, "书名", 50);
+}
+
+std::optional<QString> ErrorOf(const TModelBuilder& builder, const QString& package = "pkg") {
+    return ModelCheck::FirstModelError(builder.Build(), package);
+}
+
+} // namespace
+
+TEST(ModelCheckTest, SoundModelsPass) {
+    EXPECT_EQ(ErrorOf(Sound()), std::nullopt);
+    // Identifiers at their edges, names the generated code only uses where they cannot clash,
+    // and a reference to a later class.
+    const TModelBuilder edges =
+        Sound()
+            .Class("图书$_9")
+            .Member("编号", "整型", {Key, Display})
+            .Member("e", "字符串", {Query})    // the catch variable, not in query methods
+            .Member("hql", "字符串", {})       // a DAO local, but no DAO parameter
+            .Member("currentPage", "整型", {}) // only Action properties clash with it
+            .Member("var", "字符串", {})       // a restricted type name, fine for a field
+            .Member("loan", "Loan", {}, "借阅")
+            .Class("Loan")
+            .Member("id", "整型", {Key, Display})
+            .Member("parent", "Loan", {}); // a self-reference outside the query
+    EXPECT_EQ(ErrorOf(edges, "lib2"), std::nullopt);
+}
+
+TEST(ModelCheckTest, EachRuleRefusesWithItsMessage) {
+    const QString identifier =
+        "不是合法的Java标识符: 只能由字母、汉字、数字、_和$组成，且不能以数字开头";
+    const QList<std::pair<TModelBuilder, QString>> cases = {
+        {Sound().Member("9lives", "字符串"), "类Book的成员名\"9lives\"" + identifier},
+        {Sound().Member("a b", "字符串"), "类Book的成员名\"a b\"" + identifier},
+        {Sound().Member("int", "字符串"), "类Book的成员名\"int\"是Java的保留字"},
+        {Sound().Member("_", "字符串"), "类Book的成员名\"_\"是Java的保留字"},
+        {Sound().Member("ӝ", "字符串"), "类Book的成员名\"ӝ\"" + identifier},
+        {Sound().Member("x한", "字符串"), "类Book的成员名\"x한\"含有GBK无法保存的字符"},
+        {Sound().Class("A B").Member("id", "整型", {Key, Display}), "类名\"A B\"" + identifier},
+        {Sound().Class("var").Member("id", "整型", {Key, Display}),
+         "类名\"var\"在Java 10及以后的版本中不能用作类名"},
+        {Sound().Class("Book").Member("id", "整型", {Key, Display}), "工程中有两个名为Book的类"},
+        {Sound().Member("title", "字符串"), "类Book中有两个名为title的成员"},
+        {Sound().Member("Title", "字符串"), "类Book的成员title和Title的get/set方法同名"},
+        {Sound().Class("D").Member("day", "日期型", {Key, Display}),
+         "类D的成员day是主键: 主键字段必须是整型或字符串型!"},
+        {Sound().Member("shelf", "Shelf"), "类Book的成员shelf引用的类Shelf不在本工程中"},
+        {Sound().Member("count", "整型", {Query}),
+         "类Book的成员count: 参与查询的字段不要设置整型或浮点型"},
+        {Sound().Member("next", "Book", {Query}),
+         "类Book的成员next引用它所在的类Book: 引用本类的成员不能参与查询"},
+        {Sound().Class("User").Member("id", "整型", {Key, Display}),
+         "类名User与固定支持类重名: 不能使用Admin、Login、User和ChangePassword"},
+        {Sound().Class("String").Member("id", "整型", {Key, Display}),
+         "类名String会遮蔽生成的代码用到的java.lang.String"},
+        {Sound().Class("Class").Member("id", "整型", {Key, Display}),
+         "类名Class的对象名class是Java的保留字"},
+        {Sound().Class("S").Member("id", "整型", {Key, Display}),
+         "类名S的对象名s与生成的代码中的局部变量同名"},
+        {Sound().Class("Query").Member("id", "整型", {Key, Display}),
+         "类Query生成的DAO类中有两个名为Query的类"},
+        {Sound().Class("BookDAO").Member("id", "整型", {Key, Display}).Member("book", "Book"),
+         "类BookDAO生成的Action类中有两个名为BookDAO的类"},
+        {Sound().Member("currentPage", "字符串", {Query}),
+         "类Book的成员名currentPage与生成的代码中已有的名称冲突"},
+        {Sound().Member("Book", "字符串", {Query}),
+         "类Book的成员名Book与生成的代码中已有的名称冲突"},
+        {Sound().Member("q", "字符串", {Query}), "类Book的成员名q与生成的代码中已有的名称冲突"},
+        {Sound().Member("bookList", "字符串", {Query}),
+         "类Book的成员名bookList与生成的代码中已有的名称冲突"},
+        {Sound().Member("ctx", "字符串", {Query}), "类Book的成员名ctx与生成的代码中的局部变量同名"},
+        {TModelBuilder().Class("K").Member("tx", "字符串", {Key, Display}),
+         "类K的成员名tx与生成的代码中已有的名称冲突"},
+        {TModelBuilder().Class(QString(201, 'L')).Member("id", "整型", {Key, Display}),
+         "类名LLLLLLLLLLLLLLLLLLLL...太长: 以UTF-8计不能超过200个字节"},
+    };
+    for (const auto& [model, message] : cases)
+        EXPECT_EQ(ErrorOf(model), message) << message.toStdString();
+    EXPECT_EQ(ErrorOf(Sound(), "a.b"), "包名\"a.b\"" + identifier);
+    EXPECT_EQ(ErrorOf(Sound(), "class"), "包名\"class\"是Java的保留字");
+}
+
+TEST(ModelCheckTest, ACommentCannotEndItsCommentOrString) {
+    using namespace CodeText;
+    const QString common = "书名 (ISBN-13), 10% * 2 / 3 <b>";
+    EXPECT_EQ(JavaComment(common), common);
+    EXPECT_EQ(XmlComment(common), common);
+    EXPECT_EQ(JavaString(common), common);
+    EXPECT_EQ(JavaComment("a*/b**/c"), "a* /b** /c");
+    EXPECT_EQ(JavaComment("\\u002a\\u002f and \\\\u0041"), "\\ u002a\\ u002f and \\\\ u0041");
+    EXPECT_EQ(JavaComment("one\r\ntwo\nthree\x01"), "one  two three ");
+    EXPECT_EQ(XmlComment("a--b---c"), "a- -b- - -c");
+    EXPECT_EQ(XmlComment("ends-"), "ends- ");
+    EXPECT_EQ(XmlComment("x\ny\x0b"), "x y ");
+    EXPECT_EQ(JavaString("say \"hi\" \\ \\u0022\n"), "say \\\"hi\\\" \\\\ \\\\u0022 ");
+
+    const TProjectModel model = TModelBuilder()
+                                    .Class("Book")
+                                    .Member("isbn", "字符串", {Key, Display}, "*/\"--\\u000a", 13)
+                                    .Build();
+    const TBuildContext context{model, "pkg"};
+    const TClassModel& book = model.Classes()[0];
+    EXPECT_TRUE(TDomainOperate::BuildDomainClass(context, book)
+                    .text.contains("    /** /\"--\\ u000a*/\r\n    private String isbn;"));
+    const QString action = TActionOperate::BuildAddAction(context, book);
+    EXPECT_TRUE(action.contains("/*验证* /\"--\\ u000a是否已经存在*/"));
+    EXPECT_TRUE(action.contains("encode(\"该*/\\\"--\\\\u000a已经存在!\")"));
+    EXPECT_TRUE(MappingFile::BuildMappingFile(context, book, "$hibernateContentConfigString")
+                    .text.contains("<!-- 主键*/\"- -\\u000a -->"));
+}
