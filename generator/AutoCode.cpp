@@ -14,6 +14,7 @@
 #include "FileOperate.h"
 #include "MappingFile.h"
 #include "ModelCheck.h"
+#include "ViewFiles.h"
 
 namespace {
 
@@ -41,6 +42,7 @@ const TFixedEntry kFixedEntries[] = {
     {true, "domain", "Admin.java"},
     {true, "domain", "Admin.hbm.xml"},
     {false, "domain", "Admin-admin-validation.xml"},
+    {true, "utils", "LoginGuardFilter.java"},
 };
 
 const char* const kScaffoldFolders[] = {".myeclipse", ".settings", "WebRoot"};
@@ -109,6 +111,7 @@ void TAutoCode::Generate() {
     CopyFixedTemplates();
     WriteAll(javaSources.get());
     CopyResourceFolders();
+    WriteWebFiles(context);
     // Files are not flushed one by one: once, before the run says it is done.
     TFileOperate::SyncFileSystem(Absolute(Output(QString())));
     if (listener_ != nullptr)
@@ -192,6 +195,26 @@ void TAutoCode::CopyResourceFolders() {
     Progress(QStringLiteral("移动资源文件完毕!"));
 }
 
+// The views, the menu and the build files; each replaces only a file that still has the mark.
+void TAutoCode::WriteWebFiles(const TBuildContext& context) {
+    TGeneratedFiles files = ViewFiles::GenerateViews(context);
+    files << ViewFiles::BuildMenu(context);
+    for (const char* name : {"pom.xml", "README.txt"}) {
+        const QString file = QString::fromLatin1(name);
+        if (std::optional<TGeneratedFile> root =
+                ViewFiles::BuildRootFile(context, file, ReadTemplate("template/" + file)))
+            files << *root;
+    }
+    for (const TGeneratedFile& file : files) {
+        const QString relative = Output(file.path);
+        const std::optional<QByteArray> firstLine = TFileOperate::ReadFirstLine(Absolute(relative));
+        if (firstLine && !QString::fromUtf8(*firstLine).contains(ViewFiles::kGeneratedMark))
+            Progress("保留已修改的文件: " + relative + " (首行已没有生成标记)");
+        else
+            Write(file);
+    }
+}
+
 QString TAutoCode::Output(const QString& tail) const {
     return "projects/" + settings_.projectName + "/" + tail;
 }
@@ -213,7 +236,10 @@ void TAutoCode::Write(const TGeneratedFile& file) {
         SaveAnsi(folder, relative, file.text, file.doneSuffix);
         return;
     }
-    TFileOperate::SaveTextFile(Absolute(folder), Absolute(relative), file.text);
+    if (file.encoding == TFileEncoding::Utf8)
+        TFileOperate::SaveUtf8File(Absolute(folder), Absolute(relative), file.text);
+    else
+        TFileOperate::SaveTextFile(Absolute(folder), Absolute(relative), file.text);
     Progress(relative + file.doneSuffix);
 }
 

@@ -37,6 +37,7 @@ private:
 
     void CopyFixedTemplates();
     void CopyResourceFolders();
+    void WriteWebFiles(const TBuildContext& context);
 
     // "projects/<projectName>/" + tail, relative to the root folder.
     QString Output(const QString& tail) const;

@@ -32,8 +32,8 @@ QString WithoutUnicodeEscapes(const QString& text) {
 } // namespace
 
 QString JavaComment(const QString& comment) {
-    return WithoutUnicodeEscapes(OneLine(comment)).replace(QStringLiteral("*/"),
-                                                           QStringLiteral("* /"));
+    return WithoutUnicodeEscapes(OneLine(comment))
+        .replace(QStringLiteral("*/"), QStringLiteral("* /"));
 }
 
 QString XmlComment(const QString& comment) {

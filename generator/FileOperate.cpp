@@ -265,6 +265,25 @@ void TFileOperate::WriteUtf8File(const QString& text, const QString& fileName) {
     WriteBytes(ToPath(fileName), QByteArray("\xEF\xBB\xBF") + text.toUtf8());
 }
 
+void TFileOperate::SaveUtf8File(const QString& folder, const QString& fileName,
+                                const QString& text) {
+    MakeFolder(ToPath(folder));
+    WriteBytes(ToPath(fileName), text.toUtf8());
+}
+
+std::optional<QByteArray> TFileOperate::ReadFirstLine(const QString& fileName) {
+    const QString path = ToPath(fileName);
+    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
+        return std::nullopt;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw TFileError(QStringLiteral("无法读取文件: %1 (%2)").arg(fileName, file.errorString()));
+    QByteArray line = file.readLine(4096);
+    while (line.endsWith('\n') || line.endsWith('\r'))
+        line.chop(1);
+    return line;
+}
+
 void TFileOperate::SyncFileSystem(const QString& folder) {
     TFileDescriptor dir{
         ::open(QFile::encodeName(ToPath(folder)).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};

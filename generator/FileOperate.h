@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <optional>
 #include <stdexcept>
 
 // A file or folder that cannot be entered, listed, read or written.
@@ -32,6 +33,11 @@ public:
     // written as "?"; returns how many were.
     static int SaveAnsiFile(const QString& folder, const QString& fileName, const QString& text);
     static void WriteUtf8File(const QString& text, const QString& fileName);
+    // Creates folder, then writes fileName as UTF-8 without a byte-order mark.
+    static void SaveUtf8File(const QString& folder, const QString& fileName, const QString& text);
+    // The first line of the file (at most 4 KiB, without its line end), or nothing when the file
+    // does not exist; a file that exists but cannot be read is an error.
+    static std::optional<QByteArray> ReadFirstLine(const QString& fileName);
     // Flushes the file system that holds folder to disk.
     static void SyncFileSystem(const QString& folder);
 

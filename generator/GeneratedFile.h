@@ -9,6 +9,7 @@
 enum class TFileEncoding {
     Utf8Bom, // UTF-8 after the byte-order mark EF BB BF
     Ansi,    // GBK bytes, no mark
+    Utf8,    // UTF-8 without a mark
 };
 
 // One file a builder makes; the run's writer saves it and reports it.

@@ -32,8 +32,8 @@ QStringList PropertyAttributes(const TMember& m) {
 // A simple member; its type word names the kind in the comment line.
 QStringList PropertyLines(const TMember& m) {
     const QString name = Quoted(m.memberName);
-    QStringList lines{"<!-- 简单" + m.memberType + "属性: " + XmlComment(m.memberComment) + " -->", "<property",
-                      "  name=" + name, "  column=" + name};
+    QStringList lines{"<!-- 简单" + m.memberType + "属性: " + XmlComment(m.memberComment) + " -->",
+                      "<property", "  name=" + name, "  column=" + name};
     lines << PropertyAttributes(m) << QStringLiteral("/>") << QString();
     return lines;
 }

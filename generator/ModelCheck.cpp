@@ -26,6 +26,13 @@ const QSet<QString>& ReservedWords() {
     return words;
 }
 
+// Operators of the page expressions (OGNL): a property of such a name cannot be read there.
+const QSet<QString>& PageExpressionWords() {
+    static const QSet<QString> words{"and", "or", "not", "in", "bor", "xor", "band", "eq",
+                                     "neq", "lt", "lte", "gt", "gte", "shl", "shr",  "ushr"};
+    return words;
+}
+
 // Words that newer Java versions do not allow as the name of a type.
 const QSet<QString>& RestrictedTypeNames() {
     static const QSet<QString> words{"var", "yield", "record", "sealed", "permits"};
@@ -141,6 +148,9 @@ std::optional<QString> ClassNameError(const TClassModel& c) {
         return "类名" + c.className + "会遮蔽生成的代码用到的java.lang." + c.className;
     if (ModelCheck::IsReservedWord(LowerFirst(c.className)))
         return "类名" + c.className + "的对象名" + LowerFirst(c.className) + "是Java的保留字";
+    if (PageExpressionWords().contains(LowerFirst(c.className)))
+        return "类名" + c.className + "的对象名" + LowerFirst(c.className) +
+               "是页面表达式(OGNL)的运算符";
     if (ObjectLocals().contains(LowerFirst(c.className)))
         return "类名" + c.className + "的对象名" + LowerFirst(c.className) +
                "与生成的代码中的局部变量同名";
@@ -190,6 +200,8 @@ std::optional<QString> MemberError(const TProjectModel& model, const TClassModel
                                    const TMember& m) {
     if (std::optional<QString> error = ModelCheck::NameError(MemberKind(c), m.memberName))
         return error;
+    if (PageExpressionWords().contains(m.memberName))
+        return MemberKind(c) + m.memberName + "是页面表达式(OGNL)的运算符";
     const bool property = IsActionProperty(m);
     if ((property && ClashesWithAction(c, m)) || ClashesWithDao(c, m))
         return MemberKind(c) + m.memberName + "与生成的代码中已有的名称冲突";

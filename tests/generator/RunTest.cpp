@@ -12,7 +12,8 @@ QStringList FixedSupportLines(const QString& base) {
          {"test/TestUtil.java", "utils/HibernateUtil.java", "utils/CardIdFieldValidator.java",
           "action/LoginAction.java", "action/LoginAction-login_CheckLogin-validation.xml",
           "action/UserAction.java", "action/ChangePasswordAction.java", "dao/AdminDAO.java",
-          "domain/Admin.java", "domain/Admin.hbm.xml", "domain/Admin-admin-validation.xml"})
+          "domain/Admin.java", "domain/Admin.hbm.xml", "domain/Admin-admin-validation.xml",
+          "utils/LoginGuardFilter.java"})
         lines << base + file + "移动完毕!";
     return lines;
 }
@@ -46,6 +47,9 @@ TEST_F(RunTest, ProgressLogOfTwoClassesInOrder) {
              << "移动projects/图书/.settings文件夹完毕！"
              << "移动projects/图书/WebRoot文件夹完毕！"
              << "移动资源文件完毕!";
+    for (const char* file : {"A_add.jsp", "A_query_result.jsp", "A_modify.jsp", "B_add.jsp",
+                             "B_query_result.jsp", "B_modify.jsp", "menu.jsp"})
+        expected << QString("projects/图书/WebRoot/") + file + "生成完毕!";
     EXPECT_EQ(run.lines, expected);
     EXPECT_EQ(run.events, QStringList{"finished"});
     EXPECT_EQ(Read("projects/图书/WebRoot/sub/inner.txt"), "inner");
@@ -190,7 +194,7 @@ TEST_F(RunTest, RunsOnItsOwnThread) {
     run.start();
     ASSERT_TRUE(run.wait(60000));
     EXPECT_EQ(listener.events, QStringList{"finished"});
-    EXPECT_EQ(listener.lines.size(), 23);
+    EXPECT_EQ(listener.lines.size(), 28);
 }
 
 namespace {
@@ -246,6 +250,6 @@ TEST_F(RunTest, EditsDuringARunDoNotChangeItsOutput) {
     EXPECT_EQ(editing.events, QStringList{"finished"});
     EXPECT_EQ(editing.lines.join('\n').replace("During", "Before"), before.lines.join('\n'));
     const QMap<QString, QByteArray> files = Tree(Path("projects/Before"));
-    EXPECT_EQ(files.size(), 27);
+    EXPECT_EQ(files.size(), 35);
     EXPECT_EQ(Tree(Path("projects/During")), files);
 }

@@ -1,0 +1,326 @@
+#include "ViewFiles.h"
+
+#include "CodeText.h"
+#include "FileOperate.h"
+
+using namespace CodeText;
+
+namespace ViewFiles {
+
+namespace {
+
+const QString kMarkLine = "<%-- " + kGeneratedMark + "; 删除本行后, 再次生成时将保留此文件 --%>";
+
+QString Label(const TMember& m) {
+    return PageText(m.memberComment.isEmpty() ? m.memberName : m.memberComment);
+}
+
+QString ClassLabel(const TClassModel& c) {
+    return PageText(c.friendName.isEmpty() ? c.className : c.friendName);
+}
+
+QString Attribute(const QString& name, const QString& value) {
+    return " " + name + "=" + Quoted(value);
+}
+
+QString Property(const QString& expression) {
+    return "<s:property value=" + Quoted(expression) + "/>";
+}
+
+QString Action(const TClassModel& c, const QString& method) {
+    return "<%=path%>/" + c.className + "/" + c.className + "_" + method + ".action";
+}
+
+QStringList Head(const QString& title) {
+    return {kMarkLine,
+            "<%@ page language=\"java\" contentType=\"text/html; charset=UTF-8\" "
+            "pageEncoding=\"UTF-8\"%>",
+            "<%@ taglib prefix=\"s\" uri=\"/struts-tags\" %>",
+            "<% String path = request.getContextPath(); %>",
+            "<!DOCTYPE html>",
+            "<html>",
+            "<head>",
+            "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=UTF-8\">",
+            "<title>" + title + "</title>",
+            "<style type=\"text/css\">",
+            "body { font-family: \"Microsoft YaHei\", SimSun, sans-serif; font-size: 14px; }",
+            "table { border-collapse: collapse; }",
+            "td, th { border: 1px solid #bcd; padding: 4px 8px; }",
+            ".must { color: #c00; }",
+            ".errors { color: #c00; }",
+            "</style>",
+            "</head>",
+            "<body>",
+            "<p><a href=\"<%=path%>/main.jsp\">返回主界面</a></p>",
+            "<h2>" + title + "</h2>"};
+}
+
+QStringList Tail() {
+    return {"</body>", "</html>"};
+}
+
+// The referenced classes of the members, each once, in member order.
+QStringList ReferencedClasses(const QList<TMember>& members) {
+    QStringList classes;
+    for (const TMember& m : members)
+        if (!MemberTypes::IsSimple(m.memberType) && !classes.contains(m.memberType))
+            classes << m.memberType;
+    return classes;
+}
+
+// Fills a drop-down list the Action did not put into the context (the input result).
+QStringList ListFallback(const TBuildContext& context, const QStringList& classes) {
+    QStringList lines;
+    for (const QString& refClass : classes) {
+        const QString list = Quoted(LowerFirst(refClass) + "List");
+        lines << "<% if (com.opensymphony.xwork2.ActionContext.getContext().get(" + list +
+                     ") == null) com.opensymphony.xwork2.ActionContext.getContext().put(" + list +
+                     ", new com." + context.packageName + ".dao." + refClass + "DAO()." +
+                     "QueryAll" + refClass + "Info()); %>";
+    }
+    return lines;
+}
+
+QString InputType(const TMember& m) {
+    if (m.memberType == MemberTypes::Integer)
+        return QStringLiteral("number\" step=\"1");
+    if (m.memberType == MemberTypes::Float)
+        return QStringLiteral("number\" step=\"any");
+    if (m.memberType == MemberTypes::Date)
+        return QStringLiteral("date");
+    return QStringLiteral("text");
+}
+
+QString Required(const TMember& m) {
+    return m.memberIsMust == 1 ? QStringLiteral(" required") : QString();
+}
+
+QString MustMark(const TMember& m) {
+    return m.memberIsMust == 1 ? QStringLiteral("<span class=\"must\">*</span>") : QString();
+}
+
+// The options of the objects of a referenced class, the one equal to `selected` chosen.
+QString Options(const TBuildContext& context, const TMember& m, const QString& selected) {
+    const TClassModel* refClass = context.model.FindClass(m.memberType);
+    const std::optional<TMember> display = refClass ? refClass->DisplayMember() : std::nullopt;
+    const QString key = "#item." + ReferencedKey(context.model, m.memberType).memberName;
+    const QString shown = "#item." + (display ? display->memberName : QString("toString()"));
+    return "<s:iterator value=" + Quoted("#" + LowerFirst(m.memberType) + "List") +
+           " var=\"item\"><option value=\"" + Property(key) +
+           "\"<s:if test=" + Quoted(selected + " != null && " + key + " == " + selected) +
+           "> selected</s:if>>" + Property(shown) + "</option></s:iterator>";
+}
+
+// One labelled field of a form; `value` is the OGNL path of the object shown.
+QString FormField(const TBuildContext& context, const QString& object, const TMember& m,
+                  const QString& value, bool readOnly) {
+    const QString name = object + "." + m.memberName;
+    QString field;
+    if (!MemberTypes::IsSimple(m.memberType)) {
+        const QString keyName = ReferencedKey(context.model, m.memberType).memberName;
+        field = "<select" + Attribute("name", name + "." + keyName) + Required(m) + ">" +
+                Options(context, m, value + "." + m.memberName + "." + keyName) + "</select>";
+    } else {
+        const QString maxLength = m.memberType == MemberTypes::String && m.memberLength > 0
+                                      ? Attribute("maxlength", QString::number(m.memberLength))
+                                      : QString();
+        field = "<input type=\"" + InputType(m) + "\"" + Attribute("name", name) + " value=\"" +
+                Property(value + "." + m.memberName) + "\"" + maxLength + Required(m) +
+                (readOnly ? QStringLiteral(" readonly") : QString()) + ">";
+    }
+    return "<tr><td>" + Label(m) + MustMark(m) + "</td><td>" + field + "</td></tr>";
+}
+
+QStringList FormLines(const TBuildContext& context, const TClassModel& c, const QString& method,
+                      const QString& value, bool addForm) {
+    const QString object = LowerFirst(c.className);
+    QStringList lines{"<s:actionerror cssClass=\"errors\"/>", "<s:fielderror cssClass=\"errors\"/>",
+                      "<form method=\"post\" action=\"" + Action(c, method) + "\">", "<table>"};
+    for (const TMember& m : c.members) {
+        const bool isKey = m.memberIsPri == 1;
+        if (addForm && isKey && m.memberType == MemberTypes::Integer)
+            continue; // the database numbers it
+        lines << FormField(context, object, m, value, isKey && !addForm);
+    }
+    return lines << "</table>"
+                 << "<p><input type=\"submit\" value=\"" + QString(addForm ? "添加" : "保存") +
+                        "\"> <input type=\"reset\" "
+                        "value=\"重置\"></p>"
+                 << "</form>";
+}
+
+QString SearchField(const TBuildContext& context, const TMember& m) {
+    if (IsTextType(m.memberType))
+        return Label(m) + ": <input type=\"" + InputType(m) + "\"" +
+               Attribute("name", m.memberName) + " value=\"" + Property("#" + m.memberName) + "\">";
+    const TMember key = ReferencedKey(context.model, m.memberType);
+    const QString all = key.memberType == MemberTypes::Integer ? "0" : "";
+    return Label(m) + ": <select" + Attribute("name", m.memberName + "." + key.memberName) +
+           "><option value=\"" + all + "\">全部</option>" +
+           Options(context, m, "#" + m.memberName + "." + key.memberName) + "</select>";
+}
+
+// The search values, as parameters of a link; an unchosen reference gives its "all" value.
+QString SearchParams(const TBuildContext& context, const TClassModel& c) {
+    QString params;
+    for (const TMember& m : c.QueryMembers()) {
+        if (IsTextType(m.memberType)) {
+            params += "<s:param name=" + Quoted(m.memberName) +
+                      " value=" + Quoted("#" + m.memberName) + "/>";
+            continue;
+        }
+        const TMember key = ReferencedKey(context.model, m.memberType);
+        const QString path = "#" + m.memberName + "." + key.memberName;
+        const QString all = key.memberType == MemberTypes::Integer ? "0" : "''";
+        params += "<s:param name=" + Quoted(m.memberName + "." + key.memberName) +
+                  " value=" + Quoted("#" + m.memberName + " == null ? " + all + " : " + path) +
+                  "/>";
+    }
+    return params;
+}
+
+QString PageLink(const TBuildContext& context, const TClassModel& c, const QString& page,
+                 const QString& text) {
+    return "<a href=\"<s:url action=" + Quoted(c.className + "_Query" + c.className) +
+           " namespace=" + Quoted("/" + c.className) + ">" + SearchParams(context, c) +
+           "<s:param name=\"currentPage\" value=" + Quoted(page) + "/></s:url>\">" + text + "</a>";
+}
+
+QStringList PagingLines(const TBuildContext& context, const TClassModel& c) {
+    return {"<p><span class=\"paging\">共<b>" + Property("#recordNumber") + "</b>条记录 第<b>" +
+                Property("#currentPage") + "</b>/<b>" + Property("#totalPage") + "</b>页</span>",
+            PageLink(context, c, "1", "首页"),
+            "<s:if test=\"#currentPage > 1\">" +
+                PageLink(context, c, "#currentPage - 1", "上一页") + "</s:if>",
+            "<s:if test=\"#currentPage < #totalPage\">" +
+                PageLink(context, c, "#currentPage + 1", "下一页") + "</s:if>",
+            PageLink(context, c, "#totalPage > 0 ? #totalPage : 1", "尾页") + "</p>"};
+}
+
+QString RowLink(const TClassModel& c, const QString& method, const QString& text,
+                const QString& extra) {
+    const QString keyName = KeyOf(c).memberName;
+    return "<a href=\"<s:url action=" + Quoted(c.className + "_" + method) +
+           " namespace=" + Quoted("/" + c.className) + "><s:param name=" + Quoted(keyName) +
+           " value=" + Quoted("#row." + keyName) + "/></s:url>\"" + extra + ">" + text + "</a>";
+}
+
+// The shown value of a result cell: a reference shows its object's display member.
+QString CellValue(const TBuildContext& context, const TMember& m) {
+    if (MemberTypes::IsSimple(m.memberType))
+        return Property("#row." + m.memberName);
+    const TClassModel* refClass = context.model.FindClass(m.memberType);
+    const std::optional<TMember> display = refClass ? refClass->DisplayMember() : std::nullopt;
+    return Property("#row." + m.memberName + "." +
+                    (display ? display->memberName : QString("toString()")));
+}
+
+QStringList ResultLines(const TBuildContext& context, const TClassModel& c) {
+    QString heading = "<tr>";
+    QString cells = "<tr class=\"row\">";
+    for (const TMember& m : c.members) {
+        if (m.memberQueryDisplay != 1)
+            continue;
+        heading += "<th>" + Label(m) + "</th>";
+        cells += "<td>" + CellValue(context, m) + "</td>";
+    }
+    const QString links =
+        RowLink(c, "Modify" + c.className + "Query", "修改", "") + " " +
+        RowLink(c, "Delete" + c.className, "删除", " onclick=\"return confirm('确定删除吗?');\"");
+    return {"<table class=\"result\">",
+            heading + "<th>操作</th></tr>",
+            "<s:iterator value=" + Quoted("#" + LowerFirst(c.className) + "List") + " var=\"row\">",
+            cells + "<td>" + links + "</td></tr>",
+            "</s:iterator>",
+            "</table>"};
+}
+
+QString Text(const QStringList& lines) {
+    QString text;
+    AddLines(text, lines);
+    return text;
+}
+
+TGeneratedFile View(const TClassModel& c, const QString& suffix, const QStringList& lines) {
+    return {"WebRoot/" + c.className + suffix, Text(lines), TFileEncoding::Utf8, kJavaDone, {}};
+}
+
+} // namespace
+
+QString PageText(const QString& text) {
+    QString result;
+    for (QChar c : text.toHtmlEscaped()) {
+        if (c == QLatin1Char('$'))
+            result += QStringLiteral("&#36;");
+        else if (c == QLatin1Char('#'))
+            result += QStringLiteral("&#35;");
+        else
+            result += c;
+    }
+    return result;
+}
+
+TGeneratedFile BuildAddView(const TBuildContext& context, const TClassModel& c) {
+    QStringList lines = Head("添加" + ClassLabel(c));
+    lines << ListFallback(context, ReferencedClasses(c.members))
+          << FormLines(context, c, "Add" + c.className, LowerFirst(c.className), true) << Tail();
+    return View(c, "_add.jsp", lines);
+}
+
+TGeneratedFile BuildQueryView(const TBuildContext& context, const TClassModel& c) {
+    const QList<TMember> query = c.QueryMembers();
+    QStringList lines = Head(ClassLabel(c) + "查询");
+    lines << ListFallback(context, ReferencedClasses(query))
+          << "<form method=\"get\" action=\"" + Action(c, "Query" + c.className) + "\">";
+    for (const TMember& m : query)
+        lines << SearchField(context, m);
+    lines << "<input type=\"submit\" value=\"查询\">"
+          << "</form>" << ResultLines(context, c) << PagingLines(context, c)
+          << "<p><a href=\"" + Action(c, "AddView") + "\">添加" + ClassLabel(c) + "</a></p>"
+          << Tail();
+    return View(c, "_query_result.jsp", lines);
+}
+
+TGeneratedFile BuildModifyView(const TBuildContext& context, const TClassModel& c) {
+    QStringList lines = Head("修改" + ClassLabel(c));
+    lines << ListFallback(context, ReferencedClasses(c.members))
+          << FormLines(context, c, "Modify" + c.className, "#" + LowerFirst(c.className), false)
+          << Tail();
+    return View(c, "_modify.jsp", lines);
+}
+
+TGeneratedFiles GenerateViews(const TBuildContext& context) {
+    TGeneratedFiles files;
+    for (const TClassModel& c : context.model.Classes())
+        files << BuildAddView(context, c) << BuildQueryView(context, c)
+              << BuildModifyView(context, c);
+    return files;
+}
+
+TGeneratedFile BuildMenu(const TBuildContext& context) {
+    QStringList lines{kMarkLine,
+                      "<%@ page language=\"java\" contentType=\"text/html; charset=UTF-8\" "
+                      "pageEncoding=\"UTF-8\"%>",
+                      "<% String menuPath = request.getContextPath(); %>", "<ul class=\"menu\">"};
+    for (const TClassModel& c : context.model.Classes()) {
+        const QString base = "<%=menuPath%>/" + c.className + "/" + c.className + "_";
+        lines << "  <li>" + ClassLabel(c) + ": <a href=\"" + base + "AddView.action\">添加</a> " +
+                     "<a href=\"" + base + "Query" + c.className + ".action\">查询</a></li>";
+    }
+    lines << "</ul>";
+    return {"WebRoot/menu.jsp", Text(lines), TFileEncoding::Utf8, kJavaDone, {}};
+}
+
+std::optional<TGeneratedFile> BuildRootFile(const TBuildContext& context, const QString& name,
+                                            const QString& templateText) {
+    if (templateText.isEmpty())
+        return std::nullopt;
+    return TGeneratedFile{name,
+                          TFileOperate::ReplaceMarker(templateText, QStringLiteral("$packageName"),
+                                                      context.packageName),
+                          TFileEncoding::Utf8,
+                          kConfigDone,
+                          {}};
+}
+
+} // namespace ViewFiles
