@@ -192,6 +192,18 @@ bool HiddenInAction(const TProjectModel& model, const TMember& m) {
     return false;
 }
 
+// Spring builds the Actions and sets every property of a class type whose name is a bean id.
+bool IsBeanId(const TProjectModel& model, const QString& name) {
+    static const QSet<QString> fixed{"loginGuard", "loginAction", "userAction",
+                                     "changePasswordAction"};
+    if (fixed.contains(name))
+        return true;
+    for (const TClassModel& c : model.Classes())
+        if (name == LowerFirst(c.className) + "Action")
+            return true;
+    return false;
+}
+
 bool IsActionProperty(const TMember& m) {
     return m.queryFlag == 1 || m.memberIsPri == 1 || !MemberTypes::IsSimple(m.memberType);
 }
@@ -207,6 +219,8 @@ std::optional<QString> MemberError(const TProjectModel& model, const TClassModel
         return MemberKind(c) + m.memberName + "与生成的代码中已有的名称冲突";
     if (property && HiddenInAction(model, m))
         return MemberKind(c) + m.memberName + "与生成的代码中的局部变量同名";
+    if (!MemberTypes::IsSimple(m.memberType) && IsBeanId(model, m.memberName))
+        return MemberKind(c) + m.memberName + "与beans.xml中的bean同名";
     const bool simple = MemberTypes::IsSimple(m.memberType);
     if (!simple && model.FindClass(m.memberType) == nullptr)
         return MemberPlace(c, m) + "引用的类" + m.memberType + "不在本工程中";

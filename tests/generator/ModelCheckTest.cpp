@@ -87,6 +87,7 @@ TEST(ModelCheckTest, EachRuleRefusesWithItsMessage) {
         {Sound().Member("q", "字符串", {Query}), "类Book的成员名q与生成的代码中已有的名称冲突"},
         {Sound().Member("bookList", "字符串", {Query}),
          "类Book的成员名bookList与生成的代码中已有的名称冲突"},
+        {Sound().Member("bookAction", "Book"), "类Book的成员名bookAction与beans.xml中的bean同名"},
         {Sound().Member("eq", "字符串"), "类Book的成员名eq是页面表达式(OGNL)的运算符"},
         {Sound().Class("Or").Member("id", "整型", {Key, Display}),
          "类名Or的对象名or是页面表达式(OGNL)的运算符"},

@@ -1,4 +1,4 @@
-<%@ page language="java" contentType="text/html; charset=GBK" pageEncoding="GBK"%>
+<%@ page language="java" contentType="text/html; charset=UTF-8" pageEncoding="UTF-8"%>
 <%
     String path = request.getContextPath();
     if (session.getAttribute("username") == null) {
@@ -9,8 +9,8 @@
 <!DOCTYPE html>
 <html>
 <head>
-<meta http-equiv="Content-Type" content="text/html; charset=GBK">
-<title>ĞŞ¸ÄÃÜÂë</title>
+<meta http-equiv="Content-Type" content="text/html; charset=UTF-8">
+<title>ä¿®æ”¹å¯†ç </title>
 <style type="text/css">
 body { font-family: "Microsoft YaHei", SimSun, sans-serif; font-size: 14px; }
 .box { width: 380px; margin: 80px auto; padding: 24px 32px; border: 1px solid #c8d2dc; }
@@ -19,13 +19,13 @@ body { font-family: "Microsoft YaHei", SimSun, sans-serif; font-size: 14px; }
 </head>
 <body>
 <div class="box">
-  <h3>ĞŞ¸ÄÃÜÂë (<%=session.getAttribute("username")%>)</h3>
+  <h3>ä¿®æ”¹å¯†ç  (<%=session.getAttribute("username")%>)</h3>
   <form action="<%=path%>/changePassword_ChangePassword.action" method="post">
     <table>
-      <tr><td>Ô­ÃÜÂë:</td><td><input type="password" name="oldPassword"/></td></tr>
-      <tr><td>ĞÂÃÜÂë:</td><td><input type="password" name="newPassword"/></td></tr>
-      <tr><td>È·ÈÏĞÂÃÜÂë:</td><td><input type="password" name="newPassword2"/></td></tr>
-      <tr><td></td><td><input type="submit" value="ĞŞ¸Ä"/> <a href="<%=path%>/main.jsp">·µ»Ø</a></td></tr>
+      <tr><td>åŸå¯†ç :</td><td><input type="password" name="oldPassword"/></td></tr>
+      <tr><td>æ–°å¯†ç :</td><td><input type="password" name="newPassword"/></td></tr>
+      <tr><td>ç¡®è®¤æ–°å¯†ç :</td><td><input type="password" name="newPassword2"/></td></tr>
+      <tr><td></td><td><input type="submit" value="ä¿®æ”¹"/> <a href="<%=path%>/main.jsp">è¿”å›</a></td></tr>
     </table>
   </form>
 </div>

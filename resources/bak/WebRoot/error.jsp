@@ -1,6 +1,6 @@
-<%@ page language="java" contentType="text/html; charset=GBK" pageEncoding="GBK"%>
+<%@ page language="java" contentType="text/html; charset=UTF-8" pageEncoding="UTF-8"%>
 <%
-    /* ÏÔÊ¾´íÎóĞÅÏ¢: Action ÓÃ ctx.put("error", URLEncoder.encode(...)) ·ÅÈëµÄ´íÎóĞÅÏ¢ */
+    /* æ˜¾ç¤ºé”™è¯¯ä¿¡æ¯: Action ç”¨ ctx.put("error", URLEncoder.encode(...)) æ”¾å…¥çš„é”™è¯¯ä¿¡æ¯ */
     String path = request.getContextPath();
     Object value = request.getAttribute("error");
     if (value == null) {
@@ -21,8 +21,8 @@
 <!DOCTYPE html>
 <html>
 <head>
-<meta http-equiv="Content-Type" content="text/html; charset=GBK">
-<title>³ö´íÁË</title>
+<meta http-equiv="Content-Type" content="text/html; charset=UTF-8">
+<title>å‡ºé”™äº†</title>
 <style type="text/css">
 body { font-family: "Microsoft YaHei", SimSun, sans-serif; font-size: 14px; }
 .box { width: 420px; margin: 80px auto; padding: 24px; border: 1px solid #d99; background: #fff4f4; text-align: center; }
@@ -32,7 +32,7 @@ body { font-family: "Microsoft YaHei", SimSun, sans-serif; font-size: 14px; }
 <body>
 <div class="box">
   <div class="err"><%=error%></div>
-  <a href="javascript:history.back();">·µ»Ø</a> | <a href="<%=path%>/main.jsp">Ö÷½çÃæ</a>
+  <a href="javascript:history.back();">è¿”å›</a> | <a href="<%=path%>/main.jsp">ä¸»ç•Œé¢</a>
 </div>
 </body>
 </html>

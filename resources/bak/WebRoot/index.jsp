@@ -1,6 +1,6 @@
-<%@ page language="java" contentType="text/html; charset=GBK" pageEncoding="GBK"%>
+<%@ page language="java" contentType="text/html; charset=UTF-8" pageEncoding="UTF-8"%>
 <%
-    /* 首页: 已登录时进入主界面, 否则进入登录界面 */
+    /* 棣栭〉: 宸茬櫥褰曟椂杩涘叆涓荤晫闈�, 鍚﹀垯杩涘叆鐧诲綍鐣岄潰 */
     String path = request.getContextPath();
     if (session.getAttribute("username") != null) {
         response.sendRedirect(path + "/main.jsp");
@@ -11,10 +11,10 @@
 <!DOCTYPE html>
 <html>
 <head>
-<meta http-equiv="Content-Type" content="text/html; charset=GBK">
-<title>首页</title>
+<meta http-equiv="Content-Type" content="text/html; charset=UTF-8">
+<title>棣栭〉</title>
 </head>
 <body>
-<a href="<%=request.getContextPath()%>/login.jsp">进入系统</a>
+<a href="<%=request.getContextPath()%>/login.jsp">杩涘叆绯荤粺</a>
 </body>
 </html>

@@ -1,11 +1,11 @@
-<%@ page language="java" contentType="text/html; charset=GBK" pageEncoding="GBK"%>
+<%@ page language="java" contentType="text/html; charset=UTF-8" pageEncoding="UTF-8"%>
 <%@ taglib prefix="s" uri="/struts-tags"%>
 <% String path = request.getContextPath(); %>
 <!DOCTYPE html>
 <html>
 <head>
-<meta http-equiv="Content-Type" content="text/html; charset=GBK">
-<title>ÓÃ»§µÇÂ¼</title>
+<meta http-equiv="Content-Type" content="text/html; charset=UTF-8">
+<title>ç”¨æˆ·ç™»å½•</title>
 <style type="text/css">
 body { font-family: "Microsoft YaHei", SimSun, sans-serif; font-size: 14px; background: #f2f5f8; }
 .box { width: 360px; margin: 80px auto; padding: 24px 32px; background: #fff; border: 1px solid #c8d2dc; }
@@ -17,7 +17,7 @@ body { font-family: "Microsoft YaHei", SimSun, sans-serif; font-size: 14px; back
 </head>
 <body>
 <div class="box">
-  <h2>ÓÃ»§µÇÂ¼</h2>
+  <h2>ç”¨æˆ·ç™»å½•</h2>
   <div class="errors">
     <s:actionerror/>
     <s:fielderror/>
@@ -25,16 +25,16 @@ body { font-family: "Microsoft YaHei", SimSun, sans-serif; font-size: 14px; back
   <form action="<%=path%>/login_CheckLogin.action" method="post">
     <table>
       <tr>
-        <td>ÓÃ»§Ãû:</td>
+        <td>ç”¨æˆ·å:</td>
         <td><input type="text" name="admin.username" value="<s:property value="admin.username"/>" maxlength="20"/></td>
       </tr>
       <tr>
-        <td>ÃÜ&nbsp;&nbsp;Âë:</td>
+        <td>å¯†&nbsp;&nbsp;ç :</td>
         <td><input type="password" name="admin.password" maxlength="30"/></td>
       </tr>
       <tr>
         <td></td>
-        <td><input type="submit" value="µÇÂ¼"/> <input type="reset" value="ÖØÌî"/></td>
+        <td><input type="submit" value="ç™»å½•"/> <input type="reset" value="é‡å¡«"/></td>
       </tr>
     </table>
   </form>

@@ -1,6 +1,6 @@
-<%@ page language="java" contentType="text/html; charset=GBK" pageEncoding="GBK"%>
+<%@ page language="java" contentType="text/html; charset=UTF-8" pageEncoding="UTF-8"%>
 <%
-    /* Ö÷½çÃæ: Î´µÇÂ¼Ê±»Øµ½µÇÂ¼½çÃæ */
+    /* ä¸»ç•Œé¢: æœªç™»å½•æ—¶å›åˆ°ç™»å½•ç•Œé¢ */
     String path = request.getContextPath();
     Object username = session.getAttribute("username");
     if (username == null) {
@@ -11,32 +11,24 @@
 <!DOCTYPE html>
 <html>
 <head>
-<meta http-equiv="Content-Type" content="text/html; charset=GBK">
-<title>ÏµÍ³Ö÷½çÃæ</title>
+<meta http-equiv="Content-Type" content="text/html; charset=UTF-8">
+<title>ç³»ç»Ÿä¸»ç•Œé¢</title>
 <style type="text/css">
 body { font-family: "Microsoft YaHei", SimSun, sans-serif; font-size: 14px; margin: 0; }
 .top { background: #2a5885; color: #fff; padding: 12px 24px; }
 .top a { color: #fff; margin-left: 16px; }
 .content { padding: 16px 24px; }
-code { background: #eef; padding: 1px 4px; }
 </style>
 </head>
 <body>
 <div class="top">
-  »¶Ó­Äú, <%=username%>
-  <a href="<%=path%>/changePassword_ChangePasswordView.action">ĞŞ¸ÄÃÜÂë</a>
-  <a href="<%=path%>/user_Logout.action">ÍË³öµÇÂ¼</a>
+  æ¬¢è¿æ‚¨, <%=username%>
+  <a href="<%=path%>/changePassword_ChangePasswordView.action">ä¿®æ”¹å¯†ç </a>
+  <a href="<%=path%>/user_Logout.action">é€€å‡ºç™»å½•</a>
 </div>
 <div class="content">
-  <h3>¹¦ÄÜ²Ëµ¥</h3>
-  <p>Ã¿¸öÒµÎñÀà (ÀıÈç Student) µÄ¹¦ÄÜµØÖ·ÈçÏÂ (Çë°ÑÏÂÃæµÄ Student »»³É×Ô¼ºµÄÀàÃû):</p>
-  <ul>
-    <li>Ìí¼Ó: <code><%=path%>/Student/Student_AddView.action</code></li>
-    <li>²éÑ¯: <code><%=path%>/Student/Student_QueryStudent.action</code></li>
-    <li>ĞŞ¸Ä: <code><%=path%>/Student/Student_ModifyStudentQuery.action?Ö÷¼üÃû=Öµ</code></li>
-    <li>É¾³ı: <code><%=path%>/Student/Student_DeleteStudent.action?Ö÷¼üÃû=Öµ</code></li>
-  </ul>
-  <p>¿ÉÒÔĞŞ¸Ä±¾Ò³Ãæ, ÎªÃ¿¸öÒµÎñÀà¼ÓÉÏ²Ëµ¥Á´½Ó¡£</p>
+  <h3>åŠŸèƒ½èœå•</h3>
+  <jsp:include page="/menu.jsp" />
 </div>
 </body>
 </html>

@@ -1,6 +1,6 @@
-<%@ page language="java" contentType="text/html; charset=GBK" pageEncoding="GBK"%>
+<%@ page language="java" contentType="text/html; charset=UTF-8" pageEncoding="UTF-8"%>
 <%
-    /* ÏÔÊ¾²Ù×÷½á¹û: Action ÓÃ ctx.put("message", URLEncoder.encode(...)) ·ÅÈëµÄÌáÊ¾ĞÅÏ¢ */
+    /* æ˜¾ç¤ºæ“ä½œç»“æœ: Action ç”¨ ctx.put("message", URLEncoder.encode(...)) æ”¾å…¥çš„æç¤ºä¿¡æ¯ */
     String path = request.getContextPath();
     Object value = request.getAttribute("message");
     if (value == null) {
@@ -21,8 +21,8 @@
 <!DOCTYPE html>
 <html>
 <head>
-<meta http-equiv="Content-Type" content="text/html; charset=GBK">
-<title>²Ù×÷½á¹û</title>
+<meta http-equiv="Content-Type" content="text/html; charset=UTF-8">
+<title>æ“ä½œç»“æœ</title>
 <style type="text/css">
 body { font-family: "Microsoft YaHei", SimSun, sans-serif; font-size: 14px; }
 .box { width: 420px; margin: 80px auto; padding: 24px; border: 1px solid #9c9; background: #f4fff4; text-align: center; }
@@ -32,7 +32,7 @@ body { font-family: "Microsoft YaHei", SimSun, sans-serif; font-size: 14px; }
 <body>
 <div class="box">
   <div class="msg"><%=message%></div>
-  <a href="javascript:history.back();">·µ»Ø</a> | <a href="<%=path%>/main.jsp">Ö÷½çÃæ</a>
+  <a href="javascript:history.back();">è¿”å›</a> | <a href="<%=path%>/main.jsp">ä¸»ç•Œé¢</a>
 </div>
 </body>
 </html>
