@@ -38,16 +38,17 @@ QStringList PropertyLines(const TMember& m) {
     return lines;
 }
 
+// A required reference is not null in the database, so that a key naming no object is refused
+// rather than stored as an empty reference.
 QStringList ReferenceLines(const TMember& m, const QString& column) {
-    return {"<!-- 多对一属性: " + XmlComment(m.memberComment) + " -->",
-            "<many-to-one name=" + Quoted(m.memberName),
-            "  column=" + Quoted(column),
-            "  class=" + Quoted(m.memberType),
-            "  lazy=\"false\"",
-            "  outer-join=\"true\"",
-            "  cascade=\"save-update\"",
-            "/>",
-            ""};
+    QStringList lines{"<!-- 多对一属性: " + XmlComment(m.memberComment) + " -->",
+                      "<many-to-one name=" + Quoted(m.memberName), "  column=" + Quoted(column),
+                      "  class=" + Quoted(m.memberType)};
+    if (m.memberIsMust == 1)
+        lines << QStringLiteral("  not-null=\"true\"");
+    return lines << QStringLiteral("  lazy=\"false\"") << QStringLiteral("  outer-join=\"true\"")
+                 << QStringLiteral("  cascade=\"save-update\"") << QStringLiteral("/>")
+                 << QString();
 }
 
 // The foreign-key column: the referenced class's key member for the first reference of the

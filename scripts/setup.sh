@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing (Debian 12), then configures and builds into build/.
-# Usage: scripts/setup.sh [run]   -- "run" also installs what the window needs.
+# Usage: scripts/setup.sh [run|headless]   -- "run" also installs what the window needs;
+# without an argument, also what the tests need (a JDK, Maven, MariaDB, Python, the jars).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -8,8 +9,13 @@ packages=(cmake g++ make qt6-base-dev libqt6sql6-sqlite libgl-dev libgtest-dev)
 # The compile test builds generated Java projects: a JDK and Maven, unless the machine has them.
 command -v javac >/dev/null || packages+=(default-jdk-headless)
 command -v mvn >/dev/null || packages+=(maven)
-if [ "${1:-}" = run ]; then
+# "run": the window; "headless": the headless command only; none: everything ./test needs.
+mode="${1:-test}"
+if [ "$mode" = run ]; then
     packages+=(fonts-noto-cjk)
+elif [ "$mode" = test ]; then
+    # The live test serves a generated project against a private MariaDB server.
+    packages+=(python3 mariadb-server mariadb-client)
 fi
 
 missing=()
@@ -29,6 +35,6 @@ fi
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j2
 # The libraries of the compile test; the program itself does not need them.
-if [ "${1:-}" != run ]; then
+if [ "$mode" = test ]; then
     scripts/java-libs.sh
 fi

@@ -138,3 +138,21 @@ TEST(CodeTextTest, CaseChangesTouchOnlyAsciiLettersOfTheFirstCharacter) {
     for (const char* same : {"_x", "9a", "图书", "", "Book", "ébc"})
         EXPECT_EQ(UpperFirst(same), same);
 }
+
+// A required reference cannot be stored empty: a key that names no object fails the save.
+TEST(MappingFileTest, RequiredReferenceIsNotNull) {
+    const TProjectModel& model = TModelBuilder()
+                                     .Class("Reader")
+                                     .Member("readerNo", "字符串", {TFlag::Key})
+                                     .Class("Loan")
+                                     .Member("id", "整型", {TFlag::Key})
+                                     .Member("reader", "Reader", {TFlag::Must})
+                                     .Member("guarantor", "Reader")
+                                     .Build();
+    const QString text = MappingFile::BuildMappingFile({model, "p"}, model.Classes()[1],
+                                                       "$hibernateContentConfigString")
+                             .text;
+    EXPECT_TRUE(text.contains("class=\"Reader\"\r\n            not-null=\"true\"\r\n"
+                              "            lazy=\"false\"\r\n"));
+    EXPECT_EQ(text.count("not-null"), 1);
+}

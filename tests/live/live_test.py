@@ -1,0 +1,95 @@
+#!/usr/bin/env python3
+"""Live test of a generated application: generates the sample project with the headless
+command, builds it with its pom, serves it with jetty against a private MariaDB, and drives
+its pages over HTTP. Prints PASS/FAIL per check, then the tally; exits 1 on any failure."""
+
+import argparse
+import os
+import subprocess
+import sys
+import time
+
+# The modules beside this file; no bytecode cache in the source tree.
+sys.dont_write_bytecode = True
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+import mariadb  # noqa: E402
+import processes  # noqa: E402
+import scenario  # noqa: E402
+import webapp  # noqa: E402
+from mariadb import MariaDB  # noqa: E402
+from processes import SetupError  # noqa: E402
+from results import Results  # noqa: E402
+
+
+def arguments():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--cli", required=True, help="the brennoquill-cli executable")
+    parser.add_argument("--resources", required=True, help="the folder holding template/, bak/")
+    parser.add_argument("--work", required=True, help="scratch folder, recreated parts per run")
+    parser.add_argument("--maven-repo", help="a Maven local repository instead of ~/.m2")
+    parser.add_argument("--deadline", type=int, default=1700,
+                        help="seconds after which the test stops its servers and fails")
+    return parser.parse_args()
+
+
+def step(text, started):
+    print("-- %s (%.1f s)" % (text, time.monotonic() - started), flush=True)
+
+
+def stop_leftovers(work):
+    """Stops the servers of an earlier run that was killed before its clean-up."""
+    for pid_file in (webapp.pid_file(work), mariadb.pid_file(work)):
+        processes.stop_stale(pid_file)
+
+
+def serve_and_drive(args, results, started):
+    repo = args.maven_repo
+    maven_args = ["-Dmaven.repo.local=" + os.path.abspath(repo)] if repo else []
+    os.makedirs(args.work, exist_ok=True)
+    stop_leftovers(args.work)
+    root = webapp.prepare_root(args.work, os.path.abspath(args.resources))
+    project = webapp.generate(os.path.abspath(args.cli), root)
+    step("generated " + project, started)
+    webapp.package(project, maven_args)
+    step("mvn package built the WAR", started)
+    db = MariaDB(args.work)
+    jetty = None
+    try:
+        db.start()
+        step("MariaDB listens on 127.0.0.1:%d" % db.port, started)
+        jetty = webapp.Jetty(project, args.work, db, maven_args)
+        jetty.wait_ready(900)
+        step("jetty serves %s" % jetty.base_url(), started)
+        requests = scenario.run(jetty.base_url(), results)
+        step("%d requests" % requests, started)
+    finally:
+        if jetty:
+            jetty.stop()
+        db.stop()
+
+
+def main():
+    args = arguments()
+    processes.install_cleanup(args.deadline)
+    results = Results()
+    started = time.monotonic()
+    try:
+        serve_and_drive(args, results, started)
+    except (SetupError, OSError, subprocess.SubprocessError) as error:
+        return stopped("SET-UP FAILED: %s" % error, results)
+    except SystemExit as stop:
+        return stopped("STOPPED: %s" % stop, results)
+    step("servers stopped", started)
+    print(results.summary())
+    return 0 if results.failed == 0 and results.passed > 0 else 1
+
+
+def stopped(text, results):
+    print(text, flush=True)
+    print(results.summary())
+    return 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())

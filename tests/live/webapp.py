@@ -1,0 +1,147 @@
+"""Generates the sample project with the headless command, builds it with its own pom and
+serves it with `mvn jetty:run` on 127.0.0.1."""
+
+import glob
+import os
+import shutil
+import time
+import urllib.error
+import urllib.request
+import xml.etree.ElementTree as ElementTree
+
+import processes
+from processes import SetupError, run
+
+PROJECT = "图书管理系统"
+POM = "{http://maven.apache.org/POM/4.0.0}"
+HOST_PROPERTY = "jetty.http.host"
+LOOPBACK_NAMES = ("127.0.0.1", "localhost")
+
+
+def prepare_root(work, resources):
+    root = os.path.join(work, "root")
+    shutil.rmtree(root, ignore_errors=True)
+    os.makedirs(root)
+    for folder in ("template", "bak"):
+        source = os.path.join(resources, folder)
+        if not os.path.isdir(source):
+            raise SetupError("missing resource folder " + source)
+        shutil.copytree(source, os.path.join(root, folder))
+    return root
+
+
+def generate(cli, root):
+    run([cli, "--root", root, "sample"], "brennoquill-cli sample")
+    run([cli, "--root", root, "generate", "--project", PROJECT], "brennoquill-cli generate")
+    project = os.path.join(root, "projects", PROJECT)
+    if not os.path.isfile(os.path.join(project, "pom.xml")):
+        raise SetupError("the generated project has no pom.xml: " + project)
+    return project
+
+
+def maven(maven_args):
+    mvn = shutil.which("mvn")
+    if not mvn:
+        raise SetupError("mvn not found (the set-up installs maven)")
+    return [mvn, "-B"] + maven_args
+
+
+def package(project, maven_args):
+    run(maven(maven_args) + ["-q", "package"], "mvn package in " + project, timeout=1200,
+        cwd=project)
+    wars = glob.glob(os.path.join(project, "target", "*.war"))
+    if not wars:
+        raise SetupError("mvn package built no WAR under " + os.path.join(project, "target"))
+    return wars[0]
+
+
+def jetty_host(project):
+    """The host the pom's jetty connector binds, with -Djetty.http.host=127.0.0.1 applied;
+    None when the pom leaves it open (every address)."""
+    try:
+        root = ElementTree.parse(os.path.join(project, "pom.xml")).getroot()
+    except ElementTree.ParseError as error:
+        raise SetupError("the generated pom.xml is not well-formed: %s" % error)
+    properties = {e.tag.replace(POM, ""): (e.text or "").strip()
+                  for e in root.findall(POM + "properties/*")}
+    properties[HOST_PROPERTY] = "127.0.0.1"
+    for plugin in root.iter(POM + "plugin"):
+        if plugin.findtext(POM + "artifactId") == "jetty-maven-plugin":
+            host = plugin.findtext("%sconfiguration/%shttpConnector/%shost" % (POM, POM, POM))
+            return interpolate(host.strip(), properties) if host else None
+    raise SetupError("the generated pom has no jetty-maven-plugin")
+
+
+def interpolate(text, properties):
+    for name, value in properties.items():
+        text = text.replace("${%s}" % name, value)
+    return text
+
+
+def check_jetty_host(project):
+    host = jetty_host(project)
+    if host not in LOOPBACK_NAMES:
+        raise SetupError("the generated pom lets jetty listen on %s; this test serves on "
+                         "127.0.0.1 only: the jetty plugin's httpConnector needs "
+                         "<host>${%s}</host> (host %r)"
+                         % ("every address" if host is None else host, HOST_PROPERTY, host))
+
+
+def pid_file(work):
+    return os.path.join(work, "jetty.pid")
+
+
+class Jetty:
+    def __init__(self, project, work, db, maven_args):
+        check_jetty_host(project)
+        self.project = project
+        self.port = processes.free_port()
+        self.log_path = os.path.join(work, "jetty.log")
+        env = dict(os.environ)
+        env["MAVEN_OPTS"] = " ".join(filter(None, [
+            os.environ.get("MAVEN_OPTS"), "-Dfile.encoding=UTF-8",
+            "-Dhibernate.connection.url=" + db.jdbc_url(),
+            "-Dhibernate.connection.username=root", "-Dhibernate.connection.password="]))
+        argv = maven(maven_args) + ["jetty:run", "-Djetty.http.port=%d" % self.port,
+                                    "-D%s=127.0.0.1" % HOST_PROPERTY]
+        self.child = processes.Child("jetty", argv, self.log_path,
+                                     pid_file(work), env=env, cwd=project)
+
+    def base_url(self):
+        return "http://127.0.0.1:%d" % self.port
+
+    def wait_ready(self, timeout):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            if not self.child.alive():
+                raise SetupError("mvn jetty:run exited; see " + self.log_tail())
+            self.check_loopback()
+            if self.answers("/login.jsp"):
+                return
+            time.sleep(1)
+        raise SetupError("/login.jsp did not answer in %d s; see %s" % (timeout, self.log_tail()))
+
+    def check_loopback(self):
+        other = processes.listen_addresses(self.port) - processes.LOOPBACK
+        if other:
+            self.stop()
+            raise SetupError("jetty listened on other addresses than 127.0.0.1 (%s); the pom "
+                             "must take the host from -Djetty.http.host" % ", ".join(other))
+
+    def answers(self, path):
+        direct = urllib.request.build_opener(urllib.request.ProxyHandler({}))
+        try:
+            with direct.open(self.base_url() + path, timeout=10) as reply:
+                return reply.status == 200
+        except (urllib.error.URLError, OSError):
+            return False
+
+    def log_tail(self):
+        try:
+            with open(self.log_path, errors="replace") as f:
+                return self.log_path + ":\n" + "".join(f.readlines()[-25:])
+        except OSError:
+            return self.log_path + " (missing)"
+
+    def stop(self):
+        self.child.stop()
