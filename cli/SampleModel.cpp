@@ -59,7 +59,7 @@ const TSampleClass kClasses[] = {
       {"fine", "浮点型", 0, "罚款金额", 0, 1, 0, 0}}},
 };
 
-TMember MakeMember(int projectId, int classId, const TSampleMember& sample) {
+TMember MakeMember(qint64 projectId, qint64 classId, const TSampleMember& sample) {
     TMember m;
     m.projectId = projectId;
     m.classId = classId;
@@ -76,20 +76,20 @@ TMember MakeMember(int projectId, int classId, const TSampleMember& sample) {
     return m;
 }
 
-int ProjectId(const QString& name) {
+qint64 ProjectId(const QString& name) {
     for (const TProjectEntry& project : TProjectDAO().ListProjects())
         if (project.projectName == name)
             return project.projectId;
     return -1;
 }
 
-void AddClasses(int projectId) {
+void AddClasses(qint64 projectId) {
     TClassDAO classes;
     TMemberDAO members;
     for (const TSampleClass& sample : kClasses) {
         const QString name = QString::fromUtf8(sample.name);
         classes.AddClass(projectId, name, QString::fromUtf8(sample.friendName));
-        const int classId = classes.GetClassId(projectId, name);
+        const qint64 classId = classes.GetClassId(projectId, name);
         for (const TSampleMember& member : sample.members)
             members.AddMember(MakeMember(projectId, classId, member));
     }

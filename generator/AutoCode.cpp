@@ -14,6 +14,7 @@
 #include "FileOperate.h"
 #include "MappingFile.h"
 #include "ModelCheck.h"
+#include "Printable.h"
 #include "ViewFiles.h"
 
 namespace {
@@ -21,6 +22,7 @@ namespace {
 using CodeText::Quoted;
 
 const QString kPackageMarker = QStringLiteral("$packageName");
+const QString kBusy = QStringLiteral("该工程正在生成代码,请稍候");
 
 // One entry of the fixed support sources: a template filled with the package name, or a
 // file copied unchanged.
@@ -51,7 +53,7 @@ const char* const kScaffoldFiles[] = {".classpath", ".mymetadata", ".project"};
 void RequireSafeName(const QString& kind, const QString& name) {
     if (ModelCheck::IsSafeName(name))
         return;
-    const QString message = kind + Quoted(name) +
+    const QString message = kind + Quoted(Printable(name)) +
                             "不能用作文件或文件夹名: 名称不能为空、不能是\".\"或\"..\","
                             "也不能含有/、\\或控制字符";
     throw std::runtime_error(message.toStdString());
@@ -93,7 +95,18 @@ void TAutoCode::Generate() {
     CheckNames(model);
     if (!CheckModelRules(model))
         return;
-    const TBuildContext context{model, settings_.packageName};
+    WriteProject({model, settings_.packageName});
+    if (listener_ != nullptr)
+        listener_->OnFinished();
+}
+
+// Every file is written under the project's lock: a second run of the same project, in this
+// process or another, is refused before it writes anything.
+void TAutoCode::WriteProject(const TBuildContext& context) {
+    const TFileLock lock(Absolute("projects/." + settings_.projectName + ".lock"));
+    if (!lock.IsHeld())
+        throw std::runtime_error(kBusy.toStdString());
+    TFileOperate::RemovePartialFiles(Absolute(Output(QString())));
     // The Java sources are built on a second thread while the files before them are written.
     std::future<TGeneratedFiles> javaSources = std::async(std::launch::async, [&context] {
         return TDomainOperate::GenerateDomainClasses(context) +
@@ -106,7 +119,7 @@ void TAutoCode::Generate() {
         ConfigFiles::BuildHibernateConfig(context, ReadTemplate("template/src/hibernate.cfg.xml")));
     const QString mapping =
         ReadTemplate(QStringLiteral("template/src/com/packageName/domain/className.hbm.xml"));
-    for (const TClassModel& c : model.Classes())
+    for (const TClassModel& c : context.model.Classes())
         Write(MappingFile::BuildMappingFile(context, c, mapping));
     CopyFixedTemplates();
     WriteAll(javaSources.get());
@@ -114,8 +127,6 @@ void TAutoCode::Generate() {
     WriteWebFiles(context);
     // Files are not flushed one by one: once, before the run says it is done.
     TFileOperate::SyncFileSystem(Absolute(Output(QString())));
-    if (listener_ != nullptr)
-        listener_->OnFinished();
 }
 
 // Every class has exactly one key member, then every class exactly one display member; the
@@ -165,6 +176,7 @@ void TAutoCode::CopyFixedTemplates() {
         const QString source = "template/src/com/packageName/" + sub + "/" + name;
         const QString folder = Output(CodeText::PackagePath(settings_.packageName, sub));
         const QString file = folder + "/" + name;
+        MakeOutputFolder(folder);
         if (entry.isTemplate) {
             const QString text = ReadTemplate(source);
             SaveAnsi(folder, file,
@@ -223,6 +235,10 @@ QString TAutoCode::Absolute(const QString& relative) const {
     return QDir(settings_.rootDir).filePath(relative);
 }
 
+void TAutoCode::MakeOutputFolder(const QString& relative) const {
+    TFileOperate::MakeFolderBelow(Absolute(Output(QString())), Absolute(relative));
+}
+
 QString TAutoCode::ReadTemplate(const QString& relative) const {
     return TFileOperate::ReadTextFile(Absolute(relative));
 }
@@ -232,6 +248,7 @@ void TAutoCode::Write(const TGeneratedFile& file) {
         Progress(warning);
     const QString relative = Output(file.path);
     const QString folder = relative.left(relative.lastIndexOf(QLatin1Char('/')));
+    MakeOutputFolder(folder);
     if (file.encoding == TFileEncoding::Ansi) {
         SaveAnsi(folder, relative, file.text, file.doneSuffix);
         return;

@@ -9,7 +9,7 @@
 
 struct TGenerationSettings {
     QString rootDir; // the executable's folder: template/, bak/ and projects/ are there
-    int projectId = 0;
+    qint64 projectId = 0;
     QString projectName; // fixed for the run when it starts
     QString packageName;
     // Tests only: generate even a model the model rules refuse (the key and display checks
@@ -18,7 +18,8 @@ struct TGenerationSettings {
 };
 
 // One generation run: checks the project's model, then writes its web project into
-// rootDir/projects/<projectName>, reporting every finished file to the listener.
+// rootDir/projects/<projectName>, reporting every finished file to the listener. Only one run
+// of a project writes at a time: it holds rootDir/projects/.<projectName>.lock meanwhile.
 class TAutoCode : public QThread {
     Q_OBJECT
 public:
@@ -34,6 +35,7 @@ private:
     bool CheckModel(const TProjectModel& model);
     bool CheckModelRules(const TProjectModel& model);
     void CheckNames(const TProjectModel& model) const;
+    void WriteProject(const TBuildContext& context);
 
     void CopyFixedTemplates();
     void CopyResourceFolders();
@@ -42,6 +44,9 @@ private:
     // "projects/<projectName>/" + tail, relative to the root folder.
     QString Output(const QString& tail) const;
     QString Absolute(const QString& relative) const;
+    // Creates the folder (relative to the root folder) so that no link below the output root
+    // leads the files elsewhere.
+    void MakeOutputFolder(const QString& relative) const;
     QString ReadTemplate(const QString& relative) const;
     // Saves a generated file under the output root and reports it: its warnings, its
     // progress line, then any character GBK could not hold.

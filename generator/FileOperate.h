@@ -19,14 +19,23 @@ public:
     TFileOperate() = delete;
 
     // Copies every file and sub-folder of source into target. With failIfExists, files already
-    // directly in target are kept; files in sub-folders are always replaced. Returns false,
-    // creating nothing, when source cannot be listed; throws when it cannot be entered.
+    // directly in target are kept; files in sub-folders are always replaced. A link to a
+    // folder is copied as a link with the same text (a real folder already at its place is
+    // kept); a link to a file is copied as the file's content. A link at target or at a
+    // sub-folder of it is replaced, never written through. Returns false, creating nothing,
+    // when source cannot be listed; throws when it cannot be entered.
     static bool CopyFolder(const QString& source, const QString& target, bool failIfExists);
-    // Copies one file unchanged, replacing target. False when source is no file.
+    // Copies one file's bytes and permissions, made writable by the owner, replacing target.
+    // False when source does not exist or is a folder.
     static bool CopyFile(const QString& source, const QString& target);
 
-    // The file's lines, each followed by CR LF; the empty text when it does not exist.
+    // The file's lines, each followed by CR LF; the empty text when it does not exist. A file
+    // that exists but cannot be read (no permission, a link loop, a folder, a FIFO or device)
+    // is an error naming it.
     static QString ReadTextFile(const QString& fileName);
+    // Every writer below replaces the whole file at once: a failed write, reported as
+    // "<file>: <reason>", leaves the earlier file as it was, and a link at fileName is
+    // replaced rather than followed.
     // Creates folder with every missing level, then writes fileName as BOM + UTF-8.
     static void SaveTextFile(const QString& folder, const QString& fileName, const QString& text);
     // Creates folder, then writes fileName as GBK bytes. A character GBK cannot hold is
@@ -38,6 +47,11 @@ public:
     // The first line of the file (at most 4 KiB, without its line end), or nothing when the file
     // does not exist; a file that exists but cannot be read is an error.
     static std::optional<QByteArray> ReadFirstLine(const QString& fileName);
+    // Creates folder, which lies below root, with every missing level; a link at any level
+    // below root is replaced by a folder, so that nothing is written through it.
+    static void MakeFolderBelow(const QString& root, const QString& folder);
+    // Removes what interrupted writes left in folder and its sub-folders.
+    static void RemovePartialFiles(const QString& folder);
     // Flushes the file system that holds folder to disk.
     static void SyncFileSystem(const QString& folder);
 
@@ -48,4 +62,21 @@ public:
     // Unencodable characters become "?" (counted in replaced); undecodable bytes U+FFFD.
     static QByteArray EncodeGbk(const QString& text, int* replaced = nullptr);
     static QString DecodeGbk(const QByteArray& bytes);
+};
+
+// An exclusive advisory lock (flock) on a file, created if needed. It belongs to the open
+// file: a second lock of the same file fails even in the same process, and the system drops
+// the lock when the process ends, however it ends.
+class TFileLock {
+public:
+    explicit TFileLock(const QString& fileName); // throws when the file cannot be opened
+    ~TFileLock();
+    TFileLock(const TFileLock&) = delete;
+    TFileLock& operator=(const TFileLock&) = delete;
+
+    bool IsHeld() const { return held_; } // false: someone else holds it
+
+private:
+    int fd_ = -1;
+    bool held_ = false;
 };

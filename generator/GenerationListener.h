@@ -18,8 +18,8 @@ public:
     // One finished step, in order.
     virtual void OnProgress(const QString& line) = 0;
     // Each of the next four returns only once the user has seen it.
-    virtual void OnPrimaryKeyError(int classId) = 0;
-    virtual void OnDisplayMemberError(int classId) = 0;
+    virtual void OnPrimaryKeyError(qint64 classId) = 0;
+    virtual void OnDisplayMemberError(qint64 classId) = 0;
     // The model breaks a rule of the generated code; the message names the class and member.
     virtual void OnModelError(const QString& message) = 0;
     virtual void OnFinished() = 0;

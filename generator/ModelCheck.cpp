@@ -5,6 +5,7 @@
 
 #include "CodeText.h"
 #include "FileOperate.h"
+#include "Printable.h"
 
 using CodeText::LowerFirst;
 using CodeText::Quoted;
@@ -97,18 +98,23 @@ const QString kIdentifierRule =
     QStringLiteral("只能由字母、汉字、数字、_和$组成，且不能以数字开头");
 
 QString MemberKind(const TClassModel& c) {
-    return "类" + c.className + "的成员名";
+    return "类" + Printable(c.className) + "的成员名";
 }
 
 QString MemberPlace(const TClassModel& c, const TMember& m) {
-    return "类" + c.className + "的成员" + m.memberName;
+    return "类" + Printable(c.className) + "的成员" + Printable(m.memberName);
+}
+
+// "类名X的对象名x": the start of a refusal of the name of the class's objects.
+QString ObjectNameText(const TClassModel& c) {
+    return "类名" + Printable(c.className) + "的对象名" + Printable(LowerFirst(c.className));
 }
 
 std::optional<QString> DuplicateClass(const TProjectModel& model) {
     QSet<QString> seen;
     for (const TClassModel& c : model.Classes()) {
         if (seen.contains(c.className))
-            return "工程中有两个名为" + c.className + "的类";
+            return "工程中有两个名为" + Printable(c.className) + "的类";
         seen.insert(c.className);
     }
     return std::nullopt;
@@ -126,9 +132,11 @@ std::optional<QString> ImportClash(const TClassModel& c) {
     }
     for (const QString& name : domain) {
         if (ActionImports().contains(name) || daos.contains(name) || name == c.className + "Action")
-            return "类" + c.className + "生成的Action类中有两个名为" + name + "的类";
+            return "类" + Printable(c.className) + "生成的Action类中有两个名为" + Printable(name) +
+                   "的类";
         if (DaoImports().contains(name) || name == c.className + "DAO")
-            return "类" + c.className + "生成的DAO类中有两个名为" + name + "的类";
+            return "类" + Printable(c.className) + "生成的DAO类中有两个名为" + Printable(name) +
+                   "的类";
     }
     return std::nullopt;
 }
@@ -137,23 +145,22 @@ std::optional<QString> ClassNameError(const TClassModel& c) {
     if (std::optional<QString> error = ModelCheck::NameError(QStringLiteral("类名"), c.className))
         return error;
     if (c.className.toUtf8().size() > kMaxNameBytes)
-        return "类名" + c.className.left(20) + "...太长: 以UTF-8计不能超过" +
+        return "类名" + Printable(c.className.left(20)) + "...太长: 以UTF-8计不能超过" +
                QString::number(kMaxNameBytes) + "个字节";
     if (RestrictedTypeNames().contains(c.className))
-        return "类名" + Quoted(c.className) + "在Java 10及以后的版本中不能用作类名";
+        return "类名" + Quoted(Printable(c.className)) + "在Java 10及以后的版本中不能用作类名";
     if (FixedClassNames().contains(c.className))
-        return "类名" + c.className +
+        return "类名" + Printable(c.className) +
                "与固定支持类重名: 不能使用Admin、Login、User和ChangePassword";
     if (UsedLangClasses().contains(c.className))
-        return "类名" + c.className + "会遮蔽生成的代码用到的java.lang." + c.className;
+        return "类名" + Printable(c.className) + "会遮蔽生成的代码用到的java.lang." +
+               Printable(c.className);
     if (ModelCheck::IsReservedWord(LowerFirst(c.className)))
-        return "类名" + c.className + "的对象名" + LowerFirst(c.className) + "是Java的保留字";
+        return ObjectNameText(c) + "是Java的保留字";
     if (PageExpressionWords().contains(LowerFirst(c.className)))
-        return "类名" + c.className + "的对象名" + LowerFirst(c.className) +
-               "是页面表达式(OGNL)的运算符";
+        return ObjectNameText(c) + "是页面表达式(OGNL)的运算符";
     if (ObjectLocals().contains(LowerFirst(c.className)))
-        return "类名" + c.className + "的对象名" + LowerFirst(c.className) +
-               "与生成的代码中的局部变量同名";
+        return ObjectNameText(c) + "与生成的代码中的局部变量同名";
     return ImportClash(c);
 }
 
@@ -213,19 +220,20 @@ std::optional<QString> MemberError(const TProjectModel& model, const TClassModel
     if (std::optional<QString> error = ModelCheck::NameError(MemberKind(c), m.memberName))
         return error;
     if (PageExpressionWords().contains(m.memberName))
-        return MemberKind(c) + m.memberName + "是页面表达式(OGNL)的运算符";
+        return MemberKind(c) + Printable(m.memberName) + "是页面表达式(OGNL)的运算符";
     const bool property = IsActionProperty(m);
     if ((property && ClashesWithAction(c, m)) || ClashesWithDao(c, m))
-        return MemberKind(c) + m.memberName + "与生成的代码中已有的名称冲突";
+        return MemberKind(c) + Printable(m.memberName) + "与生成的代码中已有的名称冲突";
     if (property && HiddenInAction(model, m))
-        return MemberKind(c) + m.memberName + "与生成的代码中的局部变量同名";
+        return MemberKind(c) + Printable(m.memberName) + "与生成的代码中的局部变量同名";
     if (!MemberTypes::IsSimple(m.memberType) && IsBeanId(model, m.memberName))
-        return MemberKind(c) + m.memberName + "与beans.xml中的bean同名";
+        return MemberKind(c) + Printable(m.memberName) + "与beans.xml中的bean同名";
     const bool simple = MemberTypes::IsSimple(m.memberType);
     if (!simple && model.FindClass(m.memberType) == nullptr)
-        return MemberPlace(c, m) + "引用的类" + m.memberType + "不在本工程中";
+        return MemberPlace(c, m) + "引用的类" + Printable(m.memberType) + "不在本工程中";
     if (m.queryFlag == 1 && m.memberType == c.className) // its list would clash with the result
-        return MemberPlace(c, m) + "引用它所在的类" + c.className + ": 引用本类的成员不能参与查询";
+        return MemberPlace(c, m) + "引用它所在的类" + Printable(c.className) +
+               ": 引用本类的成员不能参与查询";
     if (m.memberIsPri == 1 && m.memberType != MemberTypes::String &&
         m.memberType != MemberTypes::Integer)
         return MemberPlace(c, m) + "是主键: 主键字段必须是整型或字符串型!";
@@ -243,9 +251,10 @@ std::optional<QString> ClassError(const TProjectModel& model, const TClassModel&
         const QString getter = UpperFirst(m.memberName);
         if (byGetter.contains(getter)) {
             if (byGetter[getter] == m.memberName)
-                return "类" + c.className + "中有两个名为" + m.memberName + "的成员";
-            return "类" + c.className + "的成员" + byGetter[getter] + "和" + m.memberName +
-                   "的get/set方法同名";
+                return "类" + Printable(c.className) + "中有两个名为" + Printable(m.memberName) +
+                       "的成员";
+            return "类" + Printable(c.className) + "的成员" + Printable(byGetter[getter]) + "和" +
+                   Printable(m.memberName) + "的get/set方法同名";
         }
         byGetter.insert(getter, m.memberName);
         if (std::optional<QString> error = MemberError(model, c, m))
@@ -293,11 +302,11 @@ bool IsSafeName(const QString& name) {
 
 std::optional<QString> NameError(const QString& kind, const QString& name) {
     if (!IsJavaIdentifier(name))
-        return kind + Quoted(name) + "不是合法的Java标识符: " + kIdentifierRule;
+        return kind + Quoted(Printable(name)) + "不是合法的Java标识符: " + kIdentifierRule;
     if (IsReservedWord(name))
-        return kind + Quoted(name) + "是Java的保留字";
+        return kind + Quoted(Printable(name)) + "是Java的保留字";
     if (!FitsGbk(name))
-        return kind + Quoted(name) + "含有GBK无法保存的字符";
+        return kind + Quoted(Printable(name)) + "含有GBK无法保存的字符";
     return std::nullopt;
 }
 

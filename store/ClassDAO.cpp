@@ -1,49 +1,50 @@
 #include "ClassDAO.h"
 
-QString TClassDAO::GetClassName(int classId) {
+QString TClassDAO::GetClassName(qint64 classId) {
     return db_.QueryText("select className from t_class where classId=?", {classId});
 }
 
-QString TClassDAO::GetFriendName(int classId) {
+QString TClassDAO::GetFriendName(qint64 classId) {
     return db_.QueryText("select friendName from t_class where classId=?", {classId});
 }
 
-int TClassDAO::GetClassId(int projectId, const QString& className) {
+qint64 TClassDAO::GetClassId(qint64 projectId, const QString& className) {
     return db_.QueryInteger("select classId from t_class where projectId=? and className=? "
                             "order by classId",
                             {projectId, className});
 }
 
-int TClassDAO::CountClassesByName(int projectId, const QString& className) {
+qint64 TClassDAO::CountClassesByName(qint64 projectId, const QString& className) {
     return db_.QueryInteger("select count(*) from t_class where projectId=? and className=?",
                             {projectId, className});
 }
 
-void TClassDAO::AddClass(int projectId, const QString& className, const QString& friendName) {
+void TClassDAO::AddClass(qint64 projectId, const QString& className, const QString& friendName) {
     db_.ExecuteCommand("insert into t_class(projectId,className,friendName) values (?,?,?)",
                        {projectId, className, friendName});
 }
 
-void TClassDAO::DeleteClass(int classId) {
-    db_.ExecuteCommand("delete from t_class where classId=?", {classId});
-    db_.ExecuteCommand("delete from t_member where classId=?", {classId});
+void TClassDAO::DeleteClass(qint64 classId) {
+    db_.ExecuteBatch({{"delete from t_class where classId=?", {classId}},
+                      {"delete from t_member where classId=?", {classId}}});
 }
 
-void TClassDAO::UpdateClass(int projectId, int classId, const QString& className,
+// The member types are rewritten first, while the class row still has its old name.
+void TClassDAO::UpdateClass(qint64 projectId, qint64 classId, const QString& className,
                             const QString& friendName) {
-    const QString oldName = TClassDAO().GetClassName(classId);
-    db_.ExecuteCommand("update t_class set friendName=?,className=? where classId=?",
-                       {friendName, className, classId});
-    db_.ExecuteCommand("update t_member set memberType=? where projectId=? and memberType=?",
-                       {className, projectId, oldName});
+    db_.ExecuteBatch({{"update t_member set memberType=? where projectId=? and "
+                       "memberType=(select className from t_class where classId=?)",
+                       {className, projectId, classId}},
+                      {"update t_class set friendName=?,className=? where classId=?",
+                       {friendName, className, classId}}});
 }
 
-TClassList TClassDAO::ListClasses(int projectId) {
+TClassList TClassDAO::ListClasses(qint64 projectId) {
     return ListOf("select classId,className from t_class where projectId=? order by classId",
                   {projectId});
 }
 
-TClassList TClassDAO::ListOtherClasses(int projectId, int classId) {
+TClassList TClassDAO::ListOtherClasses(qint64 projectId, qint64 classId) {
     return ListOf("select classId,className from t_class where classId<>? and projectId=? "
                   "order by classId",
                   {classId, projectId});
@@ -62,7 +63,7 @@ TClassList TClassDAO::ListOf(const QString& sql, const QVariantList& params) {
     TClassList list;
     TResultSetPtr rows = db_.OpenQuery(sql, params);
     for (rows->First(); !rows->Eof(); rows->Next())
-        list.append({rows->AsText("className"), rows->AsText("classId").toInt()});
+        list.append({rows->AsText("className"), rows->AsInteger("classId")});
     return list;
 }
 

@@ -1,10 +1,12 @@
 #include "DbHelper.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QThread>
+#include <QUrl>
 #include <atomic>
 #include <mutex>
 
@@ -12,6 +14,7 @@ namespace {
 
 std::mutex g_fileMutex;
 QString g_file;
+bool g_createMissing = true;
 std::atomic<int> g_connectionCounter{0};
 
 const char* const kSchema[] = {
@@ -26,10 +29,11 @@ const char* const kSchema[] = {
     "memberIsDisplay integer, memberQueryDisplay integer)",
 };
 
-// The calling thread's connection name. A worker thread's connection is
-// closed and removed when the thread ends; the main thread's lives on.
+// The calling thread's connection name and the file it is open on. A worker thread's
+// connection is closed and removed when the thread ends; the main thread's lives on.
 struct ThreadConnection {
     QString name;
+    QString file;
 
     ~ThreadConnection() {
         auto* app = QCoreApplication::instance();
@@ -57,24 +61,84 @@ QVariant Bindable(const QVariant& value) {
     return value;
 }
 
-QSqlQuery Run(const QSqlDatabase& db, const QString& sql, const QVariantList& params) {
+bool IsReadOnlyError(const QSqlError& error) {
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok);
+    return ok && (code & 0xFF) == 8; // SQLITE_READONLY and its extended codes
+}
+
+// Raises the error of a statement. For a statement that writes, writtenFile names the
+// database in the message shown when it is read-only.
+[[noreturn]] void Raise(const QSqlError& error, const QString& writtenFile) {
+    if (!writtenFile.isEmpty() && IsReadOnlyError(error))
+        throw TDbError(QStringLiteral("数据库是只读的, 无法保存修改: ") + writtenFile);
+    throw TDbError(ErrorText(error));
+}
+
+QSqlQuery Run(const QSqlDatabase& db, const QString& sql, const QVariantList& params,
+              const QString& writtenFile = QString()) {
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.prepare(sql))
-        throw TDbError(ErrorText(query.lastError()));
+        Raise(query.lastError(), writtenFile);
     for (const QVariant& value : params)
         query.addBindValue(Bindable(value));
     if (!query.exec())
-        throw TDbError(ErrorText(query.lastError()));
+        Raise(query.lastError(), writtenFile);
     return query;
 }
 
-void Prepare(const QSqlDatabase& db) {
+// How a file is opened: created when missing, read and written, read-only with SQLite's
+// locking, or read-only as a file nobody writes (nothing is created beside it).
+enum class TAccess { Create, ReadWrite, ReadOnly, Immutable };
+
+// Writable for this process, with at least one write permission bit: root may write any
+// file, but a file or folder without write bits is meant to stay as it is.
+bool MayWrite(const QFileInfo& info) {
+    const QFile::Permissions anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    return info.isWritable() && info.permissions().testAnyFlags(anyWrite);
+}
+
+TAccess AccessFor(const QString& file, bool createMissing) {
+    const QFileInfo info(file);
+    if (!info.exists()) {
+        if (!createMissing)
+            throw TDbError(QStringLiteral("没有找到数据库: ") + file);
+        return TAccess::Create;
+    }
+    // Journals and the WAL index are files in the same folder.
+    if (MayWrite(info) && MayWrite(QFileInfo(info.absolutePath())))
+        return TAccess::ReadWrite;
+    // Without a journal or WAL file beside it nobody is writing the file; reading it as
+    // immutable creates no WAL index there.
+    for (const char* suffix : {"-wal", "-shm", "-journal"})
+        if (QFileInfo::exists(file + QLatin1String(suffix)))
+            return TAccess::ReadOnly;
+    return TAccess::Immutable;
+}
+
+QString Uri(const QString& file, TAccess access) {
+    static const char* const kModes[] = {"mode=rwc", "mode=rw", "mode=ro", "mode=ro&immutable=1"};
+    const QUrl url = QUrl::fromLocalFile(QFileInfo(file).absoluteFilePath());
+    return url.toString(QUrl::FullyEncoded) + QLatin1Char('?') + QLatin1String(kModes[int(access)]);
+}
+
+// A read-only file is left as it is: no journal mode, no tables.
+void Prepare(const QSqlDatabase& db, TAccess access) {
     Run(db, "pragma busy_timeout=10000", {});
+    if (access == TAccess::ReadOnly || access == TAccess::Immutable)
+        return;
     Run(db, "pragma journal_mode=WAL", {});
     Run(db, "pragma synchronous=NORMAL", {});
     for (const char* statement : kSchema)
         Run(db, statement, {});
+}
+
+// The file set last, or the executable's folder's; the caller holds g_fileMutex.
+QString CurrentFile() {
+    if (g_file.isEmpty() && QCoreApplication::instance() != nullptr)
+        return QCoreApplication::applicationDirPath() + QStringLiteral("/projects.db");
+    return g_file;
 }
 
 QVariant FirstValue(QSqlQuery& query, const QVariant& none) {
@@ -85,7 +149,8 @@ QVariant FirstValue(QSqlQuery& query, const QVariant& none) {
 
 } // namespace
 
-TDbError::TDbError(const QString& message) : std::runtime_error(message.toStdString()) {}
+TDbError::TDbError(const QString& message)
+    : std::runtime_error(message.toStdString()), message_(message) {}
 
 TResultSet::TResultSet(QStringList columns, std::vector<QVariantList> rows)
     : columns_(std::move(columns)), rows_(std::move(rows)) {}
@@ -114,38 +179,45 @@ QString TResultSet::AsText(const QString& column) const {
     return value.isNull() ? QString(QLatin1String("")) : value.toString();
 }
 
-int TResultSet::AsInteger(const QString& column) const {
-    return Value(column).toInt();
+qint64 TResultSet::AsInteger(const QString& column) const {
+    return Value(column).toLongLong();
 }
 
-TDbHelper::TDbHelper() : file_(DatabaseFile()) {}
+TDbHelper::TDbHelper() {
+    std::lock_guard<std::mutex> lock(g_fileMutex);
+    file_ = CurrentFile();
+    createMissing_ = g_createMissing;
+}
 
-void TDbHelper::SetDatabaseFile(const QString& path) {
+void TDbHelper::SetDatabaseFile(const QString& path, bool createMissing) {
     std::lock_guard<std::mutex> lock(g_fileMutex);
     g_file = path;
+    g_createMissing = createMissing;
 }
 
 QString TDbHelper::DatabaseFile() {
     std::lock_guard<std::mutex> lock(g_fileMutex);
-    if (g_file.isEmpty() && QCoreApplication::instance() != nullptr)
-        return QCoreApplication::applicationDirPath() + QStringLiteral("/projects.db");
-    return g_file;
+    return CurrentFile();
 }
 
 QSqlDatabase TDbHelper::GetConnection() {
-    if (t_connection.name.isEmpty())
-        t_connection.name = QStringLiteral("brennoquill-%1").arg(++g_connectionCounter);
-    const QString& name = t_connection.name;
-    QSqlDatabase db = QSqlDatabase::contains(name)
-                          ? QSqlDatabase::database(name, false)
-                          : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-    if (db.isOpen() && db.databaseName() == file_)
+    ThreadConnection& connection = t_connection;
+    if (connection.name.isEmpty())
+        connection.name = QStringLiteral("brennoquill-%1").arg(++g_connectionCounter);
+    QSqlDatabase db = QSqlDatabase::contains(connection.name)
+                          ? QSqlDatabase::database(connection.name, false)
+                          : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection.name);
+    if (db.isOpen() && connection.file == file_)
         return db;
     db.close();
-    db.setDatabaseName(file_);
+    connection.file.clear();
+    const TAccess access = AccessFor(file_, createMissing_);
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI"));
+    db.setDatabaseName(Uri(file_, access));
     if (!db.open())
         throw TDbError(ErrorText(db.lastError()));
-    Prepare(db);
+    Prepare(db, access);
+    connection.file = file_;
     return db;
 }
 
@@ -167,25 +239,25 @@ TResultSetPtr TDbHelper::OpenQuery(const QString& sql, const QVariantList& param
 }
 
 void TDbHelper::ExecuteCommand(const QString& sql, const QVariantList& params) {
-    Run(GetConnection(), sql, params);
+    Run(GetConnection(), sql, params, file_);
 }
 
 void TDbHelper::ExecuteBatch(const QList<TStatement>& statements) {
     QSqlDatabase db = GetConnection();
-    Run(db, QStringLiteral("begin immediate"), {});
+    Run(db, QStringLiteral("begin immediate"), {}, file_);
     try {
         for (const TStatement& statement : statements)
-            Run(db, statement.sql, statement.params);
-        Run(db, QStringLiteral("commit"), {});
+            Run(db, statement.sql, statement.params, file_);
+        Run(db, QStringLiteral("commit"), {}, file_);
     } catch (...) {
         QSqlQuery(db).exec(QStringLiteral("rollback"));
         throw;
     }
 }
 
-int TDbHelper::QueryInteger(const QString& sql, const QVariantList& params) {
+qint64 TDbHelper::QueryInteger(const QString& sql, const QVariantList& params) {
     QSqlQuery query = Run(GetConnection(), sql, params);
-    return FirstValue(query, -1).toInt();
+    return FirstValue(query, -1).toLongLong();
 }
 
 QString TDbHelper::QueryText(const QString& sql, const QVariantList& params) {

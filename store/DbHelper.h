@@ -10,11 +10,15 @@
 #include <stdexcept>
 #include <vector>
 
-// An error of the database engine, carrying the engine's message text.
+// An error of the database engine, carrying the engine's message text or the store's own.
 class TDbError : public std::runtime_error {
 public:
     explicit TDbError(const QString& message);
-    QString Message() const { return QString::fromUtf8(what()); }
+    // The whole text, even past a NUL character (what() ends there).
+    QString Message() const { return message_; }
+
+private:
+    QString message_;
 };
 
 // One SQL statement with its bound values ('?' placeholders, in order).
@@ -36,7 +40,7 @@ public:
 
     // Value of a column of the current row; an integer column reads as its digits.
     QString AsText(const QString& column) const;
-    int AsInteger(const QString& column) const;
+    qint64 AsInteger(const QString& column) const;
 
 private:
     const QVariant& Value(const QString& column) const;
@@ -53,12 +57,16 @@ class TDbHelper {
 public:
     TDbHelper();
 
-    // The database file used by helpers created from now on.
-    static void SetDatabaseFile(const QString& path);
+    // The database file used by helpers created from now on. Unless createMissing, a missing
+    // file is not created: opening it raises "没有找到数据库: <file>".
+    static void SetDatabaseFile(const QString& path, bool createMissing = true);
     static QString DatabaseFile();
 
     // The calling thread's open connection to the database file. The main
     // thread's stays open; another thread's is closed when that thread ends.
+    // A file that may not be written, or whose folder may not be (no write permission bit
+    // counts too, even for root), is opened read-only and left as it is: writes to it raise
+    // "数据库是只读的, 无法保存修改: <file>".
     QSqlDatabase GetConnection();
 
     TResultSetPtr OpenQuery(const QString& sql, const QVariantList& params = {});
@@ -67,9 +75,10 @@ public:
     // back, runs nothing further and rethrows the error.
     void ExecuteBatch(const QList<TStatement>& statements);
     // First column of the first row; -1 or empty text when there is no row.
-    int QueryInteger(const QString& sql, const QVariantList& params = {});
+    qint64 QueryInteger(const QString& sql, const QVariantList& params = {});
     QString QueryText(const QString& sql, const QVariantList& params = {});
 
 private:
     QString file_;
+    bool createMissing_;
 };

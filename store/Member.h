@@ -1,23 +1,24 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 
-// One row of t_member.
+// One row of t_member, its integers as stored (64 bits). A flag is set when it is 1.
 struct TMember {
-    int memberId = 0;
-    int projectId = 0;
-    int classId = 0;
+    qint64 memberId = 0;
+    qint64 projectId = 0;
+    qint64 classId = 0;
     QString memberName;
     QString memberType;
-    int memberLength = 0;
-    int memberIsPri = 0;
+    qint64 memberLength = 0;
+    qint64 memberIsPri = 0;
     QString memberComment;
-    int memberIsMust = 0;
-    int memberIsInteger = 0;
-    int memberIsFloat = 0;
-    int queryFlag = 0;
-    int memberIsDisplay = 0;
-    int memberQueryDisplay = 1;
+    qint64 memberIsMust = 0;
+    qint64 memberIsInteger = 0;
+    qint64 memberIsFloat = 0;
+    qint64 queryFlag = 0;
+    qint64 memberIsDisplay = 0;
+    qint64 memberQueryDisplay = 1;
 };
 
 // The four simple member type words.

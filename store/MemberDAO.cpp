@@ -1,8 +1,23 @@
 #include "MemberDAO.h"
 
+#include <limits>
+#include <utility>
+
 #include "ClassDAO.h"
+#include "Printable.h"
+
+namespace {
+
+// Looks up the class for the message only when the length is refused.
+void CheckStoredLength(const TMember& m) {
+    if (!std::in_range<int>(m.memberLength))
+        TMemberDAO::CheckLength(m, TClassDAO().GetClassName(m.classId));
+}
+
+} // namespace
 
 void TMemberDAO::AddMember(const TMember& m) {
+    CheckStoredLength(m);
     db_.ExecuteCommand(
         "insert into t_member(projectId,classId,memberName,memberType,memberLength,memberIsPri,"
         "memberComment,memberIsMust,memberIsInteger,memberIsFloat,queryFlag,memberIsDisplay,"
@@ -13,6 +28,7 @@ void TMemberDAO::AddMember(const TMember& m) {
 }
 
 void TMemberDAO::UpdateMember(const TMember& m) {
+    CheckStoredLength(m);
     db_.ExecuteCommand(
         "update t_member set memberName=?,memberType=?,memberLength=?,memberIsPri=?,"
         "memberComment=?,memberIsMust=?,memberIsInteger=?,memberIsFloat=?,queryFlag=?,"
@@ -22,34 +38,34 @@ void TMemberDAO::UpdateMember(const TMember& m) {
          m.memberId});
 }
 
-void TMemberDAO::DeleteMember(int memberId) {
+void TMemberDAO::DeleteMember(qint64 memberId) {
     db_.ExecuteCommand("delete from t_member where memberId=?", {memberId});
 }
 
-TResultSetPtr TMemberDAO::OpenClassMembers(int classId) {
+TResultSetPtr TMemberDAO::OpenClassMembers(qint64 classId) {
     return db_.OpenQuery("select * from t_member where classId=? order by memberId", {classId});
 }
 
-TResultSetPtr TMemberDAO::OpenReferenceMembers(int classId) {
+TResultSetPtr TMemberDAO::OpenReferenceMembers(qint64 classId) {
     return db_.OpenQuery("select * from t_member where memberType<>? and memberType<>? and "
                          "memberType<>? and memberType<>? and classId=? order by memberId",
                          {MemberTypes::String, MemberTypes::Integer, MemberTypes::Float,
                           MemberTypes::Date, classId});
 }
 
-TResultSetPtr TMemberDAO::OpenQueryMembers(int classId) {
+TResultSetPtr TMemberDAO::OpenQueryMembers(qint64 classId) {
     return db_.OpenQuery("select * from t_member where queryFlag = 1 and classId=? "
                          "order by memberId",
                          {classId});
 }
 
-TResultSetPtr TMemberDAO::OpenNonKeyMembers(int classId) {
+TResultSetPtr TMemberDAO::OpenNonKeyMembers(qint64 classId) {
     return db_.OpenQuery("select * from t_member where memberIsPri=0 and classId=? "
                          "order by memberId",
                          {classId});
 }
 
-std::optional<TMember> TMemberDAO::GetMember(int memberId) {
+std::optional<TMember> TMemberDAO::GetMember(qint64 memberId) {
     std::optional<TMember> member =
         FirstMember("select * from t_member where memberId=?", {memberId});
     if (member)
@@ -57,20 +73,20 @@ std::optional<TMember> TMemberDAO::GetMember(int memberId) {
     return member;
 }
 
-std::optional<TMember> TMemberDAO::GetKeyMember(int classId) {
+std::optional<TMember> TMemberDAO::GetKeyMember(qint64 classId) {
     return FirstMember("select * from t_member where memberIsPri=1 and classId=? "
                        "order by memberId",
                        {classId});
 }
 
-std::optional<TMember> TMemberDAO::GetKeyMemberOfClass(int projectId, const QString& className) {
-    const int classId = TClassDAO().GetClassId(projectId, className);
+std::optional<TMember> TMemberDAO::GetKeyMemberOfClass(qint64 projectId, const QString& className) {
+    const qint64 classId = TClassDAO().GetClassId(projectId, className);
     return FirstMember("select * from t_member where memberIsPri=1 and projectId=? and "
                        "classId=? order by memberId",
                        {projectId, classId});
 }
 
-std::optional<TMember> TMemberDAO::GetMemberOfType(int classId, const QString& memberType) {
+std::optional<TMember> TMemberDAO::GetMemberOfType(qint64 classId, const QString& memberType) {
     return FirstMember("select * from t_member where classId=? and memberType=? "
                        "order by memberId",
                        {classId, memberType});
@@ -93,6 +109,17 @@ TMember TMemberDAO::ReadMember(const TResultSet& rows) {
     m.memberIsDisplay = rows.AsInteger("memberIsDisplay");
     m.memberQueryDisplay = rows.AsInteger("memberQueryDisplay");
     return m;
+}
+
+void TMemberDAO::CheckLength(const TMember& member, const QString& className) {
+    using Limits = std::numeric_limits<int>;
+    const qint64 length = member.memberLength;
+    if (std::in_range<int>(length))
+        return;
+    const QString limit = length > 0 ? "不能大于" + QString::number(Limits::max())
+                                     : "不能小于" + QString::number(Limits::min());
+    throw TDbError("类" + Printable(className) + "的成员" + Printable(member.memberName) +
+                   "的长度" + QString::number(length) + "超出范围: 长度" + limit);
 }
 
 std::optional<TMember> TMemberDAO::FirstMember(const QString& sql, const QVariantList& params) {

@@ -9,22 +9,26 @@
 // The only code that reads or writes t_member (besides two class statements).
 class TMemberDAO {
 public:
+    // Both raise the error of CheckLength before storing anything.
     void AddMember(const TMember& member);
     void UpdateMember(const TMember& member);
-    void DeleteMember(int memberId);
+    void DeleteMember(qint64 memberId);
 
-    TResultSetPtr OpenClassMembers(int classId);
-    TResultSetPtr OpenReferenceMembers(int classId);
-    TResultSetPtr OpenQueryMembers(int classId);
-    TResultSetPtr OpenNonKeyMembers(int classId);
+    TResultSetPtr OpenClassMembers(qint64 classId);
+    TResultSetPtr OpenReferenceMembers(qint64 classId);
+    TResultSetPtr OpenQueryMembers(qint64 classId);
+    TResultSetPtr OpenNonKeyMembers(qint64 classId);
 
-    std::optional<TMember> GetMember(int memberId);
-    std::optional<TMember> GetKeyMember(int classId);
-    std::optional<TMember> GetKeyMemberOfClass(int projectId, const QString& className);
-    std::optional<TMember> GetMemberOfType(int classId, const QString& memberType);
+    std::optional<TMember> GetMember(qint64 memberId);
+    std::optional<TMember> GetKeyMember(qint64 classId);
+    std::optional<TMember> GetKeyMemberOfClass(qint64 projectId, const QString& className);
+    std::optional<TMember> GetMemberOfType(qint64 classId, const QString& memberType);
 
     // Fills a record from the current row of a member result set.
     static TMember ReadMember(const TResultSet& rows);
+    // Raises when the member's length does not fit the int that the generated code declares,
+    // naming the class and the member.
+    static void CheckLength(const TMember& member, const QString& className);
 
 private:
     std::optional<TMember> FirstMember(const QString& sql, const QVariantList& params);

@@ -2,25 +2,32 @@
 
 #include <QList>
 #include <QString>
+#include <optional>
 
 #include "DbHelper.h"
 
 struct TProjectEntry {
     QString projectName;
-    int projectId = 0;
+    qint64 projectId = 0;
 };
 using TProjectList = QList<TProjectEntry>;
 
 // The only code that reads or writes t_project.
 class TProjectDAO {
 public:
-    int CountProjectsByName(const QString& name);
+    qint64 CountProjectsByName(const QString& name);
     void AddProject(const QString& name);
-    void RenameProject(int projectId, const QString& name);
+    void RenameProject(qint64 projectId, const QString& name);
     // Deletes the project row and its classes in one transaction; members stay.
-    void DeleteProject(int projectId);
+    void DeleteProject(qint64 projectId);
     TProjectList ListProjects();
+    // The projects of that name, in key order.
+    TProjectList FindProjects(const QString& name);
+    // The project with that key, if there is one.
+    std::optional<TProjectEntry> FindProject(qint64 projectId);
 
 private:
+    TProjectList ListOf(const QString& sql, const QVariantList& params);
+
     TDbHelper db_;
 };

@@ -84,14 +84,14 @@ std::optional<TMember> TProjectModel::KeyMemberOfClass(const QString& className)
     const TClassModel* found = FindClass(className);
     if (found == nullptr)
         return std::nullopt;
-    const int project = projectId_;
+    const qint64 project = projectId_;
     return First(found->members,
                  [project](const TMember& m) { return IsKey(m) && m.projectId == project; });
 }
 
 // One statement, so classes and members come from the same state of the database. A class
 // without members comes as one row with a null memberId.
-TProjectModel ReadProjectModel(int projectId) {
+TProjectModel ReadProjectModel(qint64 projectId) {
     TResultSetPtr rows = TDbHelper().OpenQuery(
         "select c.classId as ownerId, c.className as ownerName, c.friendName as ownerFriend, "
         "m.* from t_class c left join t_member m on m.classId = c.classId "
@@ -100,12 +100,15 @@ TProjectModel ReadProjectModel(int projectId) {
     TProjectModel model(projectId);
     TClassModel* current = nullptr;
     for (rows->First(); !rows->Eof(); rows->Next()) {
-        const int classId = rows->AsInteger("ownerId");
+        const qint64 classId = rows->AsInteger("ownerId");
         if (current == nullptr || current->classId != classId)
             current = &model.AddClass(
                 {classId, rows->AsText("ownerName"), rows->AsText("ownerFriend"), {}});
-        if (!rows->AsText("memberId").isEmpty())
-            current->members.append(TMemberDAO::ReadMember(*rows));
+        if (rows->AsText("memberId").isEmpty())
+            continue;
+        const TMember member = TMemberDAO::ReadMember(*rows);
+        TMemberDAO::CheckLength(member, current->className);
+        current->members.append(member);
     }
     return model;
 }

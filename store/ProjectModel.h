@@ -10,7 +10,7 @@
 
 // One class of a project with all its members, in store order (by memberId).
 struct TClassModel {
-    int classId = 0;
+    qint64 classId = 0;
     QString className;
     QString friendName;
     QList<TMember> members;
@@ -31,9 +31,9 @@ struct TClassModel {
 // so edits made while it goes on do not change it.
 class TProjectModel {
 public:
-    explicit TProjectModel(int projectId = 0) : projectId_(projectId) {}
+    explicit TProjectModel(qint64 projectId = 0) : projectId_(projectId) {}
 
-    int ProjectId() const { return projectId_; }
+    qint64 ProjectId() const { return projectId_; }
     const QList<TClassModel>& Classes() const { return classes_; }
     // Appends a class (store order); the reference stays valid until the next AddClass.
     TClassModel& AddClass(const TClassModel& c);
@@ -45,10 +45,11 @@ public:
     std::optional<TMember> KeyMemberOfClass(const QString& className) const;
 
 private:
-    int projectId_;
+    qint64 projectId_;
     QList<TClassModel> classes_; // by classId
     QHash<QString, qsizetype> firstByName_;
 };
 
-// Reads the project's classes and members with one query.
-TProjectModel ReadProjectModel(int projectId);
+// Reads the project's classes and members with one query. A member whose length is out of
+// range raises the error of TMemberDAO::CheckLength.
+TProjectModel ReadProjectModel(qint64 projectId);

@@ -17,7 +17,7 @@ void TAddClassForm::Save() {
         return Message(QStringLiteral("类名首个字母必须大写"));
     if (RefusesClassName(className))
         return;
-    const int projectId = Owner().SelectedProjectId();
+    const qint64 projectId = Owner().SelectedProjectId();
     TClassDAO classes;
     if (classes.CountClassesByName(projectId, className) > 0)
         return Message(QStringLiteral("该类名称已经存在!"));

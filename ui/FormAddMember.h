@@ -12,7 +12,7 @@ public:
     void FormCreate();
 
 protected:
-    int EditedMemberId() const override { return 0; }
+    qint64 EditedMemberId() const override { return 0; }
     void Store(TMember& member) override;
     QString SavedText() const override;
 };

@@ -9,7 +9,7 @@ class TUpdateClassForm : public TClassForm {
 public:
     explicit TUpdateClassForm(TFormMain* owner);
 
-    void SetClassId(int classId) { classId_ = classId; }
+    void SetClassId(qint64 classId) { classId_ = classId; }
     // Fills both boxes; runs whenever the dialog is shown.
     void FormShow();
 
@@ -18,5 +18,5 @@ protected:
     void Save() override;
 
 private:
-    int classId_ = -1;
+    qint64 classId_ = -1;
 };

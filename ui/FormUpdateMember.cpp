@@ -2,7 +2,7 @@
 
 #include "MemberDAO.h"
 
-TUpdateMemberForm::TUpdateMemberForm(TFormMain* owner, int memberId)
+TUpdateMemberForm::TUpdateMemberForm(TFormMain* owner, qint64 memberId)
     : TMemberForm(owner, QStringLiteral("更新成员属性"), 372, 320), memberId_(memberId) {
     FormCreate();
 }

@@ -7,7 +7,7 @@ class TUpdateMemberForm : public TMemberForm {
     Q_OBJECT
 
 public:
-    TUpdateMemberForm(TFormMain* owner, int memberId);
+    TUpdateMemberForm(TFormMain* owner, qint64 memberId);
 
     // Fills the type list and the controls from the stored member.
     void FormCreate();
@@ -15,13 +15,13 @@ public:
     bool MemberFound() const { return found_; }
 
 protected:
-    int EditedMemberId() const override { return memberId_; }
+    qint64 EditedMemberId() const override { return memberId_; }
     void Store(TMember& member) override;
     QString SavedText() const override;
 
 private:
     void ShowMember(const TMember& member);
 
-    int memberId_;
+    qint64 memberId_;
     bool found_ = false;
 };

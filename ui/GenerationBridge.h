@@ -10,18 +10,24 @@ class TGenerationBridge : public QObject, public TGenerationListener {
     Q_OBJECT
 
 public:
+    // projectName: the run's project, as the run was started with it.
+    explicit TGenerationBridge(const QString& projectName) : projectName_(projectName) {}
+
     void OnProgress(const QString& line) override { emit Progress(line); }
-    void OnPrimaryKeyError(int classId) override { emit PrimaryKeyError(classId); }
-    void OnDisplayMemberError(int classId) override { emit DisplayMemberError(classId); }
+    void OnPrimaryKeyError(qint64 classId) override { emit PrimaryKeyError(classId); }
+    void OnDisplayMemberError(qint64 classId) override { emit DisplayMemberError(classId); }
     void OnModelError(const QString& message) override { emit ModelError(message); }
-    void OnFinished() override { emit Finished(); }
+    void OnFinished() override { emit Finished(projectName_); }
     void OnError(const QString& message) override { emit Failed(message); }
 
 signals:
     void Progress(const QString& line);
-    void PrimaryKeyError(int classId);
-    void DisplayMemberError(int classId);
+    void PrimaryKeyError(qint64 classId);
+    void DisplayMemberError(qint64 classId);
     void ModelError(const QString& message);
-    void Finished();
+    void Finished(const QString& projectName);
     void Failed(const QString& message);
+
+private:
+    QString projectName_;
 };

@@ -18,6 +18,7 @@
 #include "Guard.h"
 #include "MemberDAO.h"
 #include "ModelCheck.h"
+#include "Printable.h"
 #include "ProjectDAO.h"
 
 static void InitUiResources() {
@@ -44,7 +45,7 @@ const TColumn kMemberColumns[] = {
     {"必填", 50}, {"参与查询", 60}, {"下拉框显示", 75}, {"界面显示", 80}, {"注释", 120},
 };
 
-QString FlagText(int value) {
+QString FlagText(qint64 value) {
     return value == 1 ? QStringLiteral("是") : QStringLiteral("否");
 }
 
@@ -173,13 +174,13 @@ QUrl TFormMain::HomePage() const {
     return QUrl::fromLocalFile(rootDir_ + QStringLiteral("/help/index.html"));
 }
 
-int TFormMain::SelectedProjectId() const {
-    return CB_Project->currentIndex() < 0 ? -1 : CB_Project->currentData().toInt();
+qint64 TFormMain::SelectedProjectId() const {
+    return CB_Project->currentIndex() < 0 ? -1 : CB_Project->currentData().toLongLong();
 }
 
-int TFormMain::SelectedClassId() const {
+qint64 TFormMain::SelectedClassId() const {
     const QListWidgetItem* item = LB_Object->currentItem();
-    return item == nullptr ? -1 : item->data(Qt::UserRole).toInt();
+    return item == nullptr ? -1 : item->data(Qt::UserRole).toLongLong();
 }
 
 QString TFormMain::SelectedClassText() const {
@@ -197,9 +198,9 @@ int TFormMain::SelectedMemberRow() const {
     return rows.isEmpty() ? -1 : rows.first().row();
 }
 
-int TFormMain::SelectedMemberId() const {
+qint64 TFormMain::SelectedMemberId() const {
     const int row = SelectedMemberRow();
-    return row < 0 ? -1 : LV_Member->item(row, 0)->text().toInt();
+    return row < 0 ? -1 : LV_Member->item(row, 0)->text().toLongLong();
 }
 
 void TFormMain::LoadProjects() {
@@ -215,7 +216,7 @@ void TFormMain::LoadProjects() {
     LoadClasses(SelectedProjectId());
 }
 
-void TFormMain::LoadClasses(int projectId) {
+void TFormMain::LoadClasses(qint64 projectId) {
     ClearClassesAndMembers();
     const QSignalBlocker blocker(LB_Object);
     for (const TClassEntry& entry : TClassDAO().ListClasses(projectId)) {
@@ -228,7 +229,7 @@ void TFormMain::LoadClasses(int projectId) {
     LoadMembers(SelectedClassId());
 }
 
-void TFormMain::LoadMembers(int classId) {
+void TFormMain::LoadMembers(qint64 classId) {
     LV_Member->setRowCount(0);
     TResultSetPtr rows = TMemberDAO().OpenClassMembers(classId);
     for (rows->First(); !rows->Eof(); rows->Next())
@@ -438,11 +439,11 @@ void TFormMain::OnGenerationProgress(const QString& line) {
     Memo_State->appendPlainText(line);
 }
 
-void TFormMain::OnPrimaryKeyError(int classId) {
+void TFormMain::OnPrimaryKeyError(qint64 classId) {
     ReportClass(classId, PrimaryKeyErrorText);
 }
 
-void TFormMain::OnDisplayMemberError(int classId) {
+void TFormMain::OnDisplayMemberError(qint64 classId) {
     ReportClass(classId, DisplayMemberErrorText);
 }
 
@@ -450,14 +451,14 @@ void TFormMain::OnModelError(const QString& message) {
     seam_->Error(message);
 }
 
-void TFormMain::ReportClass(int classId, QString (*text)(const QString& className)) {
+void TFormMain::ReportClass(qint64 classId, QString (*text)(const QString& className)) {
     errorClassId = classId;
-    Guard([&] { Message(text(TClassDAO().GetClassName(errorClassId))); });
+    Guard([&] { Message(text(Printable(TClassDAO().GetClassName(errorClassId)))); });
 }
 
-void TFormMain::OnGenerationFinished() {
+void TFormMain::OnGenerationFinished(const QString& projectName) {
     seam_->Information(QStringLiteral("任务提示"), QStringLiteral("所有代码生成完毕!"));
-    seam_->OpenFolder(rootDir_ + QStringLiteral("/projects/") + CB_Project->currentText());
+    seam_->OpenFolder(rootDir_ + QStringLiteral("/projects/") + projectName);
 }
 
 void TFormMain::OnGenerationError(const QString& message) {
@@ -465,7 +466,7 @@ void TFormMain::OnGenerationError(const QString& message) {
 }
 
 void TFormMain::StartGeneration(const TGenerationSettings& settings) {
-    auto* bridge = new TGenerationBridge;
+    auto* bridge = new TGenerationBridge(settings.projectName);
     auto* run = new TAutoCode(settings, bridge);
     bridge->setParent(run);
     connect(bridge, &TGenerationBridge::Progress, this, &TFormMain::OnGenerationProgress,

@@ -45,17 +45,17 @@ public:
     int RunningGenerations() const;
 
     // The current selection; -1 (or empty text) when nothing is selected.
-    int SelectedProjectId() const;
-    int SelectedClassId() const;
+    qint64 SelectedProjectId() const;
+    qint64 SelectedClassId() const;
     QString SelectedClassText() const;
     void SetSelectedClassText(const QString& text);
     int SelectedMemberRow() const;
-    int SelectedMemberId() const;
+    qint64 SelectedMemberId() const;
 
     // Reloads a list from the store; store errors propagate.
     void LoadProjects();
-    void LoadClasses(int projectId);
-    void LoadMembers(int classId);
+    void LoadClasses(qint64 projectId);
+    void LoadMembers(qint64 classId);
 
     QLabel* Image1;
     QGroupBox* GroupBox1;
@@ -87,7 +87,7 @@ public:
     // Package of the next generation; held in memory only.
     QString packageName;
     // Class named by the last model check notification.
-    int errorClassId = 0;
+    qint64 errorClassId = 0;
 
 public slots:
     void F2Click();
@@ -111,10 +111,11 @@ public slots:
 
     // The generation's side of the window, called on this window's thread.
     void OnGenerationProgress(const QString& line);
-    void OnPrimaryKeyError(int classId);
-    void OnDisplayMemberError(int classId);
+    void OnPrimaryKeyError(qint64 classId);
+    void OnDisplayMemberError(qint64 classId);
     void OnModelError(const QString& message);
-    void OnGenerationFinished();
+    // Opens the output folder of the run's project, named as when the run started.
+    void OnGenerationFinished(const QString& projectName);
     void OnGenerationError(const QString& message);
 
 protected:
@@ -130,7 +131,7 @@ private:
     void ClearClassesAndMembers();
     void AddMemberRow(const TResultSet& row);
     void ShowModal(QDialog& dialog);
-    void ReportClass(int classId, QString (*text)(const QString& className));
+    void ReportClass(qint64 classId, QString (*text)(const QString& className));
     void StartGeneration(const TGenerationSettings& settings);
     void WaitForRuns();
     bool Guard(const std::function<void()>& command);

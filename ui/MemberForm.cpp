@@ -5,6 +5,7 @@
 #include "MainForm.h"
 #include "MemberDAO.h"
 #include "ModelCheck.h"
+#include "Printable.h"
 
 namespace {
 
@@ -155,7 +156,7 @@ std::optional<QString> TMemberForm::NameRefusal(const QString& name) {
     for (members->First(); !members->Eof(); members->Next())
         if (members->AsText("memberName") == name &&
             members->AsInteger("memberId") != EditedMemberId())
-            return "该类中已经有名为" + name + "的成员!";
+            return "该类中已经有名为" + Printable(name) + "的成员!";
     return std::nullopt;
 }
 

@@ -50,7 +50,7 @@ protected:
     TFormMain& Owner() const { return *owner_; }
 
     // The member being edited, or 0 when a new one is added (no stored member has id 0).
-    virtual int EditedMemberId() const = 0;
+    virtual qint64 EditedMemberId() const = 0;
     virtual void Store(TMember& member) = 0;
     virtual QString SavedText() const = 0;
 

@@ -5,6 +5,8 @@
 #include <QInputDialog>
 #include <QMessageBox>
 
+#include "Printable.h"
+
 namespace {
 
 // Boxes belong to whichever window the user is working in.
@@ -44,7 +46,7 @@ void TQtUserSeam::Error(const QString& message) {
 // Without a file browser the user is at least told where the output is.
 void TQtUserSeam::OpenFolder(const QString& path) {
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(path)))
-        Message(QStringLiteral("无法打开文件夹: ") + path);
+        Message(QStringLiteral("无法打开文件夹: ") + Printable(path));
 }
 
 void TQtUserSeam::OpenUrl(const QUrl& url) {

@@ -39,8 +39,8 @@ int ModelCount() {
 class TOutcome : public TGenerationListener {
 public:
     void OnProgress(const QString&) override {}
-    void OnPrimaryKeyError(int) override { ending = "key"; }
-    void OnDisplayMemberError(int) override { ending = "display"; }
+    void OnPrimaryKeyError(qint64) override { ending = "key"; }
+    void OnDisplayMemberError(qint64) override { ending = "display"; }
     void OnModelError(const QString& message) override { ending = "model " + message; }
     void OnFinished() override { ending = "finished"; }
     void OnError(const QString& message) override { ending = "error " + message; }

@@ -1,7 +1,9 @@
 #include <QDirIterator>
 #include <QProcess>
 #include <QXmlStreamReader>
+#include <thread>
 
+#include "../store/WriteProtect.h"
 #include "GeneratorTestSupport.h"
 
 namespace {
@@ -63,7 +65,8 @@ TEST_F(CliTest, SampleListAndGenerate) {
         Cli({"--root", root_.path(), "generate", "--project", "图书管理系统", "--package", "lib"});
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(run.out.startsWith("projects/图书管理系统/src/struts.xml生成完成!\n"));
-    EXPECT_TRUE(run.out.contains("移动资源文件完毕!\nprojects/图书管理系统/WebRoot/BookType_add.jsp"));
+    EXPECT_TRUE(
+        run.out.contains("移动资源文件完毕!\nprojects/图书管理系统/WebRoot/BookType_add.jsp"));
     EXPECT_TRUE(run.out.endsWith("WebRoot/menu.jsp生成完毕!\n所有代码生成完毕!\n"));
     const QByteArray loan = Read("projects/图书管理系统/src/com/lib/domain/Loan.hbm.xml");
     EXPECT_TRUE(loan.contains("column=\"barcode\"") && loan.contains("column=\"readerNo\""));
@@ -132,4 +135,121 @@ TEST_F(CliTest, ShippedResourcesGenerateTheSampleCleanly) {
         ++parsed;
     }
     EXPECT_GE(parsed, 10);
+}
+
+// A database file without write permission, or in a folder without it, is read as it is, for
+// root too: listed and generated from, never changed, and nothing is created beside it.
+TEST_F(CliTest, WriteProtectedDatabaseIsListedAndGeneratedFromAsItIs) {
+    MakeBak();
+    ASSERT_EQ(Cli({"--root", root_.path(), "sample"}).exitCode, 0);
+    // Renamed, so that sample has something to add; a worker's connection ends with it.
+    std::thread([] {
+        TDbHelper().ExecuteCommand("update t_project set projectName='图书'");
+    }).join();
+    const QString file = Path("projects.db");
+    const QByteArray before = FileBytes(file);
+    {
+        const TWriteProtect protect(file);
+        const TCliResult list = Cli({"--root", root_.path(), "list"});
+        EXPECT_EQ(list.exitCode, 0) << list.err.toStdString();
+        EXPECT_TRUE(list.out.startsWith("1\t图书\n"));
+        const TCliResult run = Generate("图书");
+        EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_TRUE(run.out.endsWith("所有代码生成完毕!\n"));
+        const TCliResult sample = Cli({"--root", root_.path(), "sample"});
+        EXPECT_EQ(sample.exitCode, 1);
+        EXPECT_EQ(sample.err, "数据库是只读的, 无法保存修改: " + file + "\n");
+    }
+    const QStringList entries = FolderEntries(root_.path());
+    {
+        const TWriteProtect protect(root_.path());
+        const TCliResult list = Cli({"--root", root_.path(), "list"});
+        EXPECT_EQ(list.exitCode, 0) << list.err.toStdString();
+        EXPECT_TRUE(list.out.startsWith("1\t图书\n"));
+        EXPECT_EQ(FolderEntries(root_.path()), entries);
+    }
+    EXPECT_FALSE(entries.contains("projects.db-shm"));
+    EXPECT_EQ(FileBytes(file), before);
+}
+
+// Only sample creates a database; a --root naming the wrong folder is told so.
+TEST_F(CliTest, ListAndGenerateNeedAnExistingDatabase) {
+    const QString missing = "没有找到数据库: " + Path("projects.db") + "\n";
+    for (const QStringList& args :
+         {QStringList{"list"}, {"generate", "--project", "P"}, {"generate", "--project-id", "1"}}) {
+        const TCliResult result = Cli(QStringList{"--root", root_.path()} + args);
+        EXPECT_EQ(result.exitCode, 1) << args.join(' ').toStdString();
+        EXPECT_EQ(result.err, missing);
+        EXPECT_EQ(result.out, "");
+    }
+    EXPECT_EQ(FolderEntries(root_.path()), QStringList());
+    EXPECT_EQ(Cli({"--root", root_.path(), "sample"}).exitCode, 0);
+    EXPECT_EQ(Cli({"--root", root_.path(), "list"}).exitCode, 0);
+}
+
+// A name two projects share is refused with their keys; a key picks one.
+TEST_F(CliTest, ProjectsSharingANameArePickedByTheirKey) {
+    MakeBak();
+    AddKeyOnlyClass(AddProject("Twin"), "Left");
+    AddProject("Other");
+    AddKeyOnlyClass(AddProject("Twin"), "Right");
+    const TCliResult both = Generate("Twin");
+    EXPECT_EQ(both.exitCode, 2);
+    EXPECT_EQ(both.err, "有2个名为\"Twin\"的工程(编号 1, 3), 请用 --project-id 指定其中一个\n");
+    EXPECT_EQ(both.out, "");
+    EXPECT_FALSE(Exists("projects"));
+
+    const TCliResult picked = Cli({"--root", root_.path(), "generate", "--project-id", "3"});
+    EXPECT_EQ(picked.exitCode, 0) << picked.err.toStdString();
+    EXPECT_TRUE(Exists("projects/Twin/src/com/brennoquill/domain/Right.java"));
+    EXPECT_FALSE(Exists("projects/Twin/src/com/brennoquill/domain/Left.java"));
+
+    const TCliResult unknown = Cli({"--root", root_.path(), "generate", "--project-id", "99"});
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_EQ(unknown.err, "没有编号为99的工程\n");
+    for (const QStringList& args : {QStringList{"generate", "--project-id", "x"},
+                                    {"generate", "--project-id"},
+                                    {"generate", "--project", "Twin", "--project-id", "1"},
+                                    {"list", "--project-id", "1"}}) {
+        const TCliResult result = Cli(QStringList{"--root", root_.path()} + args);
+        EXPECT_EQ(result.exitCode, 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(result.err.startsWith("用法: ")) << args.join(' ').toStdString();
+    }
+}
+
+// Keys beyond 32 bits are listed whole; a run is never made of another project than the one
+// named (while the run's settings hold a narrower key, such a project is refused).
+TEST_F(CliTest, KeysBeyond32BitsAreListedAndPickedWhole) {
+    MakeBak();
+    TDbHelper db;
+    db.ExecuteCommand("insert into t_project(projectId,projectName) values (3000000000,'Big')");
+    db.ExecuteCommand("insert into t_class(classId,projectId,className,friendName) "
+                      "values (4294967297,3000000000,'Book','书')");
+    AddMember(1, 1, "id", "整型", 1, 1);
+    db.ExecuteCommand("update t_member set projectId=3000000000, classId=4294967297");
+    const TCliResult list = Cli({"--root", root_.path(), "list"});
+    EXPECT_EQ(list.out, "3000000000\tBig\n    4294967297\tBook\t书\n");
+    const TCliResult run = Cli({"--root", root_.path(), "generate", "--project", "Big"});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(Exists("projects/Big/src/com/brennoquill/domain/Book.java"));
+}
+
+// A control character in a name is shown escaped, and nothing after it is lost.
+TEST_F(CliTest, NamesWithControlCharactersArePrintedEscapedAndWhole) {
+    const int project = AddProject(QString("Lib") + QChar(0) + "rary\t2");
+    const int noKey = AddClass(project, QString("Bo") + QChar(0) + "ok");
+    AddMember(project, noKey, "title", "字符串", 0, 1);
+    const TCliResult list = Cli({"--root", root_.path(), "list"});
+    EXPECT_EQ(list.out, "1\tLib\\0rary\\t2\n    1\tBo\\0ok\t类\n");
+    const TCliResult keys = Cli({"--root", root_.path(), "generate", "--project-id", "1"});
+    EXPECT_EQ(keys.exitCode, 3);
+    EXPECT_EQ(keys.err, "Bo\\0ok表主键设置错误，每个类只能设置一个主键!\n");
+
+    const int shop = AddProject("Shop");
+    const int book = AddKeyOnlyClass(shop, "Book");
+    AddMember(shop, book, QString("ti") + QChar(0x1B) + "tle", "字符串");
+    const TCliResult rules = Generate("Shop");
+    EXPECT_EQ(rules.exitCode, 3);
+    EXPECT_EQ(rules.err, "类Book的成员名\"ti\\x1btle\"不是合法的Java标识符: "
+                         "只能由字母、汉字、数字、_和$组成，且不能以数字开头\n");
 }

@@ -22,8 +22,8 @@ inline const QByteArray kBom("\xEF\xBB\xBF");
 class TRecordingListener : public TGenerationListener {
 public:
     void OnProgress(const QString& line) override { lines << line; }
-    void OnPrimaryKeyError(int classId) override { events << "key " + QString::number(classId); }
-    void OnDisplayMemberError(int classId) override {
+    void OnPrimaryKeyError(qint64 classId) override { events << "key " + QString::number(classId); }
+    void OnDisplayMemberError(qint64 classId) override {
         events << "display " + QString::number(classId);
     }
     void OnModelError(const QString& message) override { events << "model " + message; }

@@ -131,3 +131,22 @@ TEST(ModelCheckTest, ACommentCannotEndItsCommentOrString) {
     EXPECT_TRUE(MappingFile::BuildMappingFile(context, book, "$hibernateContentConfigString")
                     .text.contains("<!-- 主键*/\"- -\\u000a -->"));
 }
+
+// Whatever the rule, a control, format or line separator character of a name is shown escaped,
+// with the rest of the name after it.
+TEST(ModelCheckTest, ControlCharactersOfNamesAreShownEscaped) {
+    const QString identifier =
+        "不是合法的Java标识符: 只能由字母、汉字、数字、_和$组成，且不能以数字开头";
+    const QString nul = QString("Bo") + QChar(0) + "ok";
+    const QString rtl = QString("Sh") + QChar(0x202E) + "elf";
+    const QList<std::pair<TModelBuilder, QString>> cases = {
+        {Sound().Class(nul).Member("id", "整型", {Key, Display}), "类名\"Bo\\0ok\"" + identifier},
+        {Sound().Member(QString("ti") + QChar(0x1B) + "tle", "字符串"),
+         "类Book的成员名\"ti\\x1btle\"" + identifier},
+        {Sound().Class(rtl).Class(rtl), "工程中有两个名为Sh\\u202eelf的类"},
+        {Sound().Member("shelf", rtl), "类Book的成员shelf引用的类Sh\\u202eelf不在本工程中"},
+    };
+    for (const auto& [model, message] : cases)
+        EXPECT_EQ(ErrorOf(model), message) << message.toStdString();
+    EXPECT_EQ(ErrorOf(Sound(), "a\tb\n"), "包名\"a\\tb\\n\"" + identifier);
+}

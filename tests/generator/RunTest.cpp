@@ -137,7 +137,7 @@ TEST_F(RunTest, UnsafeNamesAreRefusedBeforeAnythingIsWritten) {
         {{root_.path(), project, "a\\b", "pkg"}, "工程名称\"a\\b\""},
         {{root_.path(), project, "..", "pkg"}, "工程名称\"..\""},
         {{root_.path(), project, "", "pkg"}, "工程名称\"\""},
-        {{root_.path(), project, "P\tQ", "pkg"}, "工程名称\"P\tQ\""},
+        {{root_.path(), project, "P\tQ", "pkg"}, "工程名称\"P\\tQ\""},
         {{root_.path(), project, "P", "a/b"}, "包名\"a/b\""},
         {{root_.path(), project, "P", "."}, "包名\".\""},
         {{root_.path(), unsafe, "Q", "pkg"}, "类名\"../Evil\""},

@@ -107,3 +107,35 @@ TEST_F(ClassDAOTest, DisplayCheckCountsTheDisplayFlagAndEmptyListPasses) {
     EXPECT_TRUE(classes_.CheckDisplayMembers({}, Recorder()));
     EXPECT_TRUE(reported_.isEmpty());
 }
+
+// A trigger makes one of the two statements fail, whichever runs first: neither is kept.
+TEST_F(ClassDAOTest, FailedDeleteOrRenameLeavesTheClassAsItWas) {
+    classes_.AddClass(1, "Dept", "部门");
+    classes_.AddClass(1, "Emp", "员工");
+    AddMember(1, 1, "deptId", "整型", 1);
+    AddMember(1, 2, "dept", "Dept");
+    TDbHelper db;
+    for (const char* table : {"t_class", "t_member"}) {
+        SCOPED_TRACE(table);
+        for (const char* change : {"delete", "update"})
+            db.ExecuteCommand(QString("create trigger refuse_%1 before %1 on %2 begin "
+                                      "select raise(abort, '%2 stays'); end")
+                                  .arg(change, table));
+        const QString refusal = QString(table) + " stays";
+        EXPECT_EQ(ErrorOf([&] { classes_.DeleteClass(1); }), refusal);
+        EXPECT_EQ(ErrorOf([&] { classes_.UpdateClass(1, 1, "Department", "大部门"); }), refusal);
+        EXPECT_EQ(classes_.GetClassName(1), "Dept");
+        EXPECT_EQ(classes_.GetFriendName(1), "部门");
+        EXPECT_EQ(TMemberDAO().GetMember(1)->memberName, "deptId");
+        EXPECT_EQ(TMemberDAO().GetMember(2)->memberType, "Dept");
+        db.ExecuteCommand("drop trigger refuse_delete");
+        db.ExecuteCommand("drop trigger refuse_update");
+    }
+}
+
+TEST_F(ClassDAOTest, RenameOfAMissingClassChangesNoMemberType) {
+    classes_.AddClass(1, "Dept", "部门");
+    AddMember(1, 1, "blank", "");
+    classes_.UpdateClass(1, 42, "Ghost", "幽灵");
+    EXPECT_EQ(TMemberDAO().GetMember(1)->memberType, "");
+}

@@ -5,6 +5,7 @@
 
 #include "ProjectDAO.h"
 #include "StoreTestSupport.h"
+#include "WriteProtect.h"
 
 using DbHelperTest = StoreTest;
 
@@ -105,4 +106,91 @@ TEST_F(DbHelperTest, SecondThreadIteratesWhileMainThreadWrites) {
     EXPECT_EQ(workerError, "");
     EXPECT_GE(rowsSeen.load(), 30 * 50);
     EXPECT_EQ(TProjectDAO().CountProjectsByName("from worker"), 30);
+}
+
+namespace {
+
+const QString kReadOnly = "数据库是只读的, 无法保存修改: ";
+
+// Every kind of write a store makes, each with the message it fails with.
+QStringList WriteErrors() {
+    TProjectDAO projects;
+    return {ErrorOf([&] { projects.AddProject("new"); }),
+            ErrorOf([&] { projects.RenameProject(1, "renamed"); }),
+            ErrorOf([&] { projects.DeleteProject(1); })};
+}
+
+} // namespace
+
+// The user's own journal mode or ours: a file without write permission is read as it is, and
+// nothing is created beside it.
+TEST_F(DbHelperTest, WriteProtectedFileIsReadAsItIsAndOnlyWritesFail) {
+    for (const QString mode : {"wal", "delete"}) {
+        SCOPED_TRACE(mode.toStdString());
+        TProjectDAO().AddProject("kept " + mode);
+        TDbHelper().QueryText("pragma journal_mode=" + mode);
+        const QString file = UseCopyIn("ro-" + mode);
+        const TWriteProtect protect(file);
+        const QByteArray before = FileBytes(file);
+        // The file format's versions tell the journal mode: 2 for WAL, 1 for a rollback journal.
+        ASSERT_EQ(before.mid(18, 2), QByteArray(2, mode == "wal" ? 2 : 1));
+
+        ASSERT_EQ(TProjectDAO().ListProjects().last().projectName, "kept " + mode);
+        EXPECT_EQ(WriteErrors(), QStringList(3, kReadOnly + file));
+        EXPECT_EQ(FileBytes(file), before);
+        EXPECT_EQ(FolderEntries(QFileInfo(file).path()), QStringList({"projects.db"}));
+        TDbHelper::SetDatabaseFile(dir_.filePath("projects.db"));
+    }
+}
+
+TEST_F(DbHelperTest, FileInAWriteProtectedFolderIsReadOnly) {
+    TProjectDAO().AddProject("kept");
+    const QString file = UseCopyIn("ro");
+    const TWriteProtect protect(QFileInfo(file).path());
+    EXPECT_EQ(TProjectDAO().CountProjectsByName("kept"), 1);
+    EXPECT_EQ(WriteErrors(), QStringList(3, kReadOnly + file));
+    EXPECT_EQ(FolderEntries(QFileInfo(file).path()), QStringList({"projects.db"}));
+}
+
+// A writer that opened the file before it was protected goes on writing; a reader opened after
+// sees what it committed, not yet copied from the log into the file.
+TEST_F(DbHelperTest, ReaderOfAProtectedFileSeesWhatItsWriterCommitsMeanwhile) {
+    const QString file = dir_.filePath("projects.db");
+    TProjectDAO().AddProject("before");
+    const TWriteProtect protect(file);
+    TProjectDAO().AddProject("while protected");
+    QStringList seen;
+    QString writeError;
+    std::thread reader([&] {
+        for (const TProjectEntry& project : TProjectDAO().ListProjects())
+            seen << project.projectName;
+        writeError = ErrorOf([] { TProjectDAO().AddProject("from reader"); });
+    });
+    reader.join();
+    EXPECT_EQ(seen, QStringList({"before", "while protected"}));
+    EXPECT_EQ(writeError, kReadOnly + file);
+}
+
+TEST_F(DbHelperTest, MissingFileIsCreatedOnlyWhereAllowed) {
+    const QString file = dir_.filePath("projects.db");
+    TDbHelper::SetDatabaseFile(file, false);
+    EXPECT_EQ(ErrorOf([] { TProjectDAO().ListProjects(); }), "没有找到数据库: " + file);
+    EXPECT_EQ(ErrorOf([] { TProjectDAO().AddProject("x"); }), "没有找到数据库: " + file);
+    EXPECT_FALSE(QFileInfo::exists(file));
+    TDbHelper::SetDatabaseFile(file);
+    TProjectDAO().AddProject("created");
+    TDbHelper::SetDatabaseFile(file, false); // an existing file is read and written as usual
+    TProjectDAO().AddProject("second");
+    EXPECT_EQ(TProjectDAO().ListProjects().size(), 2);
+}
+
+// Folder names that mean something in a URI are taken as they are.
+TEST_F(DbHelperTest, FolderNamesWithUriCharactersAreOpenedAsNamed) {
+    const QString folder = dir_.filePath("a ?#%3F&mode=ro 目录");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    TDbHelper::SetDatabaseFile(folder + "/projects.db");
+    TProjectDAO().AddProject("p");
+    EXPECT_EQ(TProjectDAO().CountProjectsByName("p"), 1);
+    EXPECT_TRUE(QFileInfo::exists(folder + "/projects.db"));
+    EXPECT_FALSE(QFileInfo::exists(dir_.filePath("a ")));
 }

@@ -5,21 +5,21 @@
 
 namespace {
 
-QList<int> Ids(TResultSetPtr rows) {
-    QList<int> ids;
+QList<qint64> Ids(TResultSetPtr rows) {
+    QList<qint64> ids;
     for (rows->First(); !rows->Eof(); rows->Next())
         ids << rows->AsInteger("memberId");
     return ids;
 }
 
-QList<int> Ids(const QList<TMember>& members) {
-    QList<int> ids;
+QList<qint64> Ids(const QList<TMember>& members) {
+    QList<qint64> ids;
     for (const TMember& m : members)
         ids << m.memberId;
     return ids;
 }
 
-int Id(const std::optional<TMember>& member) {
+qint64 Id(const std::optional<TMember>& member) {
     return member ? member->memberId : -1;
 }
 
@@ -91,4 +91,88 @@ TEST_F(ProjectModelTest, CountsOfKeyAndDisplayMembers) {
     EXPECT_EQ(model.Classes()[0].CountKeyMembers(), 2);
     EXPECT_EQ(model.Classes()[0].CountDisplayMembers(), 1);
     EXPECT_TRUE(ReadProjectModel(project + 1).Classes().isEmpty());
+}
+
+namespace {
+
+const qint64 kBigProject = 3000000000;
+const qint64 kBigClass = 4294967297; // 2^32 + 1
+const qint64 kBigValue = (qint64(1) << 32) + 1;
+
+// A project, class and members whose keys and values need more than 32 bits, written as a
+// hand-edited database holds them.
+void AddBigRows(qint64 titleLength) {
+    TDbHelper db;
+    db.ExecuteCommand("insert into t_project(projectId,projectName) values (?,'Big')",
+                      {kBigProject});
+    db.ExecuteCommand("insert into t_class(classId,projectId,className,friendName) "
+                      "values (?,?,'Book','书')",
+                      {kBigClass, kBigProject});
+    const QString member =
+        "insert into t_member(memberId,projectId,classId,memberName,memberType,memberLength,"
+        "memberIsPri,memberComment,memberIsMust,memberIsInteger,memberIsFloat,queryFlag,"
+        "memberIsDisplay,memberQueryDisplay) values (?,?,?,?,?,?,?,'',?,?,0,?,?,?)";
+    db.ExecuteCommand(member,
+                      {kBigClass + 1, kBigProject, kBigClass, "id", "整型", 0, 1, 1, 1, 0, 1, 1});
+    db.ExecuteCommand(member,
+                      {kBigClass + 2, kBigProject, kBigClass, "title", "字符串", titleLength,
+                       kBigValue, kBigValue, 0, kBigValue, kBigValue, kBigValue});
+}
+
+} // namespace
+
+// Keys are read whole, and a flag is set only when it is 1, not when its low 32 bits are.
+TEST_F(ProjectModelTest, KeysAndFlagsBeyond32BitsAreReadWhole) {
+    AddBigRows(20);
+    const TProjectList projects = TProjectDAO().ListProjects();
+    ASSERT_EQ(projects.size(), 1);
+    EXPECT_EQ(projects[0].projectId, kBigProject);
+    ASSERT_EQ(TClassDAO().ListClasses(kBigProject).size(), 1);
+    EXPECT_EQ(TClassDAO().ListClasses(kBigProject)[0].classId, kBigClass);
+
+    const TProjectModel model = ReadProjectModel(kBigProject);
+    ASSERT_EQ(model.Classes().size(), 1);
+    const TClassModel& book = model.Classes()[0];
+    EXPECT_EQ(book.classId, kBigClass);
+    ASSERT_EQ(book.members.size(), 2);
+    const TMember& title = book.members[1];
+    EXPECT_EQ(title.memberId, kBigClass + 2);
+    EXPECT_EQ(title.memberIsPri, kBigValue);
+    EXPECT_EQ(Id(book.KeyMember()), kBigClass + 1);
+    EXPECT_EQ(Id(book.DisplayMember()), kBigClass + 1);
+    EXPECT_EQ(book.CountKeyMembers(), 1);
+    EXPECT_EQ(book.CountDisplayMembers(), 1);
+    EXPECT_TRUE(book.QueryMembers().isEmpty());
+    EXPECT_EQ(model.KeyMemberOfClass("Book")->memberName, "id");
+    EXPECT_EQ(TMemberDAO().GetMember(kBigClass + 2)->memberQueryDisplay, kBigValue);
+    std::optional<TMember> key = TMemberDAO().GetKeyMemberOfClass(kBigProject, "Book");
+    ASSERT_TRUE(key.has_value());
+    EXPECT_EQ(key->memberName, "id");
+    EXPECT_TRUE(TClassDAO().CheckPrimaryKeys(TClassDAO().ListClasses(kBigProject), {}));
+}
+
+// A length the generated code cannot declare (a Java int) is refused where the model is read
+// and where a member is stored; the largest one is accepted.
+TEST_F(ProjectModelTest, LengthBeyondAnIntIsAnErrorNamingTheMember) {
+    AddBigRows(kBigValue);
+    EXPECT_EQ(ErrorOf([] { ReadProjectModel(kBigProject); }),
+              "类Book的成员title的长度4294967297超出范围: 长度不能大于2147483647");
+    // The stored value is shown whole, so that it can be corrected.
+    EXPECT_EQ(TMemberDAO().GetMember(kBigClass + 2)->memberLength, kBigValue);
+    TDbHelper().ExecuteCommand("update t_member set memberLength=-3000000000");
+    EXPECT_EQ(ErrorOf([] { ReadProjectModel(kBigProject); }),
+              "类Book的成员id的长度-3000000000超出范围: 长度不能小于-2147483648");
+
+    TMember m = NewMember(0, 0, "na\tme", "字符串");
+    m.projectId = kBigProject;
+    m.classId = kBigClass;
+    m.memberLength = kBigValue;
+    const QString refusal = "类Book的成员na\\tme的长度4294967297超出范围: 长度不能大于2147483647";
+    EXPECT_EQ(ErrorOf([&] { TMemberDAO().AddMember(m); }), refusal);
+    m.memberId = kBigClass + 1;
+    EXPECT_EQ(ErrorOf([&] { TMemberDAO().UpdateMember(m); }), refusal);
+    EXPECT_EQ(Count("select count(*) from t_member where memberName='na\tme'"), 0);
+    m.memberLength = 2147483647;
+    TMemberDAO().UpdateMember(m);
+    EXPECT_EQ(TMemberDAO().GetMember(kBigClass + 1)->memberLength, 2147483647);
 }

@@ -1,6 +1,8 @@
 #include <QDir>
 #include <QFileInfo>
+#include <thread>
 
+#include "../store/WriteProtect.h"
 #include "UiTestSupport.h"
 
 namespace {
@@ -100,7 +102,8 @@ TEST_F(GenerationTest, SuccessfulRunLogsEachFileThenReportsAndOpensTheOutputFold
     ASSERT_FALSE(log.isEmpty());
     EXPECT_EQ(log.first(), "projects/网上书店/src/struts.xml生成完成!");
     EXPECT_TRUE(log.contains("projects/网上书店/src/com/bookshop/domain/Book.hbm.xml生成完成!"));
-    EXPECT_EQ(log.last(), "移动资源文件完毕!");
+    EXPECT_TRUE(log.contains("移动资源文件完毕!"));
+    EXPECT_EQ(log.last(), "projects/网上书店/WebRoot/menu.jsp生成完毕!");
     EXPECT_TRUE(QFileInfo::exists(Output("网上书店") + "/src/com/bookshop/domain/Book.hbm.xml"));
     EXPECT_EQ(runsWhileShown_, QList<int>({1}));
     EXPECT_TRUE(onGuiThread_);
@@ -116,4 +119,48 @@ TEST_F(GenerationTest, FailedRunEndsItsLogWithTheReasonAndShowsIt) {
     EXPECT_EQ(Log().last(), "生成失败: " + errors[0]);
     EXPECT_EQ(seam_.Texts("information"), QStringList());
     EXPECT_TRUE(seam_.foldersOpened.isEmpty());
+}
+
+// The run's project is the one selected when it started, whatever is selected when it ends.
+TEST_F(GenerationTest, FinishedRunOpensTheFolderOfItsOwnProject) {
+    AddGoodClass(AddProject("first"), "Book");
+    AddGoodClass(AddProject("second"), "Book");
+    SelectProject(0);
+    Form().A1Click();
+    SelectProject(1);
+    ASSERT_TRUE(WaitFor([this] { return Form().RunningGenerations() == 0; }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(seam_.Texts("information"), QStringList({"所有代码生成完毕!"}));
+    EXPECT_EQ(seam_.foldersOpened, QStringList({Output("first")}));
+    EXPECT_EQ(Form().CB_Project->currentText(), "second");
+}
+
+TEST_F(GenerationTest, KeyCheckShowsAControlCharacterOfTheClassNameEscaped) {
+    const int shop = AddProject("shop");
+    AddClass(shop, QString("Bo") + QChar(0) + "ok" + QChar(0x1B));
+    Generate();
+    EXPECT_EQ(seam_.Texts("message"),
+              QStringList({kWarning, "Bo\\0ok\\x1b表主键设置错误，每个类只能设置一个主键!"}));
+}
+
+// Browsing and generating only read the database; a write protected one is left as it is, and
+// a change is refused with the reason.
+TEST_F(GenerationTest, WriteProtectedDatabaseIsBrowsedAndGeneratedFrom) {
+    std::thread writer([this] { AddGoodClass(AddProject("shop"), "Book"); });
+    writer.join(); // a worker's connection closes when it ends
+    const QString file = dir_.filePath("projects.db");
+    const TWriteProtect protect(file);
+    const QByteArray before = FileBytes(file);
+    EXPECT_EQ(Projects(), QStringList({"shop"}));
+    EXPECT_EQ(Classes(), QStringList({"Book"}));
+    EXPECT_EQ(MemberColumn(1), QStringList({"id", "title"}));
+    seam_.inputAnswers = {QString("hr")};
+    Form().F2Click();
+    EXPECT_EQ(seam_.TakeTexts("error"), QStringList({"数据库是只读的, 无法保存修改: " + file}));
+    EXPECT_EQ(Projects(), QStringList({"shop"}));
+    Generate();
+    EXPECT_EQ(seam_.Texts("information"), QStringList({"所有代码生成完毕!"}));
+    EXPECT_EQ(seam_.foldersOpened, QStringList({Output("shop")}));
+    EXPECT_EQ(FileBytes(file), before);
+    EXPECT_FALSE(QFileInfo::exists(file + "-wal"));
 }

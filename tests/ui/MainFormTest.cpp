@@ -1,5 +1,6 @@
 #include <QTest>
 
+#include "AutoCode.h"
 #include "FormAddMember.h"
 #include "FormUpdateMember.h"
 #include "UiTestSupport.h"
@@ -291,4 +292,41 @@ TEST_F(MainFormTest, PackageNameKeepsItsValueOnEmptyAnswersAndCancel) {
     EXPECT_EQ(box.caption, "包名输入框");
     EXPECT_EQ(box.text, "请输入一个包名如:           ");
     EXPECT_EQ(box.defaultText, "brennoquill");
+}
+
+// Keys, flags and lengths beyond 32 bits are shown and used as stored: a flag is set only when
+// it is 1, and a length the generated code cannot take is shown whole so it can be corrected.
+TEST_F(MainFormTest, KeysFlagsAndLengthsBeyond32BitsAreShownAsStored) {
+    const qint64 big = (qint64(1) << 32) + 1;
+    Execute("insert into t_project(projectId,projectName) values (3000000000,'Big')");
+    Execute("insert into t_class(classId,projectId,className,friendName) "
+            "values (4294967297,3000000000,'Book','书')");
+    TMember title = Member(1, 1, "title", "字符串");
+    AddMember(title);
+    TDbHelper().ExecuteCommand(
+        "update t_member set memberId=4294967298, projectId=3000000000, classId=4294967297, "
+        "memberLength=?, memberIsPri=?, memberIsMust=?, queryFlag=?, memberIsDisplay=?, "
+        "memberQueryDisplay=?",
+        {big, big, big, big, big, big});
+
+    EXPECT_EQ(Form().SelectedProjectId(), 3000000000);
+    EXPECT_EQ(Form().SelectedClassId(), 4294967297);
+    QStringList row;
+    for (int column = 0; column < 9; ++column)
+        row << Form().LV_Member->item(0, column)->text();
+    EXPECT_EQ(row, QStringList({"4294967298", "title", "字符串", "4294967297", "否", "否", "否",
+                                "否", "否"}));
+    SelectMemberRow(0);
+    EXPECT_EQ(Form().SelectedMemberId(), 4294967298);
+    OnDialog<TUpdateMemberForm>([](TUpdateMemberForm& form) {
+        EXPECT_EQ(form.Edt_MemberLength->text(), "4294967297");
+        EXPECT_FALSE(form.CB_MemberIsPri->isChecked());
+        EXPECT_FALSE(form.CB_MemberQueryDisplay->isChecked());
+        form.reject();
+    });
+    Form().N3Click();
+    EXPECT_EQ(dialogsShown_, 1);
+    seam_.confirmAnswers = {true};
+    Form().C1Click();
+    EXPECT_EQ(Count("select count(*) from t_member"), 0);
 }
