@@ -7,9 +7,11 @@
 #include <exception>
 #include <optional>
 
+#include "AppPaths.h"
 #include "AutoCode.h"
 #include "ClassDAO.h"
 #include "DbHelper.h"
+#include "Exchange.h"
 #include "GenerationListener.h"
 #include "Printable.h"
 #include "ProjectDAO.h"
@@ -24,16 +26,26 @@ const char* const kUsage =
     "      brennoquill-cli [--root 目录] generate --project 工程名称 [--package 包名]\n"
     "      brennoquill-cli [--root 目录] generate --project-id 工程编号 [--package 包名]\n"
     "      brennoquill-cli [--root 目录] sample\n"
-    "目录: 程序目录, 含 projects.db、template、bak 和输出目录 projects (默认为程序所在目录)\n"
+    "      brennoquill-cli [--root 目录] export (--project 工程名称 | --project-id 工程编号) "
+    "[--out 文件]\n"
+    "      brennoquill-cli [--root 目录] import 文件 [--as 新的工程名称]\n"
+    "      brennoquill-cli [--root 目录] import-mdb 文件.mdb\n"
+    "      brennoquill-cli [--root 目录] --help\n"
+    "目录: projects.db、template、bak 和输出目录 projects 都在这个目录中。不给 --root 时,\n"
+    "  在可写的程序目录中 (如 build/bin) 都在程序所在目录; 安装后 template 和 bak 在安装的\n"
+    "  数据目录 (share/brennoquill), projects.db 和 projects 在用户数据目录\n"
+    "  (~/.local/share/brennoquill); --help 列出本次运行的位置\n"
     "工程编号: list 列出的编号; 有多个同名工程时 --project 不生成, 列出它们的编号 (退出码 2)\n"
     "只有 sample 在没有 projects.db 时创建它; 其他命令报告没有找到数据库 (退出码 1)\n";
 
 struct TOptions {
     QString root;
     QString command;
+    bool help = false;
     std::optional<QString> project;
     std::optional<qint64> projectId;
     QString package = QStringLiteral("brennoquill");
+    QStringList exchangeArgs; // after export, import or import-mdb
 };
 
 // Writes every byte, a NUL character included.
@@ -59,6 +71,8 @@ std::optional<TOptions> ParseArguments(const QStringList& args) {
         bool ok = true;
         if (arg == QLatin1String("--root")) {
             ok = TakeValue(args, i, options.root);
+        } else if (arg == QLatin1String("--help")) {
+            options.help = true;
         } else if (generate && arg == QLatin1String("--project")) {
             QString project;
             ok = TakeValue(args, i, project);
@@ -69,6 +83,8 @@ std::optional<TOptions> ParseArguments(const QStringList& args) {
             options.projectId = id.toLongLong(&ok);
         } else if (generate && arg == QLatin1String("--package")) {
             ok = TakeValue(args, i, options.package);
+        } else if (ExchangeCommand::IsExchangeCommand(options.command)) {
+            options.exchangeArgs << arg;
         } else if (options.command.isEmpty() && !arg.startsWith(QLatin1Char('-'))) {
             options.command = arg;
         } else {
@@ -77,8 +93,11 @@ std::optional<TOptions> ParseArguments(const QStringList& args) {
         if (!ok)
             return std::nullopt;
     }
+    if (options.help)
+        return options;
     const QStringList commands{"list", "generate", "sample"};
-    if (!commands.contains(options.command))
+    if (!commands.contains(options.command) &&
+        !ExchangeCommand::ArgumentsValid(options.command, options.exchangeArgs))
         return std::nullopt;
     // generate names its project either way, not both
     if (options.command == QLatin1String("generate") &&
@@ -92,6 +111,7 @@ class TConsoleListener : public TGenerationListener {
 public:
     int ExitCode() const { return exitCode_; }
 
+    void OnPlanned(int) override {}
     void OnProgress(const QString& line) override { Print(stdout, line); }
     void OnPrimaryKeyError(qint64 classId) override {
         CheckFailed(PrimaryKeyErrorText(Printable(TClassDAO().GetClassName(classId))));
@@ -151,9 +171,10 @@ QString AmbiguousText(const TProjectList& projects) {
            "), 请用 --project-id 指定其中一个";
 }
 
-int RunGeneration(const QString& root, const TProjectEntry& project, const QString& package) {
+int RunGeneration(const TAppPaths& paths, const TProjectEntry& project, const QString& package) {
     TGenerationSettings settings;
-    settings.rootDir = root;
+    settings.rootDir = paths.dataDir;
+    settings.resourceDir = paths.resourceDir;
     settings.projectId = project.projectId;
     settings.projectName = project.projectName;
     settings.packageName = package;
@@ -162,7 +183,7 @@ int RunGeneration(const QString& root, const TProjectEntry& project, const QStri
     return listener.ExitCode();
 }
 
-int Generate(const QString& root, const TOptions& options) {
+int Generate(const TAppPaths& paths, const TOptions& options) {
     const TProjectList projects = NamedProjects(options);
     if (projects.isEmpty()) {
         Print(stderr, NotFoundText(options));
@@ -172,7 +193,7 @@ int Generate(const QString& root, const TOptions& options) {
         Print(stderr, AmbiguousText(projects));
         return kBadArguments;
     }
-    return RunGeneration(root, projects.first(), options.package);
+    return RunGeneration(paths, projects.first(), options.package);
 }
 
 int AddSample() {
@@ -183,34 +204,70 @@ int AddSample() {
     return kOk;
 }
 
-int RunCommand(const QString& root, const TOptions& options) {
+int RunCommand(const TAppPaths& paths, const TOptions& options) {
     if (options.command == QLatin1String("list"))
         return ListProjects();
     if (options.command == QLatin1String("sample"))
         return AddSample();
-    return Generate(root, options);
+    if (ExchangeCommand::IsExchangeCommand(options.command))
+        return ExchangeCommand::Run(options.command, options.exchangeArgs);
+    return Generate(paths, options);
+}
+
+TAppPaths ResolvePaths(const TOptions& options) {
+    if (options.root.isEmpty())
+        return AppPaths::ForExecutable(QCoreApplication::applicationDirPath());
+    return AppPaths::ForRoot(QDir(options.root).absolutePath());
+}
+
+int PrintHelp(const TAppPaths& paths) {
+    std::fputs(kUsage, stdout);
+    Print(stdout, QStringLiteral("本次运行:"));
+    Print(stdout, "  数据库: " + paths.DatabaseFile());
+    Print(stdout, "  模板: " + paths.TemplateDir());
+    Print(stdout, "  资源: " + QDir(paths.resourceDir).filePath(QStringLiteral("bak")));
+    Print(stdout, "  输出: " + paths.OutputDir());
+    return kOk;
+}
+
+// Only a command that adds to the model creates a missing database.
+bool CreatesDatabase(const TOptions& options) {
+    return options.command == QLatin1String("sample") ||
+           ExchangeCommand::CreatesDatabase(options.command);
+}
+
+// Points the store at the database; false (after saying why) when its folder is missing.
+bool OpenDatabase(const TOptions& options, const TAppPaths& paths) {
+    if (!options.root.isEmpty() && !QFileInfo(paths.dataDir).isDir()) {
+        Print(stderr, "目录不存在: " + paths.dataDir);
+        return false;
+    }
+    const bool create = CreatesDatabase(options);
+    if (create && !AppPaths::MakeDataDir(paths)) {
+        Print(stderr, "无法创建数据目录: " + paths.dataDir);
+        return false;
+    }
+    TDbHelper::SetDatabaseFile(paths.DatabaseFile(), create);
+    return true;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(AppPaths::kApplicationName);
     const std::optional<TOptions> options = ParseArguments(app.arguments().mid(1));
     if (!options) {
         std::fputs(kUsage, stderr);
         return kBadArguments;
     }
-    const QString root = options->root.isEmpty() ? QCoreApplication::applicationDirPath()
-                                                 : QDir(options->root).absolutePath();
-    if (!QFileInfo(root).isDir()) {
-        Print(stderr, "目录不存在: " + root);
+    const TAppPaths paths = ResolvePaths(*options);
+    if (options->help)
+        return PrintHelp(paths);
+    if (!OpenDatabase(*options, paths))
         return kFailed;
-    }
-    // Only sample creates a missing database.
-    TDbHelper::SetDatabaseFile(QDir(root).filePath(QStringLiteral("projects.db")),
-                               options->command == QLatin1String("sample"));
     try {
-        return RunCommand(root, *options);
+        return RunCommand(paths, *options);
     } catch (const TDbError& error) {
         Print(stderr, error.Message());
         return kFailed;

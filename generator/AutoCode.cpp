@@ -1,9 +1,11 @@
 #include "AutoCode.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStringList>
 #include <exception>
 #include <future>
+#include <iterator>
 #include <stdexcept>
 
 #include "ActionOperate.h"
@@ -95,6 +97,8 @@ void TAutoCode::Generate() {
     CheckNames(model);
     if (!CheckModelRules(model))
         return;
+    if (listener_ != nullptr)
+        listener_->OnPlanned(PlannedFiles(model));
     WriteProject({model, settings_.packageName});
     if (listener_ != nullptr)
         listener_->OnFinished();
@@ -127,6 +131,17 @@ void TAutoCode::WriteProject(const TBuildContext& context) {
     WriteWebFiles(context);
     // Files are not flushed one by one: once, before the run says it is done.
     TFileOperate::SyncFileSystem(Absolute(Output(QString())));
+}
+
+// The files with a done line: the three configuration files, per class its mapping, three Java
+// sources and three views, the fixed sources, the menu, and each root file whose template has
+// content.
+int TAutoCode::PlannedFiles(const TProjectModel& model) const {
+    const int perClass = 7;
+    int files = 3 + int(std::size(kFixedEntries)) + perClass * int(model.Classes().size()) + 1;
+    for (const char* name : {"pom.xml", "README.txt"})
+        files += QFileInfo(Resource("template/" + QString::fromLatin1(name))).size() > 0 ? 1 : 0;
+    return files;
 }
 
 // Every class has exactly one key member, then every class exactly one display member; the
@@ -163,6 +178,9 @@ void TAutoCode::CheckNames(const TProjectModel& model) const {
     if (!QDir::isAbsolutePath(settings_.rootDir))
         throw std::runtime_error(
             QString("程序目录必须是绝对路径: " + Quoted(settings_.rootDir)).toStdString());
+    if (!settings_.resourceDir.isEmpty() && !QDir::isAbsolutePath(settings_.resourceDir))
+        throw std::runtime_error(
+            QString("资源目录必须是绝对路径: " + Quoted(settings_.resourceDir)).toStdString());
     RequireSafeName(QStringLiteral("工程名称"), settings_.projectName);
     RequireSafeName(QStringLiteral("包名"), settings_.packageName);
     for (const TClassModel& c : model.Classes())
@@ -184,7 +202,7 @@ void TAutoCode::CopyFixedTemplates() {
                      kFixedDone);
         } else {
             // A missing entry is skipped; its line follows all the same.
-            TFileOperate::CopyFile(Absolute(source), Absolute(file));
+            TFileOperate::CopyFile(Resource(source), Absolute(file));
             Progress(file + kFixedDone);
         }
     }
@@ -195,14 +213,14 @@ void TAutoCode::CopyResourceFolders() {
     Progress(QStringLiteral("正在移动资源文件。。。"));
     for (const char* folder : kScaffoldFolders) {
         const QString name = QString::fromLatin1(folder);
-        const QString source = Absolute("bak/" + name);
+        const QString source = Resource("bak/" + name);
         if (!TFileOperate::CopyFolder(source, Absolute(Output(name)), true))
             throw TFileError("无法读取文件夹: " + source);
         Progress("移动" + Output(name) + "文件夹完毕！");
     }
     for (const char* file : kScaffoldFiles) {
         const QString name = QString::fromLatin1(file);
-        TFileOperate::CopyFile(Absolute("bak/" + name), Absolute(Output(name)));
+        TFileOperate::CopyFile(Resource("bak/" + name), Absolute(Output(name)));
     }
     Progress(QStringLiteral("移动资源文件完毕!"));
 }
@@ -235,12 +253,17 @@ QString TAutoCode::Absolute(const QString& relative) const {
     return QDir(settings_.rootDir).filePath(relative);
 }
 
+QString TAutoCode::Resource(const QString& relative) const {
+    const bool own = !settings_.resourceDir.isEmpty();
+    return QDir(own ? settings_.resourceDir : settings_.rootDir).filePath(relative);
+}
+
 void TAutoCode::MakeOutputFolder(const QString& relative) const {
     TFileOperate::MakeFolderBelow(Absolute(Output(QString())), Absolute(relative));
 }
 
 QString TAutoCode::ReadTemplate(const QString& relative) const {
-    return TFileOperate::ReadTextFile(Absolute(relative));
+    return TFileOperate::ReadTextFile(Resource(relative));
 }
 
 void TAutoCode::Write(const TGeneratedFile& file) {

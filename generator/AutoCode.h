@@ -8,13 +8,14 @@
 #include "ProjectModel.h"
 
 struct TGenerationSettings {
-    QString rootDir; // the executable's folder: template/, bak/ and projects/ are there
+    QString rootDir; // the output folder projects/ is there
     qint64 projectId = 0;
     QString projectName; // fixed for the run when it starts
     QString packageName;
     // Tests only: generate even a model the model rules refuse (the key and display checks
     // still apply), to show that such a model would not compile.
     bool skipModelRules = false;
+    QString resourceDir = QString(); // template/ and bak/ are there; empty means rootDir
 };
 
 // One generation run: checks the project's model, then writes its web project into
@@ -35,6 +36,7 @@ private:
     bool CheckModel(const TProjectModel& model);
     bool CheckModelRules(const TProjectModel& model);
     void CheckNames(const TProjectModel& model) const;
+    int PlannedFiles(const TProjectModel& model) const;
     void WriteProject(const TBuildContext& context);
 
     void CopyFixedTemplates();
@@ -44,6 +46,8 @@ private:
     // "projects/<projectName>/" + tail, relative to the root folder.
     QString Output(const QString& tail) const;
     QString Absolute(const QString& relative) const;
+    // A file of template/ or bak/, relative to the resource folder.
+    QString Resource(const QString& relative) const;
     // Creates the folder (relative to the root folder) so that no link below the output root
     // leads the files elsewhere.
     void MakeOutputFolder(const QString& relative) const;

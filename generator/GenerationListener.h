@@ -15,6 +15,9 @@ class TGenerationListener {
 public:
     virtual ~TGenerationListener() = default;
 
+    // The number of files the run is about to write, once the model has passed the checks.
+    // Each written file then has one progress line ending in a done suffix of GeneratedFile.h.
+    virtual void OnPlanned(int files) = 0;
     // One finished step, in order.
     virtual void OnProgress(const QString& line) = 0;
     // Each of the next four returns only once the user has seen it.

@@ -5,7 +5,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake g++ make qt6-base-dev libqt6sql6-sqlite libgl-dev libgtest-dev)
+packages=(cmake g++ make qt6-base-dev libqt6sql6-sqlite libgl-dev libgtest-dev qt6-translations-l10n)
+# import-mdb reads Access databases with mdb-export.
+packages+=(mdbtools)
 # The compile test builds generated Java projects: a JDK and Maven, unless the machine has them.
 command -v javac >/dev/null || packages+=(default-jdk-headless)
 command -v mvn >/dev/null || packages+=(maven)
@@ -16,6 +18,8 @@ if [ "$mode" = run ]; then
 elif [ "$mode" = test ]; then
     # The live test serves a generated project against a private MariaDB server.
     packages+=(python3 mariadb-server mariadb-client)
+    # The install test validates the installed desktop entry and AppStream file.
+    packages+=(desktop-file-utils appstream)
 fi
 
 missing=()
@@ -37,4 +41,6 @@ cmake --build build -j2
 # The libraries of the compile test; the program itself does not need them.
 if [ "$mode" = test ]; then
     scripts/java-libs.sh
+    # The Access database of the legacy import test, written with Jackcess.
+    scripts/mdb-fixture.sh
 fi

@@ -3,8 +3,8 @@
 #include <optional>
 
 #include "Guard.h"
-#include "MainForm.h"
 #include "ModelCheck.h"
+#include "UserSeam.h"
 
 namespace {
 
@@ -24,8 +24,9 @@ std::optional<QString> ClassNameRefusal(const QString& className) {
 
 } // namespace
 
-TClassForm::TClassForm(TFormMain* owner, const QString& caption, int width, int height)
-    : QDialog(owner), owner_(owner) {
+TClassForm::TClassForm(TUserSeam& seam, qint64 projectId, const QString& caption, int width,
+                       int height, QWidget* parent)
+    : QDialog(parent), seam_(seam), projectId_(projectId) {
     setWindowTitle(caption);
     setFont(FormFont());
     setFixedSize(width, height);
@@ -44,11 +45,11 @@ TClassForm::TClassForm(TFormMain* owner, const QString& caption, int width, int 
 }
 
 void TClassForm::Button1Click() {
-    RunGuarded(owner_->Seam(), [this] { Save(); });
+    RunGuarded(seam_, [this] { Save(); });
 }
 
 void TClassForm::Message(const QString& text) {
-    owner_->Seam().Message(text);
+    seam_.Message(text);
 }
 
 bool TClassForm::StartsUpperCase(const QString& text) {

@@ -5,7 +5,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-class TFormMain;
+class TUserSeam;
 
 // What the two class dialogs share: two named boxes and the OK button.
 class TClassForm : public QDialog {
@@ -22,12 +22,15 @@ public slots:
     void Button1Click();
 
 protected:
-    TClassForm(TFormMain* owner, const QString& caption, int width, int height);
+    // projectId: the project the class belongs to.
+    TClassForm(TUserSeam& seam, qint64 projectId, const QString& caption, int width, int height,
+               QWidget* parent);
 
     // Checks and stores what was typed; store errors propagate.
     virtual void Save() = 0;
 
-    TFormMain& Owner() const { return *owner_; }
+    TUserSeam& Seam() const { return seam_; }
+    qint64 ProjectId() const { return projectId_; }
     void Message(const QString& text);
     static bool StartsUpperCase(const QString& text);
     // After the first-letter rule: refuses a class name a generation run would refuse for its
@@ -36,5 +39,6 @@ protected:
     bool RefusesClassName(const QString& className);
 
 private:
-    TFormMain* owner_;
+    TUserSeam& seam_;
+    qint64 projectId_;
 };

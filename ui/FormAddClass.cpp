@@ -1,10 +1,9 @@
 #include "FormAddClass.h"
 
 #include "ClassDAO.h"
-#include "MainForm.h"
 
-TAddClassForm::TAddClassForm(TFormMain* owner)
-    : TClassForm(owner, QStringLiteral("添加类"), 269, 218) {}
+TAddClassForm::TAddClassForm(TUserSeam& seam, qint64 projectId, QWidget* parent)
+    : TClassForm(seam, projectId, QStringLiteral("添加类"), 269, 218, parent) {}
 
 void TAddClassForm::Save() {
     const QString className = Edt_ClassName->text();
@@ -17,12 +16,12 @@ void TAddClassForm::Save() {
         return Message(QStringLiteral("类名首个字母必须大写"));
     if (RefusesClassName(className))
         return;
-    const qint64 projectId = Owner().SelectedProjectId();
+    const qint64 projectId = ProjectId();
     TClassDAO classes;
     if (classes.CountClassesByName(projectId, className) > 0)
         return Message(QStringLiteral("该类名称已经存在!"));
     classes.AddClass(projectId, className, friendName);
-    Owner().LoadClasses(projectId);
+    emit ClassAdded(projectId);
     Message(QStringLiteral("类名称添加成功！"));
     accept();
 }

@@ -2,12 +2,16 @@
 
 #include "ClassForm.h"
 
-// Adds a class to the selected project.
+// Adds a class to a project.
 class TAddClassForm : public TClassForm {
     Q_OBJECT
 
 public:
-    explicit TAddClassForm(TFormMain* owner);
+    TAddClassForm(TUserSeam& seam, qint64 projectId, QWidget* parent = nullptr);
+
+signals:
+    // The class is stored; sent before the user is told so.
+    void ClassAdded(qint64 projectId);
 
 protected:
     void Save() override;

@@ -2,8 +2,8 @@
 
 #include "MemberDAO.h"
 
-TAddMemberForm::TAddMemberForm(TFormMain* owner)
-    : TMemberForm(owner, QStringLiteral("添加成员属性"), 389, 331) {
+TAddMemberForm::TAddMemberForm(TUserSeam& seam, qint64 projectId, qint64 classId, QWidget* parent)
+    : TMemberForm(seam, projectId, classId, QStringLiteral("添加成员属性"), 389, 331, parent) {
     CB_MemberQueryDisplay->setChecked(true);
     FormCreate();
 }

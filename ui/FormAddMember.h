@@ -2,12 +2,12 @@
 
 #include "MemberForm.h"
 
-// Adds a member to the class selected in the main window.
+// Adds a member to a class.
 class TAddMemberForm : public TMemberForm {
     Q_OBJECT
 
 public:
-    explicit TAddMemberForm(TFormMain* owner);
+    TAddMemberForm(TUserSeam& seam, qint64 projectId, qint64 classId, QWidget* parent = nullptr);
 
     void FormCreate();
 

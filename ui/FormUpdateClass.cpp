@@ -4,14 +4,15 @@
 
 #include "ClassDAO.h"
 #include "Guard.h"
-#include "MainForm.h"
 
-TUpdateClassForm::TUpdateClassForm(TFormMain* owner)
-    : TClassForm(owner, QStringLiteral("类更新"), 271, 214) {}
+TUpdateClassForm::TUpdateClassForm(TUserSeam& seam, qint64 projectId, qint64 classId,
+                                   const QString& className, QWidget* parent)
+    : TClassForm(seam, projectId, QStringLiteral("类更新"), 271, 214, parent), classId_(classId),
+      className_(className) {}
 
 void TUpdateClassForm::FormShow() {
-    RunGuarded(Owner().Seam(), [this] {
-        Edt_ClassName->setText(Owner().SelectedClassText());
+    RunGuarded(Seam(), [this] {
+        Edt_ClassName->setText(className_);
         Edt_FriendName->setText(TClassDAO().GetFriendName(classId_));
     });
 }
@@ -33,8 +34,9 @@ void TUpdateClassForm::Save() {
         return;
     if (friendName.isEmpty())
         return Message(QStringLiteral("友好名称不能为空"));
-    TClassDAO().UpdateClass(Owner().SelectedProjectId(), classId_, className, friendName);
-    Owner().SetSelectedClassText(className);
+    TClassDAO().UpdateClass(ProjectId(), classId_, className, friendName);
+    className_ = className;
+    emit ClassRenamed(classId_, className);
     Message(QStringLiteral("类名称更新成功"));
     accept();
 }

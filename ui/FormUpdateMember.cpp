@@ -2,8 +2,10 @@
 
 #include "MemberDAO.h"
 
-TUpdateMemberForm::TUpdateMemberForm(TFormMain* owner, qint64 memberId)
-    : TMemberForm(owner, QStringLiteral("更新成员属性"), 372, 320), memberId_(memberId) {
+TUpdateMemberForm::TUpdateMemberForm(TUserSeam& seam, qint64 projectId, qint64 classId,
+                                     qint64 memberId, QWidget* parent)
+    : TMemberForm(seam, projectId, classId, QStringLiteral("更新成员属性"), 372, 320, parent),
+      memberId_(memberId) {
     FormCreate();
 }
 

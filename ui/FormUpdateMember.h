@@ -2,12 +2,13 @@
 
 #include "MemberForm.h"
 
-// Edits one member of the class selected in the main window.
+// Edits one member of a class.
 class TUpdateMemberForm : public TMemberForm {
     Q_OBJECT
 
 public:
-    TUpdateMemberForm(TFormMain* owner, qint64 memberId);
+    TUpdateMemberForm(TUserSeam& seam, qint64 projectId, qint64 classId, qint64 memberId,
+                      QWidget* parent = nullptr);
 
     // Fills the type list and the controls from the stored member.
     void FormCreate();

@@ -4,8 +4,8 @@
 
 #include "GenerationListener.h"
 
-// Turns a run's reports, made on its own thread, into signals that the main
-// window receives on its thread.
+// Turns a run's reports, made on its own thread, into signals that the runner
+// receives on its thread.
 class TGenerationBridge : public QObject, public TGenerationListener {
     Q_OBJECT
 
@@ -13,6 +13,7 @@ public:
     // projectName: the run's project, as the run was started with it.
     explicit TGenerationBridge(const QString& projectName) : projectName_(projectName) {}
 
+    void OnPlanned(int files) override { emit Planned(files); }
     void OnProgress(const QString& line) override { emit Progress(line); }
     void OnPrimaryKeyError(qint64 classId) override { emit PrimaryKeyError(classId); }
     void OnDisplayMemberError(qint64 classId) override { emit DisplayMemberError(classId); }
@@ -21,6 +22,7 @@ public:
     void OnError(const QString& message) override { emit Failed(message); }
 
 signals:
+    void Planned(int files);
     void Progress(const QString& line);
     void PrimaryKeyError(qint64 classId);
     void DisplayMemberError(qint64 classId);

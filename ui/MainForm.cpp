@@ -1,24 +1,31 @@
 #include "MainForm.h"
 
 #include <QCoreApplication>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QMovie>
+#include <QScrollBar>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 #include <iterator>
 
 #include "AutoCode.h"
 #include "ClassDAO.h"
+#include "ClassMembers.h"
 #include "FormAddClass.h"
 #include "FormAddMember.h"
+#include "FormPreview.h"
 #include "FormUpdateClass.h"
 #include "FormUpdateMember.h"
-#include "GenerationBridge.h"
+#include "GenerationRunner.h"
 #include "Guard.h"
 #include "MemberDAO.h"
 #include "ModelCheck.h"
+#include "ModelFiles.h"
+#include "Preview.h"
 #include "Printable.h"
+#include "ProjectBox.h"
 #include "ProjectDAO.h"
 
 static void InitUiResources() {
@@ -30,6 +37,7 @@ namespace {
 const int kClientWidth = 828;
 const int kClientHeight = 547;
 const int kBannerHeight = 97;
+const int kProgressHeight = 150;
 
 // A project name a generation run refuses as its output folder name.
 const QString kUnsafeProjectName =
@@ -49,12 +57,21 @@ QString FlagText(qint64 value) {
     return value == 1 ? QStringLiteral("是") : QStringLiteral("否");
 }
 
+// The style's margins around the contents of widget.
+QMargins StyleMargins(const QWidget* widget) {
+    const QStyle* style = widget->style();
+    return {style->pixelMetric(QStyle::PM_LayoutLeftMargin, nullptr, widget),
+            style->pixelMetric(QStyle::PM_LayoutTopMargin, nullptr, widget),
+            style->pixelMetric(QStyle::PM_LayoutRightMargin, nullptr, widget),
+            style->pixelMetric(QStyle::PM_LayoutBottomMargin, nullptr, widget)};
+}
+
 } // namespace
 
 TFormMain::TFormMain(TUserSeam* seam, const QString& rootDir, QWidget* parent)
     : QMainWindow(parent), seam_(seam),
       rootDir_(rootDir.isEmpty() ? QCoreApplication::applicationDirPath() : rootDir),
-      modalHook_([](QDialog& dialog) { dialog.exec(); }) {
+      modalHook_([](QDialog& dialog) { dialog.exec(); }), runner_(new TGenerationRunner(this)) {
     InitUiResources();
     setWindowTitle(kApplicationTitle);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -66,8 +83,13 @@ TFormMain::TFormMain(TUserSeam* seam, const QString& rootDir, QWidget* parent)
     setCentralWidget(client);
     CreateBanner(client);
     CreateProjectArea(client);
+    LayOut(client);
     CreateMenu();
+    ConnectRunner();
+    // A fixed size (minimum equal to maximum) is what tells every window manager not to offer
+    // maximising.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
+    setFixedSize(sizeHint());
     move(200, 126);
     Timer1 = new QTimer(this);
     Timer1->setSingleShot(true);
@@ -78,7 +100,7 @@ TFormMain::TFormMain(TUserSeam* seam, const QString& rootDir, QWidget* parent)
 }
 
 TFormMain::~TFormMain() {
-    WaitForRuns();
+    runner_->WaitForAll();
 }
 
 void TFormMain::FormCreate() {
@@ -89,7 +111,7 @@ void TFormMain::FormCreate() {
 
 void TFormMain::CreateBanner(QWidget* parent) {
     Image1 = new QLabel(parent);
-    Image1->setGeometry(0, 0, kClientWidth, kBannerHeight);
+    Image1->setFixedSize(kClientWidth, kBannerHeight);
     Image1->setScaledContents(true);
     Image1->setCursor(Qt::PointingHandCursor);
     auto* movie = new QMovie(QStringLiteral(":/banner.gif"), QByteArray(), Image1);
@@ -100,33 +122,65 @@ void TFormMain::CreateBanner(QWidget* parent) {
 
 void TFormMain::CreateProjectArea(QWidget* parent) {
     GroupBox1 = new QGroupBox(QStringLiteral("项目操作区"), parent);
-    GroupBox1->setGeometry(0, kBannerHeight, kClientWidth, kClientHeight - kBannerHeight);
     Label1 = new QLabel(QStringLiteral("项目:"), GroupBox1);
-    Label1->move(8, 24);
-    CB_Project = new QComboBox(GroupBox1);
-    CB_Project->setGeometry(36, 18, 121, 22);
+    CB_Project = new TProjectBox(GroupBox1);
+    CB_Project->setFixedWidth(121);
     Label2 = new QLabel(QStringLiteral("该项目所有类如下:"), GroupBox1);
-    Label2->move(8, 48);
     LB_Object = new QListWidget(GroupBox1);
-    LB_Object->setGeometry(8, 64, 153, 241);
+    LB_Object->setFixedWidth(153);
     CreateMemberTable();
+    CreateProgressArea();
+    connect(CB_Project, &QComboBox::activated, this, &TFormMain::CB_ProjectChange);
+    connect(LB_Object, &QListWidget::currentRowChanged, this, &TFormMain::LB_ObjectClick);
+    connect(LB_Object, &QListWidget::itemSelectionChanged, this, &TFormMain::KeepClassHighlight);
+    connect(LB_Object, &QListWidget::itemDoubleClicked, this, &TFormMain::LB_ObjectDblClick);
+}
+
+void TFormMain::CreateProgressArea() {
     GroupBox2 = new QGroupBox(QStringLiteral("生成进度"), GroupBox1);
-    GroupBox2->setGeometry(2, GroupBox1->height() - 146, kClientWidth - 4, 144);
+    GroupBox2->setFixedHeight(kProgressHeight);
     Memo_State = new QPlainTextEdit(GroupBox2);
     Memo_State->setReadOnly(true);
     Memo_State->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo_State->setStyleSheet(QStringLiteral("QPlainTextEdit { background: silver; }"));
-    auto* memoLayout = new QVBoxLayout(GroupBox2);
-    memoLayout->setContentsMargins(2, 2, 2, 2);
-    memoLayout->addWidget(Memo_State);
-    connect(CB_Project, &QComboBox::activated, this, &TFormMain::CB_ProjectChange);
-    connect(LB_Object, &QListWidget::currentRowChanged, this, &TFormMain::LB_ObjectClick);
-    connect(LB_Object, &QListWidget::itemDoubleClicked, this, &TFormMain::LB_ObjectDblClick);
+    ProgressBar1 = new QProgressBar(GroupBox2);
+    ProgressBar1->setFormat(QStringLiteral("%v / %m"));
+    QSizePolicy policy = ProgressBar1->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    ProgressBar1->setSizePolicy(policy);
+    ProgressBar1->hide();
+    auto* layout = new QVBoxLayout(GroupBox2);
+    layout->addWidget(Memo_State);
+    layout->addWidget(ProgressBar1);
+}
+
+// The banner spans the window; the frames keep the style's margins.
+void TFormMain::LayOut(QWidget* client) {
+    auto* projectRow = new QHBoxLayout;
+    projectRow->addWidget(Label1);
+    projectRow->addWidget(CB_Project);
+    auto* classColumn = new QVBoxLayout;
+    classColumn->addLayout(projectRow);
+    classColumn->addWidget(Label2);
+    classColumn->addWidget(LB_Object, 1);
+    auto* lists = new QHBoxLayout;
+    lists->addLayout(classColumn);
+    lists->addWidget(LV_Member, 1);
+    auto* frame = new QVBoxLayout(GroupBox1);
+    frame->addLayout(lists, 1);
+    frame->addWidget(GroupBox2);
+    auto* body = new QVBoxLayout;
+    body->setContentsMargins(StyleMargins(client));
+    body->addWidget(GroupBox1);
+    auto* window = new QVBoxLayout(client);
+    window->setContentsMargins(0, 0, 0, 0);
+    window->setSpacing(0);
+    window->addWidget(Image1);
+    window->addLayout(body);
 }
 
 void TFormMain::CreateMemberTable() {
     LV_Member = new QTableWidget(0, int(std::size(kMemberColumns)), GroupBox1);
-    LV_Member->setGeometry(165, 16, 660, 289);
     LV_Member->setShowGrid(true);
     LV_Member->setEditTriggers(QAbstractItemView::NoEditTriggers);
     LV_Member->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -140,6 +194,9 @@ void TFormMain::CreateMemberTable() {
             i, new QTableWidgetItem(QString::fromUtf8(kMemberColumns[i].title)));
         LV_Member->setColumnWidth(i, kMemberColumns[i].width);
     }
+    // The comment column takes what the others leave of the table's width.
+    LV_Member->horizontalHeader()->setSectionResizeMode(int(std::size(kMemberColumns)) - 1,
+                                                        QHeaderView::Stretch);
     LV_Member->viewport()->installEventFilter(this);
 }
 
@@ -155,9 +212,27 @@ void TFormMain::CreateMenu() {
     M1 = AddItem(MenuProject, QStringLiteral("添加成员(&M)"), &TFormMain::M1Click);
     N3 = AddItem(MenuProject, QStringLiteral("修改成员属性(&E)"), &TFormMain::N3Click);
     C1 = AddItem(MenuProject, QStringLiteral("删除成员(&C)"), &TFormMain::C1Click);
+    MenuProject->addSeparator();
+    E1 = AddItem(MenuProject, QStringLiteral("导出模型..."), &TFormMain::E1Click);
+    I1 = AddItem(MenuProject, QStringLiteral("导入模型..."), &TFormMain::I1Click);
+    I2 = AddItem(MenuProject, QStringLiteral("导入旧版数据库..."), &TFormMain::I2Click);
     MenuCode = MainMenu1->addMenu(QStringLiteral("代码管理(&A)"));
     S2 = AddItem(MenuCode, QStringLiteral("设置包名(&S)"), &TFormMain::S2Click);
     A1 = AddItem(MenuCode, QStringLiteral("自动生成代码(&A)"), &TFormMain::A1Click);
+    V1 = AddItem(MenuCode, QStringLiteral("预览代码"), &TFormMain::V1Click);
+}
+
+void TFormMain::ConnectRunner() {
+    using Runner = TGenerationRunner;
+    connect(runner_, &Runner::Planned, this, &TFormMain::OnGenerationPlanned);
+    connect(runner_, &Runner::Progress, this, &TFormMain::OnGenerationProgress);
+    connect(runner_, &Runner::FileWritten, this, &TFormMain::OnFileWritten);
+    connect(runner_, &Runner::PrimaryKeyError, this, &TFormMain::OnPrimaryKeyError);
+    connect(runner_, &Runner::DisplayMemberError, this, &TFormMain::OnDisplayMemberError);
+    connect(runner_, &Runner::ModelError, this, &TFormMain::OnModelError);
+    connect(runner_, &Runner::Finished, this, &TFormMain::OnGenerationFinished);
+    connect(runner_, &Runner::Failed, this, &TFormMain::OnGenerationError);
+    connect(runner_, &Runner::Ended, this, &TFormMain::OnGenerationEnded);
 }
 
 QAction* TFormMain::AddItem(QMenu* menu, const QString& text, void (TFormMain::*handler)()) {
@@ -171,7 +246,8 @@ void TFormMain::SetModalHook(TModalHook hook) {
 }
 
 QUrl TFormMain::HomePage() const {
-    return QUrl::fromLocalFile(rootDir_ + QStringLiteral("/help/index.html"));
+    const QString& dir = resourceDir_.isEmpty() ? rootDir_ : resourceDir_;
+    return QUrl::fromLocalFile(dir + QStringLiteral("/help/index.html"));
 }
 
 qint64 TFormMain::SelectedProjectId() const {
@@ -188,9 +264,16 @@ QString TFormMain::SelectedClassText() const {
     return item == nullptr ? QString() : item->text();
 }
 
-void TFormMain::SetSelectedClassText(const QString& text) {
-    if (QListWidgetItem* item = LB_Object->currentItem())
-        item->setText(text);
+void TFormMain::RenameClassItem(qint64 classId, const QString& className) {
+    for (int row = 0; row < LB_Object->count(); ++row)
+        if (LB_Object->item(row)->data(Qt::UserRole).toLongLong() == classId)
+            LB_Object->item(row)->setText(className);
+}
+
+void TFormMain::KeepClassHighlight() {
+    QListWidgetItem* item = LB_Object->currentItem();
+    if (item != nullptr && LB_Object->selectedItems() != QList<QListWidgetItem*>{item})
+        LB_Object->setCurrentItem(item, QItemSelectionModel::ClearAndSelect);
 }
 
 int TFormMain::SelectedMemberRow() const {
@@ -231,23 +314,22 @@ void TFormMain::LoadClasses(qint64 projectId) {
 
 void TFormMain::LoadMembers(qint64 classId) {
     LV_Member->setRowCount(0);
-    TResultSetPtr rows = TMemberDAO().OpenClassMembers(classId);
-    for (rows->First(); !rows->Eof(); rows->Next())
-        AddMemberRow(*rows);
+    for (const TMember& member : ClassMembers(classId))
+        AddMemberRow(member);
 }
 
-void TFormMain::AddMemberRow(const TResultSet& row) {
+void TFormMain::AddMemberRow(const TMember& m) {
     const QStringList texts = {
-        row.AsText("memberId"),
-        row.AsText("memberName"),
-        row.AsText("memberType"),
-        row.AsText("memberLength"),
-        FlagText(row.AsInteger("memberIsPri")),
-        FlagText(row.AsInteger("memberIsMust")),
-        FlagText(row.AsInteger("queryFlag")),
-        FlagText(row.AsInteger("memberIsDisplay")),
-        FlagText(row.AsInteger("memberQueryDisplay")),
-        row.AsText("memberComment"),
+        QString::number(m.memberId),
+        m.memberName,
+        m.memberType,
+        QString::number(m.memberLength),
+        FlagText(m.memberIsPri),
+        FlagText(m.memberIsMust),
+        FlagText(m.queryFlag),
+        FlagText(m.memberIsDisplay),
+        FlagText(m.memberQueryDisplay),
+        m.memberComment,
     };
     const int index = LV_Member->rowCount();
     LV_Member->insertRow(index);
@@ -312,7 +394,8 @@ void TFormMain::A2Click() {
     Guard([this] {
         if (CB_Project->currentIndex() < 0)
             return Message(QStringLiteral("当前未有任何项目被选中!"));
-        TAddClassForm form(this);
+        TAddClassForm form(*seam_, SelectedProjectId(), this);
+        connect(&form, &TAddClassForm::ClassAdded, this, &TFormMain::LoadClasses);
         ShowModal(form);
     });
 }
@@ -321,8 +404,9 @@ void TFormMain::N2Click() {
     Guard([this] {
         if (LB_Object->currentItem() == nullptr)
             return Message(QStringLiteral("没有类被选中!"));
-        TUpdateClassForm form(this);
-        form.SetClassId(SelectedClassId());
+        TUpdateClassForm form(*seam_, SelectedProjectId(), SelectedClassId(), SelectedClassText(),
+                              this);
+        connect(&form, &TUpdateClassForm::ClassRenamed, this, &TFormMain::RenameClassItem);
         ShowModal(form);
     });
 }
@@ -348,7 +432,8 @@ void TFormMain::M1Click() {
     Guard([this] {
         if (LB_Object->currentItem() == nullptr)
             return Message(QStringLiteral("请先选择类对象"));
-        TAddMemberForm form(this);
+        TAddMemberForm form(*seam_, SelectedProjectId(), SelectedClassId(), this);
+        connect(&form, &TMemberForm::MemberSaved, this, &TFormMain::LoadMembers);
         ShowModal(form);
     });
 }
@@ -357,7 +442,9 @@ void TFormMain::N3Click() {
     Guard([this] {
         if (SelectedMemberRow() < 0)
             return Message(QStringLiteral("请先选择一个成员"));
-        TUpdateMemberForm form(this, SelectedMemberId());
+        TUpdateMemberForm form(*seam_, SelectedProjectId(), SelectedClassId(), SelectedMemberId(),
+                               this);
+        connect(&form, &TMemberForm::MemberSaved, this, &TFormMain::LoadMembers);
         if (form.MemberFound())
             ShowModal(form);
         else
@@ -377,6 +464,28 @@ void TFormMain::C1Click() {
     });
 }
 
+void TFormMain::E1Click() {
+    Guard([this] {
+        if (CB_Project->currentIndex() < 0)
+            return Message(QStringLiteral("当前未有任何项目被选中!"));
+        ModelFiles::ExportProject(*seam_, SelectedProjectId(), CB_Project->currentText());
+    });
+}
+
+void TFormMain::I1Click() {
+    Guard([this] {
+        if (ModelFiles::ImportModel(*seam_))
+            LoadProjects();
+    });
+}
+
+void TFormMain::I2Click() {
+    Guard([this] {
+        if (ModelFiles::ImportMdb(*seam_))
+            LoadProjects();
+    });
+}
+
 void TFormMain::S2Click() {
     const QString answer = seam_->InputBox(
         QStringLiteral("包名输入框"), QStringLiteral("请输入一个包名如:           "), packageName);
@@ -390,14 +499,51 @@ void TFormMain::A1Click() {
         if (CB_Project->currentIndex() < 0)
             return Message(QStringLiteral("没有一个工程被选中！"));
         Message(QStringLiteral("如果以前生成了该项目，最好先删除原来的目录!"));
-        TGenerationSettings settings;
-        settings.rootDir = rootDir_;
-        settings.projectId = SelectedProjectId();
-        settings.projectName = CB_Project->currentText();
-        settings.packageName = packageName;
         Memo_State->clear();
-        StartGeneration(settings);
+        ProgressBar1->hide();
+        runner_->Start(Settings());
     });
+}
+
+void TFormMain::V1Click() {
+    Guard([this] {
+        if (CB_Project->currentIndex() < 0)
+            return Message(QStringLiteral("没有一个工程被选中！"));
+        if (LB_Object->currentItem() == nullptr)
+            return Message(QStringLiteral("没有类被选中!"));
+        ShowPreview(Settings(), SelectedClassId());
+    });
+}
+
+// The selected project as a run would be started on it now.
+TGenerationSettings TFormMain::Settings() const {
+    TGenerationSettings settings;
+    settings.rootDir = rootDir_;
+    settings.resourceDir = resourceDir_;
+    settings.projectId = SelectedProjectId();
+    settings.projectName = CB_Project->currentText();
+    settings.packageName = packageName;
+    return settings;
+}
+
+// What the next run would write for the class, or what it would refuse the model for.
+void TFormMain::ShowPreview(const TGenerationSettings& settings, qint64 classId) {
+    const TProjectModel model = ReadProjectModel(settings.projectId);
+    if (const std::optional<Preview::TRefusal> refusal =
+            Preview::FirstRefusal(model, settings.packageName)) {
+        if (refusal->check == Preview::TCheck::ModelRule)
+            return seam_->Error(refusal->message);
+        return Message(refusal->message);
+    }
+    const auto& classes = model.Classes();
+    const auto c = std::find_if(classes.begin(), classes.end(),
+                                [classId](const TClassModel& m) { return m.classId == classId; });
+    if (c == classes.end())
+        return Message(QStringLiteral("没有类被选中!"));
+    const TBuildContext context{model, settings.packageName};
+    TPreviewForm form(c->className,
+                      Preview::ClassFiles(context, *c, Preview::MappingTemplate(settings)), this);
+    ShowModal(form);
 }
 
 void TFormMain::CB_ProjectChange() {
@@ -409,6 +555,7 @@ void TFormMain::CB_ProjectChange() {
 }
 
 void TFormMain::LB_ObjectClick() {
+    KeepClassHighlight();
     Guard([this] {
         if (LB_Object->currentItem() != nullptr)
             LoadMembers(SelectedClassId());
@@ -435,8 +582,22 @@ void TFormMain::Timer1Timer() {
     seam_->OpenUrl(HomePage());
 }
 
+void TFormMain::OnGenerationPlanned(int files) {
+    ProgressBar1->setRange(0, files);
+    ProgressBar1->setValue(0);
+    ProgressBar1->show();
+}
+
+// The log always shows its last line.
 void TFormMain::OnGenerationProgress(const QString& line) {
     Memo_State->appendPlainText(line);
+    QScrollBar* bar = Memo_State->verticalScrollBar();
+    bar->setValue(bar->maximum());
+}
+
+void TFormMain::OnFileWritten() {
+    if (ProgressBar1->value() < ProgressBar1->maximum())
+        ProgressBar1->setValue(ProgressBar1->value() + 1);
 }
 
 void TFormMain::OnPrimaryKeyError(qint64 classId) {
@@ -465,46 +626,16 @@ void TFormMain::OnGenerationError(const QString& message) {
     seam_->Error(message);
 }
 
-void TFormMain::StartGeneration(const TGenerationSettings& settings) {
-    auto* bridge = new TGenerationBridge(settings.projectName);
-    auto* run = new TAutoCode(settings, bridge);
-    bridge->setParent(run);
-    connect(bridge, &TGenerationBridge::Progress, this, &TFormMain::OnGenerationProgress,
-            Qt::QueuedConnection);
-    connect(bridge, &TGenerationBridge::PrimaryKeyError, this, &TFormMain::OnPrimaryKeyError,
-            Qt::BlockingQueuedConnection);
-    connect(bridge, &TGenerationBridge::DisplayMemberError, this, &TFormMain::OnDisplayMemberError,
-            Qt::BlockingQueuedConnection);
-    connect(bridge, &TGenerationBridge::ModelError, this, &TFormMain::OnModelError,
-            Qt::BlockingQueuedConnection);
-    connect(bridge, &TGenerationBridge::Finished, this, &TFormMain::OnGenerationFinished,
-            Qt::BlockingQueuedConnection);
-    connect(bridge, &TGenerationBridge::Failed, this, &TFormMain::OnGenerationError,
-            Qt::QueuedConnection);
-    connect(run, &QThread::finished, run, &QObject::deleteLater);
-    runs_.removeAll(nullptr);
-    runs_.append(run);
-    run->start();
+// The bar is full after a finished run; any other run leaves no bar behind.
+void TFormMain::OnGenerationEnded(bool finished) {
+    if (finished)
+        ProgressBar1->setValue(ProgressBar1->maximum());
+    else
+        ProgressBar1->hide();
 }
 
 int TFormMain::RunningGenerations() const {
-    int count = 0;
-    for (const QPointer<TAutoCode>& run : runs_)
-        count += !run.isNull() && !run->isFinished() ? 1 : 0;
-    return count;
-}
-
-// A run still going when the window closes is let finish without it: its
-// reports are cut off, including any already waiting for this thread.
-void TFormMain::WaitForRuns() {
-    for (const QPointer<TAutoCode>& run : runs_) {
-        if (run.isNull())
-            continue;
-        if (auto* bridge = run->findChild<TGenerationBridge*>())
-            disconnect(bridge, nullptr, this, nullptr);
-        while (!run->wait(50))
-            QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
-    }
+    return runner_->Running();
 }
 
 bool TFormMain::eventFilter(QObject* watched, QEvent* event) {

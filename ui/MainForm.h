@@ -11,16 +11,16 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QPointer>
+#include <QProgressBar>
 #include <QTableWidget>
 #include <QTimer>
 #include <functional>
 
 #include "UserSeam.h"
 
-class TAutoCode;
-class TResultSet;
+class TGenerationRunner;
 struct TGenerationSettings;
+struct TMember;
 
 // The program's main window: projects, their classes and members, and the
 // progress log of the last generation.
@@ -31,8 +31,8 @@ public:
     // How a dialog is shown; by default modally, returning once it is closed.
     using TModalHook = std::function<void(QDialog& dialog)>;
 
-    // rootDir is the program's folder (help page, output folder); empty means
-    // the executable's folder.
+    // rootDir is the folder of the output (projects/) and, unless SetResourceDir names
+    // another, of template/, bak/ and help/; empty means the executable's folder.
     explicit TFormMain(TUserSeam* seam, const QString& rootDir = QString(),
                        QWidget* parent = nullptr);
     ~TFormMain() override;
@@ -40,6 +40,8 @@ public:
     void SetModalHook(TModalHook hook);
     TUserSeam& Seam() const { return *seam_; }
     QString RootDir() const { return rootDir_; }
+    // Where template/, bak/ and help/ are read from, when not in the root folder.
+    void SetResourceDir(const QString& resourceDir) { resourceDir_ = resourceDir; }
     QUrl HomePage() const;
     // Generation runs started here that have not ended yet.
     int RunningGenerations() const;
@@ -48,7 +50,6 @@ public:
     qint64 SelectedProjectId() const;
     qint64 SelectedClassId() const;
     QString SelectedClassText() const;
-    void SetSelectedClassText(const QString& text);
     int SelectedMemberRow() const;
     qint64 SelectedMemberId() const;
 
@@ -66,6 +67,8 @@ public:
     QTableWidget* LV_Member;
     QGroupBox* GroupBox2;
     QPlainTextEdit* Memo_State;
+    // Files written of files to write, while a run goes on; full once it has finished.
+    QProgressBar* ProgressBar1;
     QTimer* Timer1;
     QMenuBar* MainMenu1;
     QMenu* MenuProject;
@@ -79,8 +82,12 @@ public:
     QAction* M1;
     QAction* N3;
     QAction* C1;
+    QAction* E1;
+    QAction* I1;
+    QAction* I2;
     QAction* S2;
     QAction* A1;
+    QAction* V1;
 
     // Position in CB_Project to select after the next LoadProjects; -1: the first.
     int keptProjectIndex = -1;
@@ -99,8 +106,12 @@ public slots:
     void M1Click();
     void N3Click();
     void C1Click();
+    void E1Click();
+    void I1Click();
+    void I2Click();
     void S2Click();
     void A1Click();
+    void V1Click();
 
     void CB_ProjectChange();
     void LB_ObjectClick();
@@ -110,13 +121,17 @@ public slots:
     void Timer1Timer();
 
     // The generation's side of the window, called on this window's thread.
+    void OnGenerationPlanned(int files);
     void OnGenerationProgress(const QString& line);
+    void OnFileWritten();
     void OnPrimaryKeyError(qint64 classId);
     void OnDisplayMemberError(qint64 classId);
     void OnModelError(const QString& message);
     // Opens the output folder of the run's project, named as when the run started.
     void OnGenerationFinished(const QString& projectName);
     void OnGenerationError(const QString& message);
+    // The latest run's thread has ended; finished: the run had finished.
+    void OnGenerationEnded(bool finished);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -126,19 +141,26 @@ private:
     void CreateBanner(QWidget* parent);
     void CreateProjectArea(QWidget* parent);
     void CreateMemberTable();
+    void CreateProgressArea();
+    void LayOut(QWidget* client);
     void CreateMenu();
+    void ConnectRunner();
     QAction* AddItem(QMenu* menu, const QString& text, void (TFormMain::*handler)());
     void ClearClassesAndMembers();
-    void AddMemberRow(const TResultSet& row);
+    void AddMemberRow(const TMember& member);
+    // The highlighted class is the one the commands act on.
+    void KeepClassHighlight();
+    void RenameClassItem(qint64 classId, const QString& className);
     void ShowModal(QDialog& dialog);
     void ReportClass(qint64 classId, QString (*text)(const QString& className));
-    void StartGeneration(const TGenerationSettings& settings);
-    void WaitForRuns();
+    TGenerationSettings Settings() const;
+    void ShowPreview(const TGenerationSettings& settings, qint64 classId);
     bool Guard(const std::function<void()>& command);
     void Message(const QString& text);
 
     TUserSeam* seam_;
     QString rootDir_;
+    QString resourceDir_; // empty: rootDir_
     TModalHook modalHook_;
-    QList<QPointer<TAutoCode>> runs_;
+    TGenerationRunner* runner_;
 };

@@ -1,11 +1,11 @@
 #include "MemberForm.h"
 
 #include "ClassDAO.h"
+#include "ClassMembers.h"
 #include "Guard.h"
-#include "MainForm.h"
-#include "MemberDAO.h"
 #include "ModelCheck.h"
 #include "Printable.h"
+#include "UserSeam.h"
 
 namespace {
 
@@ -24,8 +24,9 @@ int Flag(const QCheckBox* box) {
 
 } // namespace
 
-TMemberForm::TMemberForm(TFormMain* owner, const QString& caption, int width, int height)
-    : QDialog(owner), owner_(owner) {
+TMemberForm::TMemberForm(TUserSeam& seam, qint64 projectId, qint64 classId, const QString& caption,
+                         int width, int height, QWidget* parent)
+    : QDialog(parent), seam_(seam), projectId_(projectId), classId_(classId) {
     setWindowTitle(caption);
     setFont(FormFont());
     setFixedSize(width, height);
@@ -77,18 +78,17 @@ void TMemberForm::FillTypeList() {
     CB_MemberType->clear();
     CB_MemberType->addItems(
         {MemberTypes::String, MemberTypes::Integer, MemberTypes::Float, MemberTypes::Date});
-    const TClassList others =
-        TClassDAO().ListOtherClasses(owner_->SelectedProjectId(), owner_->SelectedClassId());
+    const TClassList others = TClassDAO().ListOtherClasses(projectId_, classId_);
     for (const TClassEntry& entry : others)
         CB_MemberType->addItem(entry.className);
 }
 
 bool TMemberForm::Guard(const std::function<void()>& command) {
-    return RunGuarded(owner_->Seam(), command);
+    return RunGuarded(seam_, command);
 }
 
 void TMemberForm::Message(const QString& text) {
-    owner_->Seam().Message(text);
+    seam_.Message(text);
 }
 
 void TMemberForm::Button1Click() {
@@ -106,7 +106,7 @@ void TMemberForm::Save() {
     if (!member)
         return;
     Store(*member);
-    owner_->LoadMembers(owner_->SelectedClassId());
+    emit MemberSaved(classId_);
     Message(SavedText());
     accept();
 }
@@ -152,18 +152,16 @@ std::optional<QString> TMemberForm::NameRefusal(const QString& name) {
         return QStringLiteral("成员名称不能是Java保留字!");
     if (!ModelCheck::FitsGbk(name))
         return QStringLiteral("成员名称中有GBK无法保存的字符!");
-    const TResultSetPtr members = TMemberDAO().OpenClassMembers(owner_->SelectedClassId());
-    for (members->First(); !members->Eof(); members->Next())
-        if (members->AsText("memberName") == name &&
-            members->AsInteger("memberId") != EditedMemberId())
+    for (const TMember& member : ClassMembers(classId_))
+        if (member.memberName == name && member.memberId != EditedMemberId())
             return "该类中已经有名为" + Printable(name) + "的成员!";
     return std::nullopt;
 }
 
 std::optional<TMember> TMemberForm::BuildMember() {
     TMember m;
-    m.projectId = owner_->SelectedProjectId();
-    m.classId = owner_->SelectedClassId();
+    m.projectId = projectId_;
+    m.classId = classId_;
     m.memberName = Edt_MemberName->text();
     m.memberType = CB_MemberType->currentText();
     if (m.memberType == MemberTypes::String) {

@@ -11,10 +11,10 @@
 
 #include "Member.h"
 
-class TFormMain;
+class TUserSeam;
 
 // What the two member dialogs share: the controls, the type list and the
-// rules a member must pass before it is stored.
+// rules a member must pass before it is stored, in one class of a project.
 class TMemberForm : public QDialog {
     Q_OBJECT
 
@@ -40,14 +40,18 @@ public slots:
     void Button1Click();
     void Button2Click();
 
+signals:
+    // The member is stored; sent before the user is told so.
+    void MemberSaved(qint64 classId);
+
 protected:
-    TMemberForm(TFormMain* owner, const QString& caption, int width, int height);
+    TMemberForm(TUserSeam& seam, qint64 projectId, qint64 classId, const QString& caption,
+                int width, int height, QWidget* parent);
 
     // The four type words, then the project's other classes.
     void FillTypeList();
     bool Guard(const std::function<void()>& command);
     void Message(const QString& text);
-    TFormMain& Owner() const { return *owner_; }
 
     // The member being edited, or 0 when a new one is added (no stored member has id 0).
     virtual qint64 EditedMemberId() const = 0;
@@ -64,5 +68,7 @@ private:
     std::optional<QString> NameRefusal(const QString& name);
     std::optional<TMember> BuildMember();
 
-    TFormMain* owner_;
+    TUserSeam& seam_;
+    qint64 projectId_;
+    qint64 classId_;
 };

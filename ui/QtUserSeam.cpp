@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -41,6 +43,17 @@ void TQtUserSeam::Information(const QString& caption, const QString& text) {
 
 void TQtUserSeam::Error(const QString& message) {
     QMessageBox::critical(Owner(), kApplicationTitle, message);
+}
+
+// The dialogs start in the user's home folder.
+QString TQtUserSeam::OpenFileName(const QString& caption, const QString& filter) {
+    return QFileDialog::getOpenFileName(Owner(), caption, QDir::homePath(), filter);
+}
+
+QString TQtUserSeam::SaveFileName(const QString& caption, const QString& defaultName,
+                                  const QString& filter) {
+    return QFileDialog::getSaveFileName(Owner(), caption, QDir::home().filePath(defaultName),
+                                        filter);
 }
 
 // Without a file browser the user is at least told where the output is.

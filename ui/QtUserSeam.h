@@ -11,6 +11,9 @@ public:
                      const QString& defaultText) override;
     void Information(const QString& caption, const QString& text) override;
     void Error(const QString& message) override;
+    QString OpenFileName(const QString& caption, const QString& filter) override;
+    QString SaveFileName(const QString& caption, const QString& defaultName,
+                         const QString& filter) override;
     void OpenFolder(const QString& path) override;
     void OpenUrl(const QUrl& url) override;
 };

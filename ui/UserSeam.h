@@ -22,6 +22,11 @@ public:
     virtual void Information(const QString& caption, const QString& text) = 0;
     // An error reported by an engine, with its own text.
     virtual void Error(const QString& message) = 0;
+    // A file to read or to write, chosen by the user; empty when the user cancels. filter as
+    // QFileDialog takes it, e.g. "模型文件 (*.json)".
+    virtual QString OpenFileName(const QString& caption, const QString& filter) = 0;
+    virtual QString SaveFileName(const QString& caption, const QString& defaultName,
+                                 const QString& filter) = 0;
     virtual void OpenFolder(const QString& path) = 0;
     virtual void OpenUrl(const QUrl& url) = 0;
 };

@@ -38,6 +38,7 @@ int ModelCount() {
 // Collects how a run ended: "finished", or the refusal or error text.
 class TOutcome : public TGenerationListener {
 public:
+    void OnPlanned(int) override {}
     void OnProgress(const QString&) override {}
     void OnPrimaryKeyError(qint64) override { ending = "key"; }
     void OnDisplayMemberError(qint64) override { ending = "display"; }

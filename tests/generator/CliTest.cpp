@@ -253,3 +253,94 @@ TEST_F(CliTest, NamesWithControlCharactersArePrintedEscapedAndWhole) {
     EXPECT_EQ(rules.err, "类Book的成员名\"ti\\x1btle\"不是合法的Java标识符: "
                          "只能由字母、汉字、数字、_和$组成，且不能以数字开头\n");
 }
+
+// export, import and import-mdb: bad arguments give 2 with the usage, a refusal 1 with the
+// message, and only the imports create a missing database.
+TEST_F(CliTest, ExchangeCommandsGiveTheirExitCodes) {
+    const QList<QStringList> bad = {{"export"},
+                                    {"export", "--project"},
+                                    {"export", "--project", "P", "--project-id", "1"},
+                                    {"export", "--project", "P", "extra"},
+                                    {"export", "--project", "P", "--out"},
+                                    {"export", "--project-id", "x"},
+                                    {"import"},
+                                    {"import", "a.json", "b.json"},
+                                    {"import", "a.json", "--as"},
+                                    {"import", "a.json", "--as", ""},
+                                    {"import", "a.json", "--out", "b"},
+                                    {"import-mdb"},
+                                    {"import-mdb", "a.mdb", "--as", "x"},
+                                    {"list", "--as", "x"}};
+    for (const QStringList& args : bad) {
+        const TCliResult result = Cli(QStringList{"--root", root_.path()} + args);
+        EXPECT_EQ(result.exitCode, 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(result.err.startsWith("用法: ")) << args.join(' ').toStdString();
+    }
+    const TCliResult noDatabase = Cli({"--root", root_.path(), "export", "--project", "P"});
+    EXPECT_EQ(noDatabase.exitCode, 1);
+    EXPECT_EQ(noDatabase.err, "没有找到数据库: " + Path("projects.db") + "\n");
+    EXPECT_EQ(FolderEntries(root_.path()), QStringList());
+
+    // A refused file creates no database; an imported one does.
+    Write("broken.json", "{\"format\": ");
+    const TCliResult broken = Cli({"--root", root_.path(), "import", Path("broken.json")});
+    EXPECT_EQ(broken.exitCode, 1);
+    EXPECT_EQ(broken.err, "文件不是合法的JSON: 在字节偏移量11处对象没有结束\n");
+    const TCliResult missing = Cli({"--root", root_.path(), "import", Path("absent.json")});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_TRUE(missing.err.startsWith("无法读取文件: " + Path("absent.json") + " ("));
+    EXPECT_FALSE(Exists("projects.db"));
+    Write("empty.json", "{\"format\": \"brennoquill-model\", \"version\": 1, "
+                        "\"projects\": [{\"projectName\": \"空\", \"classes\": []}]}");
+    const TCliResult imported = Cli({"--root", root_.path(), "import", Path("empty.json")});
+    EXPECT_EQ(imported.exitCode, 0) << imported.err.toStdString();
+    EXPECT_EQ(imported.out, "已导入工程: 空\n");
+    const TCliResult unknown = Cli({"--root", root_.path(), "export", "--project", "Nobody"});
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_EQ(unknown.err, "没有名为\"Nobody\"的工程\n");
+}
+
+// The exported file is the text export prints; importing it again needs --as.
+TEST_F(CliTest, ExportedProjectsImportUnderANewName) {
+    ASSERT_EQ(Cli({"--root", root_.path(), "sample"}).exitCode, 0);
+    const TCliResult printed = Cli({"--root", root_.path(), "export", "--project", "图书管理系统"});
+    EXPECT_EQ(printed.exitCode, 0) << printed.err.toStdString();
+    EXPECT_TRUE(printed.out.startsWith("{\n    \"format\": \"brennoquill-model\",\n"));
+    const QString file = Path("sample.json");
+    const TCliResult saved =
+        Cli({"--root", root_.path(), "export", "--project-id", "1", "--out", file});
+    EXPECT_EQ(saved.exitCode, 0) << saved.err.toStdString();
+    EXPECT_EQ(saved.out, "已导出工程图书管理系统: " + file + "\n");
+    EXPECT_EQ(QString::fromUtf8(FileBytes(file)), printed.out);
+
+    const TCliResult taken = Cli({"--root", root_.path(), "import", file});
+    EXPECT_EQ(taken.exitCode, 1);
+    EXPECT_EQ(taken.err, "projects[0].projectName: 已经有名为图书管理系统的工程\n"
+                         "可用 --as 新名称 以另一个名称导入\n");
+    const TCliResult copied = Cli({"--root", root_.path(), "import", file, "--as", "副本"});
+    EXPECT_EQ(copied.exitCode, 0) << copied.err.toStdString();
+    EXPECT_EQ(copied.out, "已导入工程: 副本\n");
+    EXPECT_TRUE(Cli({"--root", root_.path(), "list"}).out.contains("\n2\t副本\n    5\tBookType"));
+    const TCliResult twins = Cli({"--root", root_.path(), "import", file, "--as", "图书管理系统"});
+    EXPECT_EQ(twins.exitCode, 1);
+    TDbHelper().ExecuteCommand("update t_project set projectName='图书管理系统'");
+    const TCliResult ambiguous =
+        Cli({"--root", root_.path(), "export", "--project", "图书管理系统"});
+    EXPECT_EQ(ambiguous.exitCode, 2);
+    EXPECT_EQ(ambiguous.err,
+              "有2个名为\"图书管理系统\"的工程(编号 1, 2), 请用 --project-id 指定其中一个\n");
+    EXPECT_EQ(ambiguous.out, "");
+}
+
+// The Access file's projects are added once; the second import is refused.
+TEST_F(CliTest, ImportMdbAddsTheProjectsOnce) {
+    ASSERT_TRUE(QFileInfo::exists(BRENNOQUILL_MDB_FIXTURE))
+        << "missing " << BRENNOQUILL_MDB_FIXTURE << ": run scripts/mdb-fixture.sh";
+    const TCliResult added = Cli({"--root", root_.path(), "import-mdb", BRENNOQUILL_MDB_FIXTURE});
+    EXPECT_EQ(added.exitCode, 0) << added.err.toStdString();
+    EXPECT_EQ(added.out, "已导入工程: 图书管理系统旧版\n已导入工程: 学生管理\n");
+    const TCliResult again = Cli({"--root", root_.path(), "import-mdb", BRENNOQUILL_MDB_FIXTURE});
+    EXPECT_EQ(again.exitCode, 1);
+    EXPECT_EQ(again.err, "t_project[projectId=3].projectName: 已经有名为图书管理系统旧版的工程\n");
+    EXPECT_EQ(again.out, "");
+}

@@ -21,6 +21,7 @@ inline const QByteArray kBom("\xEF\xBB\xBF");
 // Collects what a run reports, in order.
 class TRecordingListener : public TGenerationListener {
 public:
+    void OnPlanned(int files) override { planned = files; }
     void OnProgress(const QString& line) override { lines << line; }
     void OnPrimaryKeyError(qint64 classId) override { events << "key " + QString::number(classId); }
     void OnDisplayMemberError(qint64 classId) override {
@@ -30,6 +31,7 @@ public:
     void OnFinished() override { events << "finished"; }
     void OnError(const QString& message) override { events << "error " + message; }
 
+    int planned = -1;
     QStringList lines;
     QStringList events;
 };

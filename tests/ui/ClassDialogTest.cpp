@@ -1,3 +1,5 @@
+#include <QSignalSpy>
+
 #include "FormAddClass.h"
 #include "FormUpdateClass.h"
 #include "UiTestSupport.h"
@@ -178,4 +180,33 @@ TEST_F(ClassDialogTest, AddAndUpdateRefuseNamesARunWouldRefuseWithTheFocusOnTheN
     EXPECT_EQ(seam_.TakeTexts(), QStringList({"类名称更新成功"}));
     EXPECT_EQ(Classes(), QStringList({"Book图书", "Author作者"}));
     EXPECT_EQ(Count("select count(*) from t_class"), 2);
+}
+
+// Made with its context alone, a dialog needs no main window: it stores the class and reports
+// the change with a signal.
+TEST_F(ClassDialogTest, DialogsWorkWithoutAMainWindow) {
+    const int shop = AddProject("shop");
+    const int book = AddClass(shop, "Book", "书");
+    TAddClassForm add(seam_, shop);
+    QSignalSpy added(&add, &TAddClassForm::ClassAdded);
+    add.show();
+    Submit(add, {{"Book", "书"}, {"Author", "作者"}});
+    EXPECT_EQ(seam_.TakeTexts(), QStringList({"该类名称已经存在!", "类名称添加成功！"}));
+    EXPECT_FALSE(add.isVisible());
+    ASSERT_EQ(added.size(), 1);
+    EXPECT_EQ(added[0][0].toLongLong(), shop);
+    EXPECT_EQ(TClassDAO().GetFriendName(TClassDAO().GetClassId(shop, "Author")), "作者");
+
+    TUpdateClassForm update(seam_, shop, book, "Book");
+    QSignalSpy renamed(&update, &TUpdateClassForm::ClassRenamed);
+    update.show();
+    EXPECT_EQ(update.Edt_ClassName->text(), "Book");
+    EXPECT_EQ(update.Edt_FriendName->text(), "书");
+    Submit(update, {{"Books", "图书"}});
+    EXPECT_EQ(seam_.TakeTexts(), QStringList({"类名称更新成功"}));
+    ASSERT_EQ(renamed.size(), 1);
+    EXPECT_EQ(renamed[0][0].toLongLong(), book);
+    EXPECT_EQ(renamed[0][1].toString(), "Books");
+    EXPECT_EQ(TClassDAO().GetClassName(book), "Books");
+    EXPECT_EQ(form_, nullptr);
 }

@@ -1,5 +1,7 @@
 #include <QDir>
 #include <QFileInfo>
+#include <QProgressBar>
+#include <QScrollBar>
 #include <thread>
 
 #include "../store/WriteProtect.h"
@@ -45,7 +47,7 @@ protected:
     // Starts a run of the selected project and waits until it has ended.
     void Generate() {
         Form().Memo_State->setPlainText("an earlier run");
-        Form().A1Click();
+        Form().A1->trigger();
         ASSERT_TRUE(WaitFor([this] { return Form().RunningGenerations() == 0; }));
         QCoreApplication::processEvents();
     }
@@ -163,4 +165,92 @@ TEST_F(GenerationTest, WriteProtectedDatabaseIsBrowsedAndGeneratedFrom) {
     EXPECT_EQ(seam_.foldersOpened, QStringList({Output("shop")}));
     EXPECT_EQ(FileBytes(file), before);
     EXPECT_FALSE(QFileInfo::exists(file + "-wal"));
+}
+
+class ProgressBarTest : public GenerationTest {
+protected:
+    void SetUp() override {
+        GenerationTest::SetUp();
+        for (const char* name : {"template/pom.xml", "template/README.txt"}) {
+            QFile file(dir_.filePath(name));
+            ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+            file.write("<!-- 此文件由Brennoquill生成 -->\n");
+        }
+    }
+
+    // The window, made once the model is there, records each value of the bar.
+    void ShowForm() {
+        Form().show();
+        QObject::connect(Form().ProgressBar1, &QProgressBar::valueChanged,
+                         [this](int value) { values_ << value; });
+    }
+
+    // The progress lines that report a written file.
+    int WrittenLines() {
+        int count = 0;
+        for (const QString& line : Log())
+            count += line.endsWith("生成完成!") || line.endsWith("生成完毕!") ||
+                     line.endsWith("移动完毕!");
+        return count;
+    }
+
+    bool BarShown() { return !Form().ProgressBar1->isHidden(); }
+
+    QList<int> values_;
+};
+
+TEST_F(ProgressBarTest, CountsTheWrittenFilesOfTheFilesToWriteAndIsFullOnceTheRunHasFinished) {
+    const int shop = AddProject("shop");
+    for (int i = 0; i < 20; ++i)
+        AddGoodClass(shop, QString("Class%1").arg(i));
+    ShowForm();
+    QProgressBar* bar = Form().ProgressBar1;
+    struct TBarState {
+        bool shown = false;
+        int value = -1;
+        int maximum = -1;
+    } atReport;
+    seam_.onShown = [&](const TShown& item) {
+        if (item.text == "所有代码生成完毕!")
+            atReport = TBarState{BarShown(), bar->value(), bar->maximum()};
+    };
+    Generate();
+    const int written = WrittenLines();
+    EXPECT_EQ(written, 3 + 20 * 7 + 12 + 1 + 2);
+    EXPECT_TRUE(atReport.shown);
+    EXPECT_EQ(atReport.maximum, written);
+    EXPECT_EQ(atReport.value, written);
+    QList<int> oneByOne;
+    for (int i = 0; i <= written; ++i)
+        oneByOne << i;
+    EXPECT_EQ(values_, oneByOne);
+    EXPECT_TRUE(BarShown());
+    EXPECT_EQ(bar->value(), bar->maximum());
+    EXPECT_EQ(bar->text(), QString("%1 / %1").arg(written));
+    // The log shows its last line.
+    const QScrollBar* scroll = Form().Memo_State->verticalScrollBar();
+    EXPECT_GT(scroll->maximum(), 0);
+    EXPECT_EQ(scroll->value(), scroll->maximum());
+}
+
+TEST_F(ProgressBarTest, RefusedOrFailedRunLeavesNoBar) {
+    const int shop = AddProject("shop");
+    AddGoodClass(shop, "Book");
+    AddGoodClass(shop, "Author", false);
+    ShowForm();
+    Generate();
+    EXPECT_EQ(seam_.TakeTexts("message").size(), 2);
+    EXPECT_FALSE(BarShown());
+    EXPECT_TRUE(values_.isEmpty());
+
+    // Fails when it writes its first file: the output folder is a file.
+    Execute("update t_member set memberIsDisplay=1 where memberName='title'");
+    QFile blocker(Output("shop"));
+    ASSERT_TRUE(QDir().mkpath(dir_.path() + "/projects"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    Generate();
+    EXPECT_EQ(seam_.Texts("error").size(), 1);
+    EXPECT_EQ(values_, QList<int>({0}));
+    EXPECT_FALSE(BarShown());
 }

@@ -1,3 +1,5 @@
+#include <QSignalSpy>
+
 #include "FormAddMember.h"
 #include "FormUpdateMember.h"
 #include "UiTestSupport.h"
@@ -328,4 +330,31 @@ TEST_F(MemberDialogTest, UpdateRefusesNamesARunWouldRefuseAndKeepsItsOwnName) {
     EXPECT_EQ(seam_.TakeTexts(), QStringList({"类成员属性更新成功!"}));
     EXPECT_EQ(TMemberDAO().GetMember(title)->memberLength, 40);
     EXPECT_EQ(MemberColumn(1), QStringList({"title", "name"}));
+}
+
+TEST_F(MemberDialogTest, DialogsWorkWithoutAMainWindow) {
+    const int title = AddMember(Member(shop_, book_, "title", "字符串"));
+    TAddMemberForm add(seam_, shop_, book_);
+    QSignalSpy saved(&add, &TMemberForm::MemberSaved);
+    add.show();
+    EXPECT_EQ(TypeList(add), QStringList({"字符串", "整型", "浮点型", "日期型", "Author"}));
+    Submit(add, {"title", "字符串"});
+    Submit(add, {"price", "浮点型", true});
+    EXPECT_EQ(seam_.TakeTexts(),
+              QStringList({"该类中已经有名为title的成员!", "类成员属性添加成功!"}));
+    ASSERT_EQ(saved.size(), 1);
+    EXPECT_EQ(saved[0][0].toLongLong(), book_);
+
+    TUpdateMemberForm update(seam_, shop_, book_, title);
+    QSignalSpy updated(&update, &TMemberForm::MemberSaved);
+    ASSERT_TRUE(update.MemberFound());
+    update.show();
+    Submit(update, {"name", "字符串", false, false, false, "40"});
+    EXPECT_EQ(seam_.TakeTexts(), QStringList({"类成员属性更新成功!"}));
+    EXPECT_EQ(updated.size(), 1);
+    const TMember stored = *TMemberDAO().GetMember(title);
+    EXPECT_EQ(stored.memberName, "name");
+    EXPECT_EQ(stored.projectId, shop_);
+    EXPECT_EQ(stored.classId, book_);
+    EXPECT_EQ(form_, nullptr);
 }

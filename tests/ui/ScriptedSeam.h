@@ -20,10 +20,10 @@ inline void PrintTo(const QStringList& texts, std::ostream* out) {
 
 // One thing shown to the user.
 struct TShown {
-    QString kind; // message, confirm, input, information, error
+    QString kind; // message, confirm, input, information, error, open-file, save-file
     QString caption;
-    QString text;        // for an input box: its prompt
-    QString defaultText; // input boxes only
+    QString text;        // for an input box: its prompt; for a file dialog: its filter
+    QString defaultText; // input boxes and save-file dialogs only
 };
 
 // Records everything shown and answers from queues filled by the test. A
@@ -57,6 +57,17 @@ public:
     }
 
     void Error(const QString& message) override { Record({"error", {}, message, {}}); }
+
+    QString OpenFileName(const QString& caption, const QString& filter) override {
+        Record({"open-file", caption, filter, {}});
+        return TakeFileAnswer(caption);
+    }
+
+    QString SaveFileName(const QString& caption, const QString& defaultName,
+                         const QString& filter) override {
+        Record({"save-file", caption, filter, defaultName});
+        return TakeFileAnswer(caption);
+    }
     void OpenFolder(const QString& path) override { foldersOpened.append(path); }
     void OpenUrl(const QUrl& url) override { urlsOpened.append(url); }
 
@@ -82,11 +93,20 @@ public:
         return texts;
     }
 
+    // An empty answer stands for Cancel.
+    QString TakeFileAnswer(const QString& caption) {
+        if (!fileAnswers.isEmpty())
+            return fileAnswers.takeFirst();
+        ADD_FAILURE() << "unscripted file dialog: " << caption.toStdString();
+        return QString();
+    }
+
     // Called with each thing as it is shown.
     std::function<void(const TShown&)> onShown;
     QList<TShown> shown;
     QList<bool> confirmAnswers;
     QList<std::optional<QString>> inputAnswers;
+    QStringList fileAnswers; // for both kinds of file dialog
     QStringList foldersOpened;
     QList<QUrl> urlsOpened;
 };

@@ -1,0 +1,50 @@
+#include "Preview.h"
+
+#include <QDir>
+
+#include "ActionOperate.h"
+#include "DaoOperate.h"
+#include "DomainOperate.h"
+#include "FileOperate.h"
+#include "GenerationListener.h"
+#include "MappingFile.h"
+#include "ModelCheck.h"
+#include "Printable.h"
+
+namespace {
+
+const TClassModel* FirstWithoutOne(const TProjectModel& model, int (TClassModel::*count)() const) {
+    for (const TClassModel& c : model.Classes())
+        if ((c.*count)() != 1)
+            return &c;
+    return nullptr;
+}
+
+} // namespace
+
+namespace Preview {
+
+std::optional<TRefusal> FirstRefusal(const TProjectModel& model, const QString& packageName) {
+    if (const TClassModel* c = FirstWithoutOne(model, &TClassModel::CountKeyMembers))
+        return TRefusal{TCheck::PrimaryKey, PrimaryKeyErrorText(Printable(c->className))};
+    if (const TClassModel* c = FirstWithoutOne(model, &TClassModel::CountDisplayMembers))
+        return TRefusal{TCheck::DisplayMember, DisplayMemberErrorText(Printable(c->className))};
+    if (std::optional<QString> error = ModelCheck::FirstModelError(model, packageName))
+        return TRefusal{TCheck::ModelRule, *error};
+    return std::nullopt;
+}
+
+QString MappingTemplate(const TGenerationSettings& settings) {
+    const QString& dir = settings.resourceDir.isEmpty() ? settings.rootDir : settings.resourceDir;
+    return TFileOperate::ReadTextFile(QDir(dir).filePath(
+        QStringLiteral("template/src/com/packageName/domain/className.hbm.xml")));
+}
+
+TGeneratedFiles ClassFiles(const TBuildContext& context, const TClassModel& c,
+                           const QString& mappingTemplate) {
+    return {MappingFile::BuildMappingFile(context, c, mappingTemplate),
+            TDomainOperate::BuildDomainClass(context, c), TDaoOperate::BuildDaoClass(context, c),
+            TActionOperate::BuildActionClass(context, c)};
+}
+
+} // namespace Preview

@@ -1,0 +1,389 @@
+#include <QProcess>
+#include <functional>
+
+#include "GeneratorTestSupport.h"
+#include "ModelExchange.h"
+#include "ProjectModel.h"
+
+namespace {
+
+// A member of a model file, every field given; extra replaces the flags and comment.
+QString MemberJson(const QString& name, const QString& type, const QString& extra = QString()) {
+    const QString rest = extra.isEmpty()
+                             ? "\"memberComment\": \"说明\", \"memberIsPri\": false, "
+                               "\"memberIsMust\": true, \"memberIsInteger\": false, "
+                               "\"memberIsFloat\": false, \"queryFlag\": false, "
+                               "\"memberIsDisplay\": false, \"memberQueryDisplay\": true"
+                             : extra;
+    return "{\"memberName\": \"" + name + "\", \"memberType\": \"" + type +
+           "\", \"memberLength\": 20, " + rest + "}";
+}
+
+QString ProjectJson(const QString& name) {
+    return "{\"projectName\": \"" + name +
+           "\", \"classes\": ["
+           "{\"className\": \"Author\", \"friendName\": \"作者\", \"members\": [" +
+           MemberJson("authorId", "整型") + "]}, " +
+           "{\"className\": \"Book\", \"friendName\": \"图书\", \"members\": [" +
+           MemberJson("title", "字符串") + ", " + MemberJson("author", "Author") + "]}]}";
+}
+
+// A valid file of one or two projects, for the refusals to break in one place each.
+QString ModelJson(const QString& projects) {
+    return "{\"format\": \"brennoquill-model\", \"version\": 1, \"projects\": [" + projects + "]}";
+}
+
+const QString kBookstore = ModelJson(ProjectJson("书店"));
+
+QString Replaced(QString text, const QString& from, const QString& to) {
+    EXPECT_TRUE(text.contains(from)) << from.toStdString();
+    return text.replace(from, to);
+}
+
+// Every field of a member on one line, so that a difference shows.
+QString MemberFields(const TMember& m) {
+    QStringList fields{m.memberName, m.memberType, m.memberComment};
+    for (qint64 value :
+         {m.memberId, m.projectId, m.classId, m.memberLength, m.memberIsPri, m.memberIsMust,
+          m.memberIsInteger, m.memberIsFloat, m.queryFlag, m.memberIsDisplay, m.memberQueryDisplay})
+        fields << QString::number(value);
+    return fields.join('|');
+}
+
+struct TRefusal {
+    QString json;
+    QString message;
+};
+
+} // namespace
+
+class ExchangeTest : public GeneratorTest {
+protected:
+    // The rows of the three tables, to show that a refused import stored nothing.
+    static QString Rows() {
+        TDbHelper db;
+        QString rows;
+        for (const char* table : {"t_project", "t_class", "t_member"}) {
+            const TResultSetPtr all = db.OpenQuery(QString("select * from %1").arg(table));
+            rows += QString("%1:%2 ").arg(table).arg(all->RecordCount());
+        }
+        return rows + db.QueryText("select group_concat(projectName) from t_project");
+    }
+    static qint64 ProjectId(const QString& name) {
+        const TProjectList found = TProjectDAO().FindProjects(name);
+        return found.size() == 1 ? found.first().projectId : -1;
+    }
+    static QByteArray Export(const QString& name) {
+        return ModelExchange::ExportProject(ProjectId(name));
+    }
+    // The import's refusal, empty when it was stored.
+    static QString Refusal(const QString& json, const QString& newName = QString()) {
+        try {
+            ModelExchange::ImportProjects(json.toUtf8(), newName);
+        } catch (const TExchangeError& error) {
+            return error.Message();
+        }
+        return QString();
+    }
+    // Another database file of the test folder from now on.
+    void UseDatabase(const QString& file) const { TDbHelper::SetDatabaseFile(Path(file)); }
+    void AddSample() const {
+        QProcess cli;
+        cli.start(BRENNOQUILL_CLI, {"--root", root_.path(), "sample"});
+        ASSERT_TRUE(cli.waitForFinished(60000));
+        ASSERT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+    }
+    static TMember StoredMember(qint64 memberId) {
+        return TMemberDAO().GetMember(memberId).value_or(TMember());
+    }
+};
+
+// Export, import into an empty database and export again: the same bytes, and every field
+// stored as it was.
+TEST_F(ExchangeTest, SampleRoundTripsByteForByte) {
+    AddSample();
+    const QByteArray exported = Export("图书管理系统");
+    EXPECT_TRUE(exported.startsWith("{\n    \"format\": \"brennoquill-model\",\n"));
+    EXPECT_TRUE(exported.endsWith("\"version\": 1\n}\n"));
+    EXPECT_TRUE(exported.contains("\"memberType\": \"BookType\""));
+    const TProjectModel before = ReadProjectModel(ProjectId("图书管理系统"));
+
+    UseDatabase("copy.db");
+    EXPECT_EQ(ModelExchange::ImportProjects(exported), QStringList{"图书管理系统"});
+    EXPECT_EQ(Export("图书管理系统"), exported);
+    const TProjectModel after = ReadProjectModel(ProjectId("图书管理系统"));
+    ASSERT_EQ(after.Classes().size(), before.Classes().size());
+    for (qsizetype i = 0; i < before.Classes().size(); ++i) {
+        const TClassModel& a = before.Classes()[i];
+        const TClassModel& b = after.Classes()[i];
+        EXPECT_EQ(b.className, a.className);
+        EXPECT_EQ(b.friendName, a.friendName);
+        ASSERT_EQ(b.members.size(), a.members.size());
+        for (qsizetype j = 0; j < a.members.size(); ++j) {
+            TMember m = b.members[j];
+            m.memberId = a.members[j].memberId;
+            m.projectId = a.members[j].projectId;
+            m.classId = a.members[j].classId;
+            EXPECT_EQ(MemberFields(m), MemberFields(a.members[j])) << i << " " << j;
+        }
+    }
+}
+
+// Every field at an edge: texts with quotes, backslashes, line breaks, control characters and
+// characters beyond the BMP, the largest length, each flag alone, a class without members and
+// one referring to itself. A flag is set when it is 1: a stored 2 leaves as false and comes
+// back as 0.
+TEST_F(ExchangeTest, EdgeModelRoundTripsByteForByte) {
+    const QString comment = QString("引号\"反斜杠\\换行\n回车\r制表\t空") + QChar(0) + "尾 😀 </x>";
+    const int project = AddProject("边界 \"工程\" 😀");
+    const int empty = AddClass(project, "空类");
+    TClassDAO().UpdateClass(project, empty, "空类", "友好\\名称\n第二行");
+    const int node = AddClass(project, "Node");
+    const char* flags[] = {"memberIsPri", "memberIsMust",    "memberIsInteger",   "memberIsFloat",
+                           "queryFlag",   "memberIsDisplay", "memberQueryDisplay"};
+    for (int i = 0; i < 7; ++i)
+        AddMember(project, node, QString("f%1").arg(i), "字符串", 0, 0, i - 3, comment);
+    AddMember(project, node, "parent", "Node", 0, 0, 2147483647, "");
+    TDbHelper db;
+    db.ExecuteCommand("update t_member set memberIsPri=0, memberIsMust=0, memberIsInteger=0, "
+                      "memberIsFloat=0, queryFlag=0, memberIsDisplay=0, memberQueryDisplay=0");
+    for (int i = 0; i < 7; ++i)
+        db.ExecuteCommand(
+            QString("update t_member set %1=1 where memberName='f%2'").arg(flags[i]).arg(i));
+    db.ExecuteCommand("update t_member set memberIsMust=2 where memberName='parent'");
+    const QByteArray exported = Export("边界 \"工程\" 😀");
+    EXPECT_TRUE(exported.contains("\"memberComment\": \"引号\\\"反斜杠\\\\换行\\n回车\\r制表\\t空"
+                                  "\\u0000尾 😀 </x>\""));
+    EXPECT_TRUE(exported.contains("\"memberLength\": 2147483647"));
+
+    UseDatabase("copy.db");
+    ModelExchange::ImportProjects(exported);
+    EXPECT_EQ(Export("边界 \"工程\" 😀"), exported);
+    const TMember parent = StoredMember(8);
+    EXPECT_EQ(parent.memberIsMust, 0);
+    EXPECT_EQ(parent.memberLength, 2147483647);
+    const TMember last = StoredMember(7);
+    EXPECT_EQ(last.memberComment, comment);
+    EXPECT_EQ(last.memberLength, 3);
+    EXPECT_EQ(last.memberQueryDisplay, 1);
+    EXPECT_EQ(last.memberIsDisplay, 0);
+    EXPECT_EQ(StoredMember(1).memberLength, -3);
+    EXPECT_EQ(TClassDAO().GetFriendName(1), "友好\\名称\n第二行");
+}
+
+// Each refusal names its place in the file, and nothing is stored.
+TEST_F(ExchangeTest, RefusalsNameThePlaceAndStoreNothing) {
+    ASSERT_EQ(Refusal(kBookstore), "");
+    const QString rows = Rows();
+    const QString identifierRule =
+        "不是合法的Java标识符: 只能由字母、汉字、数字、_和$组成，且不能以数字开头";
+    const QList<TRefusal> refusals = {
+        {"{\"format\": \"brennoquill-model\",", "文件不是合法的JSON: 在字节偏移量31处对象没有结束"},
+        {"{\"format\" 1}", "文件不是合法的JSON: 在字节偏移量11处缺少冒号"},
+        {"", "文件不是合法的JSON: 在字节偏移量0处非法的值"},
+        {"[1]", "文件不是模型文件: 顶层应为JSON对象"},
+        {"{\"version\": 1}", "format: 缺少该字段"},
+        {Replaced(kBookstore, "brennoquill-model", "other"),
+         "format: 未知的格式\"other\", 应为\"brennoquill-model\""},
+        {Replaced(kBookstore, "\"version\": 1", "\"version\": 2"),
+         "version: 不支持的版本2, 只支持版本1"},
+        {Replaced(kBookstore, "\"version\": 1", "\"version\": \"1\""), "version: 应为整数"},
+        {ModelJson(""), "projects: 文件中没有工程"},
+        {Replaced(kBookstore, "\"classes\": [", "\"classes\": 1, \"x\": ["),
+         "projects[0].classes: 应为数组"},
+        {Replaced(kBookstore, "\"friendName\": \"图书\", ", ""),
+         "projects[0].classes[1].friendName: 缺少该字段"},
+        {Replaced(kBookstore, "\"friendName\": \"图书\"", "\"friendName\": null"),
+         "projects[0].classes[1].friendName: 应为文本"},
+        {Replaced(kBookstore, "\"members\": [" + MemberJson("title", "字符串"), "\"members\": [7"),
+         "projects[0].classes[1].members[0]: 应为对象"},
+        {Replaced(kBookstore, MemberJson("title", "字符串"),
+                  Replaced(MemberJson("title", "字符串"), "20", "20.5")),
+         "projects[0].classes[1].members[0].memberLength: 应为整数"},
+        {Replaced(kBookstore, MemberJson("title", "字符串"),
+                  Replaced(MemberJson("title", "字符串"), "20", "3000000000")),
+         "projects[0].classes[1].members[0].memberLength: "
+         "类Book的成员title的长度3000000000超出范围: 长度不能大于2147483647"},
+        {Replaced(
+             kBookstore, MemberJson("author", "Author"),
+             Replaced(MemberJson("author", "Author"), "\"queryFlag\": false", "\"queryFlag\": 0")),
+         "projects[0].classes[1].members[1].queryFlag: 应为true或false"},
+        {Replaced(kBookstore,
+                  ", \"memberComment\": \"说明\", \"memberIsPri\": false, \"memberIsMust\": true, "
+                  "\"memberIsInteger\": false, \"memberIsFloat\": false, \"queryFlag\": false, "
+                  "\"memberIsDisplay\": false, \"memberQueryDisplay\": true}]}, ",
+                  ", \"memberComment\": \"说明\"}]}, "),
+         "projects[0].classes[0].members[0].memberIsPri: 缺少该字段"},
+        {Replaced(kBookstore, "\"Author\", \"memberLength\"", "\"Writer\", \"memberLength\""),
+         "projects[0].classes[1].members[1].memberType: 引用的类\"Writer\"不在本工程中"},
+        {ModelJson(Replaced(ProjectJson("书店"), "\"className\": \"Author\"",
+                            "\"className\": \"Person\"") +
+                   ", " + ProjectJson("出版社")),
+         "projects[0].classes[1].members[1].memberType: 引用的类\"Author\"不在本工程中"},
+        {Replaced(kBookstore, "\"className\": \"Book\"", "\"className\": \"9Book\""),
+         "projects[0].classes[1].className: 类名\"9Book\"" + identifierRule},
+        {Replaced(kBookstore, "\"memberName\": \"title\"", "\"memberName\": \"class\""),
+         "projects[0].classes[1].members[0].memberName: 类Book的成员名\"class\"是Java的保留字"},
+        {Replaced(kBookstore, "\"memberName\": \"title\"", "\"memberName\": \"t\\u0001\""),
+         "projects[0].classes[1].members[0].memberName: 类Book的成员名\"t\\x01\"" + identifierRule},
+        {Replaced(kBookstore, "\"className\": \"Author\"", "\"className\": \"Book\""),
+         "projects[0].classes[1].className: 工程中有两个名为Book的类"},
+        {Replaced(kBookstore, "\"memberName\": \"author\"", "\"memberName\": \"title\""),
+         "projects[0].classes[1].members[1].memberName: 类Book中有两个名为title的成员"},
+        {Replaced(kBookstore, "\"projectName\": \"书店\"", "\"projectName\": \"a/b\""),
+         "projects[0].projectName: "
+         "工程名称\"a/b\"不能为空、不能是\".\"或\"..\"，也不能含有/、\\或控制字符"},
+        {ModelJson(ProjectJson("出版社") + ", " + ProjectJson("出版社")),
+         "projects[1].projectName: 文件中有两个名为出版社的工程"},
+        {kBookstore, "projects[0].projectName: 已经有名为书店的工程"},
+        // the first project would be stored, the second is refused: neither is
+        {ModelJson(ProjectJson("出版社") + ", " + ProjectJson("书店")),
+         "projects[1].projectName: 已经有名为书店的工程"},
+    };
+    for (const TRefusal& refusal : refusals) {
+        EXPECT_EQ(Refusal(refusal.json), refusal.message) << refusal.json.toStdString();
+        EXPECT_EQ(Rows(), rows) << refusal.json.toStdString();
+    }
+    // A byte-order mark is read over, and counted in the offset.
+    const QByteArray bom = "\xEF\xBB\xBF";
+    try {
+        ModelExchange::ImportProjects(bom + "{\"format\" 1}");
+        ADD_FAILURE() << "imported";
+    } catch (const TExchangeError& error) {
+        EXPECT_EQ(error.Message(), "文件不是合法的JSON: 在字节偏移量14处缺少冒号");
+    }
+    EXPECT_EQ(Rows(), rows);
+    EXPECT_EQ(ModelExchange::ImportProjects(bom + ModelJson(ProjectJson("出版社")).toUtf8()),
+              QStringList{"出版社"});
+}
+
+// A name already used is refused as its own kind of error; a new name stores the copy.
+TEST_F(ExchangeTest, NewNameStoresACopy) {
+    AddSample();
+    const QByteArray exported = Export("图书管理系统");
+    try {
+        ModelExchange::ImportProjects(exported);
+        ADD_FAILURE() << "stored twice";
+    } catch (const TNameTakenError& error) {
+        EXPECT_EQ(error.Message(), "projects[0].projectName: 已经有名为图书管理系统的工程");
+    }
+    EXPECT_EQ(ModelExchange::ImportProjects(exported, "图书副本"), QStringList{"图书副本"});
+    EXPECT_EQ(Export("图书副本"),
+              QString::fromUtf8(exported)
+                  .replace("\"projectName\": \"图书管理系统\"", "\"projectName\": \"图书副本\"")
+                  .toUtf8());
+    const QString rows = Rows();
+    EXPECT_EQ(Refusal(QString::fromUtf8(exported), "图书副本"),
+              "新的工程名称: 已经有名为图书副本的工程");
+    EXPECT_EQ(
+        Refusal(QString::fromUtf8(exported), ".."),
+        "新的工程名称: 工程名称\"..\"不能为空、不能是\".\"或\"..\"，也不能含有/、\\或控制字符");
+    EXPECT_EQ(Refusal(ModelJson(ProjectJson("甲") + ", " + ProjectJson("乙")), "丙"),
+              "projects: 文件中有2个工程, 只有一个工程时才能指定新的名称");
+    EXPECT_EQ(Rows(), rows);
+}
+
+class MdbImportTest : public ExchangeTest {
+protected:
+    static QString Fixture(const QString& name = "projects.mdb") {
+        return QFileInfo(BRENNOQUILL_MDB_FIXTURE).dir().filePath(name);
+    }
+    void SetUp() override {
+        ExchangeTest::SetUp();
+        ASSERT_TRUE(QFileInfo::exists(BRENNOQUILL_MDB_FIXTURE))
+            << "missing " << BRENNOQUILL_MDB_FIXTURE << ": run scripts/mdb-fixture.sh";
+    }
+    static QString Refusal(const QString& file) {
+        try {
+            ModelExchange::ImportMdb(file);
+        } catch (const TExchangeError& error) {
+            return error.Message();
+        }
+        return QString();
+    }
+};
+
+// Both projects of the Access file, in the order of their ids, with their classes and members
+// in id order, every field and the Chinese texts as written; rows of a deleted project left out.
+TEST_F(MdbImportTest, ImportsEveryProjectInIdOrder) {
+    // mdbtools reads the output encoding from the environment; the import asks for UTF-8.
+    struct TEnvironment {
+        TEnvironment() { qputenv("MDBICONV", "GBK"); }
+        ~TEnvironment() { qunsetenv("MDBICONV"); }
+    } gbk;
+    EXPECT_EQ(ModelExchange::ImportMdb(Fixture()), (QStringList{"图书管理系统旧版", "学生管理"}));
+    const TProjectList projects = TProjectDAO().ListProjects();
+    ASSERT_EQ(projects.size(), 2);
+    EXPECT_EQ(projects[0].projectName, "图书管理系统旧版");
+    const TProjectModel library = ReadProjectModel(projects[0].projectId);
+    const TProjectModel school = ReadProjectModel(projects[1].projectId);
+    ASSERT_EQ(library.Classes().size(), 2);
+    ASSERT_EQ(school.Classes().size(), 2);
+    const TClassModel& type = library.Classes()[0];
+    const TClassModel& book = library.Classes()[1];
+    EXPECT_EQ(type.className + type.friendName + book.className + book.friendName,
+              "BookType图书类别Book图书");
+    EXPECT_EQ(school.Classes()[0].className + school.Classes()[0].friendName +
+                  school.Classes()[1].className + school.Classes()[1].friendName,
+              "学生学生Score成绩");
+    QStringList members;
+    for (const TProjectModel* model : {&library, &school})
+        for (const TClassModel& c : model->Classes())
+            for (TMember m : c.members) {
+                EXPECT_EQ(m.projectId, model->ProjectId());
+                EXPECT_EQ(m.classId, c.classId);
+                m.memberId = m.projectId = m.classId = 0;
+                members << MemberFields(m);
+            }
+    const auto row = [](const char* name, const char* type, int length, int pri,
+                        const char* comment, int must, int integer, int floating, int query,
+                        int display, int shown) {
+        TMember m;
+        m.memberName = name;
+        m.memberType = type;
+        m.memberLength = length;
+        m.memberIsPri = pri;
+        m.memberComment = comment;
+        m.memberIsMust = must;
+        m.memberIsInteger = integer;
+        m.memberIsFloat = floating;
+        m.queryFlag = query;
+        m.memberIsDisplay = display;
+        m.memberQueryDisplay = shown;
+        return MemberFields(m);
+    };
+    const QStringList expected = {
+        row("typeName", "字符串", 20, 0, "类别名称", 1, 0, 0, 1, 1, 0),
+        row("typeId", "整型", 0, 1, "类别编号", 1, 1, 0, 0, 0, 1),
+        row("barcode", "字符串", 20, 1, "条形码, \"带引号\"\n第二行\t制表符\\反斜杠", 1, 0, 0, 1, 0,
+            1),
+        row("bookType", "BookType", 0, 0, "图书类别", 1, 0, 0, 1, 0, 1),
+        row("price", "浮点型", 0, 0, "价格", 1, 0, 1, 0, 0, 1),
+        row("publishDate", "日期型", 0, 0, "出版日期", 1, 0, 0, 1, 0, 1),
+        row("书名", "字符串", 50, 0, "", 0, 0, 0, 1, 1, 1),
+        row("学号", "字符串", 12, 1, "学号", 1, 0, 0, 1, 1, 1),
+        row("姓名", "字符串", 20, 0, "姓名", 1, 0, 0, 1, 0, 1),
+        row("scoreId", "整型", 0, 1, "成绩编号", 1, 1, 0, 0, 1, 1),
+        row("student", "学生", 0, 0, "学生", 1, 0, 0, 1, 0, 1),
+        row("mark", "浮点型", 0, 0, "分数", 1, 0, 1, 0, 0, 1),
+        row("examDate", "日期型", 0, 0, "考试日期", 1, 0, 0, 0, 0, 0),
+    };
+    EXPECT_EQ(members, expected);
+    EXPECT_EQ(TDbHelper().QueryInteger("select count(*) from t_member"), expected.size());
+}
+
+// A refused Access file stores nothing, and says where the problem is.
+TEST_F(MdbImportTest, RefusalsNameTheRowAndStoreNothing) {
+    ASSERT_EQ(ModelExchange::ImportMdb(Fixture()).size(), 2);
+    const QString rows = Rows();
+    EXPECT_EQ(Refusal(Fixture()),
+              "t_project[projectId=3].projectName: 已经有名为图书管理系统旧版的工程");
+    EXPECT_EQ(Refusal(Fixture("refused.mdb")),
+              "t_member[memberId=3].memberType: 引用的类\"Goods\"不在本工程中");
+    EXPECT_EQ(Refusal(Fixture("missing-column.mdb")), "t_member: 缺少列memberQueryDisplay");
+    Write("text.mdb", "not an Access file");
+    EXPECT_EQ(Refusal(Path("text.mdb")),
+              "无法读取Access数据库" + Path("text.mdb") + "中的表t_project: mdb-export的退出码为1");
+    EXPECT_EQ(Refusal(Path("absent.mdb")), "没有找到文件: " + Path("absent.mdb"));
+    EXPECT_EQ(Rows(), rows);
+}
