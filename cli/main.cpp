@@ -36,7 +36,8 @@ const char* const kUsage =
     "  数据目录 (share/brennoquill), projects.db 和 projects 在用户数据目录\n"
     "  (~/.local/share/brennoquill); --help 列出本次运行的位置\n"
     "工程编号: list 列出的编号; 有多个同名工程时 --project 不生成, 列出它们的编号 (退出码 2)\n"
-    "只有 sample 在没有 projects.db 时创建它; 其他命令报告没有找到数据库 (退出码 1)\n";
+    "只有 sample、import 和 import-mdb 在没有 projects.db 时创建它; 其他命令报告没有找到数据库\n"
+    "  (退出码 1)\n";
 
 struct TOptions {
     QString root;
