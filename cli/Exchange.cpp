@@ -7,6 +7,7 @@
 
 #include "ModelExchange.h"
 #include "Printable.h"
+#include "ProjectChoice.h"
 #include "ProjectDAO.h"
 
 namespace {
@@ -78,15 +79,6 @@ std::optional<TExchangeArgs> Parse(const QString& command, const QStringList& ar
     return result;
 }
 
-QString AmbiguousText(const TProjectList& projects) {
-    QStringList ids;
-    for (const TProjectEntry& project : projects)
-        ids << QString::number(project.projectId);
-    return "有" + QString::number(projects.size()) + "个名为\"" +
-           Printable(projects.first().projectName) + "\"的工程(编号 " + ids.join(", ") +
-           "), 请用 --project-id 指定其中一个";
-}
-
 // The project the export names; nothing after printing why, with the exit code set.
 std::optional<TProjectEntry> ExportedProject(const TExchangeArgs& args, int& exitCode) {
     TProjectDAO projects;
@@ -103,7 +95,7 @@ std::optional<TProjectEntry> ExportedProject(const TExchangeArgs& args, int& exi
     if (found.isEmpty()) {
         Print(stderr, "没有名为\"" + Printable(*args.project) + "\"的工程");
     } else {
-        Print(stderr, AmbiguousText(found));
+        Print(stderr, AmbiguousProjectText(found));
         exitCode = kBadArguments;
     }
     return std::nullopt;

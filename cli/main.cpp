@@ -14,6 +14,7 @@
 #include "Exchange.h"
 #include "GenerationListener.h"
 #include "Printable.h"
+#include "ProjectChoice.h"
 #include "ProjectDAO.h"
 #include "SampleModel.h"
 
@@ -163,15 +164,6 @@ QString NotFoundText(const TOptions& options) {
     return "没有名为\"" + Printable(*options.project) + "\"的工程";
 }
 
-QString AmbiguousText(const TProjectList& projects) {
-    QStringList ids;
-    for (const TProjectEntry& project : projects)
-        ids << QString::number(project.projectId);
-    return "有" + QString::number(projects.size()) + "个名为\"" +
-           Printable(projects.first().projectName) + "\"的工程(编号 " + ids.join(", ") +
-           "), 请用 --project-id 指定其中一个";
-}
-
 int RunGeneration(const TAppPaths& paths, const TProjectEntry& project, const QString& package) {
     TGenerationSettings settings;
     settings.rootDir = paths.dataDir;
@@ -191,7 +183,7 @@ int Generate(const TAppPaths& paths, const TOptions& options) {
         return kFailed;
     }
     if (projects.size() > 1) {
-        Print(stderr, AmbiguousText(projects));
+        Print(stderr, AmbiguousProjectText(projects));
         return kBadArguments;
     }
     return RunGeneration(paths, projects.first(), options.package);

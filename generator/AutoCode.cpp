@@ -61,14 +61,6 @@ void RequireSafeName(const QString& kind, const QString& name) {
     throw std::runtime_error(message.toStdString());
 }
 
-// The first class whose count is not exactly one, or null.
-const TClassModel* FirstWithoutOne(const TProjectModel& model, int (TClassModel::*count)() const) {
-    for (const TClassModel& c : model.Classes())
-        if ((c.*count)() != 1)
-            return &c;
-    return nullptr;
-}
-
 } // namespace
 
 TAutoCode::TAutoCode(const TGenerationSettings& settings, TGenerationListener* listener,
@@ -147,12 +139,13 @@ int TAutoCode::PlannedFiles(const TProjectModel& model) const {
 // Every class has exactly one key member, then every class exactly one display member; the
 // first class that fails is reported.
 bool TAutoCode::CheckModel(const TProjectModel& model) {
-    if (const TClassModel* c = FirstWithoutOne(model, &TClassModel::CountKeyMembers)) {
+    if (const TClassModel* c = ModelCheck::FirstWithoutOne(model, &TClassModel::CountKeyMembers)) {
         if (listener_ != nullptr)
             listener_->OnPrimaryKeyError(c->classId);
         return false;
     }
-    if (const TClassModel* c = FirstWithoutOne(model, &TClassModel::CountDisplayMembers)) {
+    if (const TClassModel* c =
+            ModelCheck::FirstWithoutOne(model, &TClassModel::CountDisplayMembers)) {
         if (listener_ != nullptr)
             listener_->OnDisplayMemberError(c->classId);
         return false;

@@ -310,6 +310,13 @@ std::optional<QString> NameError(const QString& kind, const QString& name) {
     return std::nullopt;
 }
 
+const TClassModel* FirstWithoutOne(const TProjectModel& model, int (TClassModel::*count)() const) {
+    for (const TClassModel& c : model.Classes())
+        if ((c.*count)() != 1)
+            return &c;
+    return nullptr;
+}
+
 std::optional<QString> FirstModelError(const TProjectModel& model, const QString& packageName) {
     if (std::optional<QString> error = NameError(QStringLiteral("包名"), packageName))
         return error;

@@ -23,6 +23,9 @@ bool IsSafeName(const QString& name);
 // The refusal of a name, or nothing: kind is "类名", "包名" or "类X的成员名" for the message.
 std::optional<QString> NameError(const QString& kind, const QString& name);
 
+// The first class whose count (CountKeyMembers, CountDisplayMembers) is not exactly one, or null.
+const TClassModel* FirstWithoutOne(const TProjectModel& model, int (TClassModel::*count)() const);
+
 // The first rule the model breaks, as the message the user is shown, or nothing. The key and
 // display checks of the run come before these and are not repeated here.
 std::optional<QString> FirstModelError(const TProjectModel& model, const QString& packageName);

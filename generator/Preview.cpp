@@ -11,23 +11,13 @@
 #include "ModelCheck.h"
 #include "Printable.h"
 
-namespace {
-
-const TClassModel* FirstWithoutOne(const TProjectModel& model, int (TClassModel::*count)() const) {
-    for (const TClassModel& c : model.Classes())
-        if ((c.*count)() != 1)
-            return &c;
-    return nullptr;
-}
-
-} // namespace
-
 namespace Preview {
 
 std::optional<TRefusal> FirstRefusal(const TProjectModel& model, const QString& packageName) {
-    if (const TClassModel* c = FirstWithoutOne(model, &TClassModel::CountKeyMembers))
+    if (const TClassModel* c = ModelCheck::FirstWithoutOne(model, &TClassModel::CountKeyMembers))
         return TRefusal{TCheck::PrimaryKey, PrimaryKeyErrorText(Printable(c->className))};
-    if (const TClassModel* c = FirstWithoutOne(model, &TClassModel::CountDisplayMembers))
+    if (const TClassModel* c =
+            ModelCheck::FirstWithoutOne(model, &TClassModel::CountDisplayMembers))
         return TRefusal{TCheck::DisplayMember, DisplayMemberErrorText(Printable(c->className))};
     if (std::optional<QString> error = ModelCheck::FirstModelError(model, packageName))
         return TRefusal{TCheck::ModelRule, *error};
