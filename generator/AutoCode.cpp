@@ -21,9 +21,9 @@
 
 namespace {
 
+using CodeText::kPackageMarker;
 using CodeText::Quoted;
 
-const QString kPackageMarker = QStringLiteral("$packageName");
 const QString kBusy = QStringLiteral("该工程正在生成代码,请稍候");
 
 // One entry of the fixed support sources: a template filled with the package name, or a

@@ -46,6 +46,9 @@ void AddLines(QString& text, const QStringList& lines);
 // Appends each line with CR LF, indented by `indent` spaces unless it is empty.
 void AddLines(QString& text, int indent, const QStringList& lines);
 
+// The marker of the package name in templates.
+inline const QString kPackageMarker = QStringLiteral("$packageName");
+
 // "src/com/<package>/" + tail.
 QString PackagePath(const QString& packageName, const QString& tail);
 

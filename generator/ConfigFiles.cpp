@@ -7,8 +7,6 @@ using namespace CodeText;
 
 namespace {
 
-const QString kPackageMarker = QStringLiteral("$packageName");
-
 QStringList StrutsBlock(const QString& name) {
     const QString page = "/" + name;
     return {"<!-- " + name + "Action配置 -->",

@@ -94,7 +94,7 @@ TGeneratedFile BuildMappingFile(const TBuildContext& context, const TClassModel&
     const QString section = Section(context, c, file.warnings);
     QString text = TFileOperate::ReplaceMarker(
         templateText, QStringLiteral("$hibernateContentConfigString"), section);
-    text = TFileOperate::ReplaceMarker(text, QStringLiteral("$packageName"), context.packageName);
+    text = TFileOperate::ReplaceMarker(text, kPackageMarker, context.packageName);
     file.text = TFileOperate::ReplaceMarker(text, QStringLiteral("$className"), c.className);
     return file;
 }

@@ -185,30 +185,34 @@ bool ClashesWithDao(const TClassModel& c, const TMember& m) {
     return m.memberIsPri == 1 && KeyMethodLocals().contains(m.memberName);
 }
 
+// True when `stem` is the object name (the class name with a lower-case first letter) of a class
+// of the model: looked up by name, since LowerFirst changes only a leading A..Z.
+bool IsObjectName(const TProjectModel& model, const QString& stem) {
+    if (stem.isEmpty() || (stem[0] >= QLatin1Char('A') && stem[0] <= QLatin1Char('Z')))
+        return false;
+    return model.FindClass(stem) != nullptr || model.FindClass(UpperFirst(stem)) != nullptr;
+}
+
+// True when name is the object name of a class of the model followed by suffix.
+bool IsObjectNameWith(const TProjectModel& model, const QString& name, const QString& suffix) {
+    return name.endsWith(suffix) && IsObjectName(model, name.chopped(suffix.size()));
+}
+
 // Locals of the Action's methods that an Action property of this name would be hidden by, so
 // that the value put into the context would be the local's: not a compile error, a wrong page.
 bool HiddenInAction(const TProjectModel& model, const TMember& m) {
     const QString& name = m.memberName;
     if (name == QLatin1String("ctx") || name.startsWith(QLatin1String("db_")))
         return true;
-    for (const TClassModel& other : model.Classes()) {
-        const QString object = LowerFirst(other.className);
-        if (name == object + "DAO" || name == object + "List")
-            return true;
-    }
-    return false;
+    return IsObjectNameWith(model, name, QStringLiteral("DAO")) ||
+           IsObjectNameWith(model, name, QStringLiteral("List"));
 }
 
 // Spring builds the Actions and sets every property of a class type whose name is a bean id.
 bool IsBeanId(const TProjectModel& model, const QString& name) {
     static const QSet<QString> fixed{"loginGuard", "loginAction", "userAction",
                                      "changePasswordAction"};
-    if (fixed.contains(name))
-        return true;
-    for (const TClassModel& c : model.Classes())
-        if (name == LowerFirst(c.className) + "Action")
-            return true;
-    return false;
+    return fixed.contains(name) || IsObjectNameWith(model, name, QStringLiteral("Action"));
 }
 
 bool IsActionProperty(const TMember& m) {

@@ -99,12 +99,17 @@ QString MustMark(const TMember& m) {
     return m.memberIsMust == 1 ? QStringLiteral("<span class=\"must\">*</span>") : QString();
 }
 
+// What a page shows of an object of the referenced class: its display member.
+QString ShownProperty(const TBuildContext& context, const QString& refClass) {
+    const TClassModel* c = context.model.FindClass(refClass);
+    const std::optional<TMember> display = c ? c->DisplayMember() : std::nullopt;
+    return display ? display->memberName : QStringLiteral("toString()");
+}
+
 // The options of the objects of a referenced class, the one equal to `selected` chosen.
 QString Options(const TBuildContext& context, const TMember& m, const QString& selected) {
-    const TClassModel* refClass = context.model.FindClass(m.memberType);
-    const std::optional<TMember> display = refClass ? refClass->DisplayMember() : std::nullopt;
     const QString key = "#item." + ReferencedKey(context.model, m.memberType).memberName;
-    const QString shown = "#item." + (display ? display->memberName : QString("toString()"));
+    const QString shown = "#item." + ShownProperty(context, m.memberType);
     return "<s:iterator value=" + Quoted("#" + LowerFirst(m.memberType) + "List") +
            " var=\"item\"><option value=\"" + Property(key) +
            "\"<s:if test=" + Quoted(selected + " != null && " + key + " == " + selected) +
@@ -209,10 +214,7 @@ QString RowLink(const TClassModel& c, const QString& method, const QString& text
 QString CellValue(const TBuildContext& context, const TMember& m) {
     if (MemberTypes::IsSimple(m.memberType))
         return Property("#row." + m.memberName);
-    const TClassModel* refClass = context.model.FindClass(m.memberType);
-    const std::optional<TMember> display = refClass ? refClass->DisplayMember() : std::nullopt;
-    return Property("#row." + m.memberName + "." +
-                    (display ? display->memberName : QString("toString()")));
+    return Property("#row." + m.memberName + "." + ShownProperty(context, m.memberType));
 }
 
 QStringList ResultLines(const TBuildContext& context, const TClassModel& c) {
@@ -315,12 +317,12 @@ std::optional<TGeneratedFile> BuildRootFile(const TBuildContext& context, const 
                                             const QString& templateText) {
     if (templateText.isEmpty())
         return std::nullopt;
-    return TGeneratedFile{name,
-                          TFileOperate::ReplaceMarker(templateText, QStringLiteral("$packageName"),
-                                                      context.packageName),
-                          TFileEncoding::Utf8,
-                          kConfigDone,
-                          {}};
+    return TGeneratedFile{
+        name,
+        TFileOperate::ReplaceMarker(templateText, kPackageMarker, context.packageName),
+        TFileEncoding::Utf8,
+        kConfigDone,
+        {}};
 }
 
 } // namespace ViewFiles
