@@ -7,6 +7,12 @@ using namespace CodeText;
 
 namespace {
 
+// The methods of the class's Action that its wildcard action may call.
+QString AllowedMethods(const QString& name) {
+    return "AddView,Add" + name + ",Query" + name + ",Modify" + name + "Query,Modify" + name +
+           ",Delete" + name;
+}
+
 QStringList StrutsBlock(const QString& name) {
     const QString page = "/" + name;
     return {"<!-- " + name + "Action配置 -->",
@@ -22,6 +28,7 @@ QStringList StrutsBlock(const QString& name) {
             "    <result name=\"error\">/error.jsp</result>",
             "    <result name=\"query_view\">" + page + "_query_result.jsp</result>",
             "    <result name=\"modify_view\">" + page + "_modify.jsp</result>",
+            "    <allowed-methods>" + AllowedMethods(name) + "</allowed-methods>",
             "  </action>",
             "</package>",
             ""};

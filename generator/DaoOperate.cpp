@@ -142,7 +142,7 @@ QStringList HeaderLines(const TBuildContext& context, const TClassModel& c) {
                       "import org.hibernate.Query;",
                       "import org.hibernate.Session;",
                       "import org.hibernate.Transaction;",
-                      "import com.mysql.jdbc.Statement;",
+                      "import java.sql.Statement;",
                       "import com." + package + ".utils.HibernateUtil;",
                       ""};
     for (const TMember& m : c.ReferenceMembers())

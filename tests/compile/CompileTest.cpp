@@ -51,7 +51,7 @@ public:
 class CompileTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(QFileInfo::exists(kLibraries + "/hibernate-core-3.6.10.Final.jar"))
+        ASSERT_TRUE(QFileInfo::exists(kLibraries + "/hibernate-core-5.6.15.Final.jar"))
             << "the libraries are fetched by scripts/setup.sh into " << kLibraries.toStdString();
         // Runs are many and small: a memory file system, where there is one, keeps them fast.
         const QString base = QDir("/dev/shm").exists() ? "/dev/shm" : QDir::tempPath();

@@ -19,7 +19,7 @@ import org.hibernate.HibernateException;
 import org.hibernate.Query;
 import org.hibernate.Session;
 import org.hibernate.Transaction;
-import com.mysql.jdbc.Statement;
+import java.sql.Statement;
 import com.pkg.utils.HibernateUtil;
 
 import com.pkg.domain.Book;

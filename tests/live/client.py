@@ -62,6 +62,12 @@ class Client:
             headers={"Content-Type": "application/x-www-form-urlencoded"})
         return self.send(request, follow)
 
+    def post_body(self, path, body, content_type):
+        """A POST of raw bytes, redirects not followed."""
+        request = urllib.request.Request(self.url(path), data=body,
+                                         headers={"Content-Type": content_type})
+        return self.send(request, False)
+
     def send(self, request, follow):
         reply = self.open(request)
         for _ in range(5):

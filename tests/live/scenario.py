@@ -1,6 +1,7 @@
 """The live scenario: guard and login, then add, query, page, modify and delete every class of
 the sample in dependency order, with Chinese text, quotes and SQL-looking text."""
 
+import time
 import traceback
 import urllib.parse
 
@@ -10,6 +11,7 @@ from client import Client
 from driver import App, ClassPages, DriverError, resolve
 from results import first_difference, snippet
 
+MULTIPART_PARTS = 2500
 TRICKY = "O'Brien \"x\" ' OR '1'='1"
 GUARDED = ["/main.jsp", "/menu.jsp", "/BookType/BookType_QueryBookType.action",
            "/Book/Book_AddView.action", "/Loan/Loan_ModifyLoanQuery.action?loanId=1",
@@ -66,6 +68,28 @@ def guard(guest, results):
         reply = guest.get(path, follow=False)
         results.check("GET %s answers without login" % path,
                       first_difference([("status", reply.status, 200)]))
+    multipart_refused(guest, results)
+
+
+def multipart_body(parts, boundary):
+    chunks = []
+    for i in range(parts):
+        chunks.append("--%s\r\nContent-Disposition: form-data; name=\"admin.username%d\"\r\n\r\n"
+                      "x\r\n" % (boundary, i))
+    chunks.append("--%s--\r\n" % boundary)
+    return "".join(chunks).encode("ascii")
+
+
+def multipart_refused(guest, results):
+    """No generated action takes a file: a multipart body is refused before it is parsed."""
+    boundary = "brennoquill%d" % MULTIPART_PARTS
+    started = time.monotonic()
+    reply = guest.post_body("/login_CheckLogin.action", multipart_body(MULTIPART_PARTS, boundary),
+                            "multipart/form-data; boundary=" + boundary)
+    elapsed = time.monotonic() - started
+    why = None if 400 <= reply.status < 500 else "%s after %.2f s" % (reply.brief(), elapsed)
+    results.check("a %d-part multipart POST to the login action is refused (%.2f s)"
+                  % (MULTIPART_PARTS, elapsed), why)
 
 
 def login_form(reply):

@@ -15,6 +15,7 @@ from processes import SetupError, run
 PROJECT = "图书管理系统"
 POM = "{http://maven.apache.org/POM/4.0.0}"
 HOST_PROPERTY = "jetty.http.host"
+JETTY_PLUGINS = ("jetty-maven-plugin", "jetty-ee8-maven-plugin")
 LOOPBACK_NAMES = ("127.0.0.1", "localhost")
 
 
@@ -66,7 +67,7 @@ def jetty_host(project):
                   for e in root.findall(POM + "properties/*")}
     properties[HOST_PROPERTY] = "127.0.0.1"
     for plugin in root.iter(POM + "plugin"):
-        if plugin.findtext(POM + "artifactId") == "jetty-maven-plugin":
+        if plugin.findtext(POM + "artifactId") in JETTY_PLUGINS:
             host = plugin.findtext("%sconfiguration/%shttpConnector/%shost" % (POM, POM, POM))
             return interpolate(host.strip(), properties) if host else None
     raise SetupError("the generated pom has no jetty-maven-plugin")

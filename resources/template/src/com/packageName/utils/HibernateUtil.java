@@ -8,7 +8,7 @@ import org.hibernate.SessionFactory;
 import org.hibernate.cfg.Configuration;
 
 /**
- * Hibernate 工具类 (Hibernate 3.6)。
+ * Hibernate 工具类 (Hibernate 5.6)。
  *
  * 整个应用只有一个 SessionFactory, 第一次使用时根据类路径根目录下的 hibernate.cfg.xml 创建;
  * 每个线程最多打开一个 Session, 保存在 ThreadLocal 中:

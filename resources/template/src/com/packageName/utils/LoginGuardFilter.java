@@ -29,6 +29,9 @@ import com.$packageName.action.LoginAction;
  * 判断依据是容器解码并规范化后的路径 (getServletPath() + getPathInfo())。下列路径一律
  * 需要登录: 含有 ";"、"%"、"\"、控制字符、空的或 "."、".." 路径段的路径, 以及与原始
  * 请求地址 (去掉末尾的 ;jsessionid=...) 解码后不一致的路径。
+ *
+ * 工程不接收上传文件: multipart 请求 (Content-Type: multipart/...) 不经解析, 一律以
+ * 415 拒绝。
  */
 public class LoginGuardFilter implements Filter {
 
@@ -58,11 +61,21 @@ public class LoginGuardFilter implements Filter {
         }
         HttpServletRequest request = (HttpServletRequest) req;
         HttpServletResponse response = (HttpServletResponse) resp;
+        if (isMultipart(request)) {
+            response.sendError(HttpServletResponse.SC_UNSUPPORTED_MEDIA_TYPE);
+            return;
+        }
         if (isLoggedIn(request) || isPublic(request)) {
             chain.doFilter(request, response);
         } else {
             response.sendRedirect(request.getContextPath() + "/login.jsp");
         }
+    }
+
+    /*请求体是 multipart (文件上传) 时返回 true*/
+    private static boolean isMultipart(HttpServletRequest request) {
+        String type = request.getContentType();
+        return type != null && type.trim().toLowerCase(Locale.ROOT).startsWith("multipart/");
     }
 
     /*Session 中有当前用户时返回 true (不创建 Session)*/
