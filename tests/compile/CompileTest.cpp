@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -118,6 +119,46 @@ QStringList XmlProblems(const QString& folder) {
     return problems;
 }
 
+QString ReadText(const QString& path, bool gbk) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = file.readAll();
+    return gbk ? TFileOperate::DecodeGbk(bytes) : QString::fromUtf8(bytes);
+}
+
+// Struts 6 calls a wildcard action's method only when the action lists it: every action
+// method an Action class declares (public String, no getter) must be listed, and nothing else.
+QStringList ActionMethodProblems(const QString& project) {
+    const QString struts = ReadText(project + "/src/struts.xml", false);
+    const QRegularExpression action(
+        R"re(<action name="([^"]+)_\*" class="[^"]+" method="\{1\}">.*?<allowed-methods>([^<]*)</allowed-methods>\s*</action>)re",
+        QRegularExpression::DotMatchesEverythingOption);
+    QMap<QString, QStringList> allowed;
+    for (const QRegularExpressionMatch& m : action.globalMatch(struts))
+        allowed[m.captured(1)] = m.captured(2).split(',');
+    QStringList problems;
+    const QRegularExpression method(R"re(public String ([^\s(]+)\(\) \{)re");
+    QDirIterator it(project + "/src", {"*Action.java"}, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString file = it.next();
+        // A class's action is named after the class, a fixed action after its bean.
+        const QString base = QFileInfo(file).completeBaseName().chopped(6);
+        const QStringList fixed = {"ChangePassword", "Login", "User"};
+        const QString name = fixed.contains(base) ? base.left(1).toLower() + base.mid(1) : base;
+        QStringList declared;
+        for (const QRegularExpressionMatch& m : method.globalMatch(ReadText(file, true)))
+            if (!QRegularExpression("^get[A-Z]").match(m.captured(1)).hasMatch())
+                declared << m.captured(1);
+        QStringList listed = allowed.value(name);
+        declared.sort();
+        listed.sort();
+        if (declared != listed)
+            problems << name + ": declares " + declared.join(',') + ", listed " + listed.join(',');
+    }
+    return problems;
+}
+
 // The refusals whose model may still compile: a class replacing another's or a fixed class's
 // files, a name kept short for the file names of every system, a name the pages cannot read or
 // Spring would fill with a bean, and an Action property hidden by a local variable of the same
@@ -148,6 +189,7 @@ TEST_F(CompileTest, SampleProjectCompiles) {
     ASSERT_TRUE(javac.started) << "javac not found";
     EXPECT_EQ(javac.exitCode, 0) << javac.output.toStdString();
     EXPECT_EQ(XmlProblems(Path("projects/图书管理系统")), QStringList());
+    EXPECT_EQ(ActionMethodProblems(Path("projects/图书管理系统")), QStringList());
 }
 
 TEST_F(CompileTest, RandomModelsThatPassTheChecksCompile) {
@@ -161,6 +203,8 @@ TEST_F(CompileTest, RandomModelsThatPassTheChecksCompile) {
         if (ending == QLatin1String("finished")) {
             accepted << QString::number(i);
             EXPECT_EQ(XmlProblems(Path("projects/M" + QString::number(i))), QStringList())
+                << "seed " << seed << " model " << i;
+            EXPECT_EQ(ActionMethodProblems(Path("projects/M" + QString::number(i))), QStringList())
                 << "seed " << seed << " model " << i;
         } else {
             ASSERT_FALSE(ending.isEmpty()) << "model " << i << " ended silently";

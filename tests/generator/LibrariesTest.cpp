@@ -88,9 +88,11 @@ QByteArray ReadAll(const QString& path) {
 
 TEST(LibrariesTest, CompileTestLibrariesAreThoseOfTheGeneratedPom) {
     const QString resources = BRENNOQUILL_RESOURCES;
-    const TPom generated = ParsePom(
-        TFileOperate::DecodeGbk(ReadAll(resources + "/template/pom.xml")).replace("$packageName", "p"));
-    const TPom compiled = ParsePom(QString::fromUtf8(ReadAll(resources + "/../tests/java/pom.xml")));
+    const TPom generated =
+        ParsePom(TFileOperate::DecodeGbk(ReadAll(resources + "/template/pom.xml"))
+                     .replace("$packageName", "p"));
+    const TPom compiled =
+        ParsePom(QString::fromUtf8(ReadAll(resources + "/../tests/java/pom.xml")));
     ASSERT_GE(generated.dependencies.size(), 8);
     EXPECT_EQ(generated.dependencies.join('\n').toStdString(),
               compiled.dependencies.join('\n').toStdString());
