@@ -7,8 +7,10 @@ using namespace CodeText;
 namespace {
 
 // A bean property: field, setter, getter returning `returned`, empty line; class indentation.
-QStringList PropertyLines(const QString& type, const QString& name, const QString& returned) {
-    const QString upper = UpperFirst(name);
+// The accessors are named set‹suffix› and get‹suffix›, by default the name with an upper first.
+QStringList PropertyLines(const QString& type, const QString& name, const QString& returned,
+                          const QString& suffix = {}) {
+    const QString upper = suffix.isEmpty() ? UpperFirst(name) : suffix;
     return {"    private " + type + " " + name + ";",
             "    public void set" + upper + "(" + type + " " + name + ") {",
             "        this." + name + " = " + name + ";",
@@ -123,7 +125,7 @@ QStringList TailPropertyLines(const TClassModel& c) {
     const QString object = LowerFirst(name);
     return QStringList{"    /*业务层对象*/", "    " + DaoDeclaration(name), "",
                        "    /*待操作的" + name + "对象*/"} +
-           PropertyLines(name, object, "this." + object);
+           PropertyLines(name, object, "this." + object, name); // accessors after the class name
 }
 
 QStringList NullGuardLines(const QList<TMember>& members) {

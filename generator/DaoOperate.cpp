@@ -51,13 +51,14 @@ QString Guard(const TQueryTerm& t) {
     return {};
 }
 
-// Texts are bound as parameters; only an int key is written into the HQL.
+// Texts are bound as parameters, matched literally (see HibernateUtil.likePattern); only an
+// int key is written into the HQL.
 QString Condition(const TQueryTerm& t, const QString& className) {
     const QString prefix = kIndent12 + "if(" + Guard(t) + ") ";
     const QString path = className + "." + t.name;
     switch (t.kind) {
     case TTermKind::Text:
-        return prefix + "hql = hql + \" and " + path + " like :" + t.name + "\";";
+        return prefix + "hql = hql + \" and " + path + " like :" + t.name + " escape '!'\";";
     case TTermKind::IntReference:
         return prefix + "hql += \" and " + path + "." + t.refKeyName + "=\" + " + RefKeyCall(t) +
                ";";
@@ -73,7 +74,7 @@ QStringList BindingLines(const QList<TQueryTerm>& terms) {
         const QString prefix =
             kIndent12 + "if(" + Guard(t) + ") q.setParameter(\"" + t.name + "\", ";
         if (t.kind == TTermKind::Text)
-            lines << prefix + "\"%\" + " + t.name + " + \"%\");";
+            lines << prefix + "HibernateUtil.likePattern(" + t.name + "));";
         else if (t.kind == TTermKind::Reference)
             lines << prefix + RefKeyCall(t) + ");";
     }

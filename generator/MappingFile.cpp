@@ -39,7 +39,8 @@ QStringList PropertyLines(const TMember& m) {
 }
 
 // A required reference is not null in the database, so that a key naming no object is refused
-// rather than stored as an empty reference.
+// rather than stored as an empty reference. Nothing cascades to the referenced row: the Action
+// loads it, and two references may reach one row.
 QStringList ReferenceLines(const TMember& m, const QString& column) {
     QStringList lines{"<!-- 多对一属性: " + XmlComment(m.memberComment) + " -->",
                       "<many-to-one name=" + Quoted(m.memberName), "  column=" + Quoted(column),
@@ -47,18 +48,35 @@ QStringList ReferenceLines(const TMember& m, const QString& column) {
     if (m.memberIsMust == 1)
         lines << QStringLiteral("  not-null=\"true\"");
     return lines << QStringLiteral("  lazy=\"false\"") << QStringLiteral("  outer-join=\"true\"")
-                 << QStringLiteral("  cascade=\"save-update\"") << QStringLiteral("/>")
-                 << QString();
+                 << QStringLiteral("/>") << QString();
+}
+
+// True when `column` is, whatever its case, the column of another member of the class or one
+// already given to an earlier reference.
+bool ColumnTaken(const TClassModel& c, const TMember& m, const QString& column,
+                 const QStringList& taken) {
+    for (const TMember& other : c.members)
+        if (other.memberName != m.memberName &&
+            other.memberName.compare(column, Qt::CaseInsensitive) == 0)
+            return true;
+    for (const QString& t : taken)
+        if (t.compare(column, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
 }
 
 // The foreign-key column: the referenced class's key member for the first reference of the
-// class to it, the member's own name for a later one (one column cannot serve two).
+// class to it, the member's own name for a later one (one column cannot serve two) or where
+// the key's name is another column of the class.
 QString ReferenceColumn(const TBuildContext& context, const TClassModel& c,
-                        const QList<TMember>& members, qsizetype index, QStringList& warnings) {
+                        const QList<TMember>& members, qsizetype index, const QStringList& taken,
+                        QStringList& warnings) {
     const TMember& m = members[index];
     if (!IsFirstOfType(members, index))
         return m.memberName;
     const QString column = ReferencedKey(context.model, m.memberType).memberName;
+    if (ColumnTaken(c, m, column, taken))
+        return m.memberName;
     if (!context.model.KeyMemberOfClass(m.memberType))
         warnings << "警告: " + c.className + "." + m.memberName + "的类型" + Quoted(m.memberType) +
                         "不是本工程中有主键的类,外键列名写为" + column;
@@ -69,13 +87,15 @@ QString Section(const TBuildContext& context, const TClassModel& c, QStringList&
     QString section;
     AddLines(section, 10, KeyLines(KeyOf(c)));
     const QList<TMember> members = c.NonKeyMembers();
+    QStringList referenceColumns;
     for (qsizetype i = 0; i < members.size(); ++i) {
         const TMember& m = members[i];
-        if (MemberTypes::IsSimple(m.memberType))
+        if (MemberTypes::IsSimple(m.memberType)) {
             AddLines(section, 10, PropertyLines(m));
-        else
-            AddLines(section, 10,
-                     ReferenceLines(m, ReferenceColumn(context, c, members, i, warnings)));
+            continue;
+        }
+        referenceColumns << ReferenceColumn(context, c, members, i, referenceColumns, warnings);
+        AddLines(section, 10, ReferenceLines(m, referenceColumns.last()));
     }
     return section;
 }

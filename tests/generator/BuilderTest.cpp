@@ -66,7 +66,7 @@ QString ManyToOne(const QString& name, const QString& column, const QString& typ
                        {"<!-- 多对一属性: " + comment + " -->",
                         "<many-to-one name=\"" + name + "\"", "  column=\"" + column + "\"",
                         "  class=\"" + type + "\"", "  lazy=\"false\"", "  outer-join=\"true\"",
-                        "  cascade=\"save-update\"", "/>", ""});
+                        "/>", ""});
     return text;
 }
 
@@ -127,6 +127,42 @@ TEST(MappingFileTest, LaterReferenceToTheSameClassGetsItsOwnColumn) {
     EXPECT_EQ(
         file.warnings,
         QStringList{"警告: Loan.ghost的类型\"Ghost\"不是本工程中有主键的类,外键列名写为ghostId"});
+}
+
+// A reference never takes a column another member has (its own key included, whatever the
+// case) or one an earlier reference took: Hibernate refuses a repeated column, and every page
+// of the application would fail.
+TEST(MappingFileTest, ReferenceColumnNeverRepeatsAColumnOfTheClass) {
+    const TProjectModel& model = TModelBuilder()
+                                     .Class("Kind")
+                                     .Member("id", "整型", {TFlag::Key})
+                                     .Class("Shop")
+                                     .Member("ID", "整型", {TFlag::Key})
+                                     .Class("Tag")
+                                     .Member("code", "字符串", {TFlag::Key})
+                                     .Class("Item")
+                                     .Member("id", "整型", {TFlag::Key})
+                                     .Member("kind", "Kind")
+                                     .Member("shop", "Shop")
+                                     .Member("tag", "Tag")
+                                     .Member("code", "字符串", {}, "", 5)
+                                     .Class("Box")
+                                     .Member("boxId", "整型", {TFlag::Key})
+                                     .Member("kind", "Kind")
+                                     .Member("shop", "Shop")
+                                     .Build();
+    const QString templateText = "$hibernateContentConfigString";
+    const QString item =
+        MappingFile::BuildMappingFile({model, "p"}, model.Classes()[3], templateText).text;
+    EXPECT_TRUE(item.contains(ManyToOne("kind", "kind", "Kind", "")));
+    EXPECT_TRUE(item.contains(ManyToOne("shop", "shop", "Shop", "")));
+    EXPECT_TRUE(item.contains(ManyToOne("tag", "tag", "Tag", "")));
+    // Where nothing clashes the referenced key names the column, as before; the second
+    // reference whose key is named alike gets its own name.
+    const QString box =
+        MappingFile::BuildMappingFile({model, "p"}, model.Classes()[4], templateText).text;
+    EXPECT_TRUE(box.contains(ManyToOne("kind", "id", "Kind", "")));
+    EXPECT_TRUE(box.contains(ManyToOne("shop", "shop", "Shop", "")));
 }
 
 TEST(CodeTextTest, CaseChangesTouchOnlyAsciiLettersOfTheFirstCharacter) {

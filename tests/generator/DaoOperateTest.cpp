@@ -279,12 +279,12 @@ TEST(DaoOperateTest, TextQueryMembersAreMatchedWithABoundLike) {
     const TProjectModel& model = builder.Build();
     const TClassModel& book = model.Classes()[0];
     const char* const conditions =
-        R"(            if(!bookName.equals("")) hql = hql + " and book.bookName like :bookName";
-            if(!published.equals("")) hql = hql + " and book.published like :published";
+        R"(            if(!bookName.equals("")) hql = hql + " and book.bookName like :bookName escape '!'";
+            if(!published.equals("")) hql = hql + " and book.published like :published escape '!'";
 )";
     const char* const bindings =
-        R"(            if(!bookName.equals("")) q.setParameter("bookName", "%" + bookName + "%");
-            if(!published.equals("")) q.setParameter("published", "%" + published + "%");
+        R"(            if(!bookName.equals("")) q.setParameter("bookName", HibernateUtil.likePattern(bookName));
+            if(!published.equals("")) q.setParameter("published", HibernateUtil.likePattern(published));
 )";
     EXPECT_EQ(TDaoOperate::BuildQueryMethod(Context(model), book),
               Filled(kQueryMethod, "String bookName,String published,", conditions, bindings));

@@ -69,7 +69,6 @@ const char* const kCourseSection = R"(          <!-- 主键编号 -->
             class="Teacher"
             lazy="false"
             outer-join="true"
-            cascade="save-update"
           />
 
           <!-- 多对一属性: 已删除 -->
@@ -78,7 +77,6 @@ const char* const kCourseSection = R"(          <!-- 主键编号 -->
             class="Ghost"
             lazy="false"
             outer-join="true"
-            cascade="save-update"
           />
 
 )";

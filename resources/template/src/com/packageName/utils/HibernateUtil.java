@@ -19,8 +19,8 @@ import org.hibernate.cfg.Configuration;
  * 所有以 "hibernate." 开头的 Java 系统属性都会覆盖 hibernate.cfg.xml 中的同名属性, 例如
  *     java -Dhibernate.connection.url=jdbc:mysql://dbhost:3306/test
  *          -Dhibernate.connection.username=user -Dhibernate.connection.password=secret
- *          -Dhibernate.connection.driver_class=com.mysql.jdbc.Driver
- *          -Dhibernate.dialect=org.hibernate.dialect.MySQL5Dialect ...
+ *          -Dhibernate.connection.driver_class=com.mysql.cj.jdbc.Driver
+ *          -Dhibernate.dialect=org.hibernate.dialect.MySQL57Dialect ...
  * (Tomcat 中可写在 JAVA_OPTS 或 CATALINA_OPTS 里)。
  */
 public class HibernateUtil {
@@ -49,6 +49,22 @@ public class HibernateUtil {
             configuration = cfg;
         }
         return configuration;
+    }
+
+    /*
+     * LIKE 查询的模式 "%文本%": 文本中的 %、_ 和转义符 ! 都按原样匹配。
+     * HQL 中写 "属性 like :参数 escape '!'"。
+     */
+    public static String likePattern(String text) {
+        StringBuilder pattern = new StringBuilder("%");
+        for (int i = 0; i < text.length(); i++) {
+            char c = text.charAt(i);
+            if (c == '!' || c == '%' || c == '_') {
+                pattern.append('!');
+            }
+            pattern.append(c);
+        }
+        return pattern.append('%').toString();
     }
 
     /*返回唯一的 SessionFactory, 第一次调用时创建*/
