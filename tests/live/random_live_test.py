@@ -1,0 +1,168 @@
+#!/usr/bin/env python3
+"""Live test of random models: each fixed-seed random model (or model file) is imported and
+generated with the headless command, built with its own pom, served with jetty against one
+private MariaDB, and driven from its pages only. A model the checks refuse is counted as
+refused. Prints PASS/FAIL per check, a line per model and the tally; exits 1 on a failure."""
+
+import argparse
+import json
+import os
+import shutil
+import subprocess
+import sys
+import time
+
+sys.dont_write_bytecode = True
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+
+import mariadb  # noqa: E402
+import pagedriver  # noqa: E402
+import processes  # noqa: E402
+import randmodel  # noqa: E402
+import webapp  # noqa: E402
+from mariadb import MariaDB  # noqa: E402
+from processes import SetupError  # noqa: E402
+from results import Results  # noqa: E402
+
+
+def arguments():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--cli", required=True, help="the brennoquill-cli executable")
+    parser.add_argument("--resources", required=True, help="the folder holding template/, bak/")
+    parser.add_argument("--work", required=True, help="scratch folder, recreated parts per run")
+    parser.add_argument("--seed", type=int, default=1, help="the first random model's seed")
+    parser.add_argument("--count", type=int, default=0, help="how many random models")
+    parser.add_argument("--model", action="append", default=[],
+                        help="a model file to drive (its first project); repeatable")
+    parser.add_argument("--maven-repo", help="a Maven local repository instead of ~/.m2")
+    parser.add_argument("--deadline", type=int, default=3500,
+                        help="seconds after which the test stops its servers and fails")
+    return parser.parse_args()
+
+
+class Tally(Results):
+    """Results of one model, added into the run's tally."""
+
+    def __init__(self, total):
+        super().__init__()
+        self.total = total
+
+    def check(self, name, why):
+        self.total.passed += why is None
+        self.total.failed += why is not None
+        return super().check(name, why)
+
+
+def cli_run(cli, argv):
+    for _ in range(30):  # the binary may be replaced while it is rebuilt
+        if os.path.exists(cli):
+            break
+        time.sleep(2)
+    done = subprocess.run([cli] + argv, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                          stdin=subprocess.DEVNULL, timeout=300)
+    return done.returncode, done.stdout.decode(errors="replace")
+
+
+def models(args):
+    found = []
+    for path in args.model:
+        with open(path, encoding="utf-8-sig") as f:
+            found.append((os.path.basename(path), json.load(f)))
+    for seed in range(args.seed, args.seed + args.count):
+        found.append(("seed %d" % seed, randmodel.random_model(seed)))
+    return found
+
+
+def generate(args, tag, model, folder):
+    """The generated project folder, or None when the checks refuse the model."""
+    shutil.rmtree(folder, ignore_errors=True)
+    root = webapp.prepare_root(folder, os.path.abspath(args.resources))
+    path = os.path.join(folder, "model.json")
+    randmodel.write(model, path)
+    name = randmodel.project_name(model)
+    code, out = cli_run(args.cli, ["--root", root, "import", path])
+    if code == 0:
+        code, out = cli_run(args.cli, ["--root", root, "generate", "--project", name])
+    if code in (1, 3):
+        print("REFUSED %s (exit %d): %s" % (tag, code, out.strip().splitlines()[-1:]), flush=True)
+        return None
+    if code != 0:
+        raise SetupError("brennoquill-cli exit %d: %s" % (code, out[-2000:]))
+    project = os.path.join(root, "projects", name)
+    if not os.path.isfile(os.path.join(project, "pom.xml")):
+        raise SetupError("the generated project has no pom.xml: " + project)
+    return project
+
+
+def drive_model(args, db, tag, model, index, total, maven_args):
+    """Returns "refused", "passed" or "failed"."""
+    results = Tally(total)
+    folder = os.path.join(args.work, "model-%d" % index)
+    project = generate(args, tag, model, folder)
+    if project is None:
+        return "refused", results
+    jetty = None
+    try:
+        webapp.package(project, maven_args)
+        db.sql("DROP DATABASE IF EXISTS brennoquill")
+        db.sql("CREATE DATABASE brennoquill CHARACTER SET utf8mb4 COLLATE utf8mb4_unicode_ci")
+        jetty = webapp.Jetty(project, args.work, db, maven_args)
+        jetty.wait_ready(600)
+        pagedriver.run(jetty.base_url(), results, "[%s]" % tag)
+    except SetupError as error:
+        results.check("[%s] build and serve" % tag, str(error)[-1500:])
+    finally:
+        if jetty:
+            jetty.stop()
+    return ("passed" if results.failed == 0 else "failed"), results
+
+
+def run_all(args, started):
+    repo = args.maven_repo
+    maven_args = ["-Dmaven.repo.local=" + os.path.abspath(repo)] if repo else []
+    os.makedirs(args.work, exist_ok=True)
+    for pid_file in (webapp.pid_file(args.work), mariadb.pid_file(args.work)):
+        processes.stop_stale(pid_file)
+    total = Results()
+    lines = []
+    db = MariaDB(args.work)
+    try:
+        db.start()
+        for index, (tag, model) in enumerate(models(args)):
+            print("== %s: %s (%.0f s)" % (tag, randmodel.describe(model),
+                                         time.monotonic() - started), flush=True)
+            outcome, results = drive_model(args, db, tag, model, index, total, maven_args)
+            if outcome == "failed":
+                print("model of %s:\n%s" % (tag, json.dumps(model, ensure_ascii=False)))
+            lines.append("%-8s %s: %s" % (outcome.upper(), tag, results.summary()))
+    finally:
+        db.stop()
+    print("== per model")
+    for line in lines:
+        print(line)
+    counts = {o: sum(line.startswith(o.upper()) for line in lines)
+              for o in ("passed", "failed", "refused")}
+    print("models: %d, accepted %d (passed %d, failed %d), refused %d; checks: %s"
+          % (len(lines), counts["passed"] + counts["failed"], counts["passed"],
+             counts["failed"], counts["refused"], total.summary()))
+    return total, counts
+
+
+def main():
+    args = arguments()
+    processes.install_cleanup(args.deadline)
+    started = time.monotonic()
+    try:
+        total, counts = run_all(args, started)
+    except (SetupError, OSError, subprocess.SubprocessError) as error:
+        print("SET-UP FAILED: %s" % error, flush=True)
+        return 1
+    except SystemExit as stop:
+        print("STOPPED: %s" % stop, flush=True)
+        return 1
+    print("%s (%.0f s)" % (total.summary(), time.monotonic() - started))
+    return 0 if total.failed == 0 and counts["failed"] == 0 and total.passed > 0 else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
