@@ -265,12 +265,37 @@ class Drive:
 
     def list_all(self):
         for site in self.sites.values():
+            if site.rows and any(f.tag == "select" for f in site.fields):
+                self.guarded(site, "choices", lambda: self.check(
+                    "%s choice lists show the referenced rows' values" % site.name,
+                    self.labels_difference(site)))
             if site.rows:
                 self.guarded(site, "list", lambda: self.check("%s list shows the %d added rows as entered" % (site.name, len(site.rows)),
                            self.list_difference(site)))
 
+    def choice_labels(self, site):
+        """field name -> {key: label} of the add form's selects, as they are now."""
+        reply, page, form = self.form(site.add_url, "_Add%s.action" % site.name)
+        return {f.name: {o[0]: o[1] for o in f.options} for f in form.fields if f.tag == "select"}
+
+    def labels_difference(self, site):
+        """A choice shows a value entered for the row it names, never an object's address."""
+        for name, labels in self.choice_labels(site).items():
+            field = next(f for f in site.fields if f.name == name)
+            other = self.ref_site(field, site)
+            for key, label in labels.items():
+                row = other.rows.get(key) if other else None
+                if row is None:
+                    continue
+                entered = {v[1] for v in row.values()} | {key}
+                if label not in entered:
+                    return "%s choice %s shows %r, not a value of that row (%r)" % (
+                        name, key, label, sorted(entered))
+        return None
+
     def list_difference(self, site):
         shown = self.listed(site)
+        self.labels = self.choice_labels(site)
         keys = sorted(k for k in shown if k is not None)
         if keys != sorted(site.rows):
             return "listed keys %r, added %r" % (keys, sorted(site.rows))
@@ -288,6 +313,8 @@ class Drive:
             if field is None or field.name not in values:
                 continue
             posted, expected = values[field.name]
+            if field.tag == "select":
+                expected = self.labels.get(field.name, {}).get(posted, expected)
             if not same(pageforms.kind(field), cell, expected):
                 return "row %s, %s (%s): shows %r, entered %r" % (
                     key, header, field.name, cell, expected)
@@ -302,6 +329,8 @@ class Drive:
 
     def search_site(self, site):
         reply, page, form = self.form(site.query_url, "_Query%s.action" % site.name)
+        self.check("%s search form is empty before a search" % site.name,
+                   self.kept_difference(form, {}))
         for field in self.data_fields(form):
             for value in self.search_values(site, field):
                 self.search(site, field, value)
@@ -330,6 +359,10 @@ class Drive:
             if (field.tag == "select" and value in ("", entered)) or \
                     (field.tag != "select" and value in entered):
                 expected.add(key)
+        reply, page, form = self.form(self.client.url(site.query_url, {field.name: value}),
+                                      "_Query%s.action" % site.name)
+        self.check("%s search form keeps %s=%r" % (site.name, field.name, value),
+                   self.kept_difference(form, {field.name: value}))
         try:
             got = set(self.listed(site, {field.name: value}))
             why = None if got == expected else "found %r, expected %r" % (
@@ -338,6 +371,17 @@ class Drive:
             why = str(error)
         self.check("%s search %s=%r finds %d rows" % (site.name, field.name, value,
                                                       len(expected)), why)
+
+    def kept_difference(self, form, params):
+        for field in self.data_fields(form):
+            wanted = params.get(field.name, "")
+            if field.tag == "select":
+                marked = [o[0] for o in field.options if o[2]]
+                if marked not in ([wanted], [] if wanted == "" else [wanted]):
+                    return "%s marks %r selected, expected %r" % (field.name, marked, wanted)
+            elif field.value != wanted:
+                return "%s holds %r, expected %r" % (field.name, snippet(field.value, 80), wanted)
+        return None
 
     # --- modify --------------------------------------------------------------------------
 
@@ -366,7 +410,7 @@ class Drive:
         posted_pairs = dict(form.values())
         changed = dict(stored)
         for field in self.data_fields(form):
-            if field.name in stored:
+            if field.name in stored and not field.readonly:
                 changed[field.name] = self.value(site, field, 0, change=True)
                 posted_pairs[field.name] = changed[field.name][0]
         answer = self.client.post(urllib.parse.urljoin(reply.url, form.action),
