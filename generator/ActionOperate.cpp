@@ -221,6 +221,9 @@ QString TActionOperate::BuildAddAction(const TBuildContext& context, const TClas
     AddLines(text, {"    /*添加" + name + "信息*/", "    @SuppressWarnings(\"deprecation\")",
                     "    public String Add" + name + "() {",
                     "        ActionContext ctx = ActionContext.getContext();"});
+    if (c.NonKeyMembers().isEmpty() && key.memberType == MemberTypes::Integer)
+        AddLines(text, {"        /*添加页面没有要填写的字段, 请求中没有" + name + "对象*/",
+                        "        if(null == " + object + ") " + object + " = new " + name + "();"});
     if (key.memberType == MemberTypes::String) {
         const QString& keyName = key.memberName;
         const QString upperKey = UpperFirst(keyName);

@@ -175,6 +175,8 @@ void TAutoCode::CheckNames(const TProjectModel& model) const {
         throw std::runtime_error(
             QString("资源目录必须是绝对路径: " + Quoted(settings_.resourceDir)).toStdString());
     RequireSafeName(QStringLiteral("工程名称"), settings_.projectName);
+    if (const std::optional<QString> error = ModelCheck::ProjectNameError(settings_.projectName))
+        throw std::runtime_error(error->toStdString());
     RequireSafeName(QStringLiteral("包名"), settings_.packageName);
     for (const TClassModel& c : model.Classes())
         RequireSafeName(QStringLiteral("类名"), c.className);

@@ -48,6 +48,8 @@ void AddLines(QString& text, int indent, const QStringList& lines);
 
 // The marker of the package name in templates.
 inline const QString kPackageMarker = QStringLiteral("$packageName");
+// A string key's column holds this many characters, whatever length the member declares.
+inline constexpr int kStringKeyLength = 20;
 
 // "src/com/<package>/" + tail.
 QString PackagePath(const QString& packageName, const QString& tail);

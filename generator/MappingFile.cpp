@@ -14,7 +14,9 @@ QStringList KeyLines(const TMember& key) {
         return {comment, "<id name=" + name + " column=" + name + ">",
                 "  <generator class=\"native\"/>", "</id>", ""};
     // Any other key is an assigned string of length 20, whatever its own type and length.
-    return {comment, "<id name=" + name + " type=\"string\" length=\"20\">",
+    return {comment,
+            "<id name=" + name +
+                " type=\"string\" length=" + Quoted(QString::number(kStringKeyLength)) + ">",
             "  <generator class=\"assigned\"/>", "</id>", ""};
 }
 
@@ -85,7 +87,13 @@ QString ReferenceColumn(const TBuildContext& context, const TClassModel& c,
 
 QString Section(const TBuildContext& context, const TClassModel& c, QStringList& warnings) {
     QString section;
-    AddLines(section, 10, KeyLines(KeyOf(c)));
+    const TMember key = KeyOf(c);
+    if (key.memberType == MemberTypes::String && key.memberLength > kStringKeyLength)
+        warnings << "警告: " + c.className + "." + key.memberName + "是字符串主键, 声明的长度" +
+                        QString::number(key.memberLength) + "超过数据库列的长度" +
+                        QString::number(kStringKeyLength) + ", 页面只接受" +
+                        QString::number(kStringKeyLength) + "个字符";
+    AddLines(section, 10, KeyLines(key));
     const QList<TMember> members = c.NonKeyMembers();
     QStringList referenceColumns;
     for (qsizetype i = 0; i < members.size(); ++i) {

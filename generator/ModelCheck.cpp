@@ -7,6 +7,7 @@
 #include "FileOperate.h"
 #include "Printable.h"
 
+using CodeText::kStringKeyLength;
 using CodeText::LowerFirst;
 using CodeText::Quoted;
 using CodeText::UpperFirst;
@@ -247,6 +248,34 @@ std::optional<QString> MemberError(const TProjectModel& model, const TClassModel
     return std::nullopt;
 }
 
+// Bytes one row of the class's table takes in MariaDB/MySQL with utf8mb4: four per character
+// of a VARCHAR and its length prefix, a date as VARCHAR(10), a string key as VARCHAR(20).
+qint64 ColumnBytes(const TProjectModel& model, const TMember& m) {
+    auto varchar = [](qint64 characters) {
+        return characters * 4 + (characters * 4 > 255 ? 2 : 1);
+    };
+    if (m.memberType == MemberTypes::Integer || m.memberType == MemberTypes::Float)
+        return 8;
+    if (m.memberType == MemberTypes::Date)
+        return varchar(10);
+    if (m.memberType == MemberTypes::String)
+        return varchar(m.memberIsPri == 1 ? kStringKeyLength : qMax<qint64>(m.memberLength, 0));
+    const std::optional<TMember> key = model.KeyMemberOfClass(m.memberType);
+    return key && key->memberType == MemberTypes::Integer ? 8 : varchar(kStringKeyLength);
+}
+
+// A table whose row would be larger than the database allows is never created.
+std::optional<QString> RowSizeError(const TProjectModel& model, const TClassModel& c) {
+    const qint64 limit = 65535;
+    qint64 bytes = (c.members.size() + 7) / 8; // the null flags
+    for (const TMember& m : c.members)
+        bytes += ColumnBytes(model, m);
+    if (bytes <= limit)
+        return std::nullopt;
+    return "类" + Printable(c.className) + "的数据表一行需要" + QString::number(bytes) +
+           "个字节, 超过数据库允许的" + QString::number(limit) + "个字节: 请减小字符串成员的长度";
+}
+
 std::optional<QString> ClassError(const TProjectModel& model, const TClassModel& c) {
     if (std::optional<QString> error = ClassNameError(c))
         return error;
@@ -263,8 +292,20 @@ std::optional<QString> ClassError(const TProjectModel& model, const TClassModel&
         byGetter.insert(getter, m.memberName);
         if (std::optional<QString> error = MemberError(model, c, m))
             return error;
+        if (std::optional<QString> error = ModelCheck::LengthError(m, c.className))
+            return error;
     }
-    return std::nullopt;
+    return RowSizeError(model, c);
+}
+
+bool HasLoneSurrogate(const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate())
+            ++i;
+        else if (text[i].isSurrogate())
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -302,6 +343,31 @@ bool IsSafeName(const QString& name) {
             return false;
     }
     return true;
+}
+
+std::optional<QString> LengthError(const TMember& m, const QString& className) {
+    if (m.memberType != MemberTypes::String ||
+        (m.memberLength >= 1 && m.memberLength <= kMaxStringLength))
+        return std::nullopt;
+    return "类" + Printable(className) + "的成员" + Printable(m.memberName) + "的长度" +
+           QString::number(m.memberLength) + "超出范围: 字符串的长度必须在1到" +
+           QString::number(kMaxStringLength) + "之间";
+}
+
+std::optional<QString> ProjectNameError(const QString& name) {
+    if (!IsSafeName(name))
+        return "工程名称" + Quoted(Printable(name)) +
+               "不能为空、不能是\".\"或\"..\"，也不能含有/、\\或控制字符";
+    if (HasLoneSurrogate(name))
+        return "工程名称" + Quoted(Printable(name)) + "含有无效的字符(不成对的UTF-16代理项)";
+    if (name.toUtf8().size() > kMaxNameBytes)
+        return "工程名称" + Printable(name.left(20)) + "...太长: 以UTF-8计不能超过" +
+               QString::number(kMaxNameBytes) + "个字节";
+    return std::nullopt;
+}
+
+std::optional<QString> ClassRuleError(const TProjectModel& model, const TClassModel& c) {
+    return ClassError(model, c);
 }
 
 std::optional<QString> NameError(const QString& kind, const QString& name) {

@@ -20,6 +20,20 @@ bool FitsGbk(const QString& name);
 // Usable as a file or folder name: not empty, ".", "..", no "/", "\" or control character.
 bool IsSafeName(const QString& name);
 
+// The most characters a generated VARCHAR column of a string member may declare (utf8mb4).
+inline constexpr int kMaxStringLength = 16383;
+
+// The refusal of a string member's length outside 1 .. kMaxStringLength, or nothing.
+std::optional<QString> LengthError(const TMember& m, const QString& className);
+
+// The refusal of a project name: not a folder name, invalid UTF-16, or too long for the files
+// named after it. Nothing when the name is usable.
+std::optional<QString> ProjectNameError(const QString& name);
+
+// The first rule of the class broken (names, members, lengths, the row its table needs), as
+// the message the user is shown, or nothing. Key and display counts are not checked here.
+std::optional<QString> ClassRuleError(const TProjectModel& model, const TClassModel& c);
+
 // The refusal of a name, or nothing: kind is "类名", "包名" or "类X的成员名" for the message.
 std::optional<QString> NameError(const QString& kind, const QString& name);
 

@@ -366,7 +366,21 @@ void CheckMembers(const TImportClass& c, const QSet<QString>& classNames) {
         } catch (const TDbError& error) {
             Refuse(item.place + ".memberLength", error.Message());
         }
+        if (const std::optional<QString> error = ModelCheck::LengthError(m, c.className))
+            Refuse(item.place + ".memberLength", *error);
     }
+}
+
+// The project as a run would read it, for the rules a run applies to each class.
+TProjectModel ModelOf(const TImportProject& p) {
+    TProjectModel model;
+    qint64 id = 0;
+    for (const TImportClass& c : p.classes) {
+        TClassModel& added = model.AddClass({++id, c.className, c.friendName, {}});
+        for (const TImportMember& item : c.members)
+            added.members.append(item.member);
+    }
+    return model;
 }
 
 void CheckProject(const TImportProject& p) {
@@ -383,6 +397,13 @@ void CheckProject(const TImportProject& p) {
     }
     for (const TImportClass& c : p.classes)
         CheckMembers(c, classNames);
+    if (const std::optional<QString> error = ModelCheck::ProjectNameError(p.projectName))
+        Refuse(p.namePlace, *error);
+    const TProjectModel model = ModelOf(p);
+    for (qsizetype i = 0; i < p.classes.size(); ++i)
+        if (const std::optional<QString> error =
+                ModelCheck::ClassRuleError(model, model.Classes()[i]))
+            Refuse(p.classes[i].place, *error);
 }
 
 void CheckModel(const TImportModel& model) {
@@ -410,6 +431,7 @@ void StoreProject(const TImportProject& p) {
         const qint64 classId = classes.GetClassId(projectId, c.className);
         for (const TImportMember& item : c.members) {
             TMember m = item.member;
+            NormaliseTypeFlags(m);
             m.projectId = projectId;
             m.classId = classId;
             members.AddMember(m);

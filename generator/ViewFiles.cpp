@@ -117,6 +117,14 @@ QString Options(const TBuildContext& context, const TMember& m, const QString& s
 }
 
 // One labelled field of a form; `value` is the OGNL path of the object shown.
+// The most characters a text field takes: the declared length, and for a string key no more
+// than its column holds. Zero for no limit.
+int PageLength(const TMember& m) {
+    if (m.memberType != MemberTypes::String || m.memberLength <= 0)
+        return 0;
+    return m.memberIsPri == 1 ? qMin(m.memberLength, kStringKeyLength) : m.memberLength;
+}
+
 QString FormField(const TBuildContext& context, const QString& object, const TMember& m,
                   const QString& value, bool readOnly) {
     const QString name = object + "." + m.memberName;
@@ -126,9 +134,9 @@ QString FormField(const TBuildContext& context, const QString& object, const TMe
         field = "<select" + Attribute("name", name + "." + keyName) + Required(m) + ">" +
                 Options(context, m, value + "." + m.memberName + "." + keyName) + "</select>";
     } else {
-        const QString maxLength = m.memberType == MemberTypes::String && m.memberLength > 0
-                                      ? Attribute("maxlength", QString::number(m.memberLength))
-                                      : QString();
+        const int length = PageLength(m);
+        const QString maxLength =
+            length > 0 ? Attribute("maxlength", QString::number(length)) : QString();
         field = "<input type=\"" + InputType(m) + "\"" + Attribute("name", name) + " value=\"" +
                 Property(value + "." + m.memberName) + "\"" + maxLength + Required(m) +
                 (readOnly ? QStringLiteral(" readonly") : QString()) + ">";

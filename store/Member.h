@@ -29,3 +29,6 @@ inline const QString Float = QStringLiteral("浮点型");
 inline const QString Date = QStringLiteral("日期型");
 bool IsSimple(const QString& typeWord);
 } // namespace MemberTypes
+
+// Sets memberIsInteger and memberIsFloat from the type word, which alone decides them.
+void NormaliseTypeFlags(TMember& m);

@@ -106,7 +106,8 @@ TProjectModel ReadProjectModel(qint64 projectId) {
                 {classId, rows->AsText("ownerName"), rows->AsText("ownerFriend"), {}});
         if (rows->AsText("memberId").isEmpty())
             continue;
-        const TMember member = TMemberDAO::ReadMember(*rows);
+        TMember member = TMemberDAO::ReadMember(*rows);
+        NormaliseTypeFlags(member);
         TMemberDAO::CheckLength(member, current->className);
         current->members.append(member);
     }

@@ -351,6 +351,8 @@ void TFormMain::F2Click() {
             return Message(QStringLiteral("工程名称不能为空!"));
         if (!ModelCheck::IsSafeName(name))
             return Message(kUnsafeProjectName);
+        if (const std::optional<QString> refusal = ModelCheck::ProjectNameError(name))
+            return Message(*refusal);
         TProjectDAO projects;
         if (projects.CountProjectsByName(name) >= 1)
             return Message(QStringLiteral("该工程名称已经存在!"));
@@ -370,6 +372,8 @@ void TFormMain::N1Click() {
             return Message(QStringLiteral("工程项目名称不能为空!"));
         if (!ModelCheck::IsSafeName(name))
             return Message(kUnsafeProjectName);
+        if (const std::optional<QString> refusal = ModelCheck::ProjectNameError(name))
+            return Message(*refusal);
         TProjectDAO().RenameProject(SelectedProjectId(), name);
         keptProjectIndex = CB_Project->currentIndex();
         Message(QStringLiteral("工程名称修改成功！"));

@@ -161,13 +161,15 @@ QStringList ActionMethodProblems(const QString& project) {
 
 // The refusals whose model may still compile: a class replacing another's or a fixed class's
 // files, a name kept short for the file names of every system, a name the pages cannot read or
-// Spring would fill with a bean, and an Action property hidden by a local variable of the same
-// name.
+// Spring would fill with a bean, a length or row the database cannot hold, and an Action
+// property hidden by a local variable of the same name.
 bool RefusalMayCompile(const QString& ending) {
     return ending.contains(QStringLiteral("工程中有两个名为")) ||
            ending.contains(QStringLiteral("与固定支持类重名")) ||
            ending.contains(QStringLiteral("太长")) ||
            ending.contains(QStringLiteral("页面表达式")) ||
+           ending.contains(QStringLiteral("字符串的长度必须在")) ||
+           ending.contains(QStringLiteral("的数据表一行需要")) ||
            ending.contains(QStringLiteral("中的bean同名")) ||
            (ending.contains(QStringLiteral("的成员名")) &&
             ending.endsWith(QStringLiteral("与生成的代码中的局部变量同名")));

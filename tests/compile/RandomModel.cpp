@@ -134,7 +134,9 @@ TMember Member(TDice& dice, const QList<TRandomClass>& classes, const TRandomCla
         if (earlier.memberName == m.memberName && !dice.Hazard(50))
             m.memberName += QString::number(owner.members.size());
     m.memberType = TypeWord(dice, classes, owner.className);
-    static const QList<int> lengths{0, 1, 20, 255, 4000, 65535};
+    // Mostly lengths a column holds; now and then one it cannot.
+    static const QList<int> lengths{1,  10,  20,  20,  20,  20,  30,  40,   50,   50, 60,
+                                    80, 100, 128, 200, 255, 255, 500, 1000, 2000, 20, 0};
     m.memberLength = m.memberType == MemberTypes::String ? dice.Pick(lengths) : 0;
     m.memberIsMust = dice.Below(2);
     m.memberIsInteger = m.memberType == MemberTypes::Integer ? 1 : 0;

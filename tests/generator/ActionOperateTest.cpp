@@ -122,6 +122,8 @@ public class BookAction extends ActionSupport {
     @SuppressWarnings("deprecation")
     public String AddBook() {
         ActionContext ctx = ActionContext.getContext();
+        /*添加页面没有要填写的字段, 请求中没有Book对象*/
+        if(null == book) book = new Book();
         try {
             bookDAO.AddBook(book);
             ctx.put("message",  java.net.URLEncoder.encode("Book添加成功!"));
@@ -489,3 +491,13 @@ TEST(ActionOperateTest, NamesStartingWithUnderscoreKeepTheirCase) {
 }
 
 } // namespace
+
+// The accessors of the class's object are set‹ClassName› and get‹ClassName› with the class name
+// as written, so a class starting with a lower-case letter keeps it.
+TEST(ActionOperateTest, ObjectAccessorsAreNamedAfterTheClassAsWritten) {
+    TModelBuilder builder;
+    builder.Class("widget").Member("id", I, {TFlag::Key}).Member("name", S, {}, "", 10);
+    const QString text = ActionText(builder.Build(), "widget");
+    EXPECT_TRUE(text.contains("    public void setwidget(widget widget) {\r\n"));
+    EXPECT_TRUE(text.contains("    public widget getwidget() {\r\n"));
+}

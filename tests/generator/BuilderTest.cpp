@@ -5,6 +5,7 @@
 #include "MappingFile.h"
 #include "ModelBuilder.h"
 #include "TextCompare.h"
+#include "ViewFiles.h"
 
 namespace {
 
@@ -191,4 +192,28 @@ TEST(MappingFileTest, RequiredReferenceIsNotNull) {
     EXPECT_TRUE(text.contains("class=\"Reader\"\r\n            not-null=\"true\"\r\n"
                               "            lazy=\"false\"\r\n"));
     EXPECT_EQ(text.count("not-null"), 1);
+}
+
+// A string key's column holds 20 characters whatever it declares: its page field takes no more,
+// and a run says so for a key declared longer.
+TEST(MappingFileTest, StringKeyLongerThanItsColumnIsWarnedAndCappedOnThePage) {
+    const TProjectModel& model = TModelBuilder()
+                                     .Class("Tag")
+                                     .Member("code", "字符串", {TFlag::Key}, "编码", 30)
+                                     .Member("name", "字符串", {TFlag::Display}, "", 30)
+                                     .Class("Short")
+                                     .Member("code", "字符串", {TFlag::Key}, "", 5)
+                                     .Build();
+    const TBuildContext context{model, "p"};
+    const TGeneratedFile tag = MappingFile::BuildMappingFile(context, model.Classes()[0], "");
+    EXPECT_EQ(tag.warnings, QStringList{"警告: Tag.code是字符串主键, 声明的长度30超过数据库列的长度"
+                                        "20, 页面只接受20个字符"});
+    const QString page = ViewFiles::BuildAddView(context, model.Classes()[0]).text;
+    EXPECT_TRUE(page.contains("name=\"tag.code\" value=\"<s:property value=\"tag.code\"/>\" "
+                              "maxlength=\"20\""));
+    EXPECT_TRUE(page.contains("name=\"tag.name\" value=\"<s:property value=\"tag.name\"/>\" "
+                              "maxlength=\"30\""));
+    EXPECT_TRUE(MappingFile::BuildMappingFile(context, model.Classes()[1], "").warnings.isEmpty());
+    EXPECT_TRUE(
+        ViewFiles::BuildAddView(context, model.Classes()[1]).text.contains("maxlength=\"5\""));
 }

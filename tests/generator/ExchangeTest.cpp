@@ -142,14 +142,15 @@ TEST_F(ExchangeTest, EdgeModelRoundTripsByteForByte) {
     const char* flags[] = {"memberIsPri", "memberIsMust",    "memberIsInteger",   "memberIsFloat",
                            "queryFlag",   "memberIsDisplay", "memberQueryDisplay"};
     for (int i = 0; i < 7; ++i)
-        AddMember(project, node, QString("f%1").arg(i), "字符串", 0, 0, i - 3, comment);
+        AddMember(project, node, QString("f%1").arg(i), "字符串", 0, 0, i + 1, comment);
     AddMember(project, node, "parent", "Node", 0, 0, 2147483647, "");
     TDbHelper db;
     db.ExecuteCommand("update t_member set memberIsPri=0, memberIsMust=0, memberIsInteger=0, "
                       "memberIsFloat=0, queryFlag=0, memberIsDisplay=0, memberQueryDisplay=0");
-    for (int i = 0; i < 7; ++i)
-        db.ExecuteCommand(
-            QString("update t_member set %1=1 where memberName='f%2'").arg(flags[i]).arg(i));
+    for (int i = 0; i < 7; ++i) // the number flags follow the type word: none for a string
+        if (i != 2 && i != 3)
+            db.ExecuteCommand(
+                QString("update t_member set %1=1 where memberName='f%2'").arg(flags[i]).arg(i));
     db.ExecuteCommand("update t_member set memberIsMust=2 where memberName='parent'");
     const QByteArray exported = Export("边界 \"工程\" 😀");
     EXPECT_TRUE(exported.contains("\"memberComment\": \"引号\\\"反斜杠\\\\换行\\n回车\\r制表\\t空"
@@ -164,11 +165,25 @@ TEST_F(ExchangeTest, EdgeModelRoundTripsByteForByte) {
     EXPECT_EQ(parent.memberLength, 2147483647);
     const TMember last = StoredMember(7);
     EXPECT_EQ(last.memberComment, comment);
-    EXPECT_EQ(last.memberLength, 3);
+    EXPECT_EQ(last.memberLength, 7);
     EXPECT_EQ(last.memberQueryDisplay, 1);
     EXPECT_EQ(last.memberIsDisplay, 0);
-    EXPECT_EQ(StoredMember(1).memberLength, -3);
+    EXPECT_EQ(StoredMember(1).memberLength, 1);
     EXPECT_EQ(TClassDAO().GetFriendName(1), "友好\\名称\n第二行");
+}
+
+// The number flags follow the type word, whatever the file says: a key typed 整型 whose
+// memberIsInteger is false would otherwise give an Action that does not compile.
+TEST_F(ExchangeTest, TypeWordDecidesTheNumberFlags) {
+    QString json =
+        Replaced(kBookstore, MemberJson("title", "字符串"),
+                 Replaced(Replaced(MemberJson("title", "字符串"), "\"字符串\"", "\"整型\""),
+                          "\"memberIsFloat\": false", "\"memberIsFloat\": true"));
+    ASSERT_EQ(Refusal(json), "");
+    const TMember title = StoredMember(2);
+    EXPECT_EQ(title.memberType, "整型");
+    EXPECT_EQ(title.memberIsInteger, 1);
+    EXPECT_EQ(title.memberIsFloat, 0);
 }
 
 // Each refusal names its place in the file, and nothing is stored.
@@ -235,6 +250,20 @@ TEST_F(ExchangeTest, RefusalsNameThePlaceAndStoreNothing) {
          "工程名称\"a/b\"不能为空、不能是\".\"或\"..\"，也不能含有/、\\或控制字符"},
         {ModelJson(ProjectJson("出版社") + ", " + ProjectJson("出版社")),
          "projects[1].projectName: 文件中有两个名为出版社的工程"},
+        // What a run would refuse: the same rules for an import.
+        {Replaced(kBookstore, MemberJson("title", "字符串"),
+                  Replaced(MemberJson("title", "字符串"), "20", "0")),
+         "projects[0].classes[1].members[0].memberLength: "
+         "类Book的成员title的长度0超出范围: 字符串的长度必须在1到16383之间"},
+        {Replaced(kBookstore, "\"projectName\": \"书店\"",
+                  "\"projectName\": \"" + QString(201, 'P') + "\""),
+         "projects[0].projectName: 工程名称PPPPPPPPPPPPPPPPPPPP...太长: "
+         "以UTF-8计不能超过200个字节"},
+        {Replaced(kBookstore, "\"projectName\": \"书店\"", "\"projectName\": \"P_\\ud800\""),
+         "projects[0].projectName: 工程名称\"P_?\"含有无效的字符(不成对的UTF-16代理项)"},
+        {Replaced(kBookstore, "\"className\": \"Book\"",
+                  "\"className\": \"" + QString(10000, 'B') + "\""),
+         "projects[0].classes[1]: 类名BBBBBBBBBBBBBBBBBBBB...太长: 以UTF-8计不能超过200个字节"},
         {kBookstore, "projects[0].projectName: 已经有名为书店的工程"},
         // the first project would be stored, the second is refused: neither is
         {ModelJson(ProjectJson("出版社") + ", " + ProjectJson("书店")),

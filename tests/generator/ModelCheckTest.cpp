@@ -34,10 +34,10 @@ TEST(ModelCheckTest, SoundModelsPass) {
         Sound()
             .Class("图书$_9")
             .Member("编号", "整型", {Key, Display})
-            .Member("e", "字符串", {Query})    // the catch variable, not in query methods
-            .Member("hql", "字符串", {})       // a DAO local, but no DAO parameter
-            .Member("currentPage", "整型", {}) // only Action properties clash with it
-            .Member("var", "字符串", {})       // a restricted type name, fine for a field
+            .Member("e", "字符串", {Query}, "", 1) // the catch variable, not in query methods
+            .Member("hql", "字符串", {}, "", 1000) // a DAO local, but no DAO parameter
+            .Member("currentPage", "整型", {})     // only Action properties clash with it
+            .Member("var", "字符串", {}, "", 20)   // a restricted type name, fine for a field
             .Member("loan", "Loan", {}, "借阅")
             .Class("Loan")
             .Member("id", "整型", {Key, Display})
@@ -96,6 +96,16 @@ TEST(ModelCheckTest, EachRuleRefusesWithItsMessage) {
          "类K的成员名tx与生成的代码中已有的名称冲突"},
         {TModelBuilder().Class(QString(201, 'L')).Member("id", "整型", {Key, Display}),
          "类名LLLLLLLLLLLLLLLLLLLL...太长: 以UTF-8计不能超过200个字节"},
+        // Lengths a VARCHAR column cannot hold, alone or together in one row.
+        {Sound().Member("note", "字符串", {}, "", 0),
+         "类Book的成员note的长度0超出范围: 字符串的长度必须在1到16383之间"},
+        {Sound().Member("note", "字符串", {}, "", -1),
+         "类Book的成员note的长度-1超出范围: 字符串的长度必须在1到16383之间"},
+        {Sound().Member("note", "字符串", {}, "", 16384),
+         "类Book的成员note的长度16384超出范围: 字符串的长度必须在1到16383之间"},
+        {Sound().Member("a", "字符串", {}, "", 16383).Member("b", "字符串", {}, "", 16383),
+         "类Book的数据表一行需要131351个字节, 超过数据库允许的65535个字节: "
+         "请减小字符串成员的长度"},
     };
     for (const auto& [model, message] : cases)
         EXPECT_EQ(ErrorOf(model), message) << message.toStdString();
@@ -149,4 +159,17 @@ TEST(ModelCheckTest, ControlCharactersOfNamesAreShownEscaped) {
     for (const auto& [model, message] : cases)
         EXPECT_EQ(ErrorOf(model), message) << message.toStdString();
     EXPECT_EQ(ErrorOf(Sound(), "a\tb\n"), "包名\"a\\tb\\n\"" + identifier);
+}
+
+TEST(ModelCheckTest, ProjectNamesMustBeValidTextAndFitTheFileNames) {
+    EXPECT_EQ(ModelCheck::ProjectNameError("图书管理系统"), std::nullopt);
+    EXPECT_EQ(ModelCheck::ProjectNameError(QString("P_") + QChar(0xfffd)), std::nullopt);
+    EXPECT_EQ(ModelCheck::ProjectNameError(QString::fromUtf8("P_\xf0\x9f\x98\x80")),
+              std::nullopt); // a surrogate pair is one character
+    for (const QString& name : {QString("P_") + QChar(0xd800), QString(QChar(0xdc00)) + "P"})
+        EXPECT_TRUE(ModelCheck::ProjectNameError(name).value_or("").endsWith(
+            "含有无效的字符(不成对的UTF-16代理项)"));
+    EXPECT_EQ(ModelCheck::ProjectNameError(QString(201, 'P')),
+              "工程名称PPPPPPPPPPPPPPPPPPPP...太长: 以UTF-8计不能超过200个字节");
+    EXPECT_TRUE(ModelCheck::ProjectNameError("a/b").has_value());
 }
