@@ -27,6 +27,8 @@ const char* const kSchema[] = {
     "memberLength integer, memberIsPri integer, memberComment text, memberIsMust integer, "
     "memberIsInteger integer, memberIsFloat integer, queryFlag integer, "
     "memberIsDisplay integer, memberQueryDisplay integer)",
+    // The class look-ups by project and name; also added to databases made without it.
+    "create index if not exists t_class_project_name on t_class(projectId, className)",
 };
 
 // The calling thread's connection name and the file it is open on. A worker thread's
