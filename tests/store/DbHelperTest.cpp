@@ -1,5 +1,6 @@
 #include <QFile>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <atomic>
 #include <thread>
 
@@ -193,4 +194,34 @@ TEST_F(DbHelperTest, FolderNamesWithUriCharactersAreOpenedAsNamed) {
     EXPECT_EQ(TProjectDAO().CountProjectsByName("p"), 1);
     EXPECT_TRUE(QFileInfo::exists(folder + "/projects.db"));
     EXPECT_FALSE(QFileInfo::exists(dir_.filePath("a ")));
+}
+
+// The class look-ups by project and name (one per class stored by an import) use an index, in
+// a new database and in one made before the index existed.
+TEST_F(DbHelperTest, ClassLookUpsByProjectAndNameUseAnIndex) {
+    const auto plan = [] {
+        const TResultSetPtr rows = TDbHelper().OpenQuery(
+            "explain query plan select classId from t_class where projectId=? and className=?",
+            {1, "A"});
+        QString details;
+        for (rows->First(); !rows->Eof(); rows->Next())
+            details += rows->AsText("detail") + ";";
+        return details;
+    };
+    const QString indexed = "USING COVERING INDEX t_class_project_name";
+    EXPECT_TRUE(plan().contains(indexed)) << plan().toStdString();
+
+    const QString older = dir_.filePath("older.db");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "older");
+        db.setDatabaseName(older);
+        ASSERT_TRUE(db.open());
+        ASSERT_TRUE(QSqlQuery(db).exec("create table t_class(classId integer primary key "
+                                       "autoincrement, projectId integer, className text, "
+                                       "friendName text)"));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("older");
+    TDbHelper::SetDatabaseFile(older);
+    EXPECT_TRUE(plan().contains(indexed)) << plan().toStdString();
 }
