@@ -69,8 +69,8 @@ protected:
     // An executable shell script.
     void WriteScript(const QString& relative, const QByteArray& text) const {
         Write(relative, "#!/bin/sh\n" + text);
-        QFile(Path(relative)).setPermissions(QFile::ReadOwner | QFile::WriteOwner |
-                                             QFile::ExeOwner);
+        QFile(Path(relative))
+            .setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
     // Templates are GBK files.
     void WriteTemplate(const QString& relative, const QString& text) const {

@@ -196,20 +196,29 @@ TEST_F(DbHelperTest, FolderNamesWithUriCharactersAreOpenedAsNamed) {
     EXPECT_FALSE(QFileInfo::exists(dir_.filePath("a ")));
 }
 
-// The class look-ups by project and name (one per class stored by an import) use an index, in
-// a new database and in one made before the index existed.
-TEST_F(DbHelperTest, ClassLookUpsByProjectAndNameUseAnIndex) {
+// The class look-ups by project and name (one per class stored by an import) and the member
+// look-ups by class (the model's read joins them) use indexes, in a new database and in one
+// made before the indexes existed.
+TEST_F(DbHelperTest, ClassAndMemberLookUpsUseIndexes) {
     const auto plan = [] {
-        const TResultSetPtr rows = TDbHelper().OpenQuery(
-            "explain query plan select classId from t_class where projectId=? and className=?",
-            {1, "A"});
         QString details;
-        for (rows->First(); !rows->Eof(); rows->Next())
-            details += rows->AsText("detail") + ";";
+        for (const char* sql :
+             {"select classId from t_class where projectId=1 and className='A'",
+              "select c.classId, m.* from t_class c left join t_member m on m.classId = "
+              "c.classId where c.projectId = 1 order by c.classId, m.memberId"}) {
+            const TResultSetPtr rows =
+                TDbHelper().OpenQuery("explain query plan " + QString::fromLatin1(sql));
+            for (rows->First(); !rows->Eof(); rows->Next())
+                details += rows->AsText("detail") + ";";
+        }
         return details;
     };
-    const QString indexed = "USING COVERING INDEX t_class_project_name";
-    EXPECT_TRUE(plan().contains(indexed)) << plan().toStdString();
+    const auto indexed = [&plan] {
+        const QString details = plan();
+        return details.contains("SEARCH c USING COVERING INDEX t_class_project_name") &&
+               details.contains("SEARCH m USING INDEX t_member_class") && !details.contains("SCAN");
+    };
+    EXPECT_TRUE(indexed()) << plan().toStdString();
 
     const QString older = dir_.filePath("older.db");
     {
@@ -219,9 +228,11 @@ TEST_F(DbHelperTest, ClassLookUpsByProjectAndNameUseAnIndex) {
         ASSERT_TRUE(QSqlQuery(db).exec("create table t_class(classId integer primary key "
                                        "autoincrement, projectId integer, className text, "
                                        "friendName text)"));
+        ASSERT_TRUE(QSqlQuery(db).exec("create table t_member(memberId integer primary key "
+                                       "autoincrement, projectId integer, classId integer)"));
         db.close();
     }
     QSqlDatabase::removeDatabase("older");
     TDbHelper::SetDatabaseFile(older);
-    EXPECT_TRUE(plan().contains(indexed)) << plan().toStdString();
+    EXPECT_TRUE(indexed()) << plan().toStdString();
 }
