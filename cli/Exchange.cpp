@@ -1,8 +1,8 @@
 #include "Exchange.h"
 
-#include <QFile>
-#include <QSaveFile>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <optional>
 
 #include "ModelExchange.h"
@@ -23,9 +23,13 @@ struct TExchangeArgs {
     QString newName;
 };
 
-void Write(FILE* stream, const QByteArray& bytes) {
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-    std::fflush(stream);
+// 0 when every byte reached the stream, else the error.
+int Write(FILE* stream, const QByteArray& bytes) {
+    errno = 0;
+    const size_t written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
+    if (std::fflush(stream) != 0 || written != size_t(bytes.size()))
+        return errno != 0 ? errno : EIO;
+    return 0;
 }
 
 void Print(FILE* stream, const QString& line) {
@@ -108,12 +112,17 @@ int Export(const TExchangeArgs& args) {
         return exitCode;
     const QByteArray json = ModelExchange::ExportProject(project->projectId);
     if (args.out.isEmpty()) {
-        Write(stdout, json);
+        if (const int error = Write(stdout, json); error != 0) {
+            const QString reason = QString::fromLocal8Bit(std::strerror(error));
+            Print(stderr, "无法写入标准输出 (" + reason + ")");
+            return kFailed;
+        }
         return kOk;
     }
-    QSaveFile file(args.out);
-    if (!file.open(QIODevice::WriteOnly) || file.write(json) != json.size() || !file.commit()) {
-        Print(stderr, "无法写入文件: " + args.out + " (" + file.errorString() + ")");
+    try {
+        ModelExchange::WriteModelFile(args.out, json);
+    } catch (const TExchangeError& error) {
+        Print(stderr, error.Message());
         return kFailed;
     }
     Print(stdout, "已导出工程" + Printable(project->projectName) + ": " + args.out);
@@ -127,13 +136,8 @@ int PrintImported(const QStringList& names) {
 }
 
 int Import(const TExchangeArgs& args) {
-    QFile file(args.file);
-    if (!file.open(QIODevice::ReadOnly)) {
-        Print(stderr, "无法读取文件: " + args.file + " (" + file.errorString() + ")");
-        return kFailed;
-    }
-    const QByteArray json = file.readAll();
     try {
+        const QByteArray json = ModelExchange::ReadModelFile(args.file);
         return PrintImported(ModelExchange::ImportProjects(json, args.newName));
     } catch (const TNameTakenError& error) {
         Print(stderr, error.Message() + "\n可用 --as 新名称 以另一个名称导入");

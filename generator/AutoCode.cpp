@@ -102,6 +102,9 @@ void TAutoCode::WriteProject(const TBuildContext& context) {
     const TFileLock lock(Absolute("projects/." + settings_.projectName + ".lock"));
     if (!lock.IsHeld())
         throw std::runtime_error(kBusy.toStdString());
+    // The project's folder itself is made a real folder too: a link there is replaced.
+    TFileOperate::MakeFolderBelow(Absolute(QStringLiteral("projects")),
+                                  Absolute(Output(QString())));
     TFileOperate::RemovePartialFiles(Absolute(Output(QString())));
     // The Java sources are built on a second thread while the files before them are written.
     std::future<TGeneratedFiles> javaSources = std::async(std::launch::async, [&context] {

@@ -120,6 +120,8 @@ TFileError ReadError(const QString& fileName, const QString& reason) {
     return TFileError(QStringLiteral("无法读取文件: %1 (%2)").arg(fileName, reason));
 }
 
+const QString kNotRegular = QStringLiteral("不是普通文件");
+
 void MakeFolder(const QString& folder) {
     if (!QDir().mkpath(folder))
         throw TFileError(QStringLiteral("无法创建文件夹: %1").arg(folder));
@@ -193,13 +195,14 @@ int WriteAll(int fd, const QByteArray& bytes) {
 
 // Writes the whole file or, on failure, leaves any earlier file as it was: the bytes go to a
 // new file in the same folder, which is renamed over the target once complete. A link at the
-// target is replaced, not followed. With mode, the file gets those permission bits.
-void WriteBytes(const QString& fileName, const QByteArray& bytes, int mode = -1) {
+// target is replaced, not followed. With mode, the file gets those permission bits. Returns 0
+// or the error.
+int TryWriteBytes(const QString& fileName, const QByteArray& bytes, int mode) {
     const QByteArray target = QFile::encodeName(fileName);
     QByteArray temporary;
     TFileDescriptor file(CreateTemporary(target, temporary));
     if (file.Get() < 0)
-        throw WriteError(fileName, errno);
+        return errno;
     int error = WriteAll(file.Get(), bytes);
     if (error == 0 && mode >= 0 && ::fchmod(file.Get(), mode_t(mode)) != 0)
         error = errno;
@@ -207,10 +210,14 @@ void WriteBytes(const QString& fileName, const QByteArray& bytes, int mode = -1)
     error = error != 0 ? error : closed;
     if (error == 0 && ::rename(temporary.constData(), target.constData()) != 0)
         error = errno;
-    if (error == 0)
-        return;
-    ::unlink(temporary.constData());
-    throw WriteError(fileName, error);
+    if (error != 0)
+        ::unlink(temporary.constData());
+    return error;
+}
+
+void WriteBytes(const QString& fileName, const QByteArray& bytes, int mode = -1) {
+    if (const int error = TryWriteBytes(fileName, bytes, mode); error != 0)
+        throw WriteError(fileName, error);
 }
 
 // Puts a link with the given text at fileName, replacing whatever file or link is there.
@@ -257,7 +264,7 @@ int OpenRegular(const QString& fileName, mode_t& mode) {
     if (S_ISDIR(status.st_mode))
         throw ReadError(fileName, Reason(EISDIR));
     if (!S_ISREG(status.st_mode))
-        throw ReadError(fileName, QStringLiteral("不是普通文件"));
+        throw ReadError(fileName, kNotRegular);
     mode = status.st_mode & 0777;
     return file.Release();
 }
@@ -291,6 +298,25 @@ std::optional<QByteArray> ReadRegular(const QString& fileName, qint64 limit = -1
     if (mode != nullptr)
         *mode = bits;
     return ReadFrom(file.Get(), fileName, limit);
+}
+
+QString TooLargeText(qint64 limit) {
+    return QStringLiteral("文件大于%1 MiB").arg(limit / (1024 * 1024));
+}
+
+// Opens or creates a lock file. O_NONBLOCK: a FIFO there must not wait for a writer; like a
+// device, it is refused once open.
+int OpenLockFile(const QString& path) {
+    TFileDescriptor file(::open(QFile::encodeName(path).constData(),
+                                O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666));
+    if (file.Get() < 0)
+        throw WriteError(path, errno);
+    struct stat status;
+    if (::fstat(file.Get(), &status) != 0)
+        throw WriteError(path, errno);
+    if (!S_ISREG(status.st_mode))
+        throw TFileError(path + QStringLiteral(": ") + kNotRegular);
+    return file.Release();
 }
 
 void CheckEnterable(const QString& folder) {
@@ -415,6 +441,35 @@ QString TFileOperate::ReadTextFile(const QString& fileName) {
     return DecodeGbk(bytes.replace("\n", "\r\n"));
 }
 
+QByteArray TFileOperate::ReadWholeFile(const QString& fileName, qint64 limit) {
+    mode_t mode = 0;
+    TFileDescriptor file(OpenRegular(fileName, mode));
+    if (file.Get() < 0)
+        throw ReadError(fileName, Reason(ENOENT));
+    struct stat status;
+    if (::fstat(file.Get(), &status) != 0)
+        throw ReadError(fileName, Reason(errno));
+    // The size may change while it is read: at most one byte more than the limit is read.
+    if (status.st_size > limit)
+        throw ReadError(fileName, TooLargeText(limit));
+    QByteArray bytes = ReadFrom(file.Get(), fileName, limit + 1);
+    if (bytes.size() > limit)
+        throw ReadError(fileName, TooLargeText(limit));
+    return bytes;
+}
+
+void TFileOperate::ReplaceRegularFile(const QString& fileName, const QByteArray& bytes) {
+    struct stat status;
+    int mode = -1;
+    if (::lstat(QFile::encodeName(fileName).constData(), &status) == 0) {
+        if (!S_ISREG(status.st_mode))
+            throw TFileError(QStringLiteral("无法写入文件: %1 (%2)").arg(fileName, kNotRegular));
+        mode = int(status.st_mode & 07777);
+    }
+    if (const int error = TryWriteBytes(fileName, bytes, mode); error != 0)
+        throw TFileError(QStringLiteral("无法写入文件: %1 (%2)").arg(fileName, Reason(error)));
+}
+
 void TFileOperate::SaveTextFile(const QString& folder, const QString& fileName,
                                 const QString& text) {
     MakeFolder(ToPath(folder));
@@ -524,10 +579,7 @@ QString TFileOperate::DecodeGbk(const QByteArray& bytes) {
 TFileLock::TFileLock(const QString& fileName) {
     const QString path = ToPath(fileName);
     MakeFolder(QFileInfo(path).path());
-    fd_ = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC,
-                 0666);
-    if (fd_ < 0)
-        throw WriteError(path, errno);
+    fd_ = OpenLockFile(path);
     int result;
     do
         result = ::flock(fd_, LOCK_EX | LOCK_NB);

@@ -33,6 +33,16 @@ public:
     // that exists but cannot be read (no permission, a link loop, a folder, a FIFO or device)
     // is an error naming it.
     static QString ReadTextFile(const QString& fileName);
+    // The two below take fileName as it is ("\\" is no separator).
+    // The whole of a regular file of at most limit bytes. A missing file, anything but a
+    // regular file (a FIFO or device is refused without waiting for it) and a larger file
+    // are errors: "无法读取文件: <file> (<reason>)", the size as "文件大于<limit in MiB> MiB".
+    static QByteArray ReadWholeFile(const QString& fileName, qint64 limit);
+    // Replaces a regular file whole, keeping its permission bits, or creates it: the bytes go
+    // to a new file renamed over it. Anything else at fileName (a link, folder, FIFO or device)
+    // is refused and left as it is; errors read "无法写入文件: <file> (<reason>)".
+    static void ReplaceRegularFile(const QString& fileName, const QByteArray& bytes);
+
     // Every writer below replaces the whole file at once: a failed write, reported as
     // "<file>: <reason>", leaves the earlier file as it was, and a link at fileName is
     // replaced rather than followed.
@@ -64,7 +74,8 @@ public:
     static QString DecodeGbk(const QByteArray& bytes);
 };
 
-// An exclusive advisory lock (flock) on a file, created if needed. It belongs to the open
+// An exclusive advisory lock (flock) on a regular file, created if needed; a link, FIFO,
+// device or folder at its place is an error, found without waiting. It belongs to the open
 // file: a second lock of the same file fails even in the same process, and the system drops
 // the lock when the process ends, however it ends.
 class TFileLock {

@@ -11,12 +11,14 @@
 
 #include "ClassDAO.h"
 #include "CodeText.h"
+#include "FileOperate.h"
 #include "MdbImport.h"
 #include "MemberDAO.h"
 #include "ModelCheck.h"
 #include "Printable.h"
 #include "ProjectDAO.h"
 #include "ProjectModel.h"
+#include "StrictJson.h"
 
 using CodeText::Quoted;
 
@@ -213,6 +215,7 @@ QJsonDocument ParseJson(const QByteArray& json) {
                              ParseErrorText(error.error));
     if (!document.isObject())
         throw TExchangeError(QStringLiteral("文件不是模型文件: 顶层应为JSON对象"));
+    StrictJson::Check(json, skipped);
     return document;
 }
 
@@ -484,6 +487,22 @@ QByteArray ExportProject(qint64 projectId) {
     const QJsonObject top{
         {"format", kFormat}, {"version", kVersion}, {"projects", QJsonArray{projectObject}}};
     return QJsonDocument(top).toJson(QJsonDocument::Indented);
+}
+
+QByteArray ReadModelFile(const QString& file) {
+    try {
+        return TFileOperate::ReadWholeFile(file, kMaxFileBytes);
+    } catch (const TFileError& error) {
+        throw TExchangeError(error.Message());
+    }
+}
+
+void WriteModelFile(const QString& file, const QByteArray& json) {
+    try {
+        TFileOperate::ReplaceRegularFile(file, json);
+    } catch (const TFileError& error) {
+        throw TExchangeError(error.Message());
+    }
 }
 
 QStringList ImportProjects(const QByteArray& json, const QString& newName) {

@@ -1,9 +1,6 @@
 #include "ModelFiles.h"
 
-#include <QFile>
-#include <QSaveFile>
 #include <optional>
-#include <stdexcept>
 
 #include "ModelExchange.h"
 #include "Printable.h"
@@ -13,24 +10,6 @@ namespace {
 
 const QString kModelFilter = QStringLiteral("模型文件 (*.json)");
 const QString kMdbFilter = QStringLiteral("旧版数据库 (*.mdb *.MDB)");
-
-[[noreturn]] void FileFailed(const QString& what, const QString& file, const QString& reason) {
-    throw std::runtime_error(QString(what + file + " (" + reason + ")").toStdString());
-}
-
-QByteArray ReadFile(const QString& file) {
-    QFile in(file);
-    if (!in.open(QIODevice::ReadOnly))
-        FileFailed(QStringLiteral("无法读取文件: "), file, in.errorString());
-    return in.readAll();
-}
-
-// The file is replaced whole or not at all.
-void WriteFile(const QString& file, const QByteArray& bytes) {
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit())
-        FileFailed(QStringLiteral("无法写入文件: "), file, out.errorString());
-}
 
 QString Names(const QStringList& names) {
     QStringList shown;
@@ -64,7 +43,7 @@ void ExportProject(TUserSeam& seam, qint64 projectId, const QString& projectName
         seam.SaveFileName(QStringLiteral("导出模型"), projectName + ".json", kModelFilter);
     if (file.isEmpty())
         return;
-    WriteFile(file, ModelExchange::ExportProject(projectId));
+    ModelExchange::WriteModelFile(file, ModelExchange::ExportProject(projectId));
     seam.Message(QStringLiteral("模型导出成功!"));
 }
 
@@ -72,7 +51,7 @@ bool ImportModel(TUserSeam& seam) {
     const QString file = seam.OpenFileName(QStringLiteral("导入模型"), kModelFilter);
     if (file.isEmpty())
         return false;
-    const std::optional<QStringList> names = Import(seam, ReadFile(file));
+    const std::optional<QStringList> names = Import(seam, ModelExchange::ReadModelFile(file));
     if (!names)
         return false;
     seam.Message(QStringLiteral("模型导入成功: ") + Names(*names));

@@ -2,6 +2,7 @@
 #include <functional>
 
 #include "GeneratorTestSupport.h"
+#include "MdbImport.h"
 #include "ModelExchange.h"
 #include "ProjectModel.h"
 
@@ -286,6 +287,43 @@ TEST_F(ExchangeTest, RefusalsNameThePlaceAndStoreNothing) {
               QStringList{"出版社"});
 }
 
+// RFC 8259 forbids raw control characters inside strings, and a key given twice would let
+// the last value win unseen: both are refused with their place. Escaped control characters
+// are text like any other.
+TEST_F(ExchangeTest, RawControlCharactersAndRepeatedKeysAreRefused) {
+    const QString rows = Rows();
+    const QString friendAt = "\"friendName\": \"图书\"";
+    const qsizetype friendOffset = kBookstore.toUtf8().indexOf("图书\"") + 6;
+    const QList<TRefusal> refusals = {
+        {Replaced(kBookstore, friendAt, "\"friendName\": \"图书\x01\""),
+         "projects[0].classes[1].friendName: 在字节偏移量" + QString::number(friendOffset) +
+             "处文本中有未转义的控制字符"},
+        {Replaced(kBookstore, "\"projectName\": \"书店\"", "\"projectName\": \"书\n店\""),
+         "projects[0].projectName: 在字节偏移量" +
+             QString::number(kBookstore.toUtf8().indexOf("书店") + 3) +
+             "处文本中有未转义的控制字符"},
+        {Replaced(kBookstore, "\"version\": 1", "\"ver\tsion\": 1, \"version\": 1"),
+         "在字节偏移量" + QString::number(kBookstore.toUtf8().indexOf("version") + 3) +
+             "处文本中有未转义的控制字符"},
+        {Replaced(kBookstore, "\"version\": 1", "\"version\": 1, \"version\": 1"),
+         "version: 该字段出现了两次"},
+        {Replaced(kBookstore, friendAt, friendAt + ", " + friendAt),
+         "projects[0].classes[1].friendName: 该字段出现了两次"},
+        {Replaced(kBookstore, friendAt, friendAt + ", \"\\u0066riendName\": \"书\""),
+         "projects[0].classes[1].friendName: 该字段出现了两次"},
+        {Replaced(kBookstore, "\"memberName\": \"author\"",
+                  "\"memberName\": \"author\", \"note\": 1, \"note\": [2]"),
+         "projects[0].classes[1].members[1].note: 该字段出现了两次"},
+    };
+    for (const TRefusal& refusal : refusals) {
+        EXPECT_EQ(Refusal(refusal.json), refusal.message) << refusal.json.toStdString();
+        EXPECT_EQ(Rows(), rows) << refusal.json.toStdString();
+    }
+    const QString escaped = Replaced(kBookstore, friendAt, "\"friendName\": \"图\\t书\\u0001\"");
+    EXPECT_EQ(Refusal(escaped), "");
+    EXPECT_EQ(TClassDAO().GetFriendName(2), QString("图\t书") + QChar(1));
+}
+
 // A name already used is refused as its own kind of error; a new name stores the copy.
 TEST_F(ExchangeTest, NewNameStoresACopy) {
     AddSample();
@@ -335,10 +373,17 @@ protected:
 // Both projects of the Access file, in the order of their ids, with their classes and members
 // in id order, every field and the Chinese texts as written; rows of a deleted project left out.
 TEST_F(MdbImportTest, ImportsEveryProjectInIdOrder) {
-    // mdbtools reads the output encoding from the environment; the import asks for UTF-8.
+    // mdbtools reads the output encoding and debugging options from the environment; the
+    // import asks for UTF-8 without debugging lines.
     struct TEnvironment {
-        TEnvironment() { qputenv("MDBICONV", "GBK"); }
-        ~TEnvironment() { qunsetenv("MDBICONV"); }
+        TEnvironment() {
+            qputenv("MDBICONV", "GBK");
+            qputenv("MDBOPTS", "debug_all");
+        }
+        ~TEnvironment() {
+            qunsetenv("MDBICONV");
+            qunsetenv("MDBOPTS");
+        }
     } gbk;
     EXPECT_EQ(ModelExchange::ImportMdb(Fixture()), (QStringList{"图书管理系统旧版", "学生管理"}));
     const TProjectList projects = TProjectDAO().ListProjects();
@@ -415,4 +460,38 @@ TEST_F(MdbImportTest, RefusalsNameTheRowAndStoreNothing) {
               "无法读取Access数据库" + Path("text.mdb") + "中的表t_project: mdb-export的退出码为1");
     EXPECT_EQ(Refusal(Path("absent.mdb")), "没有找到文件: " + Path("absent.mdb"));
     EXPECT_EQ(Rows(), rows);
+}
+
+// mdb-export gets neither MDBICONV nor MDBOPTS (which adds debugging lines to its output), and
+// its output may end lines with CR LF.
+TEST_F(ExchangeTest, MdbExportOutputWithCrLfAndWithoutDebuggingLines) {
+    WriteScript("fake/mdb-export",
+                "[ -n \"$MDBOPTS$MDBICONV\" ] && echo \"debug $MDBOPTS$MDBICONV\"\n"
+                "case \"$2\" in\n"
+                "t_project) printf 'projectId,projectName\\r\\n1,\"甲\"\\r\\n' ;;\n"
+                "t_class) printf 'classId,projectId,className,friendName\\r\\n"
+                "7,1,A,\"类\\r\\n二\"\\r\\n' ;;\n"
+                "*) printf 'memberId,projectId,classId,memberName,memberType,memberLength,"
+                "memberIsPri,memberComment,memberIsMust,memberIsInteger,memberIsFloat,queryFlag,"
+                "memberIsDisplay,memberQueryDisplay\\r\\n3,1,7,id,整型,0,1,,1,1,0,0,1,1\\r\\n' ;;\n"
+                "esac\n");
+    Write("old.mdb", "");
+    const TPathFirst fake(Path("fake"));
+    qputenv("MDBOPTS", "debug_all");
+    qputenv("MDBICONV", "GBK");
+    QString refusal;
+    try {
+        EXPECT_EQ(ModelExchange::ImportMdb(Path("old.mdb")), QStringList{"甲"});
+    } catch (const TExchangeError& error) {
+        refusal = error.Message();
+    }
+    qunsetenv("MDBOPTS");
+    qunsetenv("MDBICONV");
+    EXPECT_EQ(refusal, "");
+    EXPECT_EQ(TClassDAO().GetFriendName(1), "类\r\n二");
+    EXPECT_EQ(StoredMember(1).memberIsDisplay, 1);
+
+    QList<QStringList> rows;
+    EXPECT_TRUE(MdbImport::ParseCsv("a,\"b\"\r\n1,\"x\r\ny\"\r\n2,3", rows));
+    EXPECT_EQ(rows, (QList<QStringList>{{"a", "b"}, {"1", "x\r\ny"}, {"2", "3"}}));
 }

@@ -15,11 +15,13 @@
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
 #include "GeneratorTestSupport.h"
+#include "ModelExchange.h"
 
 namespace {
 
@@ -172,6 +174,24 @@ protected:
         process.kill();
         process.waitForFinished(60000);
         return seen >= lines && process.exitStatus() == QProcess::CrashExit;
+    }
+    // The headless command with the test's root, stopped after 30 s (exit code -1). With
+    // outFile, standard output goes there.
+    TCliResult Cli(const QStringList& args, const QString& outFile = QString()) const {
+        QProcess process;
+        if (!outFile.isEmpty())
+            process.setStandardOutputFile(outFile);
+        process.start(BRENNOQUILL_CLI, QStringList{"--root", root_.path()} + args);
+        TCliResult result;
+        if (!process.waitForFinished(30000)) {
+            process.kill();
+            process.waitForFinished();
+            return result;
+        }
+        result.exitCode = process.exitCode();
+        result.out = QString::fromUtf8(process.readAllStandardOutput());
+        result.err = QString::fromUtf8(process.readAllStandardError());
+        return result;
     }
     QStringList PartialFiles(const QString& folder) const {
         QStringList found;
@@ -417,4 +437,117 @@ TEST_F(FaultTest, KilledRunsLeaveTheDatabaseIntactAndARerunCompletes) {
     const TCliResult rerun = Generate("P");
     EXPECT_EQ(rerun.exitCode, 0) << rerun.err.toStdString();
     EXPECT_EQ(Differences(Tree(Path("projects/P")), tree), QStringList());
+}
+
+// A lock path that is no regular file is an error found without waiting: a FIFO there would
+// block the opening for reading until a writer came.
+TEST_F(FaultTest, ALockPathThatIsNoRegularFileEndsTheRunAtOnce) {
+    MakeBak();
+    AddKeyOnlyClass(AddProject("P"), "A");
+    const QString lock = Path("projects/.P.lock");
+    const QList<std::pair<std::function<bool()>, QString>> cases = {
+        {[&lock] { return ::mkfifo(Native(lock).constData(), 0600) == 0; }, "不是普通文件"},
+        {[&lock] { return QDir().mkpath(lock); }, Reason(EISDIR)},
+        {[&lock] { return QFile::link("absent", lock); }, Reason(ELOOP)},
+    };
+    QDir().mkpath(Path("projects"));
+    for (const auto& [make, reason] : cases) {
+        ASSERT_TRUE(make()) << reason.toStdString();
+        const TCliResult run = Cli({"generate", "--project", "P"});
+        EXPECT_EQ(run.exitCode, 1) << reason.toStdString();
+        EXPECT_EQ(run.err, lock + ": " + reason + "\n");
+        EXPECT_EQ(run.out, "生成失败: " + lock + ": " + reason + "\n");
+        EXPECT_FALSE(Exists("projects/P"));
+        ASSERT_TRUE(::unlink(Native(lock).constData()) == 0 || QDir().rmdir(lock));
+    }
+    EXPECT_EQ(Cli({"generate", "--project", "P"}).exitCode, 0);
+}
+
+// export --out writes like a run: a new file renamed over a regular file, whose permissions
+// stay; anything else at the path is refused and left as it is. A failed write to standard
+// output is an error too.
+TEST_F(FaultTest, ExportReplacesOnlyRegularFilesAndReportsFailedWrites) {
+    AddKeyOnlyClass(AddProject("P"), "A");
+    const QByteArray model = Cli({"export", "--project", "P"}).out.toUtf8();
+    ASSERT_TRUE(model.startsWith("{"));
+    Write("earlier.json", "earlier");
+    Chmod("earlier.json", 0640);
+    const TCliResult replaced = Cli({"export", "--project", "P", "--out", Path("earlier.json")});
+    EXPECT_EQ(replaced.exitCode, 0) << replaced.err.toStdString();
+    EXPECT_EQ(Read("earlier.json"), model);
+    struct stat status;
+    ASSERT_EQ(::stat(Native(Path("earlier.json")).constData(), &status), 0);
+    EXPECT_EQ(status.st_mode & 0777, 0640u);
+
+    Write("outside/target.json", "keep");
+    ASSERT_TRUE(QFile::link(Path("outside/target.json"), Path("link.json")));
+    ASSERT_EQ(::mkfifo(Native(Path("fifo.json")).constData(), 0600), 0);
+    ASSERT_TRUE(QDir().mkpath(Path("folder.json")));
+    QStringList special{"link.json", "fifo.json", "folder.json"};
+    // a private /dev/null, where root may make one
+    if (::mknod(Native(Path("null.json")).constData(), S_IFCHR | 0600, makedev(1, 3)) == 0)
+        special << "null.json";
+    for (const QString& name : special) {
+        const TCliResult refused = Cli({"export", "--project", "P", "--out", Path(name)});
+        EXPECT_EQ(refused.exitCode, 1) << name.toStdString();
+        EXPECT_EQ(refused.err, "无法写入文件: " + Path(name) + " (不是普通文件)\n");
+        EXPECT_FALSE(QFileInfo(Path(name)).isFile() && !QFileInfo(Path(name)).isSymLink())
+            << name.toStdString();
+    }
+    EXPECT_TRUE(QFileInfo(Path("link.json")).isSymLink());
+    EXPECT_EQ(Read("outside/target.json"), "keep");
+    EXPECT_EQ(PartialFiles(""), QStringList());
+
+    const TCliResult full = Cli({"export", "--project", "P"}, "/dev/full");
+    EXPECT_EQ(full.exitCode, 1);
+    EXPECT_EQ(full.err, "无法写入标准输出 (" + Reason(ENOSPC) + ")\n");
+}
+
+// An import reads regular files only, of at most 256 MiB; a FIFO or device is refused without
+// waiting for a writer or reading on.
+TEST_F(FaultTest, ImportsRefuseSpecialAndOversizedFiles) {
+    ASSERT_EQ(::mkfifo(Native(Path("fifo.json")).constData(), 0600), 0);
+    Write("big.json", "");
+    ASSERT_TRUE(QFile(Path("big.json")).resize(ModelExchange::kMaxFileBytes + 1));
+    const QList<std::pair<QString, QString>> cases = {
+        {Path("fifo.json"), "不是普通文件"},
+        {"/dev/null", "不是普通文件"},
+        {Path("big.json"), "文件大于256 MiB"},
+    };
+    for (const auto& [file, reason] : cases) {
+        const TCliResult refused = Cli({"import", file});
+        EXPECT_EQ(refused.exitCode, 1) << file.toStdString();
+        EXPECT_EQ(refused.err, "无法读取文件: " + file + " (" + reason + ")\n");
+    }
+    EXPECT_EQ(TProjectDAO().ListProjects().size(), 0);
+}
+
+// What mdb-export prints is read up to the same limit; a longer output stops it.
+TEST_F(FaultTest, ImportMdbStopsAnOversizedOutput) {
+    WriteScript("fake/mdb-export",
+                "head -c " + QByteArray::number(ModelExchange::kMaxFileBytes + 1) + " /dev/zero\n");
+    Write("old.mdb", "");
+    const TPathFirst fake(Path("fake"));
+    QString message;
+    try {
+        ModelExchange::ImportMdb(Path("old.mdb"));
+    } catch (const TExchangeError& error) {
+        message = error.Message();
+    }
+    EXPECT_EQ(message, "无法读取Access数据库" + Path("old.mdb") +
+                           "中的表t_project: mdb-export的输出大于256 MiB");
+}
+
+// A link at projects/<project> itself is replaced by a folder, like links below it.
+TEST_F(FaultTest, AProjectFolderThatIsALinkIsReplaced) {
+    MakeBak();
+    const int project = AddProject("P");
+    AddKeyOnlyClass(project, "A");
+    Write("outside/keep.txt", "keep");
+    QDir().mkpath(Path("projects"));
+    ASSERT_TRUE(QFile::link(Path("outside"), Path("projects/P")));
+    EXPECT_EQ(Run(project).events, QStringList{"finished"});
+    EXPECT_FALSE(QFileInfo(Path("projects/P")).isSymLink());
+    EXPECT_TRUE(Exists("projects/P/src/struts.xml"));
+    EXPECT_EQ(Tree(Path("outside")), (QMap<QString, QByteArray>{{"keep.txt", "keep"}}));
 }

@@ -36,6 +36,21 @@ public:
     QStringList events;
 };
 
+// Puts folder first on PATH while it lives: a test's script then stands in for a program
+// that the code under test runs.
+class TPathFirst {
+public:
+    explicit TPathFirst(const QString& folder) : old_(qgetenv("PATH")) {
+        qputenv("PATH", QFile::encodeName(folder) + ":" + old_);
+    }
+    ~TPathFirst() { qputenv("PATH", old_); }
+    TPathFirst(const TPathFirst&) = delete;
+    TPathFirst& operator=(const TPathFirst&) = delete;
+
+private:
+    QByteArray old_;
+};
+
 // Each test has a root folder of its own: database, templates, bak and output.
 class GeneratorTest : public ::testing::Test {
 protected:
@@ -50,6 +65,12 @@ protected:
         QFile file(Path(relative));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(bytes);
+    }
+    // An executable shell script.
+    void WriteScript(const QString& relative, const QByteArray& text) const {
+        Write(relative, "#!/bin/sh\n" + text);
+        QFile(Path(relative))
+            .setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
     // Templates are GBK files.
     void WriteTemplate(const QString& relative, const QString& text) const {

@@ -1,5 +1,6 @@
 #include <QFile>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <atomic>
 #include <thread>
 
@@ -193,4 +194,45 @@ TEST_F(DbHelperTest, FolderNamesWithUriCharactersAreOpenedAsNamed) {
     EXPECT_EQ(TProjectDAO().CountProjectsByName("p"), 1);
     EXPECT_TRUE(QFileInfo::exists(folder + "/projects.db"));
     EXPECT_FALSE(QFileInfo::exists(dir_.filePath("a ")));
+}
+
+// The class look-ups by project and name (one per class stored by an import) and the member
+// look-ups by class (the model's read joins them) use indexes, in a new database and in one
+// made before the indexes existed.
+TEST_F(DbHelperTest, ClassAndMemberLookUpsUseIndexes) {
+    const auto plan = [] {
+        QString details;
+        for (const char* sql :
+             {"select classId from t_class where projectId=1 and className='A'",
+              "select c.classId, m.* from t_class c left join t_member m on m.classId = "
+              "c.classId where c.projectId = 1 order by c.classId, m.memberId"}) {
+            const TResultSetPtr rows =
+                TDbHelper().OpenQuery("explain query plan " + QString::fromLatin1(sql));
+            for (rows->First(); !rows->Eof(); rows->Next())
+                details += rows->AsText("detail") + ";";
+        }
+        return details;
+    };
+    const auto indexed = [&plan] {
+        const QString details = plan();
+        return details.contains("SEARCH c USING COVERING INDEX t_class_project_name") &&
+               details.contains("SEARCH m USING INDEX t_member_class") && !details.contains("SCAN");
+    };
+    EXPECT_TRUE(indexed()) << plan().toStdString();
+
+    const QString older = dir_.filePath("older.db");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "older");
+        db.setDatabaseName(older);
+        ASSERT_TRUE(db.open());
+        ASSERT_TRUE(QSqlQuery(db).exec("create table t_class(classId integer primary key "
+                                       "autoincrement, projectId integer, className text, "
+                                       "friendName text)"));
+        ASSERT_TRUE(QSqlQuery(db).exec("create table t_member(memberId integer primary key "
+                                       "autoincrement, projectId integer, classId integer)"));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("older");
+    TDbHelper::SetDatabaseFile(older);
+    EXPECT_TRUE(indexed()) << plan().toStdString();
 }
