@@ -26,16 +26,25 @@ QStringList PropertyAttributes(const TMember& m) {
         return {"  type=\"string\"", "  length=" + Quoted(QString::number(m.memberLength))};
     if (m.memberType == MemberTypes::Integer)
         return {"  type=\"int\"", ""}; // the integer property alone has the empty line
-    if (m.memberType == MemberTypes::Float)
-        return {"  type=\"float\""};
     return {"  \ttype=\"string\"", "  \tlength=\"10\""}; // a date is a string of 10
 }
 
-// A simple member; its type word names the kind in the comment line.
+// A simple member; its type word names the kind in the comment line. A float's column is a
+// DOUBLE: a FLOAT column is read back as text of six digits, which loses what a float holds.
 QStringList PropertyLines(const TMember& m) {
     const QString name = Quoted(m.memberName);
-    QStringList lines{"<!-- 简单" + m.memberType + "属性: " + XmlComment(m.memberComment) + " -->",
-                      "<property", "  name=" + name, "  column=" + name};
+    const QString comment =
+        "<!-- 简单" + m.memberType + "属性: " + XmlComment(m.memberComment) + " -->";
+    if (m.memberType == MemberTypes::Float)
+        return {comment,
+                "<property",
+                "  name=" + name,
+                "  type=\"float\"",
+                ">",
+                "  <column name=" + name + " sql-type=\"double\"/>",
+                "</property>",
+                ""};
+    QStringList lines{comment, "<property", "  name=" + name, "  column=" + name};
     lines << PropertyAttributes(m) << QStringLiteral("/>") << QString();
     return lines;
 }

@@ -35,6 +35,13 @@ const QSet<QString>& PageExpressionWords() {
     return words;
 }
 
+// Names the pages' expressions read as the request's own objects (#attr, #request, ...).
+const QSet<QString>& PageRootNames() {
+    static const QSet<QString> words{"attr",       "request", "session", "application",
+                                     "parameters", "action",  "locale"};
+    return words;
+}
+
 // Words that newer Java versions do not allow as the name of a type.
 const QSet<QString>& RestrictedTypeNames() {
     static const QSet<QString> words{"var", "yield", "record", "sealed", "permits"};
@@ -158,8 +165,14 @@ std::optional<QString> ClassNameError(const TClassModel& c) {
                Printable(c.className);
     if (ModelCheck::IsReservedWord(LowerFirst(c.className)))
         return ObjectNameText(c) + "是Java的保留字";
+    if (!ModelCheck::IsWebName(c.className))
+        return "类名" + Quoted(Printable(c.className)) +
+               "只能用英文字母、数字和下划线, "
+               "因为网页地址(Struts的命名空间和action名)不支持中文和$";
     if (PageExpressionWords().contains(LowerFirst(c.className)))
         return ObjectNameText(c) + "是页面表达式(OGNL)的运算符";
+    if (PageRootNames().contains(LowerFirst(c.className)))
+        return ObjectNameText(c) + "是页面表达式(OGNL)中请求对象的名称";
     if (ObjectLocals().contains(LowerFirst(c.className)))
         return ObjectNameText(c) + "与生成的代码中的局部变量同名";
     return ImportClash(c);
@@ -224,8 +237,16 @@ std::optional<QString> MemberError(const TProjectModel& model, const TClassModel
                                    const TMember& m) {
     if (std::optional<QString> error = ModelCheck::NameError(MemberKind(c), m.memberName))
         return error;
+    if (!ModelCheck::IsWebName(m.memberName))
+        return MemberKind(c) + Quoted(Printable(m.memberName)) +
+               "只能用英文字母、数字和下划线, 因为网页表单的参数名不支持中文和$";
     if (PageExpressionWords().contains(m.memberName))
         return MemberKind(c) + Printable(m.memberName) + "是页面表达式(OGNL)的运算符";
+    if (PageRootNames().contains(m.memberName))
+        return MemberKind(c) + Printable(m.memberName) + "是页面表达式(OGNL)中请求对象的名称";
+    if (m.memberIsDisplay == 1 && !MemberTypes::IsSimple(m.memberType))
+        return MemberPlace(c, m) + "是引用, 不能作为显示成员: 下拉框和列表中显示的是文字, " +
+               "请选择一个非引用的成员";
     const bool property = IsActionProperty(m);
     if ((property && ClashesWithAction(c, m)) || ClashesWithDao(c, m))
         return MemberKind(c) + Printable(m.memberName) + "与生成的代码中已有的名称冲突";
@@ -321,6 +342,15 @@ bool IsJavaIdentifier(const QString& name) {
         return false;
     for (QChar c : name)
         if (!IsIdentifierChar(c))
+            return false;
+    return true;
+}
+
+bool IsWebName(const QString& name) {
+    for (QChar c : name)
+        if (!((c >= QLatin1Char('0') && c <= QLatin1Char('9')) || c == QLatin1Char('_') ||
+              (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
+              (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))))
             return false;
     return true;
 }

@@ -34,6 +34,10 @@ std::optional<QString> ProjectNameError(const QString& name);
 // the message the user is shown, or nothing. Key and display counts are not checked here.
 std::optional<QString> ClassRuleError(const TProjectModel& model, const TClassModel& c);
 
+// ASCII letters, digits and "_" only: what web addresses (class names) and form parameter names
+// (member names) of the generated application can carry.
+bool IsWebName(const QString& name);
+
 // The refusal of a name, or nothing: kind is "类名", "包名" or "类X的成员名" for the message.
 std::optional<QString> NameError(const QString& kind, const QString& name);
 

@@ -9,6 +9,10 @@ namespace ViewFiles {
 
 namespace {
 
+// The pages' own iterator variables: "$" is in no class or member name the model checks accept.
+const QString kOptionVar = QStringLiteral("item$");
+const QString kRowVar = QStringLiteral("row$");
+
 const QString kMarkLine = "<%-- " + kGeneratedMark + "; 删除本行后, 再次生成时将保留此文件 --%>";
 
 QString Label(const TMember& m) {
@@ -108,10 +112,11 @@ QString ShownProperty(const TBuildContext& context, const QString& refClass) {
 
 // The options of the objects of a referenced class, the one equal to `selected` chosen.
 QString Options(const TBuildContext& context, const TMember& m, const QString& selected) {
-    const QString key = "#item." + ReferencedKey(context.model, m.memberType).memberName;
-    const QString shown = "#item." + ShownProperty(context, m.memberType);
-    return "<s:iterator value=" + Quoted("#" + LowerFirst(m.memberType) + "List") +
-           " var=\"item\"><option value=\"" + Property(key) +
+    const QString key =
+        "#" + kOptionVar + "." + ReferencedKey(context.model, m.memberType).memberName;
+    const QString shown = "#" + kOptionVar + "." + ShownProperty(context, m.memberType);
+    return "<s:iterator value=" + Quoted("#" + LowerFirst(m.memberType) + "List") + " var=\"" +
+           kOptionVar + "\"><option value=\"" + Property(key) +
            "\"<s:if test=" + Quoted(selected + " != null && " + key + " == " + selected) +
            "> selected</s:if>>" + Property(shown) + "</option></s:iterator>";
 }
@@ -215,14 +220,16 @@ QString RowLink(const TClassModel& c, const QString& method, const QString& text
     const QString keyName = KeyOf(c).memberName;
     return "<a href=\"<s:url action=" + Quoted(c.className + "_" + method) +
            " namespace=" + Quoted("/" + c.className) + "><s:param name=" + Quoted(keyName) +
-           " value=" + Quoted("#row." + keyName) + "/></s:url>\"" + extra + ">" + text + "</a>";
+           " value=" + Quoted("#" + kRowVar + "." + keyName) + "/></s:url>\"" + extra + ">" + text +
+           "</a>";
 }
 
 // The shown value of a result cell: a reference shows its object's display member.
 QString CellValue(const TBuildContext& context, const TMember& m) {
     if (MemberTypes::IsSimple(m.memberType))
-        return Property("#row." + m.memberName);
-    return Property("#row." + m.memberName + "." + ShownProperty(context, m.memberType));
+        return Property("#" + kRowVar + "." + m.memberName);
+    return Property("#" + kRowVar + "." + m.memberName + "." +
+                    ShownProperty(context, m.memberType));
 }
 
 QStringList ResultLines(const TBuildContext& context, const TClassModel& c) {
@@ -239,7 +246,8 @@ QStringList ResultLines(const TBuildContext& context, const TClassModel& c) {
         RowLink(c, "Delete" + c.className, "删除", " onclick=\"return confirm('确定删除吗?');\"");
     return {"<table class=\"result\">",
             heading + "<th>操作</th></tr>",
-            "<s:iterator value=" + Quoted("#" + LowerFirst(c.className) + "List") + " var=\"row\">",
+            "<s:iterator value=" + Quoted("#" + LowerFirst(c.className) + "List") + " var=\"" +
+                kRowVar + "\">",
             cells + "<td>" + links + "</td></tr>",
             "</s:iterator>",
             "</table>"};

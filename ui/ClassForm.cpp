@@ -14,9 +14,8 @@ const int kButtonWidth = 113;
 
 // The rules of ModelCheck::NameError for a name whose first letter has been checked already.
 std::optional<QString> ClassNameRefusal(const QString& className) {
-    for (qsizetype i = 1; i < className.size(); ++i)
-        if (!ModelCheck::IsIdentifierChar(className[i]))
-            return QStringLiteral("类名只能由字母、汉字、数字、_和$组成!");
+    if (!ModelCheck::IsWebName(className))
+        return QStringLiteral("类名只能用英文字母、数字和下划线, 因为网页地址不支持中文和$!");
     if (!ModelCheck::FitsGbk(className))
         return QStringLiteral("类名中有GBK无法保存的字符!");
     return std::nullopt;

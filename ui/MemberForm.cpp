@@ -145,9 +145,9 @@ bool TMemberForm::Validate() {
 }
 
 std::optional<QString> TMemberForm::NameRefusal(const QString& name) {
-    for (qsizetype i = 1; i < name.size(); ++i)
-        if (!ModelCheck::IsIdentifierChar(name[i]))
-            return QStringLiteral("成员名称只能由字母、汉字、数字、_和$组成!");
+    if (!ModelCheck::IsWebName(name))
+        return QStringLiteral(
+            "成员名称只能用英文字母、数字和下划线, 因为网页表单的参数名不支持中文和$!");
     if (ModelCheck::IsReservedWord(name))
         return QStringLiteral("成员名称不能是Java保留字!");
     if (!ModelCheck::FitsGbk(name))

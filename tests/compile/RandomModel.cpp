@@ -78,7 +78,7 @@ public:
     QString Letters(int length, char first) {
         QString text(1, QLatin1Char(first + Below(26)));
         for (int i = 1; i < length; ++i)
-            text += QLatin1Char("abcdefghijklmnopqrstuvwxyz0123456789_$"[Below(38)]);
+            text += QLatin1Char("abcdefghijklmnopqrstuvwxyz0123456789_"[Below(37)]);
         return text;
     }
 
@@ -150,10 +150,11 @@ TMember Member(TDice& dice, const QList<TRandomClass>& classes, const TRandomCla
 
 // Usually one key of a key type and one display member; now and then not.
 void MarkKeyAndDisplay(TDice& dice, TRandomClass& c) {
-    QList<qsizetype> keyable, any;
+    QList<qsizetype> keyable, any; // any: the members that may be displayed
     for (qsizetype i = 0; i < c.members.size(); ++i) {
-        any << i;
         const QString& type = c.members[i].memberType;
+        if (MemberTypes::IsSimple(type) || dice.Hazard(3))
+            any << i;
         if (type == MemberTypes::String || type == MemberTypes::Integer || dice.Hazard(3))
             keyable << i;
     }
@@ -168,7 +169,7 @@ void MarkKeyAndDisplay(TDice& dice, TRandomClass& c) {
     key.memberIsPri = 1;
     key.memberIsMust = 1;
     if (!dice.Hazard(2))
-        c.members[dice.Pick(any)].memberIsDisplay = 1;
+        c.members[any.isEmpty() ? keyable.first() : dice.Pick(any)].memberIsDisplay = 1;
 }
 
 // Class names first, so that members can refer to any class, earlier or later.

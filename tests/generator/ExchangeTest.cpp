@@ -137,8 +137,8 @@ TEST_F(ExchangeTest, SampleRoundTripsByteForByte) {
 TEST_F(ExchangeTest, EdgeModelRoundTripsByteForByte) {
     const QString comment = QString("引号\"反斜杠\\换行\n回车\r制表\t空") + QChar(0) + "尾 😀 </x>";
     const int project = AddProject("边界 \"工程\" 😀");
-    const int empty = AddClass(project, "空类");
-    TClassDAO().UpdateClass(project, empty, "空类", "友好\\名称\n第二行");
+    const int empty = AddClass(project, "Empty");
+    TClassDAO().UpdateClass(project, empty, "Empty", "友好\\名称\n第二行");
     const int node = AddClass(project, "Node");
     const char* flags[] = {"memberIsPri", "memberIsMust",    "memberIsInteger",   "memberIsFloat",
                            "queryFlag",   "memberIsDisplay", "memberQueryDisplay"};
@@ -399,7 +399,7 @@ TEST_F(MdbImportTest, ImportsEveryProjectInIdOrder) {
               "BookType图书类别Book图书");
     EXPECT_EQ(school.Classes()[0].className + school.Classes()[0].friendName +
                   school.Classes()[1].className + school.Classes()[1].friendName,
-              "学生学生Score成绩");
+              "Student学生Score成绩");
     QStringList members;
     for (const TProjectModel* model : {&library, &school})
         for (const TClassModel& c : model->Classes())
@@ -434,11 +434,11 @@ TEST_F(MdbImportTest, ImportsEveryProjectInIdOrder) {
         row("bookType", "BookType", 0, 0, "图书类别", 1, 0, 0, 1, 0, 1),
         row("price", "浮点型", 0, 0, "价格", 1, 0, 1, 0, 0, 1),
         row("publishDate", "日期型", 0, 0, "出版日期", 1, 0, 0, 1, 0, 1),
-        row("书名", "字符串", 50, 0, "", 0, 0, 0, 1, 1, 1),
-        row("学号", "字符串", 12, 1, "学号", 1, 0, 0, 1, 1, 1),
-        row("姓名", "字符串", 20, 0, "姓名", 1, 0, 0, 1, 0, 1),
+        row("bookName", "字符串", 50, 0, "", 0, 0, 0, 1, 1, 1),
+        row("studentNo", "字符串", 12, 1, "学号", 1, 0, 0, 1, 1, 1),
+        row("name", "字符串", 20, 0, "姓名", 1, 0, 0, 1, 0, 1),
         row("scoreId", "整型", 0, 1, "成绩编号", 1, 1, 0, 0, 1, 1),
-        row("student", "学生", 0, 0, "学生", 1, 0, 0, 1, 0, 1),
+        row("student", "Student", 0, 0, "学生", 1, 0, 0, 1, 0, 1),
         row("mark", "浮点型", 0, 0, "分数", 1, 0, 1, 0, 0, 1),
         row("examDate", "日期型", 0, 0, "考试日期", 1, 0, 0, 0, 0, 0),
     };

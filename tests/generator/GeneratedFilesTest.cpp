@@ -51,9 +51,10 @@ const char* const kCourseSection = R"(          <!-- 主键编号 -->
           <!-- 简单浮点型属性: 学分 -->
           <property
             name="credit"
-            column="credit"
             type="float"
-          />
+          >
+            <column name="credit" sql-type="double"/>
+          </property>
 
           <!-- 简单日期型属性: 开课日期 -->
           <property

@@ -32,8 +32,8 @@ TEST(ModelCheckTest, SoundModelsPass) {
     // and a reference to a later class.
     const TModelBuilder edges =
         Sound()
-            .Class("图书$_9")
-            .Member("编号", "整型", {Key, Display})
+            .Class("Book_9")
+            .Member("no", "整型", {Key, Display})
             .Member("e", "字符串", {Query}, "", 1) // the catch variable, not in query methods
             .Member("hql", "字符串", {}, "", 1000) // a DAO local, but no DAO parameter
             .Member("currentPage", "整型", {})     // only Action properties clash with it
@@ -96,6 +96,30 @@ TEST(ModelCheckTest, EachRuleRefusesWithItsMessage) {
          "类K的成员名tx与生成的代码中已有的名称冲突"},
         {TModelBuilder().Class(QString(201, 'L')).Member("id", "整型", {Key, Display}),
          "类名LLLLLLLLLLLLLLLLLLLL...太长: 以UTF-8计不能超过200个字节"},
+        // Names the web pages cannot carry: form parameters and addresses are ASCII words.
+        {Sound().Member("bei注", "字符串", {}, "", 10),
+         "类Book的成员名\"bei注\"只能用英文字母、数字和下划线, 因为网页表单的参数名不支持中文和$"},
+        {Sound().Member("price$", "浮点型"),
+         "类Book的成员名\"price$\"只能用英文字母、数字和下划线, 因为网页表单的参数名不支持中文和$"},
+        {Sound().Class("图书").Member("id", "整型", {Key, Display}),
+         "类名\"图书\"只能用英文字母、数字和下划线, "
+         "因为网页地址(Struts的命名空间和action名)不支持中文和$"},
+        {Sound().Class("A$b").Member("id", "整型", {Key, Display}),
+         "类名\"A$b\"只能用英文字母、数字和下划线, "
+         "因为网页地址(Struts的命名空间和action名)不支持中文和$"},
+        // Names the pages read as the request's own objects, and a reference shown as text.
+        {Sound().Member("attr", "字符串", {Query}, "", 10),
+         "类Book的成员名attr是页面表达式(OGNL)中请求对象的名称"},
+        {Sound().Class("Session").Member("id", "整型", {Key, Display}),
+         "类名Session的对象名session是页面表达式(OGNL)中请求对象的名称"},
+        {TModelBuilder()
+             .Class("Kind")
+             .Member("id", "整型", {Key, Display})
+             .Class("Item")
+             .Member("id", "整型", {Key})
+             .Member("kind", "Kind", {Display}),
+         "类Item的成员kind是引用, 不能作为显示成员: 下拉框和列表中显示的是文字, "
+         "请选择一个非引用的成员"},
         // Lengths a VARCHAR column cannot hold, alone or together in one row.
         {Sound().Member("note", "字符串", {}, "", 0),
          "类Book的成员note的长度0超出范围: 字符串的长度必须在1到16383之间"},

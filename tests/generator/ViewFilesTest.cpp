@@ -57,9 +57,9 @@ TEST(ViewFilesTest, AddFormHasAFieldPerMemberButTheNumberedKey) {
     EXPECT_EQ(Line(book.text, "<tr><td>书架"),
               "<tr><td>书架<span class=\"must\">*</span></td><td><select "
               "name=\"book.shelf.shelfId\" required><s:iterator value=\"#shelfList\" "
-              "var=\"item\"><option value=\"<s:property value=\"#item.shelfId\"/>\"<s:if "
-              "test=\"book.shelf.shelfId != null && #item.shelfId == book.shelf.shelfId\"> "
-              "selected</s:if>><s:property value=\"#item.label\"/></option></s:iterator>"
+              "var=\"item$\"><option value=\"<s:property value=\"#item$.shelfId\"/>\"<s:if "
+              "test=\"book.shelf.shelfId != null && #item$.shelfId == book.shelf.shelfId\"> "
+              "selected</s:if>><s:property value=\"#item$.label\"/></option></s:iterator>"
               "</select></td></tr>");
     EXPECT_EQ(Line(book.text, "<tr><td>价格"),
               "<tr><td>价格<span class=\"must\">*</span></td><td><input type=\"number\" "
@@ -81,9 +81,9 @@ TEST(ViewFilesTest, QueryPageSearchesResultsAndPages) {
     // The hidden price has no column; a reference shows its display member.
     EXPECT_EQ(Line(text, "<tr><th>"),
               "<tr><th>书号</th><th>书名&lt;%=x%&gt; &#36;{y}</th><th>书架</th><th>操作</th></tr>");
-    EXPECT_TRUE(text.contains("<td><s:property value=\"#row.shelf.label\"/></td><td>"));
+    EXPECT_TRUE(text.contains("<td><s:property value=\"#row$.shelf.label\"/></td><td>"));
     EXPECT_TRUE(text.contains("<a href=\"<s:url action=\"Book_ModifyBookQuery\" "
-                              "namespace=\"/Book\"><s:param name=\"isbn\" value=\"#row.isbn\"/>"
+                              "namespace=\"/Book\"><s:param name=\"isbn\" value=\"#row$.isbn\"/>"
                               "</s:url>\">修改</a>"));
     EXPECT_TRUE(text.contains("<span class=\"paging\">共<b><s:property value=\"#recordNumber\"/>"
                               "</b>条记录 第<b><s:property value=\"#currentPage\"/></b>/<b>"
@@ -103,7 +103,7 @@ TEST(ViewFilesTest, ModifyFormShowsTheObjectOfTheContextWithAReadOnlyKey) {
                                "readonly>"));
     const QString book = ViewFiles::BuildModifyView(context, model.Classes()[1]).text;
     EXPECT_TRUE(book.contains("action=\"<%=path%>/Book/Book_ModifyBook.action\""));
-    EXPECT_TRUE(book.contains("test=\"#book.shelf.shelfId != null && #item.shelfId == "
+    EXPECT_TRUE(book.contains("test=\"#book.shelf.shelfId != null && #item$.shelfId == "
                               "#book.shelf.shelfId\"> selected</s:if>"));
 }
 

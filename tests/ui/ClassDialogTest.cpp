@@ -132,10 +132,12 @@ struct TRefusal {
 // Names a generation run refuses, each with the dialog's message; the first-letter rule
 // keeps answering first.
 const QList<TRefusal> kRefusedClassNames = {
-    {"Book-1", "类名只能由字母、汉字、数字、_和$组成!"},
-    {"Book Store", "类名只能由字母、汉字、数字、_和$组成!"},
-    {"Book.Store", "类名只能由字母、汉字、数字、_和$组成!"},
-    {"Book한", "类名中有GBK无法保存的字符!"},
+    {"Book-1", "类名只能用英文字母、数字和下划线, 因为网页地址不支持中文和$!"},
+    {"Book Store", "类名只能用英文字母、数字和下划线, 因为网页地址不支持中文和$!"},
+    {"Book.Store", "类名只能用英文字母、数字和下划线, 因为网页地址不支持中文和$!"},
+    {"Book한", "类名只能用英文字母、数字和下划线, 因为网页地址不支持中文和$!"},
+    {"Book图书", "类名只能用英文字母、数字和下划线, 因为网页地址不支持中文和$!"},
+    {"Book$1", "类名只能用英文字母、数字和下划线, 因为网页地址不支持中文和$!"},
     {"book-1", "类名首个字母必须大写"},
 };
 
@@ -163,22 +165,22 @@ TEST_F(ClassDialogTest, AddAndUpdateRefuseNamesARunWouldRefuseWithTheFocusOnTheN
     OnDialog<TAddClassForm>([this](TAddClassForm& form) {
         ExpectRefusals(form, seam_);
         seam_.shown.clear();
-        Submit(form, {{"Author作者", "作者"}});
+        Submit(form, {{"Author_2", "作者"}});
     });
     Form().A2Click();
     EXPECT_EQ(seam_.TakeTexts(), QStringList({"类名称添加成功！"}));
-    EXPECT_EQ(Classes(), QStringList({"Book", "Author作者"}));
+    EXPECT_EQ(Classes(), QStringList({"Book", "Author_2"}));
 
     Form().LB_Object->setCurrentRow(0);
     OnDialog<TUpdateClassForm>([this, book](TUpdateClassForm& form) {
         ExpectRefusals(form, seam_);
         EXPECT_EQ(TClassDAO().GetClassName(book), "Book");
         seam_.shown.clear();
-        Submit(form, {{"Book图书", "图书"}});
+        Submit(form, {{"Book_1", "图书"}});
     });
     Form().N2Click();
     EXPECT_EQ(seam_.TakeTexts(), QStringList({"类名称更新成功"}));
-    EXPECT_EQ(Classes(), QStringList({"Book图书", "Author作者"}));
+    EXPECT_EQ(Classes(), QStringList({"Book_1", "Author_2"}));
     EXPECT_EQ(Count("select count(*) from t_class"), 2);
 }
 

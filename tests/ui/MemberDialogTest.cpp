@@ -256,13 +256,21 @@ struct TNameRefusal {
 // dialog's message. The first-letter rule keeps answering first, and the name rules come
 // before the rules on the type and the flags.
 const QList<TNameRefusal> kRefusedMemberNames = {
-    {{"price-1", "字符串"}, "成员名称只能由字母、汉字、数字、_和$组成!"},
-    {{"my name", "整型"}, "成员名称只能由字母、汉字、数字、_和$组成!"},
-    {{"non-sealed", "字符串"}, "成员名称只能由字母、汉字、数字、_和$组成!"},
+    {{"price-1", "字符串"},
+     "成员名称只能用英文字母、数字和下划线, 因为网页表单的参数名不支持中文和$!"},
+    {{"my name", "整型"},
+     "成员名称只能用英文字母、数字和下划线, 因为网页表单的参数名不支持中文和$!"},
+    {{"non-sealed", "字符串"},
+     "成员名称只能用英文字母、数字和下划线, 因为网页表单的参数名不支持中文和$!"},
     {{"int", "整型"}, "成员名称不能是Java保留字!"},
     {{"true", "字符串"}, "成员名称不能是Java保留字!"},
     {{"null", "字符串"}, "成员名称不能是Java保留字!"},
-    {{"name한", "字符串"}, "成员名称中有GBK无法保存的字符!"},
+    {{"name한", "字符串"},
+     "成员名称只能用英文字母、数字和下划线, 因为网页表单的参数名不支持中文和$!"},
+    {{"bei注", "字符串"},
+     "成员名称只能用英文字母、数字和下划线, 因为网页表单的参数名不支持中文和$!"},
+    {{"price$", "浮点型", false, true},
+     "成员名称只能用英文字母、数字和下划线, 因为网页表单的参数名不支持中文和$!"},
     {{"title", "日期型", false, true}, "该类中已经有名为title的成员!"},
     {{"Int", "整型"}, "成员属性首个字母必须小写"},
     {{"图书", "字符串"}, "成员属性首个字母必须小写"},
@@ -292,11 +300,11 @@ TEST_F(MemberDialogTest, AddRefusesNamesARunWouldRefuseWithTheFocusOnTheName) {
     OnDialog<TAddMemberForm>([this](TAddMemberForm& form) {
         ExpectRefusals(form, seam_);
         EXPECT_EQ(Count("select count(*) from t_member"), 1);
-        Submit(form, {"t图书_$1", "字符串"});
+        Submit(form, {"t_Book_1", "字符串"});
     });
     Form().M1Click();
     EXPECT_EQ(seam_.TakeTexts(), QStringList({"类成员属性添加成功!"}));
-    EXPECT_EQ(MemberColumn(1), QStringList({"title", "t图书_$1"}));
+    EXPECT_EQ(MemberColumn(1), QStringList({"title", "t_Book_1"}));
 
     // A name taken in another class is free in this one.
     Form().LB_Object->setCurrentRow(1);
@@ -312,7 +320,10 @@ TEST_F(MemberDialogTest, UpdateRefusesNamesARunWouldRefuseAndKeepsItsOwnName) {
         // A name stored before these rules is shown as it is; saving it is refused.
         EXPECT_EQ(form.Edt_MemberName->text(), "my name");
         form.Button1->click();
-        EXPECT_EQ(seam_.TakeTexts(), QStringList({"成员名称只能由字母、汉字、数字、_和$组成!"}));
+        EXPECT_EQ(
+            seam_.TakeTexts(),
+            QStringList(
+                {"成员名称只能用英文字母、数字和下划线, 因为网页表单的参数名不支持中文和$!"}));
         ExpectRefusals(form, seam_);
         EXPECT_EQ(TMemberDAO().GetMember(bad)->memberName, "my name");
         Submit(form, {"name", "字符串"});

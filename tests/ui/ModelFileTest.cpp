@@ -52,7 +52,7 @@ TEST_F(ModelFileTest, ExportThenImportGivesTheProjectBackUnderANewName) {
     AddMember(id);
     TMember writer = Member(shop, book, "writer", "Author");
     writer.memberComment = "作者'\"";
-    writer.memberIsDisplay = 1;
+    writer.memberIsMust = 1;
     AddMember(writer);
     const QStringList model = ModelLines(shop);
 
