@@ -152,6 +152,18 @@ TEST_F(MemberDialogTest, StringLengthThatIsNoIntegerStoresNothing) {
     EXPECT_EQ(Count("select count(*) from t_member"), 0);
 }
 
+// A VARCHAR column holds 1 to 16383 characters (utf8mb4); other lengths are refused at entry.
+TEST_F(MemberDialogTest, StringLengthTheColumnCannotHoldStoresNothing) {
+    for (const char* length : {"0", "-1", "16384", "20000"}) {
+        EXPECT_EQ(AddWith({{"title", "字符串", false, false, false, length}}),
+                  QStringList({"字符串的长度必须在1到16383之间!"}))
+            << length;
+        EXPECT_EQ(Count("select count(*) from t_member"), 0);
+    }
+    EXPECT_EQ(AddWith({{"title", "字符串", false, false, false, "16383"}}),
+              QStringList({"类成员属性添加成功!"}));
+}
+
 TEST_F(MemberDialogTest, UpdateShowsTheStoredMemberAndOnlyFlagsOfOneAreChecked) {
     TMember m = Member(shop_, book_, "author", "Author");
     m.memberIsMust = 1;
