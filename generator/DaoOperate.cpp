@@ -81,14 +81,18 @@ QStringList BindingLines(const QList<TQueryTerm>& terms) {
     return lines;
 }
 
-// From the HQL text to the bound query, shared by the paged query and the counting method.
-QStringList FilteredQueryLines(const TBuildContext& context, const TClassModel& c) {
+// From the HQL text to the bound query, shared by the paged query and the counting method:
+// the count selects count(*) under the same conditions, the page is ordered by the key so that
+// paging is stable.
+QStringList FilteredQueryLines(const TBuildContext& context, const TClassModel& c, bool count) {
     const QString className = LowerFirst(c.className);
     const QList<TQueryTerm> terms = QueryTerms(context, c);
-    QStringList lines{kIndent12 + "String hql = \"From " + c.className + " " + className +
-                      " where 1=1\";"};
+    QStringList lines{kIndent12 + "String hql = \"" + (count ? "select count(*) " : "") + "From " +
+                      c.className + " " + className + " where 1=1\";"};
     for (const TQueryTerm& t : terms)
         lines << Condition(t, className);
+    if (!count)
+        lines << kIndent12 + "hql += \" order by " + className + "." + KeyOf(c).memberName + "\";";
     lines << kIndent12 + "Query q = s.createQuery(hql);";
     return lines + BindingLines(terms);
 }
@@ -224,7 +228,7 @@ QString TDaoOperate::BuildQueryMethod(const TBuildContext& context, const TClass
                                 parameters + "int currentPage) { ",
                             "        Session s = null; ", "        try {",
                             "            s = HibernateUtil.getSession();"} +
-                FilteredQueryLines(context, c) +
+                FilteredQueryLines(context, c, false) +
                 QStringList{"            /*计算当前显示页码的开始记录*/",
                             "            int startIndex = (currentPage-1) * this.PAGE_SIZE;",
                             "            q.setFirstResult(startIndex);",
@@ -249,19 +253,18 @@ QString TDaoOperate::BuildQueryAllMethod(const TClassModel& c) {
 }
 
 QString TDaoOperate::BuildCalculateMethod(const TBuildContext& context, const TClassModel& c) {
-    const QString object = LowerFirst(c.className);
-    return Text(QStringList{"    /*计算总的页数和记录数*/",
-                            "    public void CalculateTotalPageAndRecordNumber(" +
-                                QueryParameters(c).join(',') + ") {",
-                            "        Session s = null;", "        try {",
-                            "            s = HibernateUtil.getSession();"} +
-                FilteredQueryLines(context, c) +
-                QStringList{"            List " + object + "List = q.list();",
-                            "            recordNumber = " + object + "List.size();",
-                            "            int mod = recordNumber % this.PAGE_SIZE;",
-                            "            totalPage = recordNumber / this.PAGE_SIZE;",
-                            "            if(mod != 0) totalPage++;"} +
-                FinallyLines());
+    return Text(
+        QStringList{"    /*计算总的页数和记录数*/",
+                    "    public void CalculateTotalPageAndRecordNumber(" +
+                        QueryParameters(c).join(',') + ") {",
+                    "        Session s = null;", "        try {",
+                    "            s = HibernateUtil.getSession();"} +
+        FilteredQueryLines(context, c, true) +
+        QStringList{"            recordNumber = ((java.lang.Number) q.uniqueResult()).intValue();",
+                    "            int mod = recordNumber % this.PAGE_SIZE;",
+                    "            totalPage = recordNumber / this.PAGE_SIZE;",
+                    "            if(mod != 0) totalPage++;"} +
+        FinallyLines());
 }
 
 QString TDaoOperate::BuildGetMethod(const TClassModel& c) {

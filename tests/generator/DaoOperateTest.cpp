@@ -71,6 +71,7 @@ public class BookDAO {
         try {
             s = HibernateUtil.getSession();
             String hql = "From Book book where 1=1";
+            hql += " order by book.id";
             Query q = s.createQuery(hql);
             /*计算当前显示页码的开始记录*/
             int startIndex = (currentPage-1) * this.PAGE_SIZE;
@@ -102,10 +103,9 @@ public class BookDAO {
         Session s = null;
         try {
             s = HibernateUtil.getSession();
-            String hql = "From Book book where 1=1";
+            String hql = "select count(*) From Book book where 1=1";
             Query q = s.createQuery(hql);
-            List bookList = q.list();
-            recordNumber = bookList.size();
+            recordNumber = ((java.lang.Number) q.uniqueResult()).intValue();
             int mod = recordNumber % this.PAGE_SIZE;
             totalPage = recordNumber / this.PAGE_SIZE;
             if(mod != 0) totalPage++;
@@ -174,7 +174,8 @@ const char* const kQueryMethod = R"(    /*查询Book信息*/
         try {
             s = HibernateUtil.getSession();
             String hql = "From Book book where 1=1";
-<CONDITIONS>            Query q = s.createQuery(hql);
+<CONDITIONS>            hql += " order by book.id";
+            Query q = s.createQuery(hql);
 <BINDINGS>            /*计算当前显示页码的开始记录*/
             int startIndex = (currentPage-1) * this.PAGE_SIZE;
             q.setFirstResult(startIndex);
@@ -193,10 +194,9 @@ const char* const kCalculateMethod = R"(    /*计算总的页数和记录数*/
         Session s = null;
         try {
             s = HibernateUtil.getSession();
-            String hql = "From Book book where 1=1";
+            String hql = "select count(*) From Book book where 1=1";
 <CONDITIONS>            Query q = s.createQuery(hql);
-<BINDINGS>            List bookList = q.list();
-            recordNumber = bookList.size();
+<BINDINGS>            recordNumber = ((java.lang.Number) q.uniqueResult()).intValue();
             int mod = recordNumber % this.PAGE_SIZE;
             totalPage = recordNumber / this.PAGE_SIZE;
             if(mod != 0) totalPage++;
@@ -326,6 +326,7 @@ TEST(DaoOperateTest, ReferenceToAnUnknownClassIsBoundAsAStringKey) {
     EXPECT_TRUE(method.contains(
         "            if(null != shelf && !shelf.getShelfId().equals(\"\")) hql += \" and "
         "book.shelf.shelfId=:shelf\";\r\n"
+        "            hql += \" order by book.id\";\r\n"
         "            Query q = s.createQuery(hql);\r\n"
         "            if(null != shelf && !shelf.getShelfId().equals(\"\")) "
         "q.setParameter(\"shelf\", shelf.getShelfId());\r\n"));
