@@ -50,6 +50,9 @@ void AddLines(QString& text, int indent, const QStringList& lines);
 inline const QString kPackageMarker = QStringLiteral("$packageName");
 // A string key's column holds this many characters, whatever length the member declares.
 inline constexpr int kStringKeyLength = 20;
+// A reference is a drop-down while the referenced class has at most this many rows; above it a
+// field for the key (a page never lists a whole table).
+inline constexpr int kChoiceLimit = 200;
 
 // "src/com/<package>/" + tail.
 QString PackagePath(const QString& packageName, const QString& tail);

@@ -198,8 +198,9 @@ TGeneratedFiles TDaoOperate::GenerateDaoClasses(const TBuildContext& context) {
 TGeneratedFile TDaoOperate::BuildDaoClass(const TBuildContext& context, const TClassModel& c) {
     const QString text = Text(HeaderLines(context, c) + FieldLines()) + BuildAddMethod(c) +
                          BuildQueryMethod(context, c) + BuildQueryAllMethod(c) +
-                         BuildCalculateMethod(context, c) + BuildGetMethod(c) +
-                         BuildUpdateMethod(c) + BuildDeleteMethod(c) + Text({"}"});
+                         BuildChoicesMethod(c) + BuildCalculateMethod(context, c) +
+                         BuildGetMethod(c) + BuildUpdateMethod(c) + BuildDeleteMethod(c) +
+                         Text({"}"});
     return {PackagePath(context.packageName, "dao/" + c.className + "DAO.java"),
             text,
             TFileEncoding::Ansi,
@@ -250,6 +251,23 @@ QString TDaoOperate::BuildQueryAllMethod(const TClassModel& c) {
                             "            List " + object + "List = q.list();",
                             "            return (ArrayList<" + name + ">) " + object + "List;"} +
                 FinallyLines());
+}
+
+// The first rows of the class by key, for the drop-downs of the classes that refer to it.
+QString TDaoOperate::BuildChoicesMethod(const TClassModel& c) {
+    const QString& name = c.className;
+    const QString object = LowerFirst(name);
+    return Text(
+        QStringList{"    /*下拉框的选项: 按主键排序的前limit条" + name + "记录*/",
+                    "    public ArrayList<" + name + "> Query" + name + "Choices(int limit) {",
+                    "        Session s = null; ", "        try {",
+                    "            s = HibernateUtil.getSession();",
+                    "            Query q = s.createQuery(\"From " + name + " " + object +
+                        " order by " + object + "." + KeyOf(c).memberName + "\");",
+                    "            q.setMaxResults(limit);",
+                    "            List " + object + "List = q.list();",
+                    "            return (ArrayList<" + name + ">) " + object + "List;"} +
+        FinallyLines());
 }
 
 QString TDaoOperate::BuildCalculateMethod(const TBuildContext& context, const TClassModel& c) {

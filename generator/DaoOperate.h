@@ -17,6 +17,7 @@ public:
     static QString BuildAddMethod(const TClassModel& c);
     static QString BuildQueryMethod(const TBuildContext& context, const TClassModel& c);
     static QString BuildQueryAllMethod(const TClassModel& c);
+    static QString BuildChoicesMethod(const TClassModel& c);
     static QString BuildCalculateMethod(const TBuildContext& context, const TClassModel& c);
     static QString BuildGetMethod(const TClassModel& c);
     static QString BuildUpdateMethod(const TClassModel& c);

@@ -79,8 +79,8 @@ QStringList ListFallback(const TBuildContext& context, const QStringList& classe
         const QString list = Quoted(LowerFirst(refClass) + "List");
         lines << "<% if (com.opensymphony.xwork2.ActionContext.getContext().get(" + list +
                      ") == null) com.opensymphony.xwork2.ActionContext.getContext().put(" + list +
-                     ", new com." + context.packageName + ".dao." + refClass + "DAO()." +
-                     "QueryAll" + refClass + "Info()); %>";
+                     ", new com." + context.packageName + ".dao." + refClass + "DAO()." + "Query" +
+                     refClass + "Choices(" + QString::number(kChoiceLimit + 1) + ")); %>";
     }
     return lines;
 }
@@ -110,6 +110,25 @@ QString ShownProperty(const TBuildContext& context, const QString& refClass) {
     return display ? display->memberName : QStringLiteral("toString()");
 }
 
+// A drop-down while the referenced class has at most kChoiceLimit rows, else `keyField`.
+QString ChoiceOrKey(const TMember& m, const QString& keyField, const QString& select) {
+    return "<s:if test=" +
+           Quoted("#" + LowerFirst(m.memberType) + "List.size() > " +
+                  QString::number(kChoiceLimit)) +
+           ">" + keyField + "</s:if><s:else>" + select + "</s:else>";
+}
+
+// The field for the key of a referenced object, typed like that key.
+QString KeyInput(const TBuildContext& context, const TMember& m, const QString& name,
+                 const QString& value, const QString& extra) {
+    const TMember key = ReferencedKey(context.model, m.memberType);
+    const QString type =
+        key.memberType == MemberTypes::Integer ? QStringLiteral("number") : QStringLiteral("text");
+    return "<input type=\"" + type + "\"" + Attribute("name", name) + " value=\"" +
+           Property(value) + "\"" + Attribute("placeholder", PageText(m.memberType) + "的主键") +
+           extra + ">";
+}
+
 // The options of the objects of a referenced class, the one equal to `selected` chosen.
 QString Options(const TBuildContext& context, const TMember& m, const QString& selected) {
     const QString key =
@@ -136,8 +155,10 @@ QString FormField(const TBuildContext& context, const QString& object, const TMe
     QString field;
     if (!MemberTypes::IsSimple(m.memberType)) {
         const QString keyName = ReferencedKey(context.model, m.memberType).memberName;
-        field = "<select" + Attribute("name", name + "." + keyName) + Required(m) + ">" +
-                Options(context, m, value + "." + m.memberName + "." + keyName) + "</select>";
+        const QString selected = value + "." + m.memberName + "." + keyName;
+        field = ChoiceOrKey(m, KeyInput(context, m, name + "." + keyName, selected, Required(m)),
+                            "<select" + Attribute("name", name + "." + keyName) + Required(m) +
+                                ">" + Options(context, m, selected) + "</select>");
     } else {
         const int length = PageLength(m);
         const QString maxLength =
@@ -173,9 +194,12 @@ QString SearchField(const TBuildContext& context, const TMember& m) {
                Attribute("name", m.memberName) + " value=\"" + Property("#" + m.memberName) + "\">";
     const TMember key = ReferencedKey(context.model, m.memberType);
     const QString all = key.memberType == MemberTypes::Integer ? "0" : "";
-    return Label(m) + ": <select" + Attribute("name", m.memberName + "." + key.memberName) +
-           "><option value=\"" + all + "\">全部</option>" +
-           Options(context, m, "#" + m.memberName + "." + key.memberName) + "</select>";
+    const QString name = m.memberName + "." + key.memberName;
+    const QString selected = "#" + name;
+    return Label(m) + ": " +
+           ChoiceOrKey(m, KeyInput(context, m, name, selected, QString()),
+                       "<select" + Attribute("name", name) + "><option value=\"" + all +
+                           "\">全部</option>" + Options(context, m, selected) + "</select>");
 }
 
 // The search values, as parameters of a link; an unchosen reference gives its "all" value.

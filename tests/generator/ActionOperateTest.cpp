@@ -315,7 +315,7 @@ TEST(ActionOperateTest, QueryPassesEveryQueryMemberAndFillsDropDowns) {
         ctx.put("published", published);
         ctx.put("publisher", publisher);
         PublisherDAO publisherDAO = new PublisherDAO();
-        List<Publisher> publisherList = publisherDAO.QueryAllPublisherInfo();
+        List<Publisher> publisherList = publisherDAO.QueryPublisherChoices(201);
         ctx.put("publisherList", publisherList);
         return "query_view";
     }
@@ -391,11 +391,11 @@ TEST(ActionOperateTest, TwoReferencesToOneClassDeclareItsDaoOnce) {
     const TBuildContext context{model, "pkg"};
     const TClassModel& book = *model.FindClass("Book");
     const QString lists = Crlf(R"(        AuthorDAO authorDAO = new AuthorDAO();
-        List<Author> authorList = authorDAO.QueryAllAuthorInfo();
+        List<Author> authorList = authorDAO.QueryAuthorChoices(201);
         ctx.put("authorList", authorList);
 )");
     const QString publisherLists = Crlf(R"(        PublisherDAO publisherDAO = new PublisherDAO();
-        List<Publisher> publisherList = publisherDAO.QueryAllPublisherInfo();
+        List<Publisher> publisherList = publisherDAO.QueryPublisherChoices(201);
         ctx.put("publisherList", publisherList);
 )");
     EXPECT_EQ(TActionOperate::BuildAddViewAction(context, book),

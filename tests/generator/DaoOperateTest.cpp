@@ -98,6 +98,20 @@ public class BookDAO {
         }
     }
 
+    /*下拉框的选项: 按主键排序的前limit条Book记录*/
+    public ArrayList<Book> QueryBookChoices(int limit) {
+        Session s = null; 
+        try {
+            s = HibernateUtil.getSession();
+            Query q = s.createQuery("From Book book order by book.id");
+            q.setMaxResults(limit);
+            List bookList = q.list();
+            return (ArrayList<Book>) bookList;
+        } finally {
+            HibernateUtil.closeSession();
+        }
+    }
+
     /*计算总的页数和记录数*/
     public void CalculateTotalPageAndRecordNumber() {
         Session s = null;

@@ -53,14 +53,18 @@ TEST(ViewFilesTest, AddFormHasAFieldPerMemberButTheNumberedKey) {
     // The list is read when the Action did not put it (the input result).
     EXPECT_TRUE(book.text.contains(
         "get(\"shelfList\") == null) com.opensymphony.xwork2.ActionContext.getContext().put("
-        "\"shelfList\", new com.lib.dao.ShelfDAO().QueryAllShelfInfo()); %>"));
+        "\"shelfList\", new com.lib.dao.ShelfDAO().QueryShelfChoices(201)); %>"));
     EXPECT_EQ(Line(book.text, "<tr><td>书架"),
-              "<tr><td>书架<span class=\"must\">*</span></td><td><select "
+              "<tr><td>书架<span class=\"must\">*</span></td><td>"
+              // Above 200 rows of Shelf, a field for its key instead of a whole-table list.
+              "<s:if test=\"#shelfList.size() > 200\"><input type=\"number\" "
+              "name=\"book.shelf.shelfId\" value=\"<s:property value=\"book.shelf.shelfId\"/>\" "
+              "placeholder=\"Shelf的主键\" required></s:if><s:else><select "
               "name=\"book.shelf.shelfId\" required><s:iterator value=\"#shelfList\" "
               "var=\"item$\"><option value=\"<s:property value=\"#item$.shelfId\"/>\"<s:if "
               "test=\"book.shelf.shelfId != null && #item$.shelfId == book.shelf.shelfId\"> "
               "selected</s:if>><s:property value=\"#item$.label\"/></option></s:iterator>"
-              "</select></td></tr>");
+              "</select></s:else></td></tr>");
     EXPECT_EQ(Line(book.text, "<tr><td>价格"),
               "<tr><td>价格<span class=\"must\">*</span></td><td><input type=\"number\" "
               "step=\"any\" name=\"book.price\" value=\"<s:property value=\"book.price\"/>\" "
