@@ -4,6 +4,7 @@ import java.time.LocalDate;
 import java.time.format.DateTimeFormatter;
 import java.time.format.DateTimeParseException;
 import java.time.format.ResolverStyle;
+import java.util.HashMap;
 import java.util.LinkedHashMap;
 import java.util.List;
 import java.util.Map;
@@ -12,6 +13,8 @@ import org.apache.struts2.dispatcher.HttpParameters;
 import org.apache.struts2.dispatcher.Parameter;
 
 import com.opensymphony.xwork2.ActionContext;
+import com.opensymphony.xwork2.ActionInvocation;
+import com.opensymphony.xwork2.interceptor.PreResultListener;
 import com.opensymphony.xwork2.interceptor.ValidationAware;
 import com.opensymphony.xwork2.validator.ValidationException;
 import com.opensymphony.xwork2.validator.validators.FieldValidatorSupport;
@@ -28,7 +31,7 @@ import com.opensymphony.xwork2.validator.validators.FieldValidatorSupport;
  *   date      yyyy-MM-dd 格式的有效日期
  * 除 required 外, 没有填写的字段不报错; 同一字段提交了多个值时总是报错。
  * 错误信息就是 <message> 的文字, 原样显示。类型转换失败时 Struts 已加上的英文信息
- * 被换成这里的信息, 每个字段只显示一条。
+ * 被换成这里的信息, 每个字段只显示一条。没有填写的数字字段在表单中仍显示为空, 而不是 0。
  */
 public class FormValueValidator extends FieldValidatorSupport {
 
@@ -53,8 +56,12 @@ public class FormValueValidator extends FieldValidatorSupport {
 
     public void validate(Object object) throws ValidationException {
         String name = getValidatorContext().getFullFieldName(getFieldName());
-        if (accepts(submitted(name))) {
+        String[] values = submitted(name);
+        if (accepts(values)) {
             return;
+        }
+        if (values.length == 0 || values[0] == null || values[0].trim().isEmpty()) {
+            showEmpty(name);
         }
         if (ActionContext.getContext().getConversionErrors().containsKey(name)
                 && object instanceof ValidationAware) {
@@ -65,6 +72,21 @@ public class FormValueValidator extends FieldValidatorSupport {
             aware.setFieldErrors(errors);
         }
         getValidatorContext().addFieldError(getFieldName(), getDefaultMessage());
+    }
+
+    /*表单再次显示时, 这个字段显示为空*/
+    private static void showEmpty(String name) {
+        ActionInvocation invocation = ActionContext.getContext().getActionInvocation();
+        if (invocation == null) {
+            return;
+        }
+        final Map<Object, Object> overrides = new HashMap<Object, Object>();
+        overrides.put(name, "\"\"");
+        invocation.addPreResultListener(new PreResultListener() {
+            public void beforeResult(ActionInvocation invocation, String resultCode) {
+                invocation.getStack().setExprOverrides(overrides);
+            }
+        });
     }
 
     /*请求中这个字段的所有值*/
