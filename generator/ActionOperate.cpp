@@ -268,7 +268,7 @@ QString TActionOperate::BuildModifyQueryAction(const TBuildContext&, const TClas
                     "        /*根据主键" + key.memberName + "获取" + name + "对象*/",
                     "        " + name + " " + object + " = " + object + "DAO.Get" + name + "By" +
                         UpperFirst(key.memberName) + "(" + key.memberName + ");",
-                    ""});
+                    "        this." + object + " = " + object + ";", ""});
     const QList<TMember> refs = c.ReferenceMembers();
     for (qsizetype i = 0; i < refs.size(); ++i)
         if (IsFirstOfType(refs, i))
@@ -282,7 +282,11 @@ QString TActionOperate::BuildModifyAction(const TBuildContext& context, const TC
     const QString& name = c.className;
     const QString object = LowerFirst(name);
     QString text;
-    AddLines(text, {"    /*更新修改" + name + "信息*/", "    public String Modify" + name + "() {",
+    // A refused request (a check or a conversion) shows the modify page again, not the add page.
+    AddLines(text, {"    /*更新修改" + name + "信息*/",
+                    "    @com.opensymphony.xwork2.interceptor.annotations.InputConfig("
+                    "resultName = \"modify_view\")",
+                    "    public String Modify" + name + "() {",
                     "        ActionContext ctx = ActionContext.getContext();", "        try {"});
     AddLines(text, StoreReferenceLines(context, c));
     AddLines(text, OutcomeLines(object + "DAO.Update" + name + "(" + object + ");",

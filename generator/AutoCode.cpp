@@ -17,6 +17,7 @@
 #include "MappingFile.h"
 #include "ModelCheck.h"
 #include "Printable.h"
+#include "ValidationFiles.h"
 #include "ViewFiles.h"
 
 namespace {
@@ -30,7 +31,7 @@ const QString kBusy = QStringLiteral("该工程正在生成代码,请稍候");
 // file copied unchanged.
 struct TFixedEntry {
     bool isTemplate;
-    const char* subFolder;
+    const char* subFolder; // under src/com/<package>/; empty for src/ itself
     const char* fileName;
 };
 
@@ -47,7 +48,15 @@ const TFixedEntry kFixedEntries[] = {
     {true, "domain", "Admin.hbm.xml"},
     {false, "domain", "Admin-admin-validation.xml"},
     {true, "utils", "LoginGuardFilter.java"},
+    {true, "utils", "FormValueValidator.java"},
+    {true, "", "validators.xml"},
 };
+
+// The entry's folder below src/: "/com/<package>/<sub>", or "" for src/ itself.
+QString FixedFolder(const TFixedEntry& entry, const QString& packageName) {
+    const QString sub = QString::fromLatin1(entry.subFolder);
+    return sub.isEmpty() ? QString() : "/com/" + packageName + "/" + sub;
+}
 
 const char* const kScaffoldFolders[] = {".myeclipse", ".settings", "WebRoot"};
 const char* const kScaffoldFiles[] = {".classpath", ".mymetadata", ".project"};
@@ -110,7 +119,8 @@ void TAutoCode::WriteProject(const TBuildContext& context) {
     std::future<TGeneratedFiles> javaSources = std::async(std::launch::async, [&context] {
         return TDomainOperate::GenerateDomainClasses(context) +
                TActionOperate::GenerateActionClasses(context) +
-               TDaoOperate::GenerateDaoClasses(context);
+               TDaoOperate::GenerateDaoClasses(context) +
+               ValidationFiles::GenerateValidationFiles(context);
     });
     Write(ConfigFiles::BuildStrutsXml(context, ReadTemplate("template/src/struts.xml")));
     Write(ConfigFiles::BuildBeansXml(context, ReadTemplate("template/src/beans.xml")));
@@ -129,10 +139,10 @@ void TAutoCode::WriteProject(const TBuildContext& context) {
 }
 
 // The files with a done line: the three configuration files, per class its mapping, three Java
-// sources and three views, the fixed sources, the menu, and each root file whose template has
-// content.
+// sources, two validation files and three views, the fixed sources, the menu, and each root
+// file whose template has content.
 int TAutoCode::PlannedFiles(const TProjectModel& model) const {
-    const int perClass = 7;
+    const int perClass = 9;
     int files = 3 + int(std::size(kFixedEntries)) + perClass * int(model.Classes().size()) + 1;
     for (const char* name : {"pom.xml", "README.txt"})
         files += QFileInfo(Resource("template/" + QString::fromLatin1(name))).size() > 0 ? 1 : 0;
@@ -187,10 +197,10 @@ void TAutoCode::CheckNames(const TProjectModel& model) const {
 
 void TAutoCode::CopyFixedTemplates() {
     for (const TFixedEntry& entry : kFixedEntries) {
-        const QString sub = QString::fromLatin1(entry.subFolder);
         const QString name = QString::fromLatin1(entry.fileName);
-        const QString source = "template/src/com/packageName/" + sub + "/" + name;
-        const QString folder = Output(CodeText::PackagePath(settings_.packageName, sub));
+        const QString source =
+            "template/src" + FixedFolder(entry, QStringLiteral("packageName")) + "/" + name;
+        const QString folder = Output("src" + FixedFolder(entry, settings_.packageName));
         const QString file = folder + "/" + name;
         MakeOutputFolder(folder);
         if (entry.isTemplate) {

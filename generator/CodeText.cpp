@@ -51,6 +51,10 @@ QString JavaString(const QString& text) {
     return result.replace(QStringLiteral("\""), QStringLiteral("\\\""));
 }
 
+QString XmlText(const QString& text) {
+    return OneLine(text).toHtmlEscaped();
+}
+
 QString LowerFirst(const QString& name) {
     return ShiftFirst(name, 'A', 'Z', 32);
 }

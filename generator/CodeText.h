@@ -22,6 +22,8 @@ QString Quoted(const QString& value);
 QString JavaComment(const QString& comment);
 QString XmlComment(const QString& comment);
 QString JavaString(const QString& text);
+// Text for an XML element or attribute: on one line as above, with & < > " escaped.
+QString XmlText(const QString& text);
 
 // "字符串" and "日期型": members that are texts in Java.
 bool IsTextType(const QString& typeWord);

@@ -326,7 +326,7 @@ TGeneratedFile BuildQueryView(const TBuildContext& context, const TClassModel& c
 TGeneratedFile BuildModifyView(const TBuildContext& context, const TClassModel& c) {
     QStringList lines = Head("修改" + ClassLabel(c));
     lines << ListFallback(context, ReferencedClasses(c.members))
-          << FormLines(context, c, "Modify" + c.className, "#" + LowerFirst(c.className), false)
+          << FormLines(context, c, "Modify" + c.className, LowerFirst(c.className), false)
           << Tail();
     return View(c, "_modify.jsp", lines);
 }

@@ -158,12 +158,14 @@ public class BookAction extends ActionSupport {
         ActionContext ctx = ActionContext.getContext();
         /*根据主键id获取Book对象*/
         Book book = bookDAO.GetBookById(id);
+        this.book = book;
 
         ctx.put("book",  book);
         return "modify_view";
     }
 
     /*更新修改Book信息*/
+    @com.opensymphony.xwork2.interceptor.annotations.InputConfig(resultName = "modify_view")
     public String ModifyBook() {
         ActionContext ctx = ActionContext.getContext();
         try {

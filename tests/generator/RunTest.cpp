@@ -13,9 +13,9 @@ QStringList FixedSupportLines(const QString& base) {
           "action/LoginAction.java", "action/LoginAction-login_CheckLogin-validation.xml",
           "action/UserAction.java", "action/ChangePasswordAction.java", "dao/AdminDAO.java",
           "domain/Admin.java", "domain/Admin.hbm.xml", "domain/Admin-admin-validation.xml",
-          "utils/LoginGuardFilter.java"})
-        lines << base + file + "移动完毕!";
-    return lines;
+          "utils/LoginGuardFilter.java", "utils/FormValueValidator.java"})
+        lines << base + "com/pkg/" + file + "移动完毕!";
+    return lines << base + "validators.xml移动完毕!";
 }
 
 } // namespace
@@ -38,9 +38,12 @@ TEST_F(RunTest, ProgressLogOfTwoClassesInOrder) {
                          base + "hibernate.cfg.xml生成完成!",
                          base + "com/pkg/domain/A.hbm.xml生成完成!",
                          base + "com/pkg/domain/B.hbm.xml生成完成!"};
-    expected << FixedSupportLines(base + "com/pkg/");
-    for (const char* file : {"domain/A.java", "domain/B.java", "action/AAction.java",
-                             "action/BAction.java", "dao/ADAO.java", "dao/BDAO.java"})
+    expected << FixedSupportLines(base);
+    for (const char* file :
+         {"domain/A.java", "domain/B.java", "action/AAction.java", "action/BAction.java",
+          "dao/ADAO.java", "dao/BDAO.java", "action/AAction-A_AddA-validation.xml",
+          "action/AAction-A_ModifyA-validation.xml", "action/BAction-B_AddB-validation.xml",
+          "action/BAction-B_ModifyB-validation.xml"})
         expected << base + "com/pkg/" + file + "生成完毕!";
     expected << "正在移动资源文件。。。"
              << "移动projects/图书/.myeclipse文件夹完毕！"
@@ -52,6 +55,8 @@ TEST_F(RunTest, ProgressLogOfTwoClassesInOrder) {
         expected << QString("projects/图书/WebRoot/") + file + "生成完毕!";
     EXPECT_EQ(run.lines, expected);
     EXPECT_EQ(run.events, QStringList{"finished"});
+    // Every line but the five of the scaffolding names a file.
+    EXPECT_EQ(run.planned, expected.size() - 5);
     EXPECT_EQ(Read("projects/图书/WebRoot/sub/inner.txt"), "inner");
     EXPECT_EQ(Read("projects/图书/.project"), "project");
     EXPECT_FALSE(Exists("projects/图书/.classpath"));
@@ -62,7 +67,9 @@ TEST_F(RunTest, FixedSupportSourcesAreFilledOrCopiedUnchanged) {
     WriteTemplate("src/com/packageName/test/TestUtil.java",
                   "package com.$packageName.test; // 测试");
     WriteTemplate("src/com/packageName/domain/Admin-admin-validation.xml", "<!-- $packageName -->");
+    WriteTemplate("src/validators.xml", "<validator class=\"com.$packageName.utils.V\"/>");
     EXPECT_EQ(Run(AddProject("P"), "P", "my").events, QStringList{"finished"});
+    EXPECT_EQ(Read("projects/P/src/validators.xml"), "<validator class=\"com.my.utils.V\"/>\r\n");
     EXPECT_EQ(Read("projects/P/src/com/my/test/TestUtil.java"),
               TFileOperate::EncodeGbk("package com.my.test; // 测试\r\n"));
     EXPECT_EQ(Read("projects/P/src/com/my/domain/Admin-admin-validation.xml"),
@@ -194,7 +201,7 @@ TEST_F(RunTest, RunsOnItsOwnThread) {
     run.start();
     ASSERT_TRUE(run.wait(60000));
     EXPECT_EQ(listener.events, QStringList{"finished"});
-    EXPECT_EQ(listener.lines.size(), 28);
+    EXPECT_EQ(listener.lines.size(), 32);
 }
 
 namespace {
@@ -250,6 +257,6 @@ TEST_F(RunTest, EditsDuringARunDoNotChangeItsOutput) {
     EXPECT_EQ(editing.events, QStringList{"finished"});
     EXPECT_EQ(editing.lines.join('\n').replace("During", "Before"), before.lines.join('\n'));
     const QMap<QString, QByteArray> files = Tree(Path("projects/Before"));
-    EXPECT_EQ(files.size(), 35);
+    EXPECT_EQ(files.size(), 41);
     EXPECT_EQ(Tree(Path("projects/During")), files);
 }

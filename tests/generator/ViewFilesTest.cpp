@@ -98,17 +98,20 @@ TEST(ViewFilesTest, QueryPageSearchesResultsAndPages) {
                               "value=\"#currentPage + 1\"/></s:url>\">下一页</a></s:if>"));
 }
 
-TEST(ViewFilesTest, ModifyFormShowsTheObjectOfTheContextWithAReadOnlyKey) {
+// The form shows the Action's object: the stored one, or the one a refused request carried
+// (its path is the field's name, so a value Struts could not convert is shown as typed).
+TEST(ViewFilesTest, ModifyFormShowsTheObjectOfTheActionWithAReadOnlyKey) {
     const TProjectModel model = Library();
     const TBuildContext context{model, "lib"};
     const QString shelf = ViewFiles::BuildModifyView(context, model.Classes()[0]).text;
     EXPECT_TRUE(shelf.contains("<input type=\"number\" step=\"1\" name=\"shelf.shelfId\" "
-                               "value=\"<s:property value=\"#shelf.shelfId\"/>\" required "
+                               "value=\"<s:property value=\"shelf.shelfId\"/>\" required "
                                "readonly>"));
     const QString book = ViewFiles::BuildModifyView(context, model.Classes()[1]).text;
     EXPECT_TRUE(book.contains("action=\"<%=path%>/Book/Book_ModifyBook.action\""));
-    EXPECT_TRUE(book.contains("test=\"#book.shelf.shelfId != null && #item$.shelfId == "
-                              "#book.shelf.shelfId\"> selected</s:if>"));
+    EXPECT_TRUE(book.contains("name=\"book.price\" value=\"<s:property value=\"book.price\"/>\""));
+    EXPECT_TRUE(book.contains("test=\"book.shelf.shelfId != null && #item$.shelfId == "
+                              "book.shelf.shelfId\"> selected</s:if>"));
 }
 
 TEST(ViewFilesTest, MenuLinksEveryClassByItsChineseName) {

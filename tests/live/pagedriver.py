@@ -1,7 +1,8 @@
 """Drives any generated application from its pages alone: the menu gives the classes, each
 add form gives the fields (type, maxlength, choices), rows are added in the order the
 choices allow, then listed, searched, modified and deleted, and a referenced row is
-deleted in vain."""
+deleted in vain. On add and on modify, the requests a browser would not send (refusals.py)
+are refused and change nothing."""
 
 import decimal
 import traceback
@@ -9,6 +10,7 @@ import urllib.parse
 
 import pages
 import pageforms
+import refusals
 from client import Client
 from results import snippet
 
@@ -152,11 +154,25 @@ class Drive:
                 except Stop as error:
                     self.check("%s add" % site.name, "stopped: %s" % error)
                 site.spare = site.order[-1] if len(site.order) == ROWS else None
+                self.guarded(site, "refused adds", self.refuse_add, site)
             if not progress:
                 for site in pending:
                     self.check("%s add: every choice list has options" % site.name,
                                "a select stays empty after every other class got rows")
                 return
+
+    def refuse_add(self, site):
+        before = set(self.listed(site))
+        reply, page, form = self.form(site.add_url, "_Add%s.action" % site.name)
+        base = dict(form.values())
+        for field in self.data_fields(form):
+            base[field.name] = self.value(site, field, 0, change=True)[0]
+        refusals.refuse_all(self.client, self.check, reply, form, base,
+                            "_Add%s.action" % site.name, "%s添加成功!" % site.name,
+                            "%s add" % site.name)
+        new = set(self.listed(site)) - before
+        self.check("%s refused adds store nothing" % site.name,
+                   "new keys %r" % sorted(new, key=str) if new else None)
 
     def value(self, site, field, index, change=False):
         """(posted value, what the list should show) for a field of row index."""
@@ -408,6 +424,10 @@ class Drive:
                 why = "%s holds %r, entered %r" % (name, got, posted)
                 break
         self.check("%s modify form of %s holds the row" % (site.name, key), why)
+        refusals.refuse_all(self.client, self.check, reply, form, dict(form.values()),
+                            "_Modify%s.action" % site.name, "%s信息更新成功!" % site.name,
+                            "%s modify %s" % (site.name, key))
+        self.check("%s refused modifies change nothing" % site.name, self.list_difference(site))
         posted_pairs = dict(form.values())
         changed = dict(stored)
         for field in self.data_fields(form):

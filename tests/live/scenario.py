@@ -6,7 +6,9 @@ import traceback
 import urllib.parse
 
 import model
+import pageforms
 import pages
+import refusals
 from client import Client
 from driver import App, ClassPages, DriverError, resolve
 from results import first_difference, snippet
@@ -24,7 +26,8 @@ def run(base, results):
     stages = [("guard", lambda: guard(guest, results)), ("login", lambda: login(app)),
               ("menu", lambda: menu(app)), ("BookType", lambda: book_types(app)),
               ("Reader", lambda: readers(app)), ("Book", lambda: books(app)),
-              ("Loan", lambda: loans(app)), ("references", lambda: referenced(app)),
+              ("Loan", lambda: loans(app)), ("refusals", lambda: refused_requests(app)),
+              ("references", lambda: referenced(app)),
               ("logout", lambda: logout(app))]
     for name, stage in stages:
         run_stage(results, name, stage)
@@ -274,6 +277,32 @@ def missing_reference(app, desk):
     app.check("Loan add naming a missing book is not reported as done", None if (
         desk.added() not in page.text) else "%s: %s" % (reply.brief(), snippet(page.text)))
     desk.expect_query("holds no row for the missing book", {})
+
+
+def refused_requests(app):
+    """Requests a browser would not send are refused on add and on modify, and store nothing."""
+    for name in model.ORDER:
+        target = ClassPages(app, name)
+        key, row = next(iter(app.rows[name].items()))
+        fresh = dict(row)
+        if not target.cls.auto_key():
+            fresh[target.cls.key] = "Z9"  # a new row, were the add taken
+        refused_on(app, target, target.menu_url("添加", "AddView"), "Add", fresh,
+                   target.added(), "%s add" % name)
+        reply, href = target.find_row(key, "修改")
+        refused_on(app, target, resolve(reply.url, href), "Modify", row,
+                   "%s信息更新成功!" % name, "%s modify %s" % (name, key))
+        target.expect_query("after the refused adds and modifies", {})
+
+
+def refused_on(app, target, url, method, values, success, tag):
+    reply = app.client.get(url)
+    suffix = "_%s%s.action" % (method, target.name)
+    form = refusals.form_posting_to(pageforms.LabelledPage(reply.text), suffix)
+    if form is None:
+        raise DriverError("no form posting to *%s at %s" % (suffix, reply.brief()))
+    base = dict(target.fill(form, values))
+    refusals.refuse_all(app.client, app.check, reply, form, base, suffix, success, tag)
 
 
 def referenced(app):
