@@ -17,6 +17,8 @@ COMMENTS = ["名称", "标题", "编号", "金额", "价格", "数量", "备注"
 SCALARS = ["字符串", "整型", "浮点型", "日期型"]
 
 
+SIMPLE_TYPES = ("字符串", "整型", "浮点型", "日期型")
+
 def member(name, comment, type_word, length=0, key=False, must=True, query=False,
            display=False, shown=True):
     return {"memberComment": comment, "memberIsDisplay": display,
@@ -68,7 +70,9 @@ def random_class(rng, index, name, earlier):
                               shown=rng.random() < 0.85))
     rng.shuffle(members)
     texts = [m for m in members if m["memberType"] == "字符串"]
-    display = rng.choice(texts) if texts and rng.random() < 0.9 else rng.choice(members)
+    # A reference cannot be shown as text: the checks refuse it as the display member.
+    simple = [m for m in members if m["memberType"] in SIMPLE_TYPES]
+    display = rng.choice(texts) if texts and rng.random() < 0.9 else rng.choice(simple or members)
     display["memberIsDisplay"] = True
     display["memberQueryDisplay"] = True
     return {"className": name, "friendName": FRIENDS[CLASS_WORDS.index(name)],
