@@ -8,6 +8,7 @@ import urllib.parse
 import model
 import pageforms
 import pages
+import scale
 import refusals
 from client import Client
 from driver import App, ClassPages, DriverError, resolve
@@ -20,15 +21,17 @@ GUARDED = ["/main.jsp", "/menu.jsp", "/BookType/BookType_QueryBookType.action",
            "/Reader/Reader_DeleteReader.action?readerNo=R001"]
 
 
-def run(base, results):
+def run(base, results, db=None):
     app = App(Client(base), results)
     guest = Client(base)
     stages = [("guard", lambda: guard(guest, results)), ("login", lambda: login(app)),
               ("menu", lambda: menu(app)), ("BookType", lambda: book_types(app)),
               ("Reader", lambda: readers(app)), ("Book", lambda: books(app)),
               ("Loan", lambda: loans(app)), ("refusals", lambda: refused_requests(app)),
-              ("references", lambda: referenced(app)),
-              ("logout", lambda: logout(app))]
+              ("references", lambda: referenced(app))]
+    if db is not None:
+        stages.append(("scale", lambda: scale.run(app, db)))
+    stages.append(("logout", lambda: logout(app)))
     for name, stage in stages:
         run_stage(results, name, stage)
     odd = sorted(set(app.client.not_utf8 + guest.not_utf8))
