@@ -160,6 +160,10 @@ std::optional<QString> ClassNameError(const TClassModel& c) {
     if (FixedClassNames().contains(c.className))
         return "类名" + Printable(c.className) +
                "与固定支持类重名: 不能使用Admin、Login、User和ChangePassword";
+    // An imported class of this name would hide the package of a fully written class name.
+    if (c.className == QLatin1String("com") || c.className == QLatin1String("java"))
+        return "类名" + Printable(c.className) + "会遮蔽生成的代码用到的包名" +
+               Printable(c.className);
     if (UsedLangClasses().contains(c.className))
         return "类名" + Printable(c.className) + "会遮蔽生成的代码用到的java.lang." +
                Printable(c.className);

@@ -107,6 +107,8 @@ TEST(ModelCheckTest, EachRuleRefusesWithItsMessage) {
         {Sound().Class("A$b").Member("id", "整型", {Key, Display}),
          "类名\"A$b\"只能用英文字母、数字和下划线, "
          "因为网页地址(Struts的命名空间和action名)不支持中文和$"},
+        {Sound().Class("com").Member("id", "整型", {Key, Display}),
+         "类名com会遮蔽生成的代码用到的包名com"},
         // Names the pages read as the request's own objects, and a reference shown as text.
         {Sound().Member("attr", "字符串", {Query}, "", 10),
          "类Book的成员名attr是页面表达式(OGNL)中请求对象的名称"},
