@@ -37,7 +37,7 @@ import com.$packageName.dao.AdminDAO;
  *     其他方法返回 405;
  *   - 除登录和设置管理员以外, 每个 POST 都须带有本 Session 的 CSRF 令牌 (参数 csrfToken),
  *     Origin (没有时 Referer) 头须指向本站, 否则返回 403;
- *   - 重定向只发相对地址 (不用请求中的 Host 头), 回应中不带 Server 头。
+ *   - 重定向只发相对地址 (不用请求中的 Host 头)。
  *
  * 判断依据是容器解码并规范化后的路径 (getServletPath() + getPathInfo())。下列路径一律
  * 需要登录: 含有 ";"、"%"、"\"、控制字符、空的或 "."、".." 路径段的路径, 以及与原始
@@ -110,7 +110,6 @@ public class LoginGuardFilter implements Filter {
         }
         HttpServletRequest request = (HttpServletRequest) req;
         HttpServletResponse response = (HttpServletResponse) resp;
-        response.setHeader("Server", null);
         if (isMultipart(request)) {
             response.sendError(HttpServletResponse.SC_UNSUPPORTED_MEDIA_TYPE);
             return;
