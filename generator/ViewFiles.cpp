@@ -35,6 +35,10 @@ QString Action(const TClassModel& c, const QString& method) {
     return "<%=path%>/" + c.className + "/" + c.className + "_" + method + ".action";
 }
 
+// The session's CSRF token, which the login guard filter checks on every POST.
+const QString kTokenField = QStringLiteral(
+    "<input type=\"hidden\" name=\"csrfToken\" value=\"${sessionScope.csrfToken}\">");
+
 QStringList Head(const QString& title) {
     return {kMarkLine,
             "<%@ page language=\"java\" contentType=\"text/html; charset=UTF-8\" "
@@ -174,7 +178,8 @@ QStringList FormLines(const TBuildContext& context, const TClassModel& c, const 
                       const QString& value, bool addForm) {
     const QString object = LowerFirst(c.className);
     QStringList lines{"<s:actionerror cssClass=\"errors\"/>", "<s:fielderror cssClass=\"errors\"/>",
-                      "<form method=\"post\" action=\"" + Action(c, method) + "\">", "<table>"};
+                      "<form method=\"post\" action=\"" + Action(c, method) + "\">", kTokenField,
+                      "<table>"};
     for (const TMember& m : c.members) {
         const bool isKey = m.memberIsPri == 1;
         if (addForm && isKey && m.memberType == MemberTypes::Integer)
@@ -265,9 +270,15 @@ QStringList ResultLines(const TBuildContext& context, const TClassModel& c) {
         heading += "<th>" + Label(m) + "</th>";
         cells += "<td>" + CellValue(context, m) + "</td>";
     }
+    const QString keyName = KeyOf(c).memberName;
+    const QString deleteForm =
+        "<form class=\"delete\" method=\"post\" action=\"" + Action(c, "Delete" + c.className) +
+        "\" style=\"display: inline\" onsubmit=\"return confirm('确定删除吗?');\">" +
+        "<input type=\"hidden\"" + Attribute("name", keyName) + " value=\"" +
+        Property("#" + kRowVar + "." + keyName) + "\">" + kTokenField +
+        "<input type=\"submit\" value=\"删除\"></form>";
     const QString links =
-        RowLink(c, "Modify" + c.className + "Query", "修改", "") + " " +
-        RowLink(c, "Delete" + c.className, "删除", " onclick=\"return confirm('确定删除吗?');\"");
+        RowLink(c, "Modify" + c.className + "Query", "修改", "") + " " + deleteForm;
     return {"<table class=\"result\">",
             heading + "<th>操作</th></tr>",
             "<s:iterator value=" + Quoted("#" + LowerFirst(c.className) + "List") + " var=\"" +

@@ -98,6 +98,33 @@ TEST(ViewFilesTest, QueryPageSearchesResultsAndPages) {
                               "value=\"#currentPage + 1\"/></s:url>\">下一页</a></s:if>"));
 }
 
+TEST(ViewFilesTest, QueryPageDeletesThroughASmallPostFormWithTheSessionToken) {
+    const TProjectModel model = Library();
+    const TBuildContext context{model, "lib"};
+    const QString text = ViewFiles::BuildQueryView(context, model.Classes()[1]).text;
+    EXPECT_FALSE(text.contains("Book_DeleteBook\" namespace"));
+    EXPECT_TRUE(text.contains(
+        "<form class=\"delete\" method=\"post\" action=\"<%=path%>/Book/Book_DeleteBook.action\" "
+        "style=\"display: inline\" onsubmit=\"return confirm('确定删除吗?');\">"
+        "<input type=\"hidden\" name=\"isbn\" value=\"<s:property value=\"#row$.isbn\"/>\">"
+        "<input type=\"hidden\" name=\"csrfToken\" value=\"${sessionScope.csrfToken}\">"
+        "<input type=\"submit\" value=\"删除\"></form></td></tr>"));
+}
+
+TEST(ViewFilesTest, AddAndModifyFormsCarryTheSessionToken) {
+    const TProjectModel model = Library();
+    const TBuildContext context{model, "lib"};
+    const QString token =
+        "<input type=\"hidden\" name=\"csrfToken\" value=\"${sessionScope.csrfToken}\">";
+    for (const QString& text : {ViewFiles::BuildAddView(context, model.Classes()[1]).text,
+                                ViewFiles::BuildModifyView(context, model.Classes()[1]).text}) {
+        const qsizetype form = text.indexOf("<form method=\"post\"");
+        ASSERT_GE(form, 0);
+        EXPECT_EQ(text.indexOf(token), text.indexOf('\n', form) + 1);
+        EXPECT_EQ(text.count(token), 1);
+    }
+}
+
 // The form shows the Action's object: the stored one, or the one a refused request carried
 // (its path is the field's name, so a value Struts could not convert is shown as typed).
 TEST(ViewFilesTest, ModifyFormShowsTheObjectOfTheActionWithAReadOnlyKey) {

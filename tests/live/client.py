@@ -41,9 +41,14 @@ class Client:
         self.base = base
         self.requests = 0
         self.not_utf8 = []  # pages served with another charset than UTF-8
+        self.jar = http.cookiejar.CookieJar()
         self.opener = urllib.request.build_opener(
-            urllib.request.HTTPCookieProcessor(http.cookiejar.CookieJar()), NoRedirect(),
+            urllib.request.HTTPCookieProcessor(self.jar), NoRedirect(),
             urllib.request.ProxyHandler({}))
+
+    def cookie(self, name):
+        """The value of a cookie the server set, or None."""
+        return next((c.value for c in self.jar if c.name == name), None)
 
     def url(self, path_or_url, params=None):
         url = urllib.parse.urljoin(self.base + "/", path_or_url)
@@ -53,13 +58,14 @@ class Client:
             url += ("&" if "?" in url else "?") + encode(params)
         return url
 
-    def get(self, path, params=None, follow=True):
-        return self.send(urllib.request.Request(self.url(path, params)), follow)
+    def get(self, path, params=None, follow=True, headers=None):
+        return self.send(urllib.request.Request(self.url(path, params), headers=headers or {}),
+                         follow)
 
-    def post(self, path, fields, follow=True):
+    def post(self, path, fields, follow=True, headers=None):
         request = urllib.request.Request(
             self.url(path), data=encode(fields).encode("ascii"),
-            headers={"Content-Type": "application/x-www-form-urlencoded"})
+            headers=dict(headers or {}, **{"Content-Type": "application/x-www-form-urlencoded"}))
         return self.send(request, follow)
 
     def post_body(self, path, body, content_type):

@@ -9,6 +9,7 @@ import pages
 from results import first_difference, snippet
 
 PAGE_SIZE = 10
+TOKEN_FIELD = "csrfToken"
 PLACEHOLDERS = ("", "0")
 
 
@@ -104,9 +105,12 @@ class ClassPages:
             return "no form with %s.* fields (%s): %s" % (
                 self.cls.obj(), reply.brief(), snippet(pages.Page(reply.text).text))
         action = urllib.parse.urlsplit(resolve(reply.url, form.action)).path
+        fields = [n for n in form.names() if n != TOKEN_FIELD]
         return first_difference([("action", action, self.action_path(method)),
                                  ("method", form.method, "post"),
-                                 ("fields", sorted(form.names()), sorted(names))])
+                                 ("fields", sorted(fields), sorted(names)),
+                                 ("token field filled", bool(dict(form.values()).get(TOKEN_FIELD)),
+                                  True)])
 
     def options_difference(self, form):
         for member in self.cls.members:
@@ -240,11 +244,18 @@ class ClassPages:
         return self.links_difference(row, key)
 
     def links_difference(self, row, key):
-        for label, method in (("修改", "Modify%sQuery"), ("删除", "Delete%s")):
-            href = row.links.get(label, "")
-            got = (pages.link_path(href), pages.query_value(href, self.cls.key))
-            if got != (self.action_path(method % self.name), key):
-                return "row %s: link %s is %r" % (key, label, href)
+        href = row.links.get("修改", "")
+        got = (pages.link_path(href), pages.query_value(href, self.cls.key))
+        if got != (self.action_path("Modify%sQuery" % self.name), key):
+            return "row %s: link 修改 is %r" % (key, href)
+        form = row.form_with("删除")
+        if form is None:
+            return "row %s: no 删除 form" % key
+        fields = dict(form.values())
+        got = (form.method, pages.link_path(form.action), fields.get(self.cls.key),
+               bool(fields.get(TOKEN_FIELD)))
+        if got != ("post", self.action_path("Delete" + self.name), key, True):
+            return "row %s: 删除 form (method, action, key, token) is %r" % (key, got)
         return None
 
     def shown(self, member, stored):
@@ -254,12 +265,16 @@ class ClassPages:
     # --- modify and delete -------------------------------------------------------------
 
     def find_row(self, key, label):
-        """The query page listing this row, and the row's link with this label."""
+        """The query page listing this row, and the row's link (or form) with this label."""
         for reply, page in self.all_pages({}):
             for row in page.rows:
-                if self.row_key(row) == key and label in row.links:
+                if self.row_key(row) != key:
+                    continue
+                if label in row.links:
                     return reply, row.links[label]
-        raise DriverError("%s %s with a link %s is not listed by the query"
+                if row.form_with(label) is not None:
+                    return reply, row.form_with(label)
+        raise DriverError("%s %s with a link or form %s is not listed by the query"
                           % (self.name, key, label))
 
     def modify(self, label, key, changes):
@@ -290,8 +305,8 @@ class ClassPages:
         return None
 
     def delete(self, label, key, refused=False):
-        reply, href = self.find_row(key, "删除")
-        answer = self.app.client.get(resolve(reply.url, href))
+        reply, form = self.find_row(key, "删除")
+        answer = self.app.client.post(resolve(reply.url, form.action), form.values())
         text = "%s删除%s!" % (self.name, "失败" if refused else "成功")
         if self.expect_text("%s delete %s" % (self.name, label), answer, text) and not refused:
             del self.app.rows[self.name][key]

@@ -61,7 +61,7 @@ def serve_and_drive(args, results, started):
         jetty = webapp.Jetty(project, args.work, db, maven_args)
         jetty.wait_ready(900)
         step("jetty serves %s" % jetty.base_url(), started)
-        requests = scenario.run(jetty.base_url(), results, db)
+        requests = scenario.run(jetty.base_url(), results, jetty.log_path, db)
         step("%d requests" % requests, started)
     finally:
         if jetty:

@@ -8,6 +8,7 @@ import decimal
 import traceback
 import urllib.parse
 
+import firstadmin
 import pages
 import pageforms
 import refusals
@@ -43,10 +44,11 @@ class ClassSite:
 
 
 class Drive:
-    def __init__(self, base, results, tag):
+    def __init__(self, base, results, tag, log_path):
         self.client = Client(base)
         self.results = results
         self.tag = tag
+        self.log_path = log_path
         self.sites = {}
 
     def check(self, name, why):
@@ -71,11 +73,10 @@ class Drive:
     # --- login and menu ------------------------------------------------------------------
 
     def login(self):
-        reply = self.client.post("/login_CheckLogin.action",
-                                 [("admin.username", "admin"), ("admin.password", "admin")])
+        reply = firstadmin.log_in(self.client, self.log_path)
         self.main = reply
         text = pages.Page(reply.text).text
-        return self.check("login admin/admin shows the main page",
+        return self.check("first administrator set up with the logged token: main page",
                           None if reply.status == 200 and "欢迎您" in text
                           else "%s: %s" % (reply.brief(), snippet(text)))
 
@@ -444,11 +445,14 @@ class Drive:
 
     # --- delete --------------------------------------------------------------------------
 
-    def delete_link(self, site, key):
+    def delete_form(self, site, key):
+        """The row's 删除 form (a POST with the session's token), or None."""
         shown = self.listed(site)
-        if key not in shown or "删除" not in shown[key][0].links:
-            return None
-        return urllib.parse.urljoin(self.client.base + "/", shown[key][0].links["删除"])
+        return shown[key][0].form_with("删除") if key in shown else None
+
+    def post_form(self, form):
+        return self.client.post(urllib.parse.urljoin(self.client.base + "/", form.action),
+                                form.values())
 
     def delete_all(self):
         for site in self.sites.values():
@@ -456,11 +460,11 @@ class Drive:
                 self.guarded(site, "delete", self.delete_spare, site)
 
     def delete_spare(self, site):
-        href = self.delete_link(site, site.spare)
-        if href is None:
-            self.check("%s delete %s" % (site.name, site.spare), "no 删除 link")
+        form = self.delete_form(site, site.spare)
+        if form is None:
+            self.check("%s delete %s" % (site.name, site.spare), "no 删除 form")
             return
-        if self.expect(self.client.get(href), "%s删除成功!" % site.name,
+        if self.expect(self.post_form(form), "%s删除成功!" % site.name,
                        "%s delete %s (nothing refers to it)" % (site.name, site.spare)):
             del site.rows[site.spare]
             site.order.remove(site.spare)
@@ -481,11 +485,11 @@ class Drive:
                 self.guarded(site, "referenced delete", self.delete_referenced, site, key)
 
     def delete_referenced(self, site, key):
-        href = self.delete_link(site, key)
-        if href is None:
-            self.check("%s delete %s" % (site.name, key), "no 删除 link")
+        form = self.delete_form(site, key)
+        if form is None:
+            self.check("%s delete %s" % (site.name, key), "no 删除 form")
             return
-        self.expect(self.client.get(href), "%s删除失败!" % site.name,
+        self.expect(self.post_form(form), "%s删除失败!" % site.name,
                     "%s delete %s, referred to by another row, is refused"
                     % (site.name, key))
         self.check("%s keeps %s after the refused delete" % (site.name, key),
@@ -503,8 +507,8 @@ def same(kind, shown, entered):
     return shown == entered
 
 
-def run(base, results, tag):
-    drive = Drive(base, results, tag)
+def run(base, results, tag, log_path):
+    drive = Drive(base, results, tag, log_path)
     try:
         drive.run()
     except Stop as error:

@@ -63,6 +63,14 @@ class Row:
     def __init__(self):
         self.cells = []
         self.links = {}  # link text -> href
+        self.forms = []  # small forms in the row, such as 删除
+
+    def form_with(self, label):
+        """The row's form whose submit button shows this label, or None."""
+        for form in self.forms:
+            if any(f.type == "submit" and f.value == label for f in form.fields):
+                return form
+        return None
 
 
 class Page(html.parser.HTMLParser):
@@ -87,6 +95,8 @@ class Page(html.parser.HTMLParser):
         elif tag == "form":
             self.form = Form(attrs)
             self.forms.append(self.form)
+            if self.row is not None:
+                self.row.forms.append(self.form)
         elif tag in ("input", "select", "textarea"):
             self.start_field(tag, attrs)
         elif tag == "option" and self.select:

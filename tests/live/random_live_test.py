@@ -108,7 +108,7 @@ def drive_model(args, db, tag, model, index, total, maven_args):
         db.sql("CREATE DATABASE brennoquill CHARACTER SET utf8mb4 COLLATE utf8mb4_unicode_ci")
         jetty = webapp.Jetty(project, args.work, db, maven_args)
         jetty.wait_ready(600)
-        pagedriver.run(jetty.base_url(), results, "[%s]" % tag)
+        pagedriver.run(jetty.base_url(), results, "[%s]" % tag, jetty.log_path)
     except SetupError as error:
         results.check("[%s] build and serve" % tag, str(error)[-1500:])
     finally:

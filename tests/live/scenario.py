@@ -5,6 +5,8 @@ import time
 import traceback
 import urllib.parse
 
+import attacks
+import firstadmin
 import model
 import pageforms
 import pages
@@ -21,17 +23,22 @@ GUARDED = ["/main.jsp", "/menu.jsp", "/BookType/BookType_QueryBookType.action",
            "/Reader/Reader_DeleteReader.action?readerNo=R001"]
 
 
-def run(base, results, db=None):
+def run(base, results, log_path, db):
     app = App(Client(base), results)
     guest = Client(base)
-    stages = [("guard", lambda: guard(guest, results)), ("login", lambda: login(app)),
+    stages = [("guard", lambda: guard(guest, results)),
+              ("fresh database", lambda: attacks.fresh_database(base, db, log_path, results)),
+              ("login", lambda: login(app)), ("fixation", lambda: attacks.fixation(base, results)),
               ("menu", lambda: menu(app)), ("BookType", lambda: book_types(app)),
               ("Reader", lambda: readers(app)), ("Book", lambda: books(app)),
               ("Loan", lambda: loans(app)), ("refusals", lambda: refused_requests(app)),
-              ("references", lambda: referenced(app))]
-    if db is not None:
-        stages.append(("scale", lambda: scale.run(app, db)))
-    stages.append(("logout", lambda: logout(app)))
+              ("references", lambda: referenced(app)),
+              ("scale", lambda: scale.run(app, db)),
+              ("forged requests", lambda: forged_requests(app)),
+              ("errors", lambda: attacks.errors(app, base, results)),
+              ("older database", lambda: attacks.legacy_password(base, db, results)),
+              ("logout", lambda: attacks.logout(app, results)),
+              ("throttling", lambda: attacks.throttling(base, results))]
     for name, stage in stages:
         run_stage(results, name, stage)
     odd = sorted(set(app.client.not_utf8 + guest.not_utf8))
@@ -105,7 +112,7 @@ def login_form(reply):
 
 def submit_login(app, password):
     return app.client.post("/login_CheckLogin.action",
-                           [("admin.username", "admin"), ("admin.password", password)])
+                           [("admin.username", firstadmin.USERNAME), ("admin.password", password)])
 
 
 def login(app):
@@ -117,11 +124,11 @@ def login(app):
         "%s: %s" % (reply.brief(), snippet(page.text))))
     app.check("a refused login does not open the session",
               redirect_difference(app.client.get("/main.jsp", follow=False)))
-    reply = submit_login(app, "admin")
+    reply = submit_login(app, firstadmin.PASSWORD)
     app.main_page = reply
     page = pages.Page(reply.text)
     welcome = reply.status == 200 and "欢迎您" in page.text
-    app.check("login admin/admin shows the main page",
+    app.check("login with the password chosen at set-up shows the main page",
               None if welcome else "%s: %s" % (reply.brief(), snippet(page.text)))
 
 
@@ -319,12 +326,10 @@ def referenced(app):
         target.expect_query("still holds %s after the refused delete" % key, search)
 
 
-def logout(app):
-    reply = app.client.get("/user_Logout.action")
-    app.check("logout shows the login form", None if reply.status == 200 and login_form(reply)
-              else "%s: %s" % (reply.brief(), snippet(pages.Page(reply.text).text)))
-    app.check("after logout the guard redirects again",
-              redirect_difference(app.client.get("/Book/Book_QueryBook.action", follow=False)))
+def forged_requests(app):
+    types = ClassPages(app, "BookType")
+    attacks.forged_requests(app, app.results, key_of(app, "BookType", "typeName", "历史"),
+                            lambda label: types.expect_query(label, {}))
 
 
 def key_of(app, class_name, member, value):

@@ -2,7 +2,8 @@
 <%
     String path = request.getContextPath();
     if (session.getAttribute("username") == null) {
-        response.sendRedirect(path + "/login.jsp");
+        response.setStatus(302);
+        response.setHeader("Location", path + "/login.jsp");
         return;
     }
 %>
@@ -21,6 +22,7 @@ body { font-family: "Microsoft YaHei", SimSun, sans-serif; font-size: 14px; }
 <div class="box">
   <h3>修改密码 (<%=session.getAttribute("username")%>)</h3>
   <form action="<%=path%>/changePassword_ChangePassword.action" method="post">
+    <input type="hidden" name="csrfToken" value="${sessionScope.csrfToken}">
     <table>
       <tr><td>原密码:</td><td><input type="password" name="oldPassword"/></td></tr>
       <tr><td>新密码:</td><td><input type="password" name="newPassword"/></td></tr>

@@ -1,12 +1,9 @@
 <%@ page language="java" contentType="text/html; charset=UTF-8" pageEncoding="UTF-8"%>
 <%
-    /* 首页: 已登录时进入主界面, 否则进入登录界面 */
+    /* 首页: 已登录时进入主界面, 否则进入登录界面 (相对地址, 不用请求中的主机名) */
     String path = request.getContextPath();
-    if (session.getAttribute("username") != null) {
-        response.sendRedirect(path + "/main.jsp");
-    } else {
-        response.sendRedirect(path + "/login.jsp");
-    }
+    response.setStatus(302);
+    response.setHeader("Location", path + (session.getAttribute("username") != null ? "/main.jsp" : "/login.jsp"));
 %>
 <!DOCTYPE html>
 <html>

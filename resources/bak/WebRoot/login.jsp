@@ -1,6 +1,10 @@
 <%@ page language="java" contentType="text/html; charset=UTF-8" pageEncoding="UTF-8"%>
 <%@ taglib prefix="s" uri="/struts-tags"%>
-<% String path = request.getContextPath(); %>
+<%
+    String path = request.getContextPath();
+    /* 还没有管理员时 (登录检查过滤器设置请求属性 firstAdmin), 显示设置第一个管理员的表单 */
+    boolean firstAdmin = Boolean.TRUE.equals(request.getAttribute("firstAdmin"));
+%>
 <!DOCTYPE html>
 <html>
 <head>
@@ -17,11 +21,38 @@ body { font-family: "Microsoft YaHei", SimSun, sans-serif; font-size: 14px; back
 </head>
 <body>
 <div class="box">
-  <h2>用户登录</h2>
+  <h2><%=firstAdmin ? "设置管理员" : "用户登录"%></h2>
   <div class="errors">
     <s:actionerror/>
     <s:fielderror/>
   </div>
+<% if (firstAdmin) { %>
+  <p>还没有管理员。请填写服务器日志中的一次性设置口令 (setup token), 设置第一个管理员的用户名和密码 (至少8个字符)。</p>
+  <form action="<%=path%>/login_Setup.action" method="post">
+    <table>
+      <tr>
+        <td>设置口令:</td>
+        <td><input type="text" name="setupCode" maxlength="64" autocomplete="off"/></td>
+      </tr>
+      <tr>
+        <td>用户名:</td>
+        <td><input type="text" name="admin.username" value="<s:property value="admin.username"/>" maxlength="20"/></td>
+      </tr>
+      <tr>
+        <td>密&nbsp;&nbsp;码:</td>
+        <td><input type="password" name="admin.password"/></td>
+      </tr>
+      <tr>
+        <td>确认密码:</td>
+        <td><input type="password" name="password2"/></td>
+      </tr>
+      <tr>
+        <td></td>
+        <td><input type="submit" value="设置"/></td>
+      </tr>
+    </table>
+  </form>
+<% } else { %>
   <form action="<%=path%>/login_CheckLogin.action" method="post">
     <table>
       <tr>
@@ -30,7 +61,7 @@ body { font-family: "Microsoft YaHei", SimSun, sans-serif; font-size: 14px; back
       </tr>
       <tr>
         <td>密&nbsp;&nbsp;码:</td>
-        <td><input type="password" name="admin.password" maxlength="30"/></td>
+        <td><input type="password" name="admin.password"/></td>
       </tr>
       <tr>
         <td></td>
@@ -38,6 +69,7 @@ body { font-family: "Microsoft YaHei", SimSun, sans-serif; font-size: 14px; back
       </tr>
     </table>
   </form>
+<% } %>
 </div>
 </body>
 </html>

@@ -4,7 +4,8 @@
     String path = request.getContextPath();
     Object username = session.getAttribute("username");
     if (username == null) {
-        response.sendRedirect(path + "/login.jsp");
+        response.setStatus(302);
+        response.setHeader("Location", path + "/login.jsp");
         return;
     }
 %>
@@ -17,6 +18,7 @@
 body { font-family: "Microsoft YaHei", SimSun, sans-serif; font-size: 14px; margin: 0; }
 .top { background: #2a5885; color: #fff; padding: 12px 24px; }
 .top a { color: #fff; margin-left: 16px; }
+.top form.logout { display: inline; margin-left: 16px; }
 .content { padding: 16px 24px; }
 </style>
 </head>
@@ -24,7 +26,7 @@ body { font-family: "Microsoft YaHei", SimSun, sans-serif; font-size: 14px; marg
 <div class="top">
   欢迎您, <%=username%>
   <a href="<%=path%>/changePassword_ChangePasswordView.action">修改密码</a>
-  <a href="<%=path%>/user_Logout.action">退出登录</a>
+  <form class="logout" action="<%=path%>/user_Logout.action" method="post"><input type="hidden" name="csrfToken" value="${sessionScope.csrfToken}"><input type="submit" value="退出登录"></form>
 </div>
 <div class="content">
   <h3>功能菜单</h3>

@@ -9,7 +9,7 @@ import com.$packageName.dao.AdminDAO;
 /*
  * 修改密码 Action: struts.xml 中的 changePassword_* (bean id: changePasswordAction)。
  * changePassword_ChangePasswordView.action 显示修改密码界面,
- * changePassword_ChangePassword.action 修改当前登录用户的密码。
+ * changePassword_ChangePassword.action (POST, 带 CSRF 令牌) 修改当前登录用户的密码 (存为哈希)。
  */
 public class ChangePasswordAction extends ActionSupport {
 
@@ -70,6 +70,10 @@ public class ChangePasswordAction extends ActionSupport {
         }
         if (newPassword == null || newPassword.length() == 0) {
             ctx.put("error", java.net.URLEncoder.encode("请输入新密码!"));
+            return "error";
+        }
+        if (newPassword.length() < LoginAction.MIN_PASSWORD_LENGTH) {
+            ctx.put("error", java.net.URLEncoder.encode("新密码至少需要" + LoginAction.MIN_PASSWORD_LENGTH + "个字符!"));
             return "error";
         }
         if (!newPassword.equals(newPassword2)) {

@@ -2,12 +2,16 @@ package com.$packageName.action;
 
 import java.util.Map;
 
+import javax.servlet.http.HttpSession;
+
+import org.apache.struts2.ServletActionContext;
+
 import com.opensymphony.xwork2.ActionContext;
 import com.opensymphony.xwork2.ActionSupport;
 
 /*
  * 当前用户 Action: struts.xml 中的 user_* (bean id: userAction)。
- * user_MainView.action 显示主界面, user_Logout.action 退出登录。
+ * user_MainView.action 显示主界面, user_Logout.action (POST, 带 CSRF 令牌) 退出登录。
  */
 public class UserAction extends ActionSupport {
 
@@ -39,11 +43,15 @@ public class UserAction extends ActionSupport {
         return "main_view";
     }
 
-    /*退出登录*/
+    /*退出登录: 作废整个 Session*/
     public String Logout() {
-        Map<String, Object> session = ActionContext.getContext().getSession();
+        HttpSession session = ServletActionContext.getRequest().getSession(false);
         if (session != null) {
-            session.remove(LoginAction.SESSION_USER);
+            try {
+                session.invalidate();
+            } catch (IllegalStateException e) {
+                /*已经失效*/
+            }
         }
         username = null;
         return "login_view";

@@ -3,22 +3,17 @@ package com.$packageName.test;
 import org.hibernate.Session;
 
 import com.$packageName.dao.AdminDAO;
-import com.$packageName.domain.Admin;
 import com.$packageName.utils.HibernateUtil;
 
 /*
  * 数据库测试工具: 检查数据库连接, 按映射文件创建或更新数据表
- * (hibernate.cfg.xml 中 hibernate.hbm2ddl.auto=update), 并在没有管理员时
- * 添加默认管理员 (用户名 admin, 密码 admin)。
+ * (hibernate.cfg.xml 中 hibernate.hbm2ddl.auto=update), 并报告是否已经有管理员。
+ * 没有默认管理员: 第一个管理员在登录页面用服务器日志中的一次性设置口令设置 (见 README.txt)。
  *
- * 运行: java -cp <classes 和 jar 包> com.$packageName.test.TestUtil [用户名 密码]
+ * 运行: java -cp <classes 和 jar 包> com.$packageName.test.TestUtil
  * 连接参数可用 -Dhibernate.connection.url=... 等系统属性覆盖 (见 HibernateUtil)。
  */
 public class TestUtil {
-
-    /*默认管理员*/
-    public static final String DEFAULT_USERNAME = AdminDAO.DEFAULT_USERNAME;
-    public static final String DEFAULT_PASSWORD = AdminDAO.DEFAULT_PASSWORD;
 
     /*打开并关闭一次 Session, 数据库可用时返回 true*/
     public static boolean testConnection() {
@@ -33,32 +28,18 @@ public class TestUtil {
         }
     }
 
-    /*管理员不存在时添加, 返回 true 表示新添加了该管理员*/
-    public static boolean ensureAdmin(String username, String password) throws Exception {
-        AdminDAO adminDAO = new AdminDAO();
-        if (adminDAO.GetAdminByUsername(username) != null) {
-            return false;
-        }
-        Admin admin = new Admin();
-        admin.setUsername(username);
-        admin.setPassword(password);
-        adminDAO.AddAdmin(admin);
-        return true;
-    }
-
     public static void main(String[] args) throws Exception {
-        String username = args.length >= 2 ? args[0] : DEFAULT_USERNAME;
-        String password = args.length >= 2 ? args[1] : DEFAULT_PASSWORD;
         System.out.println("数据库: " + HibernateUtil.getConfiguration().getProperty("hibernate.connection.url"));
         if (!testConnection()) {
             System.out.println("数据库连接失败!");
             System.exit(1);
         }
         System.out.println("数据库连接成功, 数据表已创建或更新。");
-        if (ensureAdmin(username, password)) {
-            System.out.println("已添加管理员: " + username);
+        int admins = new AdminDAO().CountAdmins();
+        if (admins == 0) {
+            System.out.println("还没有管理员: 启动应用后在登录页面设置 (一次性设置口令见服务器日志)。");
         } else {
-            System.out.println("管理员已存在: " + username);
+            System.out.println("管理员人数: " + admins);
         }
         HibernateUtil.shutdown();
     }

@@ -2,11 +2,17 @@ package com.$packageName.utils;
 
 import java.io.IOException;
 import java.io.UnsupportedEncodingException;
+import java.net.URI;
+import java.net.URISyntaxException;
 import java.net.URLDecoder;
+import java.nio.charset.StandardCharsets;
+import java.security.MessageDigest;
+import java.security.SecureRandom;
 import java.util.Arrays;
 import java.util.HashSet;
 import java.util.Locale;
 import java.util.Set;
+import java.util.regex.Pattern;
 
 import javax.servlet.Filter;
 import javax.servlet.FilterChain;
@@ -19,25 +25,55 @@ import javax.servlet.http.HttpServletResponse;
 import javax.servlet.http.HttpSession;
 
 import com.$packageName.action.LoginAction;
+import com.$packageName.dao.AdminDAO;
 
 /*
  * 登录检查过滤器: 没有登录 (Session 中没有 LoginAction.SESSION_USER) 时, 只放行首页、
- * 登录界面、登录和退出请求、结果页面和静态文件, 其他请求都重定向到 login.jsp。
+ * 登录界面、登录请求、结果页面和静态文件, 其他请求都重定向到 login.jsp。
  * 它是 beans.xml 中的 bean loginGuard, 由 web.xml 中的 DelegatingFilterProxy 调用,
- * 映射在 struts2 过滤器之前。
+ * 映射在 struts2 过滤器之前, 所以也在这里统一检查:
+ *   - 地址中带 Session 编号 (;jsessionid=...) 的请求一律拒绝 (400), Session 编号只放在 Cookie 中;
+ *   - 修改数据的请求 (添加、修改、删除、修改密码、退出登录) 以及登录和设置管理员只接受 POST,
+ *     其他方法返回 405;
+ *   - 除登录和设置管理员以外, 每个 POST 都须带有本 Session 的 CSRF 令牌 (参数 csrfToken),
+ *     Origin (没有时 Referer) 头须指向本站, 否则返回 403;
+ *   - 重定向只发相对地址 (不用请求中的 Host 头)。
  *
  * 判断依据是容器解码并规范化后的路径 (getServletPath() + getPathInfo())。下列路径一律
  * 需要登录: 含有 ";"、"%"、"\"、控制字符、空的或 "."、".." 路径段的路径, 以及与原始
- * 请求地址 (去掉末尾的 ;jsessionid=...) 解码后不一致的路径。
+ * 请求地址解码后不一致的路径。
  *
  * 工程不接收上传文件: multipart 请求 (Content-Type: multipart/...) 不经解析, 一律以
  * 415 拒绝。
  */
 public class LoginGuardFilter implements Filter {
 
+    /*Session 中保存 CSRF 令牌的键, 也是表单中令牌字段的名称*/
+    public static final String CSRF_TOKEN = "csrfToken";
+
+    /*还没有管理员时, 请求属性 firstAdmin 为 true: login.jsp 显示设置管理员的表单*/
+    public static final String FIRST_ADMIN = "firstAdmin";
+
     /*不用登录就能访问的页面和请求*/
     private static final Set<String> PUBLIC_PATHS = new HashSet<String>(Arrays.asList(
-            "/", "/index.jsp", "/login.jsp", "/error.jsp", "/message.jsp", "/user_Logout.action"));
+            "/", "/index.jsp", "/login.jsp", "/error.jsp", "/message.jsp", "/failure.jsp"));
+
+    /*显示登录界面的请求*/
+    private static final Set<String> LOGIN_PAGES = new HashSet<String>(Arrays.asList(
+            "/", "/index.jsp", "/login.jsp"));
+
+    /*不带 CSRF 令牌的 POST 请求: 登录和设置管理员 (它们都换新的 Session)*/
+    private static final Set<String> TOKENLESS_POSTS = new HashSet<String>(Arrays.asList(
+            "/login_CheckLogin.action", "/login_Setup.action"));
+
+    /*只接受 POST 的请求 (地址的最后一段)*/
+    private static final Set<String> POST_ONLY_NAMES = new HashSet<String>(Arrays.asList(
+            "login_CheckLogin.action", "login_Setup.action", "user_Logout.action",
+            "changePassword_ChangePassword.action"));
+
+    /*各个业务类修改数据的请求: 类名_Add类名.action、类名_Modify类名.action、类名_Delete类名.action*/
+    private static final Pattern CLASS_CHANGE = Pattern.compile(
+            "([A-Za-z0-9_]+)_(Add|Modify|Delete)\\1\\.action");
 
     /*登录请求: /login_方法名.action*/
     private static final String LOGIN_PREFIX = "/login_";
@@ -46,7 +82,20 @@ public class LoginGuardFilter implements Filter {
     /*不用登录就能访问的静态文件*/
     private static final String[] STATIC_SUFFIXES = {".css", ".js", ".png", ".gif", ".jpg", ".ico"};
 
-    private static final String SESSION_ID_PARAMETER = ";jsessionid=";
+    private static final String SESSION_ID_PARAMETER = ";jsessionid";
+
+    private static final SecureRandom RANDOM = new SecureRandom();
+
+    /*新的随机令牌: 32 个十六进制数字*/
+    public static String NewToken() {
+        byte[] bytes = new byte[16];
+        RANDOM.nextBytes(bytes);
+        StringBuilder text = new StringBuilder();
+        for (byte b : bytes) {
+            text.append(String.format("%02x", b & 0xff));
+        }
+        return text.toString();
+    }
 
     public void init(FilterConfig filterConfig) throws ServletException {
     }
@@ -65,10 +114,100 @@ public class LoginGuardFilter implements Filter {
             response.sendError(HttpServletResponse.SC_UNSUPPORTED_MEDIA_TYPE);
             return;
         }
-        if (isLoggedIn(request) || isPublic(request)) {
-            chain.doFilter(request, response);
-        } else {
-            response.sendRedirect(request.getContextPath() + "/login.jsp");
+        if (hasUrlSessionId(request)) {
+            response.sendError(HttpServletResponse.SC_BAD_REQUEST);
+            return;
+        }
+        boolean post = "POST".equals(request.getMethod());
+        if (post && !isSameOrigin(request)) {
+            response.sendError(HttpServletResponse.SC_FORBIDDEN);
+            return;
+        }
+        boolean loggedIn = isLoggedIn(request);
+        if (!loggedIn && !isPublic(request)) {
+            redirect(request, response, "/login.jsp");
+            return;
+        }
+        String path = pathOf(request);
+        if (!post && isPostOnly(path)) {
+            response.setHeader("Allow", "POST");
+            response.sendError(HttpServletResponse.SC_METHOD_NOT_ALLOWED);
+            return;
+        }
+        if (post && !TOKENLESS_POSTS.contains(path) && !tokenMatches(request)) {
+            response.sendError(HttpServletResponse.SC_FORBIDDEN);
+            return;
+        }
+        if (loggedIn) {
+            ensureToken(request.getSession(false));
+        } else if (LOGIN_PAGES.contains(path) || isLoginAction(path)) {
+            markFirstAdmin(request);
+        }
+        chain.doFilter(request, response);
+    }
+
+    /*重定向到本应用中的地址: Location 是不带主机名的相对地址*/
+    private static void redirect(HttpServletRequest request, HttpServletResponse response, String target) {
+        response.setStatus(HttpServletResponse.SC_FOUND);
+        response.setHeader("Location", request.getContextPath() + target);
+    }
+
+    /*地址中带有 Session 编号时返回 true*/
+    private static boolean hasUrlSessionId(HttpServletRequest request) {
+        String uri = request.getRequestURI();
+        return request.isRequestedSessionIdFromURL()
+                || uri != null && uri.toLowerCase(Locale.ROOT).contains(SESSION_ID_PARAMETER);
+    }
+
+    /*POST 的 Origin (没有时 Referer) 头指向本站, 或者两者都没有时返回 true*/
+    private static boolean isSameOrigin(HttpServletRequest request) {
+        String source = request.getHeader("Origin");
+        if (source == null) {
+            source = request.getHeader("Referer");
+        }
+        if (source == null) {
+            return true;
+        }
+        String host = request.getHeader("Host");
+        try {
+            String authority = new URI(source.trim()).getRawAuthority();
+            return host != null && authority != null && authority.equalsIgnoreCase(host.trim());
+        } catch (URISyntaxException e) {
+            return false;
+        }
+    }
+
+    /*只接受 POST 的请求: 按地址的最后一段判断*/
+    private static boolean isPostOnly(String path) {
+        String name = path.substring(path.lastIndexOf('/') + 1);
+        return POST_ONLY_NAMES.contains(name) || CLASS_CHANGE.matcher(name).matches();
+    }
+
+    /*请求参数 csrfToken 与 Session 中的令牌一致时返回 true*/
+    private static boolean tokenMatches(HttpServletRequest request) {
+        HttpSession session = request.getSession(false);
+        Object expected = session == null ? null : session.getAttribute(CSRF_TOKEN);
+        String given = request.getParameter(CSRF_TOKEN);
+        return expected != null && given != null && MessageDigest.isEqual(
+                expected.toString().getBytes(StandardCharsets.UTF_8), given.getBytes(StandardCharsets.UTF_8));
+    }
+
+    /*已登录的 Session 还没有 CSRF 令牌时生成一个*/
+    private static void ensureToken(HttpSession session) {
+        if (session != null && session.getAttribute(CSRF_TOKEN) == null) {
+            session.setAttribute(CSRF_TOKEN, NewToken());
+        }
+    }
+
+    /*还没有管理员时标记请求 (login.jsp 显示设置表单), 并把一次性设置口令写入服务器日志*/
+    private static void markFirstAdmin(HttpServletRequest request) {
+        try {
+            if (!new AdminDAO().HasAdmins()) {
+                request.setAttribute(FIRST_ADMIN, Boolean.TRUE);
+                LoginAction.SetupCode();
+            }
+        } catch (RuntimeException e) {
+            /*数据库不可用: 显示登录表单, 登录时报告错误*/
         }
     }
 
@@ -150,7 +289,7 @@ public class LoginGuardFilter implements Filter {
         return true;
     }
 
-    /*原始请求地址去掉上下文路径和末尾的 ;jsessionid=... 后按 UTF-8 解码; 不能解码时返回 null*/
+    /*原始请求地址去掉上下文路径后按 UTF-8 解码; 不能解码时返回 null*/
     private static String decodedRequestPath(HttpServletRequest request) {
         String uri = request.getRequestURI();
         String context = request.getContextPath();
@@ -158,14 +297,8 @@ public class LoginGuardFilter implements Filter {
             return null;
         }
         uri = uri.substring(context.length());
-        int semicolon = uri.indexOf(';');
-        if (semicolon >= 0) {
-            String tail = uri.substring(semicolon);
-            if (!tail.toLowerCase(Locale.ROOT).startsWith(SESSION_ID_PARAMETER)
-                    || tail.indexOf('/') >= 0 || tail.indexOf(';', 1) >= 0) {
-                return null;
-            }
-            uri = uri.substring(0, semicolon);
+        if (uri.indexOf(';') >= 0) {
+            return null;
         }
         if (uri.length() == 0) {
             uri = "/";
