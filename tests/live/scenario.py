@@ -33,9 +33,9 @@ def run(base, results, log_path, db):
               ("Reader", lambda: readers(app)), ("Book", lambda: books(app)),
               ("Loan", lambda: loans(app)), ("refusals", lambda: refused_requests(app)),
               ("references", lambda: referenced(app)),
-              ("scale", lambda: scale.run(app, db)),
               ("forged requests", lambda: forged_requests(app)),
               ("errors", lambda: attacks.errors(app, base, results)),
+              ("scale", lambda: scale.run(app, db)),
               ("older database", lambda: attacks.legacy_password(base, db, results)),
               ("logout", lambda: attacks.logout(app, results)),
               ("throttling", lambda: attacks.throttling(base, results))]
