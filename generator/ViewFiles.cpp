@@ -12,6 +12,7 @@ namespace {
 // The pages' own iterator variables: "$" is in no class or member name the model checks accept.
 const QString kOptionVar = QStringLiteral("item$");
 const QString kRowVar = QStringLiteral("row$");
+const QString kChoiceVar = QStringLiteral("choice$");
 
 const QString kMarkLine = "<%-- " + kGeneratedMark + "; 删除本行后, 再次生成时将保留此文件 --%>";
 
@@ -138,9 +139,13 @@ QString Options(const TBuildContext& context, const TMember& m, const QString& s
     const QString key =
         "#" + kOptionVar + "." + ReferencedKey(context.model, m.memberType).memberName;
     const QString shown = "#" + kOptionVar + "." + ShownProperty(context, m.memberType);
-    return "<s:iterator value=" + Quoted("#" + LowerFirst(m.memberType) + "List") + " var=\"" +
+    // The chosen key is read before the loop: inside it the option's object is searched first,
+    // and a member of it named like the page's object would answer instead.
+    const QString chosen = "#" + kChoiceVar;
+    return "<s:set var=" + Quoted(kChoiceVar) + " value=" + Quoted(selected) +
+           "/><s:iterator value=" + Quoted("#" + LowerFirst(m.memberType) + "List") + " var=\"" +
            kOptionVar + "\"><option value=\"" + Property(key) +
-           "\"<s:if test=" + Quoted(selected + " != null && " + key + " == " + selected) +
+           "\"<s:if test=" + Quoted(chosen + " != null && " + key + " == " + chosen) +
            "> selected</s:if>>" + Property(shown) + "</option></s:iterator>";
 }
 

@@ -60,9 +60,10 @@ TEST(ViewFilesTest, AddFormHasAFieldPerMemberButTheNumberedKey) {
               "<s:if test=\"#shelfList.size() > 200\"><input type=\"number\" "
               "name=\"book.shelf.shelfId\" value=\"<s:property value=\"book.shelf.shelfId\"/>\" "
               "placeholder=\"Shelf的主键\" required></s:if><s:else><select "
-              "name=\"book.shelf.shelfId\" required><s:iterator value=\"#shelfList\" "
+              "name=\"book.shelf.shelfId\" required><s:set var=\"choice$\" "
+              "value=\"book.shelf.shelfId\"/><s:iterator value=\"#shelfList\" "
               "var=\"item$\"><option value=\"<s:property value=\"#item$.shelfId\"/>\"<s:if "
-              "test=\"book.shelf.shelfId != null && #item$.shelfId == book.shelf.shelfId\"> "
+              "test=\"#choice$ != null && #item$.shelfId == #choice$\"> "
               "selected</s:if>><s:property value=\"#item$.label\"/></option></s:iterator>"
               "</select></s:else></td></tr>");
     EXPECT_EQ(Line(book.text, "<tr><td>价格"),
@@ -137,8 +138,9 @@ TEST(ViewFilesTest, ModifyFormShowsTheObjectOfTheActionWithAReadOnlyKey) {
     const QString book = ViewFiles::BuildModifyView(context, model.Classes()[1]).text;
     EXPECT_TRUE(book.contains("action=\"<%=path%>/Book/Book_ModifyBook.action\""));
     EXPECT_TRUE(book.contains("name=\"book.price\" value=\"<s:property value=\"book.price\"/>\""));
-    EXPECT_TRUE(book.contains("test=\"book.shelf.shelfId != null && #item$.shelfId == "
-                              "book.shelf.shelfId\"> selected</s:if>"));
+    EXPECT_TRUE(book.contains("<s:set var=\"choice$\" value=\"book.shelf.shelfId\"/>"));
+    EXPECT_TRUE(book.contains("test=\"#choice$ != null && #item$.shelfId == #choice$\"> "
+                              "selected</s:if>"));
 }
 
 TEST(ViewFilesTest, MenuLinksEveryClassByItsChineseName) {
