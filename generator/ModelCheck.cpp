@@ -42,6 +42,20 @@ const QSet<QString>& PageRootNames() {
     return words;
 }
 
+// Words the query language does not take as the alias of a class, which the DAOs' queries
+// name after the class's object ("From Book book"); found by trying each keyword.
+const QSet<QString>& HqlAliasWords() {
+    static const QSet<QString> words{
+        "all",     "any",        "as",     "asc",       "avg",      "between",  "both",
+        "by",      "count",      "delete", "desc",      "distinct", "elements", "empty",
+        "end",     "escape",     "exists", "fetch",     "from",     "full",     "having",
+        "indices", "inner",      "insert", "into",      "is",       "join",     "leading",
+        "left",    "like",       "max",    "member",    "min",      "of",       "on",
+        "outer",   "properties", "right",  "select",    "set",      "some",     "sum",
+        "then",    "trailing",   "update", "versioned", "when",     "where",    "with"};
+    return words;
+}
+
 // Words that newer Java versions do not allow as the name of a type.
 const QSet<QString>& RestrictedTypeNames() {
     static const QSet<QString> words{"var", "yield", "record", "sealed", "permits"};
@@ -175,6 +189,8 @@ std::optional<QString> ClassNameError(const TClassModel& c) {
                "因为网页地址(Struts的命名空间和action名)不支持中文和$";
     if (PageExpressionWords().contains(LowerFirst(c.className)))
         return ObjectNameText(c) + "是页面表达式(OGNL)的运算符";
+    if (HqlAliasWords().contains(LowerFirst(c.className)))
+        return ObjectNameText(c) + "是查询语言(HQL)的关键字";
     if (PageRootNames().contains(LowerFirst(c.className)))
         return ObjectNameText(c) + "是页面表达式(OGNL)中请求对象的名称";
     if (ObjectLocals().contains(LowerFirst(c.className)))

@@ -192,7 +192,7 @@ TEST_F(CliTest, ProjectsSharingANameArePickedByTheirKey) {
     MakeBak();
     AddKeyOnlyClass(AddProject("Twin"), "Left");
     AddProject("Other");
-    AddKeyOnlyClass(AddProject("Twin"), "Right");
+    AddKeyOnlyClass(AddProject("Twin"), "Second");
     const TCliResult both = Generate("Twin");
     EXPECT_EQ(both.exitCode, 2);
     EXPECT_EQ(both.err, "有2个名为\"Twin\"的工程(编号 1, 3), 请用 --project-id 指定其中一个\n");
@@ -201,7 +201,7 @@ TEST_F(CliTest, ProjectsSharingANameArePickedByTheirKey) {
 
     const TCliResult picked = Cli({"--root", root_.path(), "generate", "--project-id", "3"});
     EXPECT_EQ(picked.exitCode, 0) << picked.err.toStdString();
-    EXPECT_TRUE(Exists("projects/Twin/src/com/brennoquill/domain/Right.java"));
+    EXPECT_TRUE(Exists("projects/Twin/src/com/brennoquill/domain/Second.java"));
     EXPECT_FALSE(Exists("projects/Twin/src/com/brennoquill/domain/Left.java"));
 
     const TCliResult unknown = Cli({"--root", root_.path(), "generate", "--project-id", "99"});

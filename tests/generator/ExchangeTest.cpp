@@ -137,8 +137,8 @@ TEST_F(ExchangeTest, SampleRoundTripsByteForByte) {
 TEST_F(ExchangeTest, EdgeModelRoundTripsByteForByte) {
     const QString comment = QString("引号\"反斜杠\\换行\n回车\r制表\t空") + QChar(0) + "尾 😀 </x>";
     const int project = AddProject("边界 \"工程\" 😀");
-    const int empty = AddClass(project, "Empty");
-    TClassDAO().UpdateClass(project, empty, "Empty", "友好\\名称\n第二行");
+    const int empty = AddClass(project, "Blank");
+    TClassDAO().UpdateClass(project, empty, "Blank", "友好\\名称\n第二行");
     const int node = AddClass(project, "Node");
     const char* flags[] = {"memberIsPri", "memberIsMust",    "memberIsInteger",   "memberIsFloat",
                            "queryFlag",   "memberIsDisplay", "memberQueryDisplay"};

@@ -107,6 +107,8 @@ TEST(ModelCheckTest, EachRuleRefusesWithItsMessage) {
         {Sound().Class("A$b").Member("id", "整型", {Key, Display}),
          "类名\"A$b\"只能用英文字母、数字和下划线, "
          "因为网页地址(Struts的命名空间和action名)不支持中文和$"},
+        {Sound().Class("Select").Member("id", "整型", {Key, Display}),
+         "类名Select的对象名select是查询语言(HQL)的关键字"},
         {Sound().Class("com").Member("id", "整型", {Key, Display}),
          "类名com会遮蔽生成的代码用到的包名com"},
         // Names the pages read as the request's own objects, and a reference shown as text.
