@@ -58,6 +58,9 @@ QString FixedFolder(const TFixedEntry& entry, const QString& packageName) {
     return sub.isEmpty() ? QString() : "/com/" + packageName + "/" + sub;
 }
 
+// The files at the project's root filled from template/ (when the template has content).
+const char* const kRootFiles[] = {"pom.xml", "README.txt", "jetty.xml"};
+
 const char* const kScaffoldFolders[] = {".myeclipse", ".settings", "WebRoot"};
 const char* const kScaffoldFiles[] = {".classpath", ".mymetadata", ".project"};
 
@@ -144,7 +147,7 @@ void TAutoCode::WriteProject(const TBuildContext& context) {
 int TAutoCode::PlannedFiles(const TProjectModel& model) const {
     const int perClass = 9;
     int files = 3 + int(std::size(kFixedEntries)) + perClass * int(model.Classes().size()) + 1;
-    for (const char* name : {"pom.xml", "README.txt"})
+    for (const char* name : kRootFiles)
         files += QFileInfo(Resource("template/" + QString::fromLatin1(name))).size() > 0 ? 1 : 0;
     return files;
 }
@@ -237,7 +240,7 @@ void TAutoCode::CopyResourceFolders() {
 void TAutoCode::WriteWebFiles(const TBuildContext& context) {
     TGeneratedFiles files = ViewFiles::GenerateViews(context);
     files << ViewFiles::BuildMenu(context);
-    for (const char* name : {"pom.xml", "README.txt"}) {
+    for (const char* name : kRootFiles) {
         const QString file = QString::fromLatin1(name);
         if (std::optional<TGeneratedFile> root =
                 ViewFiles::BuildRootFile(context, file, ReadTemplate("template/" + file)))

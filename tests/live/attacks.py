@@ -45,10 +45,11 @@ def admin_count(db):
 
 
 def leak(reply):
-    """What of the server's inside a reply shows: a trace, exception text, the server's name.
-    (The Server header of mvn jetty:run is the plugin's connector's, not the application's.)"""
+    """What of the server's inside a reply shows: a trace, exception text, the server's name."""
     if reply.headers.get("X-Powered-By"):
         return "X-Powered-By header %r" % reply.headers.get("X-Powered-By")
+    if reply.headers.get("Server"):
+        return "Server header %r" % reply.headers.get("Server")
     found = LEAK.search(reply.text)
     return "body shows %r near: %s" % (found.group(0), snippet(reply.text[found.start():], 160)) \
         if found else None
@@ -226,7 +227,7 @@ def errors(app, base, results):
                  "/Loan/Loan_ModifyLoanQuery.action?loanId=x", "/Book/Book_QueryBook.action?currentPage=x"):
         reply = app.client.get(path, follow=False)
         results.check("logged in, GET %s shows no trace (%d)" % (path, reply.status), leak(reply))
-    for path in ("/login.jsp", "/main.jsp"):
+    for path in ("/login.jsp", "/main.jsp", "/%zz", "/a%00b.jsp"):
         reply = guest.get(path, follow=False)
         results.check("GET %s shows no server version (%d)" % (path, reply.status), leak(reply))
     for path in ("/", "/main.jsp", "/Book/Book_QueryBook.action"):

@@ -3,6 +3,7 @@ serves it with `mvn jetty:run` on 127.0.0.1."""
 
 import glob
 import os
+import re
 import shutil
 import time
 import urllib.error
@@ -69,8 +70,29 @@ def jetty_host(project):
     for plugin in root.iter(POM + "plugin"):
         if plugin.findtext(POM + "artifactId") in JETTY_PLUGINS:
             host = plugin.findtext("%sconfiguration/%shttpConnector/%shost" % (POM, POM, POM))
-            return interpolate(host.strip(), properties) if host else None
+            if host:
+                return interpolate(host.strip(), properties)
+            xmls = plugin.findtext("%sconfiguration/%sjettyXmls" % (POM, POM))
+            return xml_host(project, xmls, properties) if xmls else None
     raise SetupError("the generated pom has no jetty-maven-plugin")
+
+
+def xml_host(project, xmls, properties):
+    """The host a connector of the jetty XML files binds: the system property it names (the
+    test gives it), or a literal host; None when no connector sets one."""
+    for name in xmls.split(","):
+        path = interpolate(name.strip(), dict(properties, **{"project.basedir": project}))
+        try:
+            text = open(path, encoding="utf-8").read()
+        except OSError as error:
+            raise SetupError("cannot read the jetty XML file %s: %s" % (path, error))
+        found = re.search(r'<Set name="host">(.*?)</Set>', text, re.S)
+        if not found:
+            continue
+        value = found.group(1).strip()
+        named = re.search(r'<SystemProperty name="([^"]+)"', value)
+        return properties.get(named.group(1)) if named else value
+    return None
 
 
 def interpolate(text, properties):
