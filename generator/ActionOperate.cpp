@@ -56,8 +56,8 @@ QStringList OutcomeLines(const QString& call, const QString& success, const QStr
 QStringList DropDownLines(const QString& refClass) {
     const QString list = LowerFirst(refClass) + "List";
     return {"        " + DaoDeclaration(refClass),
-            "        List<" + refClass + "> " + list + " = " + LowerFirst(refClass) + "DAO.Query" +
-                refClass + "Choices(" + QString::number(kChoiceLimit + 1) + ");",
+            "        List<" + refClass + "> " + list + " = " + LowerFirst(refClass) + "DAO." +
+                ChoicesCall(refClass) + ";",
             "        " + Put(list, list)};
 }
 

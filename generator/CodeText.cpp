@@ -125,4 +125,8 @@ QString PackagePath(const QString& packageName, const QString& tail) {
     return QStringLiteral("src/com/") + packageName + QLatin1Char('/') + tail;
 }
 
+QString ChoicesCall(const QString& refClass) {
+    return "Query" + refClass + "Choices(" + QString::number(kChoiceLimit + 1) + ")";
+}
+
 } // namespace CodeText

@@ -55,6 +55,9 @@ inline constexpr int kStringKeyLength = 20;
 // A reference is a drop-down while the referenced class has at most this many rows; above it a
 // field for the key (a page never lists a whole table).
 inline constexpr int kChoiceLimit = 200;
+// The DAO call that reads the choices of a drop-down of refClass: one row more than the limit,
+// to tell a small table from a large one.
+QString ChoicesCall(const QString& refClass);
 
 // "src/com/<package>/" + tail.
 QString PackagePath(const QString& packageName, const QString& tail);

@@ -189,6 +189,20 @@ QString Text(const QStringList& lines) {
     return text;
 }
 
+// A method that reads a list of the class's objects: its comment and signature, the lines that
+// make the query `q`, then the list returned.
+QString ListMethod(const TClassModel& c, const QString& comment, const QString& signature,
+                   const QStringList& queryLines) {
+    const QString& name = c.className;
+    const QString object = LowerFirst(name);
+    return Text(QStringList{comment, signature, "        Session s = null; ", "        try {",
+                            "            s = HibernateUtil.getSession();"} +
+                queryLines +
+                QStringList{"            List " + object + "List = q.list();",
+                            "            return (ArrayList<" + name + ">) " + object + "List;"} +
+                FinallyLines());
+}
+
 } // namespace
 
 TGeneratedFiles TDaoOperate::GenerateDaoClasses(const TBuildContext& context) {
@@ -241,33 +255,21 @@ QString TDaoOperate::BuildQueryMethod(const TBuildContext& context, const TClass
 
 QString TDaoOperate::BuildQueryAllMethod(const TClassModel& c) {
     const QString& name = c.className;
-    const QString object = LowerFirst(name);
-    return Text(QStringList{"    /*函数功能：查询所有的" + name + "记录*/",
-                            "    public ArrayList<" + name + "> QueryAll" + name + "Info() {",
-                            "        Session s = null; ", "        try {",
-                            "            s = HibernateUtil.getSession();",
-                            "            String hql = \"From " + name + "\";",
-                            "            Query q = s.createQuery(hql);",
-                            "            List " + object + "List = q.list();",
-                            "            return (ArrayList<" + name + ">) " + object + "List;"} +
-                FinallyLines());
+    return ListMethod(c, "    /*函数功能：查询所有的" + name + "记录*/",
+                      "    public ArrayList<" + name + "> QueryAll" + name + "Info() {",
+                      {"            String hql = \"From " + name + "\";",
+                       "            Query q = s.createQuery(hql);"});
 }
 
 // The first rows of the class by key, for the drop-downs of the classes that refer to it.
 QString TDaoOperate::BuildChoicesMethod(const TClassModel& c) {
     const QString& name = c.className;
     const QString object = LowerFirst(name);
-    return Text(
-        QStringList{"    /*下拉框的选项: 按主键排序的前limit条" + name + "记录*/",
-                    "    public ArrayList<" + name + "> Query" + name + "Choices(int limit) {",
-                    "        Session s = null; ", "        try {",
-                    "            s = HibernateUtil.getSession();",
-                    "            Query q = s.createQuery(\"From " + name + " " + object +
-                        " order by " + object + "." + KeyOf(c).memberName + "\");",
-                    "            q.setMaxResults(limit);",
-                    "            List " + object + "List = q.list();",
-                    "            return (ArrayList<" + name + ">) " + object + "List;"} +
-        FinallyLines());
+    return ListMethod(c, "    /*下拉框的选项: 按主键排序的前limit条" + name + "记录*/",
+                      "    public ArrayList<" + name + "> Query" + name + "Choices(int limit) {",
+                      {"            Query q = s.createQuery(\"From " + name + " " + object +
+                           " order by " + object + "." + KeyOf(c).memberName + "\");",
+                       "            q.setMaxResults(limit);"});
 }
 
 QString TDaoOperate::BuildCalculateMethod(const TBuildContext& context, const TClassModel& c) {

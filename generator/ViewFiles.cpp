@@ -84,8 +84,8 @@ QStringList ListFallback(const TBuildContext& context, const QStringList& classe
         const QString list = Quoted(LowerFirst(refClass) + "List");
         lines << "<% if (com.opensymphony.xwork2.ActionContext.getContext().get(" + list +
                      ") == null) com.opensymphony.xwork2.ActionContext.getContext().put(" + list +
-                     ", new com." + context.packageName + ".dao." + refClass + "DAO()." + "Query" +
-                     refClass + "Choices(" + QString::number(kChoiceLimit + 1) + ")); %>";
+                     ", new com." + context.packageName + ".dao." + refClass + "DAO()." +
+                     ChoicesCall(refClass) + "); %>";
     }
     return lines;
 }

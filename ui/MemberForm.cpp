@@ -171,7 +171,7 @@ std::optional<TMember> TMemberForm::BuildMember() {
             Message(QStringLiteral("长度必须是整数!"));
             return std::nullopt;
         }
-        if (m.memberLength < 1 || m.memberLength > ModelCheck::kMaxStringLength) {
+        if (ModelCheck::LengthError(m, QString())) {
             Message("字符串的长度必须在1到" + QString::number(ModelCheck::kMaxStringLength) +
                     "之间!");
             Edt_MemberLength->setFocus();

@@ -13,7 +13,6 @@ import time
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-import mariadb  # noqa: E402
 import processes  # noqa: E402
 import scenario  # noqa: E402
 import webapp  # noqa: E402
@@ -24,12 +23,7 @@ from results import Results  # noqa: E402
 
 def arguments():
     parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--cli", required=True, help="the brennoquill-cli executable")
-    parser.add_argument("--resources", required=True, help="the folder holding template/, bak/")
-    parser.add_argument("--work", required=True, help="scratch folder, recreated parts per run")
-    parser.add_argument("--maven-repo", help="a Maven local repository instead of ~/.m2")
-    parser.add_argument("--deadline", type=int, default=1700,
-                        help="seconds after which the test stops its servers and fails")
+    webapp.add_common_arguments(parser, 1700)
     return parser.parse_args()
 
 
@@ -37,17 +31,10 @@ def step(text, started):
     print("-- %s (%.1f s)" % (text, time.monotonic() - started), flush=True)
 
 
-def stop_leftovers(work):
-    """Stops the servers of an earlier run that was killed before its clean-up."""
-    for pid_file in (webapp.pid_file(work), mariadb.pid_file(work)):
-        processes.stop_stale(pid_file)
-
-
 def serve_and_drive(args, results, started):
-    repo = args.maven_repo
-    maven_args = ["-Dmaven.repo.local=" + os.path.abspath(repo)] if repo else []
+    maven_args = webapp.maven_arguments(args)
     os.makedirs(args.work, exist_ok=True)
-    stop_leftovers(args.work)
+    webapp.stop_leftovers(args.work)
     root = webapp.prepare_root(args.work, os.path.abspath(args.resources))
     project = webapp.generate(os.path.abspath(args.cli), root)
     step("generated " + project, started)

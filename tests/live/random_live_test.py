@@ -15,7 +15,6 @@ import time
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-import mariadb  # noqa: E402
 import pagedriver  # noqa: E402
 import processes  # noqa: E402
 import randmodel  # noqa: E402
@@ -27,16 +26,11 @@ from results import Results  # noqa: E402
 
 def arguments():
     parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--cli", required=True, help="the brennoquill-cli executable")
-    parser.add_argument("--resources", required=True, help="the folder holding template/, bak/")
-    parser.add_argument("--work", required=True, help="scratch folder, recreated parts per run")
+    webapp.add_common_arguments(parser, 3500)
     parser.add_argument("--seed", type=int, default=1, help="the first random model's seed")
     parser.add_argument("--count", type=int, default=0, help="how many random models")
     parser.add_argument("--model", action="append", default=[],
                         help="a model file to drive (its first project); repeatable")
-    parser.add_argument("--maven-repo", help="a Maven local repository instead of ~/.m2")
-    parser.add_argument("--deadline", type=int, default=3500,
-                        help="seconds after which the test stops its servers and fails")
     return parser.parse_args()
 
 
@@ -118,11 +112,9 @@ def drive_model(args, db, tag, model, index, total, maven_args):
 
 
 def run_all(args, started):
-    repo = args.maven_repo
-    maven_args = ["-Dmaven.repo.local=" + os.path.abspath(repo)] if repo else []
+    maven_args = webapp.maven_arguments(args)
     os.makedirs(args.work, exist_ok=True)
-    for pid_file in (webapp.pid_file(args.work), mariadb.pid_file(args.work)):
-        processes.stop_stale(pid_file)
+    webapp.stop_leftovers(args.work)
     total = Results()
     lines = []
     db = MariaDB(args.work)

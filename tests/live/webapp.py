@@ -10,6 +10,7 @@ import urllib.error
 import urllib.request
 import xml.etree.ElementTree as ElementTree
 
+import mariadb
 import processes
 from processes import SetupError, run
 
@@ -168,3 +169,24 @@ class Jetty:
 
     def stop(self):
         self.child.stop()
+
+
+def add_common_arguments(parser, deadline):
+    """The arguments every live test takes."""
+    parser.add_argument("--cli", required=True, help="the brennoquill-cli executable")
+    parser.add_argument("--resources", required=True, help="the folder holding template/, bak/")
+    parser.add_argument("--work", required=True, help="scratch folder, recreated parts per run")
+    parser.add_argument("--maven-repo", help="a Maven local repository instead of ~/.m2")
+    parser.add_argument("--deadline", type=int, default=deadline,
+                        help="seconds after which the test stops its servers and fails")
+
+
+def maven_arguments(args):
+    repo = args.maven_repo
+    return ["-Dmaven.repo.local=" + os.path.abspath(repo)] if repo else []
+
+
+def stop_leftovers(work):
+    """Stops the servers of an earlier run that was killed before its clean-up."""
+    for path in (pid_file(work), mariadb.pid_file(work)):
+        processes.stop_stale(path)

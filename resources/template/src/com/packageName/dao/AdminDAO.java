@@ -217,9 +217,9 @@ public class AdminDAO {
     }
 
     private static byte[] Pbkdf2(String password, byte[] salt, int iterations, int bits) {
-        KeySpec spec = new PBEKeySpec(password.toCharArray(), salt, iterations, bits);
+        KeySpec keyData = new PBEKeySpec(password.toCharArray(), salt, iterations, bits);
         try {
-            return SecretKeyFactory.getInstance(ALGORITHM).generateSecret(spec).getEncoded();
+            return SecretKeyFactory.getInstance(ALGORITHM).generateSecret(keyData).getEncoded();
         } catch (java.security.GeneralSecurityException e) {
             throw new IllegalStateException(ALGORITHM + " ≤ªø…”√", e);
         }
