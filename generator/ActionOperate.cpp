@@ -92,7 +92,7 @@ QStringList HeadLines(const TBuildContext& context, const TClassModel& c) {
     for (const TMember& m : c.ReferenceMembers())
         lines << prefix + ".dao." + m.memberType + "DAO;"
               << prefix + ".domain." + m.memberType + ";";
-    return lines << prefix + ".test.TestUtil;"
+    return lines << prefix + ".test.TestUtil;" << prefix + ".utils.ReferenceChoices;"
                  << ""
                  << "public class " + c.className + "Action extends ActionSupport {"
                  << "";
@@ -189,7 +189,8 @@ TGeneratedFile TActionOperate::BuildActionClass(const TBuildContext& context,
     AddLines(text, TailPropertyLines(c));
     text += BuildAddViewAction(context, c) + BuildAddAction(context, c) +
             BuildQueryAction(context, c) + BuildModifyQueryAction(context, c) +
-            BuildModifyAction(context, c) + BuildDeleteAction(context, c);
+            BuildModifyAction(context, c) + BuildDeleteAction(context, c) +
+            BuildLookupAction(context, c);
     AddLines(text, {"}"});
     return {PackagePath(context.packageName, "action/" + c.className + "Action.java"),
             text,
@@ -307,5 +308,22 @@ QString TActionOperate::BuildDeleteAction(const TBuildContext&, const TClassMode
                                 name + "删除成功!", "delete_success", name + "删除失败!",
                                 "        } catch (Exception e) { "));
     AddLines(text, {"        }", "    }", ""});
+    return text;
+}
+
+// The type-ahead of the pages whose key field stands for a large list of this class.
+QString TActionOperate::BuildLookupAction(const TBuildContext& context, const TClassModel& c) {
+    const QString& name = c.className;
+    const QString object = LowerFirst(name);
+    const QString list = object + "List";
+    QString text;
+    AddLines(text,
+             {"    /*输入主键时的提示: 以JSON写回主键或显示值含有所填文字的前几个" + name + "*/",
+              "    public String Lookup" + name + "() {",
+              "        List<" + name + "> " + list + " = " + object + "DAO.Query" + name +
+                  "Lookup(ReferenceChoices.Term(), ReferenceChoices.LOOKUP_LIMIT);",
+              "        ReferenceChoices.Reply(" + list + ", " + Quoted(KeyOf(c).memberName) + ", " +
+                  Quoted(ShownProperty(context.model, name)) + ");",
+              "        return \"none\";", "    }", ""});
     return text;
 }

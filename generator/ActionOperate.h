@@ -21,4 +21,5 @@ public:
     static QString BuildModifyQueryAction(const TBuildContext& context, const TClassModel& c);
     static QString BuildModifyAction(const TBuildContext& context, const TClassModel& c);
     static QString BuildDeleteAction(const TBuildContext& context, const TClassModel& c);
+    static QString BuildLookupAction(const TBuildContext& context, const TClassModel& c);
 };

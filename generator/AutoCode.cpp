@@ -49,6 +49,7 @@ const TFixedEntry kFixedEntries[] = {
     {false, "domain", "Admin-admin-validation.xml"},
     {true, "utils", "LoginGuardFilter.java"},
     {true, "utils", "FormValueValidator.java"},
+    {true, "utils", "ReferenceChoices.java"},
     {true, "", "validators.xml"},
 };
 

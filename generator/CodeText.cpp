@@ -101,6 +101,12 @@ TMember ReferencedKey(const TProjectModel& model, const QString& typeWord) {
     return standIn;
 }
 
+QString ShownProperty(const TProjectModel& model, const QString& className) {
+    const TClassModel* c = model.FindClass(className);
+    const std::optional<TMember> display = c ? c->DisplayMember() : std::nullopt;
+    return display ? display->memberName : QStringLiteral("toString()");
+}
+
 bool IsFirstOfType(const QList<TMember>& members, qsizetype index) {
     for (qsizetype i = 0; i < index; ++i)
         if (members[i].memberType == members[index].memberType)

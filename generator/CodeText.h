@@ -38,6 +38,8 @@ TMember KeyOf(const TClassModel& c);
 // The key member of the class that a reference member names (by its type word). When the
 // project has no such class with a key: a stand-in string key "<referenced class>Id".
 TMember ReferencedKey(const TProjectModel& model, const QString& typeWord);
+// What a page shows of an object of the named class: its display member, else toString().
+QString ShownProperty(const TProjectModel& model, const QString& className);
 
 // True when no member before members[index] has the same type word: the first member of a
 // list that refers to a given class.

@@ -10,7 +10,7 @@ namespace {
 // The methods of the class's Action that its wildcard action may call.
 QString AllowedMethods(const QString& name) {
     return "AddView,Add" + name + ",Query" + name + ",Modify" + name + "Query,Modify" + name +
-           ",Delete" + name;
+           ",Delete" + name + ",Lookup" + name;
 }
 
 QStringList StrutsBlock(const QString& name) {

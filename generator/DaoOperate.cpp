@@ -203,6 +203,13 @@ QString ListMethod(const TClassModel& c, const QString& comment, const QString& 
                 FinallyLines());
 }
 
+// A condition of the look-up: text columns compare as they are, numbers as their text.
+QString LookupCondition(const QString& object, const TMember& m) {
+    const QString path = object + "." + m.memberName;
+    const QString value = IsTextType(m.memberType) ? path : "str(" + path + ")";
+    return value + " like :term escape '!'";
+}
+
 } // namespace
 
 TGeneratedFiles TDaoOperate::GenerateDaoClasses(const TBuildContext& context) {
@@ -212,9 +219,9 @@ TGeneratedFiles TDaoOperate::GenerateDaoClasses(const TBuildContext& context) {
 TGeneratedFile TDaoOperate::BuildDaoClass(const TBuildContext& context, const TClassModel& c) {
     const QString text = Text(HeaderLines(context, c) + FieldLines()) + BuildAddMethod(c) +
                          BuildQueryMethod(context, c) + BuildQueryAllMethod(c) +
-                         BuildChoicesMethod(c) + BuildCalculateMethod(context, c) +
-                         BuildGetMethod(c) + BuildUpdateMethod(c) + BuildDeleteMethod(c) +
-                         Text({"}"});
+                         BuildChoicesMethod(c) + BuildLookupMethod(c) +
+                         BuildCalculateMethod(context, c) + BuildGetMethod(c) +
+                         BuildUpdateMethod(c) + BuildDeleteMethod(c) + Text({"}"});
     return {PackagePath(context.packageName, "dao/" + c.className + "DAO.java"),
             text,
             TFileEncoding::Ansi,
@@ -270,6 +277,25 @@ QString TDaoOperate::BuildChoicesMethod(const TClassModel& c) {
                       {"            Query q = s.createQuery(\"From " + name + " " + object +
                            " order by " + object + "." + KeyOf(c).memberName + "\");",
                        "            q.setMaxResults(limit);"});
+}
+
+// The first rows by key whose key or display member contains a text: the type-ahead of the
+// key fields that replace the drop-downs of a large referenced class.
+QString TDaoOperate::BuildLookupMethod(const TClassModel& c) {
+    const QString& name = c.className;
+    const QString object = LowerFirst(name);
+    const TMember key = KeyOf(c);
+    QString condition = LookupCondition(object, key);
+    const std::optional<TMember> display = c.DisplayMember();
+    if (display && display->memberName != key.memberName)
+        condition += " or " + LookupCondition(object, *display);
+    return ListMethod(
+        c, "    /*输入主键时的提示: 主键或显示值含有term的前limit条" + name + "记录*/",
+        "    public ArrayList<" + name + "> Query" + name + "Lookup(String term, int limit) {",
+        {"            Query q = s.createQuery(\"From " + name + " " + object + " where " +
+             condition + " order by " + object + "." + key.memberName + "\");",
+         "            q.setParameter(\"term\", HibernateUtil.likePattern(term));",
+         "            q.setMaxResults(limit);"});
 }
 
 QString TDaoOperate::BuildCalculateMethod(const TBuildContext& context, const TClassModel& c) {

@@ -76,7 +76,8 @@ const QSet<QString>& UsedLangClasses() {
 
 // Simple names every generated Action / DAO imports beside the model's classes.
 const QSet<QString>& ActionImports() {
-    static const QSet<QString> names{"List", "ActionContext", "ActionSupport", "TestUtil"};
+    static const QSet<QString> names{"List", "ActionContext", "ActionSupport", "TestUtil",
+                                     "ReferenceChoices"};
     return names;
 }
 const QSet<QString>& DaoImports() {

@@ -9,10 +9,8 @@ namespace ViewFiles {
 
 namespace {
 
-// The pages' own iterator variables: "$" is in no class or member name the model checks accept.
-const QString kOptionVar = QStringLiteral("item$");
+// The pages' own iterator variable: "$" is in no class or member name the model checks accept.
 const QString kRowVar = QStringLiteral("row$");
-const QString kChoiceVar = QStringLiteral("choice$");
 
 const QString kMarkLine = "<%-- " + kGeneratedMark + "; 删除本行后, 再次生成时将保留此文件 --%>";
 
@@ -68,6 +66,39 @@ QStringList Tail() {
     return {"</body>", "</html>"};
 }
 
+// Fills the suggestions of each key field from its look-up action while the user types; the
+// texts go in as option values and labels, never as markup.
+const QStringList kLookupScript{
+    "<script>",
+    "document.querySelectorAll('input[data-lookup]').forEach(function (box) {",
+    "  var timer = null;",
+    "  box.addEventListener('input', function () {",
+    "    clearTimeout(timer);",
+    "    timer = setTimeout(function () {",
+    "      fetch(box.getAttribute('data-lookup') + '?term=' + encodeURIComponent(box.value),",
+    "            {credentials: 'same-origin'})",
+    "        .then(function (reply) { return reply.ok ? reply.json() : []; })",
+    "        .then(function (rows) {",
+    "          var list = document.getElementById(box.getAttribute('list'));",
+    "          list.textContent = '';",
+    "          rows.forEach(function (row) {",
+    "            var option = document.createElement('option');",
+    "            option.value = row[0];",
+    "            option.label = row[1];",
+    "            list.appendChild(option);",
+    "          });",
+    "        })",
+    "        .catch(function () {});",
+    "    }, 250);",
+    "  });",
+    "});",
+    "</script>"};
+
+// The end of a page; with the look-up script when a field refers to another class.
+QStringList Tail(const QStringList& referenced) {
+    return (referenced.isEmpty() ? QStringList() : kLookupScript) + Tail();
+}
+
 // The referenced classes of the members, each once, in member order.
 QStringList ReferencedClasses(const QList<TMember>& members) {
     QStringList classes;
@@ -108,13 +139,6 @@ QString MustMark(const TMember& m) {
     return m.memberIsMust == 1 ? QStringLiteral("<span class=\"must\">*</span>") : QString();
 }
 
-// What a page shows of an object of the referenced class: its display member.
-QString ShownProperty(const TBuildContext& context, const QString& refClass) {
-    const TClassModel* c = context.model.FindClass(refClass);
-    const std::optional<TMember> display = c ? c->DisplayMember() : std::nullopt;
-    return display ? display->memberName : QStringLiteral("toString()");
-}
-
 // A drop-down while the referenced class has at most kChoiceLimit rows, else `keyField`.
 QString ChoiceOrKey(const TMember& m, const QString& keyField, const QString& select) {
     return "<s:if test=" +
@@ -123,30 +147,30 @@ QString ChoiceOrKey(const TMember& m, const QString& keyField, const QString& se
            ">" + keyField + "</s:if><s:else>" + select + "</s:else>";
 }
 
-// The field for the key of a referenced object, typed like that key.
+// The field for the key of a referenced object, typed like that key, with a list of suggestions
+// that the page's script fills from the referenced class's look-up action.
 QString KeyInput(const TBuildContext& context, const TMember& m, const QString& name,
                  const QString& value, const QString& extra) {
     const TMember key = ReferencedKey(context.model, m.memberType);
     const QString type =
         key.memberType == MemberTypes::Integer ? QStringLiteral("number") : QStringLiteral("text");
+    const QString& ref = m.memberType;
+    const QString choices = name + ".choices";
     return "<input type=\"" + type + "\"" + Attribute("name", name) + " value=\"" +
-           Property(value) + "\"" + Attribute("placeholder", PageText(m.memberType) + "的主键") +
-           extra + ">";
+           Property(value) + "\"" + Attribute("placeholder", PageText(ref) + "的主键") +
+           Attribute("list", choices) +
+           Attribute("data-lookup", "<%=path%>/" + ref + "/" + ref + "_Lookup" + ref + ".action") +
+           " autocomplete=\"off\"" + extra + "><datalist" + Attribute("id", choices) +
+           "></datalist>";
 }
 
-// The options of the objects of a referenced class, the one equal to `selected` chosen.
+// The options of the objects of a referenced class, the one whose key equals the value of the
+// expression `selected` marked: written by Java code, so the expression is read once per list.
 QString Options(const TBuildContext& context, const TMember& m, const QString& selected) {
-    const QString key =
-        "#" + kOptionVar + "." + ReferencedKey(context.model, m.memberType).memberName;
-    const QString shown = "#" + kOptionVar + "." + ShownProperty(context, m.memberType);
-    // The chosen key is read before the loop: inside it the option's object is searched first,
-    // and a member of it named like the page's object would answer instead.
-    const QString chosen = "#" + kChoiceVar;
-    return "<s:set var=" + Quoted(kChoiceVar) + " value=" + Quoted(selected) +
-           "/><s:iterator value=" + Quoted("#" + LowerFirst(m.memberType) + "List") + " var=\"" +
-           kOptionVar + "\"><option value=\"" + Property(key) +
-           "\"<s:if test=" + Quoted(chosen + " != null && " + key + " == " + chosen) +
-           "> selected</s:if>>" + Property(shown) + "</option></s:iterator>";
+    return "<%= com." + context.packageName + ".utils.ReferenceChoices.Options(" +
+           Quoted(LowerFirst(m.memberType) + "List") + ", " +
+           Quoted(ReferencedKey(context.model, m.memberType).memberName) + ", " +
+           Quoted(ShownProperty(context.model, m.memberType)) + ", " + Quoted(selected) + ") %>";
 }
 
 // One labelled field of a form; `value` is the OGNL path of the object shown.
@@ -263,7 +287,7 @@ QString CellValue(const TBuildContext& context, const TMember& m) {
     if (MemberTypes::IsSimple(m.memberType))
         return Property("#" + kRowVar + "." + m.memberName);
     return Property("#" + kRowVar + "." + m.memberName + "." +
-                    ShownProperty(context, m.memberType));
+                    ShownProperty(context.model, m.memberType));
 }
 
 QStringList ResultLines(const TBuildContext& context, const TClassModel& c) {
@@ -319,31 +343,35 @@ QString PageText(const QString& text) {
 }
 
 TGeneratedFile BuildAddView(const TBuildContext& context, const TClassModel& c) {
+    const QStringList referenced = ReferencedClasses(c.members);
     QStringList lines = Head("添加" + ClassLabel(c));
-    lines << ListFallback(context, ReferencedClasses(c.members))
-          << FormLines(context, c, "Add" + c.className, LowerFirst(c.className), true) << Tail();
+    lines << ListFallback(context, referenced)
+          << FormLines(context, c, "Add" + c.className, LowerFirst(c.className), true)
+          << Tail(referenced);
     return View(c, "_add.jsp", lines);
 }
 
 TGeneratedFile BuildQueryView(const TBuildContext& context, const TClassModel& c) {
     const QList<TMember> query = c.QueryMembers();
+    const QStringList referenced = ReferencedClasses(query);
     QStringList lines = Head(ClassLabel(c) + "查询");
-    lines << ListFallback(context, ReferencedClasses(query))
+    lines << ListFallback(context, referenced)
           << "<form method=\"get\" action=\"" + Action(c, "Query" + c.className) + "\">";
     for (const TMember& m : query)
         lines << SearchField(context, m);
     lines << "<input type=\"submit\" value=\"查询\">"
           << "</form>" << ResultLines(context, c) << PagingLines(context, c)
           << "<p><a href=\"" + Action(c, "AddView") + "\">添加" + ClassLabel(c) + "</a></p>"
-          << Tail();
+          << Tail(referenced);
     return View(c, "_query_result.jsp", lines);
 }
 
 TGeneratedFile BuildModifyView(const TBuildContext& context, const TClassModel& c) {
+    const QStringList referenced = ReferencedClasses(c.members);
     QStringList lines = Head("修改" + ClassLabel(c));
-    lines << ListFallback(context, ReferencedClasses(c.members))
+    lines << ListFallback(context, referenced)
           << FormLines(context, c, "Modify" + c.className, LowerFirst(c.className), false)
-          << Tail();
+          << Tail(referenced);
     return View(c, "_modify.jsp", lines);
 }
 

@@ -54,7 +54,7 @@ TEST(ActionOperateTest, ClassWithOnlyIntegerKeyWritesWholeFile) {
     EXPECT_EQ(file.encoding, TFileEncoding::Ansi);
     EXPECT_EQ(file.doneSuffix, kJavaDone);
     EXPECT_TRUE(file.warnings.isEmpty());
-    EXPECT_EQ(file.text, Crlf(R"(package com.pkg.action;
+    EXPECT_EQ(file.text, Crlf(R"java(package com.pkg.action;
 
 import java.util.List;
 import com.opensymphony.xwork2.ActionContext;
@@ -62,6 +62,7 @@ import com.opensymphony.xwork2.ActionSupport;
 import com.pkg.dao.BookDAO;
 import com.pkg.domain.Book;
 import com.pkg.test.TestUtil;
+import com.pkg.utils.ReferenceChoices;
 
 public class BookAction extends ActionSupport {
 
@@ -193,8 +194,15 @@ public class BookAction extends ActionSupport {
         }
     }
 
+    /*输入主键时的提示: 以JSON写回主键或显示值含有所填文字的前几个Book*/
+    public String LookupBook() {
+        List<Book> bookList = bookDAO.QueryBookLookup(ReferenceChoices.Term(), ReferenceChoices.LOOKUP_LIMIT);
+        ReferenceChoices.Reply(bookList, "id", "toString()");
+        return "none";
+    }
+
 }
-)"));
+)java"));
 }
 
 TEST(ActionOperateTest, GeneratesOneFilePerClassInOrder) {

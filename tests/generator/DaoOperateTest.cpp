@@ -112,6 +112,21 @@ public class BookDAO {
         }
     }
 
+    /*输入主键时的提示: 主键或显示值含有term的前limit条Book记录*/
+    public ArrayList<Book> QueryBookLookup(String term, int limit) {
+        Session s = null; 
+        try {
+            s = HibernateUtil.getSession();
+            Query q = s.createQuery("From Book book where str(book.id) like :term escape '!' order by book.id");
+            q.setParameter("term", HibernateUtil.likePattern(term));
+            q.setMaxResults(limit);
+            List bookList = q.list();
+            return (ArrayList<Book>) bookList;
+        } finally {
+            HibernateUtil.closeSession();
+        }
+    }
+
     /*计算总的页数和记录数*/
     public void CalculateTotalPageAndRecordNumber() {
         Session s = null;

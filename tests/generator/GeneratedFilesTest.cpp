@@ -13,7 +13,7 @@ const char* const kStudentBlock = R"(         <!-- StudentAction配置 -->
              <result name="error">/error.jsp</result>
              <result name="query_view">/Student_query_result.jsp</result>
              <result name="modify_view">/Student_modify.jsp</result>
-             <allowed-methods>AddView,AddStudent,QueryStudent,ModifyStudentQuery,ModifyStudent,DeleteStudent</allowed-methods>
+             <allowed-methods>AddView,AddStudent,QueryStudent,ModifyStudentQuery,ModifyStudent,DeleteStudent,LookupStudent</allowed-methods>
            </action>
          </package>
 

@@ -56,15 +56,17 @@ TEST(ViewFilesTest, AddFormHasAFieldPerMemberButTheNumberedKey) {
         "\"shelfList\", new com.lib.dao.ShelfDAO().QueryShelfChoices(201)); %>"));
     EXPECT_EQ(Line(book.text, "<tr><td>书架"),
               "<tr><td>书架<span class=\"must\">*</span></td><td>"
-              // Above 200 rows of Shelf, a field for its key instead of a whole-table list.
+              // Above 200 rows of Shelf, a field for its key with suggestions from the look-up
+              // action instead of a whole-table list.
               "<s:if test=\"#shelfList.size() > 200\"><input type=\"number\" "
               "name=\"book.shelf.shelfId\" value=\"<s:property value=\"book.shelf.shelfId\"/>\" "
-              "placeholder=\"Shelf的主键\" required></s:if><s:else><select "
-              "name=\"book.shelf.shelfId\" required><s:set var=\"choice$\" "
-              "value=\"book.shelf.shelfId\"/><s:iterator value=\"#shelfList\" "
-              "var=\"item$\"><option value=\"<s:property value=\"#item$.shelfId\"/>\"<s:if "
-              "test=\"#choice$ != null && #item$.shelfId == #choice$\"> "
-              "selected</s:if>><s:property value=\"#item$.label\"/></option></s:iterator>"
+              "placeholder=\"Shelf的主键\" list=\"book.shelf.shelfId.choices\" "
+              "data-lookup=\"<%=path%>/Shelf/Shelf_LookupShelf.action\" autocomplete=\"off\" "
+              "required><datalist id=\"book.shelf.shelfId.choices\"></datalist></s:if><s:else>"
+              // The options are written by Java code that reads the chosen key once.
+              "<select name=\"book.shelf.shelfId\" required><%= "
+              "com.lib.utils.ReferenceChoices.Options(\"shelfList\", \"shelfId\", \"label\", "
+              "\"book.shelf.shelfId\") %>"
               "</select></s:else></td></tr>");
     EXPECT_EQ(Line(book.text, "<tr><td>价格"),
               "<tr><td>价格<span class=\"must\">*</span></td><td><input type=\"number\" "
@@ -82,7 +84,9 @@ TEST(ViewFilesTest, QueryPageSearchesResultsAndPages) {
         text.contains("<form method=\"get\" action=\"<%=path%>/Book/Book_QueryBook.action\">"));
     EXPECT_TRUE(text.contains("<input type=\"text\" name=\"title\" value=\"<s:property "
                               "value=\"#title\"/>\">"));
-    EXPECT_TRUE(text.contains("<select name=\"shelf.shelfId\"><option value=\"0\">全部</option>"));
+    EXPECT_TRUE(text.contains("<select name=\"shelf.shelfId\"><option value=\"0\">全部</option><%= "
+                              "com.lib.utils.ReferenceChoices.Options(\"shelfList\", \"shelfId\", "
+                              "\"label\", \"#shelf.shelfId\") %></select>"));
     // The hidden price has no column; a reference shows its display member.
     EXPECT_EQ(Line(text, "<tr><th>"),
               "<tr><th>书号</th><th>书名&lt;%=x%&gt; &#36;{y}</th><th>书架</th><th>操作</th></tr>");
@@ -138,9 +142,11 @@ TEST(ViewFilesTest, ModifyFormShowsTheObjectOfTheActionWithAReadOnlyKey) {
     const QString book = ViewFiles::BuildModifyView(context, model.Classes()[1]).text;
     EXPECT_TRUE(book.contains("action=\"<%=path%>/Book/Book_ModifyBook.action\""));
     EXPECT_TRUE(book.contains("name=\"book.price\" value=\"<s:property value=\"book.price\"/>\""));
-    EXPECT_TRUE(book.contains("<s:set var=\"choice$\" value=\"book.shelf.shelfId\"/>"));
-    EXPECT_TRUE(book.contains("test=\"#choice$ != null && #item$.shelfId == #choice$\"> "
-                              "selected</s:if>"));
+    EXPECT_TRUE(book.contains("ReferenceChoices.Options(\"shelfList\", \"shelfId\", \"label\", "
+                              "\"book.shelf.shelfId\")"));
+    // A page with a reference ends with the script that fills the key field's suggestions.
+    EXPECT_TRUE(book.endsWith("</script>\r\n</body>\r\n</html>\r\n"));
+    EXPECT_FALSE(shelf.contains("<script>"));
 }
 
 TEST(ViewFilesTest, MenuLinksEveryClassByItsChineseName) {

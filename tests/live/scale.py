@@ -3,7 +3,9 @@ are put into the database directly, then the pages that list them are fetched an
 statements each request makes are counted on the server."""
 
 import collections
+import json
 import re
+import urllib.parse
 
 ROWS = 2000
 MAX_PAGE_BYTES = 50 * 1024
@@ -66,7 +68,58 @@ def paging_check(app, db):
     app.check("paging through %d book types shows each row exactly once" % total, why)
 
 
+LOOKUP = "/BookType/BookType_LookupBookType.action"
+LOOKUP_LIMIT = 20
+HOSTILE_NAME = "</script><b>类别'\"&"
+
+
+def lookup(app, db, term):
+    """(status, content type, rows or None, raw text, SELECTs) of one type-ahead request."""
+    reply, count = measured(app, db, LOOKUP + "?" + urllib.parse.urlencode({"term": term}))
+    try:
+        rows = json.loads(reply.text)
+    except ValueError:
+        rows = None
+    return reply.status, reply.headers.get("Content-Type", ""), rows, reply.text, count
+
+
+def lookup_problem(status, content_type, rows, count, wanted):
+    if status != 200 or not content_type.startswith("application/json"):
+        return "HTTP %d, %s" % (status, content_type)
+    if not isinstance(rows, list) or any(not isinstance(r, list) or len(r) != 2 for r in rows):
+        return "not a list of [key, text] pairs: %r" % (rows,)
+    if count > MAX_SELECTS:
+        return "%d SELECT statements" % count
+    return wanted(rows)
+
+
+def lookup_checks(app, db):
+    """The key field that replaces a large drop-down, and its type-ahead action."""
+    page = app.client.get("/Book/Book_AddView.action").text
+    app.check("with %d book types the add page offers suggestions for the type's key" % ROWS,
+              None if 'data-lookup="/BookType/BookType_LookupBookType.action"' in page
+              and "<select" not in page else "no key field with a look-up")
+    status, kind, rows, _, count = lookup(app, db, "批量类别1")
+    app.check("the look-up answers at most %d matching book types as JSON" % LOOKUP_LIMIT,
+              lookup_problem(status, kind, rows, count, lambda rows: None
+                             if 0 < len(rows) <= LOOKUP_LIMIT
+                             and all("批量类别1" in r[1] for r in rows)
+                             else "%d rows: %r" % (len(rows), rows[:3])))
+    status, kind, rows, _, count = lookup(app, db, "%")
+    app.check("the look-up takes % as a character, not as a wildcard",
+              lookup_problem(status, kind, rows, count,
+                             lambda rows: None if rows == [] else "%d rows" % len(rows)))
+    db.sql("INSERT INTO brennoquill.`BookType` (typeName, description) VALUES ('%s', '')"
+           % HOSTILE_NAME.replace("\\", "\\\\").replace("'", "\\'"))
+    status, kind, rows, text, count = lookup(app, db, "</script>")
+    app.check("the look-up escapes markup in what it answers",
+              lookup_problem(status, kind, rows, count, lambda rows: None
+                             if [r[1] for r in rows] == [HOSTILE_NAME] and "<" not in text
+                             else "%r" % text[:200]))
+
+
 def run(app, db):
     fill(db)
     page_checks(app, db)
+    lookup_checks(app, db)
     paging_check(app, db)

@@ -216,7 +216,7 @@ TEST_F(ProgressBarTest, CountsTheWrittenFilesOfTheFilesToWriteAndIsFullOnceTheRu
     };
     Generate();
     const int written = WrittenLines();
-    EXPECT_EQ(written, 3 + 20 * 9 + 14 + 1 + 2);
+    EXPECT_EQ(written, 3 + 20 * 9 + 15 + 1 + 2);
     EXPECT_TRUE(atReport.shown);
     EXPECT_EQ(atReport.maximum, written);
     EXPECT_EQ(atReport.value, written);
