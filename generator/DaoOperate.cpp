@@ -68,11 +68,10 @@ QString Condition(const TQueryTerm& t, const QString& className) {
     return {};
 }
 
-QStringList BindingLines(const QList<TQueryTerm>& terms) {
+QStringList BindingLines(const QList<TQueryTerm>& terms, const QString& indent) {
     QStringList lines;
     for (const TQueryTerm& t : terms) {
-        const QString prefix =
-            kIndent12 + "if(" + Guard(t) + ") q.setParameter(\"" + t.name + "\", ";
+        const QString prefix = indent + "if(" + Guard(t) + ") q.setParameter(\"" + t.name + "\", ";
         if (t.kind == TTermKind::Text)
             lines << prefix + "HibernateUtil.likePattern(" + t.name + "));";
         else if (t.kind == TTermKind::Reference)
@@ -81,20 +80,44 @@ QStringList BindingLines(const QList<TQueryTerm>& terms) {
     return lines;
 }
 
-// From the HQL text to the bound query, shared by the paged query and the counting method:
-// the count selects count(*) under the same conditions, the page is ordered by the key so that
-// paging is stable.
-QStringList FilteredQueryLines(const TBuildContext& context, const TClassModel& c, bool count) {
+// The HQL text of the conditions, shared by the paged query and the counting method; `head`
+// is "select count(*) " for a count.
+QStringList HqlLines(const TBuildContext& context, const TClassModel& c, const QString& head) {
     const QString className = LowerFirst(c.className);
-    const QList<TQueryTerm> terms = QueryTerms(context, c);
-    QStringList lines{kIndent12 + "String hql = \"" + (count ? "select count(*) " : "") + "From " +
-                      c.className + " " + className + " where 1=1\";"};
-    for (const TQueryTerm& t : terms)
+    QStringList lines{kIndent12 + "String hql = \"" + head + "From " + c.className + " " +
+                      className + " where 1=1\";"};
+    for (const TQueryTerm& t : QueryTerms(context, c))
         lines << Condition(t, className);
-    if (!count)
-        lines << kIndent12 + "hql += \" order by " + className + "." + KeyOf(c).memberName + "\";";
-    lines << kIndent12 + "Query q = s.createQuery(hql);";
-    return lines + BindingLines(terms);
+    return lines;
+}
+
+// The page of the paged query, ordered by the key so that paging is stable. After the first
+// page the rows are counted first: a page in the second half is read backwards from the end
+// (see HibernateUtil.setPage), and the count is kept for the counting method.
+QStringList PageLines(const TBuildContext& context, const TClassModel& c) {
+    const QList<TQueryTerm> terms = QueryTerms(context, c);
+    const QString object = LowerFirst(c.className);
+    const QString key = Quoted(object + "." + KeyOf(c).memberName);
+    return QStringList{kIndent12 + "/*计算当前显示页码的开始记录*/",
+                       kIndent12 + "int startIndex = (currentPage-1) * this.PAGE_SIZE;",
+                       kIndent12 + "Query q;",
+                       kIndent12 +
+                           "/*第一页以后先数出记录数: 后一半的页从末尾倒着取, 要跳过的记录少*/",
+                       kIndent12 + "if(currentPage > 1) {",
+                       kIndent12 + "    q = s.createQuery(\"select count(*) \" + hql);"} +
+           BindingLines(terms, kIndent12 + "    ") +
+           QStringList{
+               kIndent12 +
+                   "    this.countedNumber = ((java.lang.Number) q.uniqueResult()).intValue();",
+               kIndent12 + "    this.countedQuery = HibernateUtil.queryKey(q);", kIndent12 + "}",
+               kIndent12 + "q = s.createQuery(hql + HibernateUtil.pageOrder(" + key +
+                   ", startIndex, this.countedNumber));"} +
+           BindingLines(terms, kIndent12) +
+           QStringList{kIndent12 + "HibernateUtil.setPage(q, startIndex, this.PAGE_SIZE, "
+                                   "this.countedNumber);",
+                       kIndent12 + "List " + object +
+                           "List = HibernateUtil.pageRows(q.list(), startIndex, "
+                           "this.countedNumber);"};
 }
 
 QStringList QueryParameters(const TClassModel& c) {
@@ -160,27 +183,32 @@ QStringList HeaderLines(const TBuildContext& context, const TClassModel& c) {
 }
 
 QStringList FieldLines() {
-    return {"    /*每页显示记录数目*/",
-            "    private final int PAGE_SIZE = 10;",
-            "",
-            "    /*保存查询后总的页数*/",
-            "    private int totalPage;",
-            "    public void setTotalPage(int totalPage) {",
-            "        this.totalPage = totalPage;",
-            "    }",
-            "    public int getTotalPage() {",
-            "        return totalPage;",
-            "    }",
-            "",
-            "    /*保存查询到的总记录数*/",
-            "    private int recordNumber;",
-            "    public void setRecordNumber(int recordNumber) {",
-            "        this.recordNumber = recordNumber;",
-            "    }",
-            "    public int getRecordNumber() {",
-            "        return recordNumber;",
-            "    }",
-            ""};
+    return {
+        "    /*每页显示记录数目*/",
+        "    private final int PAGE_SIZE = 10;",
+        "",
+        "    /*保存查询后总的页数*/",
+        "    private int totalPage;",
+        "    public void setTotalPage(int totalPage) {",
+        "        this.totalPage = totalPage;",
+        "    }",
+        "    public int getTotalPage() {",
+        "        return totalPage;",
+        "    }",
+        "",
+        "    /*保存查询到的总记录数*/",
+        "    private int recordNumber;",
+        "    public void setRecordNumber(int recordNumber) {",
+        "        this.recordNumber = recordNumber;",
+        "    }",
+        "    public int getRecordNumber() {",
+        "        return recordNumber;",
+        "    }",
+        "",
+        "    /*分页查询数出的记录数和它的查询 (见 HibernateUtil.queryKey), 计算页数时不再重数*/",
+        "    private int countedNumber = -1;",
+        "    private String countedQuery;",
+        ""};
 }
 
 QString Text(const QStringList& lines) {
@@ -250,13 +278,8 @@ QString TDaoOperate::BuildQueryMethod(const TBuildContext& context, const TClass
                                 parameters + "int currentPage) { ",
                             "        Session s = null; ", "        try {",
                             "            s = HibernateUtil.getSession();"} +
-                FilteredQueryLines(context, c, false) +
-                QStringList{"            /*计算当前显示页码的开始记录*/",
-                            "            int startIndex = (currentPage-1) * this.PAGE_SIZE;",
-                            "            q.setFirstResult(startIndex);",
-                            "            q.setMaxResults(this.PAGE_SIZE);",
-                            "            List " + object + "List = q.list();",
-                            "            return (ArrayList<" + name + ">) " + object + "List;"} +
+                HqlLines(context, c, QString()) + PageLines(context, c) +
+                QStringList{"            return (ArrayList<" + name + ">) " + object + "List;"} +
                 FinallyLines());
 }
 
@@ -299,18 +322,24 @@ QString TDaoOperate::BuildLookupMethod(const TClassModel& c) {
 }
 
 QString TDaoOperate::BuildCalculateMethod(const TBuildContext& context, const TClassModel& c) {
-    return Text(
-        QStringList{"    /*计算总的页数和记录数*/",
-                    "    public void CalculateTotalPageAndRecordNumber(" +
-                        QueryParameters(c).join(',') + ") {",
-                    "        Session s = null;", "        try {",
-                    "            s = HibernateUtil.getSession();"} +
-        FilteredQueryLines(context, c, true) +
-        QStringList{"            recordNumber = ((java.lang.Number) q.uniqueResult()).intValue();",
-                    "            int mod = recordNumber % this.PAGE_SIZE;",
-                    "            totalPage = recordNumber / this.PAGE_SIZE;",
-                    "            if(mod != 0) totalPage++;"} +
-        FinallyLines());
+    return Text(QStringList{"    /*计算总的页数和记录数*/",
+                            "    public void CalculateTotalPageAndRecordNumber(" +
+                                QueryParameters(c).join(',') + ") {",
+                            "        Session s = null;", "        try {",
+                            "            s = HibernateUtil.getSession();"} +
+                HqlLines(context, c, "select count(*) ") +
+                QStringList{"            Query q = s.createQuery(hql);"} +
+                BindingLines(QueryTerms(context, c), kIndent12) +
+                QStringList{"            /*分页查询刚数过同样的记录时不再数*/",
+                            "            if(HibernateUtil.queryKey(q).equals(this.countedQuery)) "
+                            "recordNumber = this.countedNumber;",
+                            "            else recordNumber = ((java.lang.Number) "
+                            "q.uniqueResult()).intValue();",
+                            "            this.countedQuery = null;",
+                            "            int mod = recordNumber % this.PAGE_SIZE;",
+                            "            totalPage = recordNumber / this.PAGE_SIZE;",
+                            "            if(mod != 0) totalPage++;"} +
+                FinallyLines());
 }
 
 QString TDaoOperate::BuildGetMethod(const TClassModel& c) {

@@ -47,6 +47,10 @@ public class BookDAO {
         return recordNumber;
     }
 
+    /*分页查询数出的记录数和它的查询 (见 HibernateUtil.queryKey), 计算页数时不再重数*/
+    private int countedNumber = -1;
+    private String countedQuery;
+
     /*添加Book信息*/
     public void AddBook(Book book) throws Exception {
         Session s = null;
@@ -71,13 +75,18 @@ public class BookDAO {
         try {
             s = HibernateUtil.getSession();
             String hql = "From Book book where 1=1";
-            hql += " order by book.id";
-            Query q = s.createQuery(hql);
             /*计算当前显示页码的开始记录*/
             int startIndex = (currentPage-1) * this.PAGE_SIZE;
-            q.setFirstResult(startIndex);
-            q.setMaxResults(this.PAGE_SIZE);
-            List bookList = q.list();
+            Query q;
+            /*第一页以后先数出记录数: 后一半的页从末尾倒着取, 要跳过的记录少*/
+            if(currentPage > 1) {
+                q = s.createQuery("select count(*) " + hql);
+                this.countedNumber = ((java.lang.Number) q.uniqueResult()).intValue();
+                this.countedQuery = HibernateUtil.queryKey(q);
+            }
+            q = s.createQuery(hql + HibernateUtil.pageOrder("book.id", startIndex, this.countedNumber));
+            HibernateUtil.setPage(q, startIndex, this.PAGE_SIZE, this.countedNumber);
+            List bookList = HibernateUtil.pageRows(q.list(), startIndex, this.countedNumber);
             return (ArrayList<Book>) bookList;
         } finally {
             HibernateUtil.closeSession();
@@ -134,7 +143,10 @@ public class BookDAO {
             s = HibernateUtil.getSession();
             String hql = "select count(*) From Book book where 1=1";
             Query q = s.createQuery(hql);
-            recordNumber = ((java.lang.Number) q.uniqueResult()).intValue();
+            /*分页查询刚数过同样的记录时不再数*/
+            if(HibernateUtil.queryKey(q).equals(this.countedQuery)) recordNumber = this.countedNumber;
+            else recordNumber = ((java.lang.Number) q.uniqueResult()).intValue();
+            this.countedQuery = null;
             int mod = recordNumber % this.PAGE_SIZE;
             totalPage = recordNumber / this.PAGE_SIZE;
             if(mod != 0) totalPage++;
@@ -203,13 +215,18 @@ const char* const kQueryMethod = R"(    /*查询Book信息*/
         try {
             s = HibernateUtil.getSession();
             String hql = "From Book book where 1=1";
-<CONDITIONS>            hql += " order by book.id";
-            Query q = s.createQuery(hql);
-<BINDINGS>            /*计算当前显示页码的开始记录*/
+<CONDITIONS>            /*计算当前显示页码的开始记录*/
             int startIndex = (currentPage-1) * this.PAGE_SIZE;
-            q.setFirstResult(startIndex);
-            q.setMaxResults(this.PAGE_SIZE);
-            List bookList = q.list();
+            Query q;
+            /*第一页以后先数出记录数: 后一半的页从末尾倒着取, 要跳过的记录少*/
+            if(currentPage > 1) {
+                q = s.createQuery("select count(*) " + hql);
+<COUNT_BINDINGS>                this.countedNumber = ((java.lang.Number) q.uniqueResult()).intValue();
+                this.countedQuery = HibernateUtil.queryKey(q);
+            }
+            q = s.createQuery(hql + HibernateUtil.pageOrder("book.id", startIndex, this.countedNumber));
+<BINDINGS>            HibernateUtil.setPage(q, startIndex, this.PAGE_SIZE, this.countedNumber);
+            List bookList = HibernateUtil.pageRows(q.list(), startIndex, this.countedNumber);
             return (ArrayList<Book>) bookList;
         } finally {
             HibernateUtil.closeSession();
@@ -225,7 +242,10 @@ const char* const kCalculateMethod = R"(    /*计算总的页数和记录数*/
             s = HibernateUtil.getSession();
             String hql = "select count(*) From Book book where 1=1";
 <CONDITIONS>            Query q = s.createQuery(hql);
-<BINDINGS>            recordNumber = ((java.lang.Number) q.uniqueResult()).intValue();
+<BINDINGS>            /*分页查询刚数过同样的记录时不再数*/
+            if(HibernateUtil.queryKey(q).equals(this.countedQuery)) recordNumber = this.countedNumber;
+            else recordNumber = ((java.lang.Number) q.uniqueResult()).intValue();
+            this.countedQuery = null;
             int mod = recordNumber % this.PAGE_SIZE;
             totalPage = recordNumber / this.PAGE_SIZE;
             if(mod != 0) totalPage++;
@@ -241,7 +261,8 @@ QString Filled(const char* method, const QString& parameters, const char* condit
     return Crlf(method)
         .replace("<PARAMETERS>", parameters)
         .replace("<CONDITIONS>", Crlf(conditions))
-        .replace("<BINDINGS>", Crlf(bindings));
+        .replace("<BINDINGS>", Crlf(bindings))
+        .replace("<COUNT_BINDINGS>", Crlf(bindings).replace("            if(", "                if("));
 }
 
 // The second line of a method text: its signature.
@@ -354,9 +375,10 @@ TEST(DaoOperateTest, ReferenceToAnUnknownClassIsBoundAsAStringKey) {
     const QString method = TDaoOperate::BuildQueryMethod(Context(model), model.Classes()[0]);
     EXPECT_TRUE(method.contains(
         "            if(null != shelf && !shelf.getShelfId().equals(\"\")) hql += \" and "
-        "book.shelf.shelfId=:shelf\";\r\n"
-        "            hql += \" order by book.id\";\r\n"
-        "            Query q = s.createQuery(hql);\r\n"
+        "book.shelf.shelfId=:shelf\";\r\n"));
+    EXPECT_TRUE(method.contains(
+        "            q = s.createQuery(hql + HibernateUtil.pageOrder(\"book.id\", startIndex, "
+        "this.countedNumber));\r\n"
         "            if(null != shelf && !shelf.getShelfId().equals(\"\")) "
         "q.setParameter(\"shelf\", shelf.getShelfId());\r\n"));
 }

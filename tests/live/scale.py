@@ -52,20 +52,41 @@ def page_checks(app, db):
                   None if count <= MAX_SELECTS else "%d SELECT statements" % count)
 
 
-def paging_check(app, db):
-    """Every page of the book types, each key exactly once."""
-    total = int(db.sql("SELECT COUNT(*) FROM brennoquill.`BookType`").split()[0])
+BOOK_LINK = re.compile(r"Book_ModifyBookQuery\.action\?barcode=([^\"&]+)")
+
+
+def paged_keys(app, path, params, link, pages):
+    """How often each key's modify link appears over the pages of a query."""
     seen = collections.Counter()
-    for page in range(1, (total + PAGE_SIZE - 1) // PAGE_SIZE + 1):
-        reply = app.client.get("/BookType/BookType_QueryBookType.action",
-                               {"currentPage": page})
-        seen.update(KEY_LINK.findall(reply.text))
-    twice = sorted((key for key, times in seen.items() if times > 1), key=int)
-    why = None
-    if len(set(seen)) != total or twice:
-        why = "%d rows, %d distinct keys on the pages, repeated: %s" % (
-            total, len(set(seen)), ", ".join(twice[:10]))
-    app.check("paging through %d book types shows each row exactly once" % total, why)
+    for page in range(1, pages + 1):
+        reply = app.client.get(path, dict(params, currentPage=page))
+        seen.update(urllib.parse.unquote(k) for k in link.findall(reply.text))
+    return seen
+
+
+def once_problem(seen, total):
+    twice = sorted(key for key, times in seen.items() if times > 1)
+    if len(seen) != total or twice:
+        return "%d rows, %d distinct keys on the pages, repeated: %s" % (
+            total, len(seen), ", ".join(twice[:10]))
+    return None
+
+
+def paging_check(app, db):
+    """Every page of the book types, each key exactly once; then the books found by a bound
+    search, whose later pages are read from the end."""
+    total = int(db.sql("SELECT COUNT(*) FROM brennoquill.`BookType`").split()[0])
+    seen = paged_keys(app, "/BookType/BookType_QueryBookType.action", {}, KEY_LINK,
+                      (total + PAGE_SIZE - 1) // PAGE_SIZE)
+    app.check("paging through %d book types shows each row exactly once" % total,
+              once_problem(seen, total))
+    total = int(db.sql("SELECT COUNT(*) FROM brennoquill.`Book` WHERE barcode LIKE '批量1%'")
+                .split()[0])
+    seen = paged_keys(app, "/Book/Book_QueryBook.action", {"barcode": "批量1"}, BOOK_LINK,
+                      (total + PAGE_SIZE - 1) // PAGE_SIZE + 1)
+    wrong = [key for key in seen if "批量1" not in key]
+    app.check("paging through the %d books found by a search shows each exactly once" % total,
+              once_problem(seen, total) or ("not matching: %s" % wrong[:5] if wrong else None))
 
 
 LOOKUP = "/BookType/BookType_LookupBookType.action"

@@ -1,8 +1,12 @@
 package com.$packageName.utils;
 
+import java.util.Arrays;
+import java.util.Collections;
+import java.util.List;
 import java.util.Properties;
 
 import org.hibernate.HibernateException;
+import org.hibernate.Query;
 import org.hibernate.Session;
 import org.hibernate.SessionFactory;
 import org.hibernate.cfg.Configuration;
@@ -65,6 +69,51 @@ public class HibernateUtil {
             pattern.append(c);
         }
         return pattern.append('%').toString();
+    }
+
+    /*
+     * 分页查询: 知道记录数 (total 不小于 0) 且开始记录在后一半时, 按排序倒着从末尾取,
+     * 数据库要跳过的记录少, 最后几页和前几页一样快; 取到的记录再颠倒回原来的顺序。
+     * DAO 中的写法:
+     *     q = s.createQuery(hql + HibernateUtil.pageOrder("对象.主键", startIndex, total));
+     *     HibernateUtil.setPage(q, startIndex, PAGE_SIZE, total);
+     *     List list = HibernateUtil.pageRows(q.list(), startIndex, total);
+     */
+    private static boolean fromEnd(int startIndex, int total) {
+        return total >= 0 && startIndex > total / 2 && startIndex < total;
+    }
+
+    public static String pageOrder(String key, int startIndex, int total) {
+        return " order by " + key + (fromEnd(startIndex, total) ? " desc" : "");
+    }
+
+    public static void setPage(Query q, int startIndex, int pageSize, int total) {
+        if (fromEnd(startIndex, total)) {
+            int first = Math.max(0, total - startIndex - pageSize);
+            q.setFirstResult(first);
+            q.setMaxResults(total - startIndex - first);
+        } else {
+            q.setFirstResult(startIndex);
+            q.setMaxResults(pageSize);
+        }
+    }
+
+    public static List pageRows(List rows, int startIndex, int total) {
+        if (fromEnd(startIndex, total)) {
+            Collections.reverse(rows);
+        }
+        return rows;
+    }
+
+    /*查询的文字和已绑定的参数值: 两个查询的这个值相同时, 查到的记录数也相同*/
+    public static String queryKey(Query q) {
+        StringBuilder key = new StringBuilder(q.getQueryString());
+        String[] names = q.getNamedParameters();
+        Arrays.sort(names);
+        for (String name : names) {
+            key.append('\u0000').append(name).append('=').append(q.getParameterValue(name));
+        }
+        return key.toString();
     }
 
     /*返回唯一的 SessionFactory, 第一次调用时创建*/
