@@ -15,6 +15,9 @@ namespace {
 
 // A text column without a declared length becomes a string of this length.
 constexpr qint64 kUndeclaredLength = 255;
+// A longer text column becomes a string of this length: the most a row of a key and this
+// column holds in MariaDB/MySQL (utf8mb4), whatever the key.
+constexpr qint64 kLongestText = 16000;
 // Candidates tried for a name before the column or table is left out.
 constexpr int kMaxCandidates = 100;
 
@@ -117,20 +120,23 @@ public:
     explicit TMapper(const QList<TSchemaTable>& tables) : tables_(tables) {}
 
     TSchemaMapping Run() {
-        for (qsizetype i = 0; i < tables_.size(); ++i)
+        for (qsizetype i = 0; i < tables_.size(); ++i) {
+            current_ = i;
             AddSkeleton(tables_[i], i + 1);
-        report_ << notes_;
+        }
+        tableNotes_ = notes_;
         // A class left out as a whole turns the references to it into plain columns.
         do
             BuildMembers();
         while (DropBrokenClass());
-        return {classes_, report_ + notes_};
+        return {classes_, Report()};
     }
 
 private:
     struct TKept {
         const TSchemaTable* table;
         qsizetype keyColumn;
+        qsizetype position; // in tables_
     };
 
     // ---- Tables and their keys
@@ -179,13 +185,15 @@ private:
         if (c.friendName.isEmpty())
             c.friendName = c.className;
         classes_ << c;
-        kept_ << TKept{&t, keyIndex};
+        kept_ << TKept{&t, keyIndex, position - 1};
         keys_ << key;
     }
 
     bool ChooseClassName(const TSchemaTable& t, qsizetype position, TClassModel& c) {
         QString base = SchemaImport::UpperCamel(t.name);
         std::optional<QString> firstError = BaseNameProblem(base);
+        if (!firstError && TakenClass(base))
+            firstError = "与表" + Printable(TableOfClass(base)) + "重名";
         if (base.isEmpty())
             base = "Table" + QString::number(position);
         else if (base[0].isDigit())
@@ -255,13 +263,13 @@ private:
     }
 
     qint64 TextLength(const TSchemaTable& t, const TSchemaColumn& column) {
-        const qint64 most = ModelCheck::kMaxStringLength;
-        if (column.length >= 1 && column.length <= most)
+        const qint64 most = kLongestText;
+        if (column.length >= 1 && column.length <= ModelCheck::kMaxStringLength)
             return column.length;
         if (column.length > most) {
             Note("列" + ColumnPlace(t, column) + "的长度" + QString::number(column.length) +
-                 "超过" + QString::number(most) + ", 作为长度为" + QString::number(most) +
-                 "的字符串导入");
+                 "超过" + QString::number(ModelCheck::kMaxStringLength) + ", 作为长度为" +
+                 QString::number(most) + "的字符串导入");
             return most;
         }
         Note("列" + ColumnPlace(t, column) + "没有声明长度, 作为长度为" +
@@ -279,6 +287,8 @@ private:
         else if (base[0].isDigit())
             base = "column" + base;
         auto taken = [&c](const QString& n) { return TakenMember(c, n); };
+        if (!firstError && taken(base))
+            firstError = "与类" + c.className + "的另一个成员重名";
         for (const QString& name : Candidates(base, taken)) {
             m.memberName = name;
             std::optional<QString> error =
@@ -291,6 +301,8 @@ private:
             }
             if (!firstError)
                 firstError = error;
+            if (!error->contains(name)) // another name would not help
+                break;
         }
         Note("列" + ColumnPlace(t, column) + "未导入: " + firstError.value_or(QString()));
         return false;
@@ -318,8 +330,10 @@ private:
 
     void BuildMembers() {
         notes_.clear();
-        for (qsizetype i = 0; i < kept_.size(); ++i)
+        for (qsizetype i = 0; i < kept_.size(); ++i) {
+            current_ = kept_[i].position;
             BuildClass(i);
+        }
     }
 
     void BuildClass(qsizetype index) {
@@ -424,7 +438,8 @@ private:
         for (qsizetype i = 0; i < classes_.size(); ++i) {
             if (std::optional<QString> error =
                     ModelCheck::ClassRuleError(model, model.Classes()[i])) {
-                report_ << "表" + Printable(kept_[i].table->name) + "未导入: " + *error;
+                tableNotes_[kept_[i].position]
+                    << "表" + Printable(kept_[i].table->name) + "未导入: " + *error;
                 classes_.removeAt(i);
                 kept_.removeAt(i);
                 keys_.removeAt(i);
@@ -435,16 +450,25 @@ private:
     }
 
     void Note(const QString& line) {
-        if (!notes_.contains(line))
-            notes_ << line;
+        if (!notes_[current_].contains(line))
+            notes_[current_] << line;
+    }
+
+    // The lines of each table together, in table order.
+    QStringList Report() const {
+        QStringList lines;
+        for (qsizetype i = 0; i < tables_.size(); ++i)
+            lines << tableNotes_.value(i) << notes_.value(i);
+        return lines;
     }
 
     QList<TSchemaTable> tables_;
     QList<TClassModel> classes_;
     QList<TKept> kept_;
     QList<TMember> keys_;
-    QStringList report_; // the tables left out or renamed
-    QStringList notes_;  // the lines of the latest BuildMembers
+    qsizetype current_ = 0;                    // the table the notes are about
+    QHash<qsizetype, QStringList> tableNotes_; // tables left out or renamed, keys renamed
+    QHash<qsizetype, QStringList> notes_;      // the latest pass's lines by table
 };
 
 } // namespace
