@@ -153,22 +153,21 @@ QList<TSchemaTable> ReadMySql(const TConnection& db, const QString& database) {
                  "ORDER BY TABLE_NAME, ORDINAL_POSITION",
                  {database}))
         tables.AddColumn(Text(r, 0), Text(r, 1), Text(r, 2), Text(r, 3) == "NO", Text(r, 4));
+    // KEY_COLUMN_USAGE alone: TABLE_CONSTRAINTS shows nothing to a user with SELECT only.
+    // The primary key is the constraint PRIMARY; a foreign key names the referenced table;
+    // the rows of unique keys have neither.
     for (const TRow& r :
-         db.Rows("SELECT k.TABLE_NAME, k.CONSTRAINT_NAME, c.CONSTRAINT_TYPE, k.COLUMN_NAME, "
-                 "k.REFERENCED_TABLE_NAME, k.REFERENCED_COLUMN_NAME, k.REFERENCED_TABLE_SCHEMA "
-                 "FROM information_schema.KEY_COLUMN_USAGE k "
-                 "JOIN information_schema.TABLE_CONSTRAINTS c ON c.CONSTRAINT_SCHEMA = "
-                 "k.CONSTRAINT_SCHEMA AND c.TABLE_NAME = k.TABLE_NAME AND c.CONSTRAINT_NAME = "
-                 "k.CONSTRAINT_NAME "
-                 "WHERE k.TABLE_SCHEMA = ? AND c.CONSTRAINT_TYPE IN ('PRIMARY KEY', 'FOREIGN KEY') "
-                 "ORDER BY k.TABLE_NAME, k.CONSTRAINT_NAME, k.ORDINAL_POSITION",
+         db.Rows("SELECT TABLE_NAME, CONSTRAINT_NAME, COLUMN_NAME, REFERENCED_TABLE_NAME, "
+                 "REFERENCED_COLUMN_NAME, REFERENCED_TABLE_SCHEMA "
+                 "FROM information_schema.KEY_COLUMN_USAGE WHERE TABLE_SCHEMA = ? "
+                 "AND (CONSTRAINT_NAME = 'PRIMARY' OR REFERENCED_TABLE_NAME IS NOT NULL) "
+                 "ORDER BY TABLE_NAME, CONSTRAINT_NAME, ORDINAL_POSITION",
                  {database})) {
+        const bool primary = Text(r, 1) == "PRIMARY" && r[3].isNull();
         // a table of another database is no table of the import
-        const QString refTable = Text(r, 6) == database || Text(r, 6).isEmpty()
-                                     ? Text(r, 4)
-                                     : Text(r, 6) + "." + Text(r, 4);
-        tables.AddKeyColumn(Text(r, 0), Text(r, 1), Text(r, 2) == "PRIMARY KEY", Text(r, 3),
-                            refTable, Text(r, 5));
+        const QString refTable =
+            primary || Text(r, 5) == database ? Text(r, 3) : Text(r, 5) + "." + Text(r, 3);
+        tables.AddKeyColumn(Text(r, 0), Text(r, 1), primary, Text(r, 2), refTable, Text(r, 4));
     }
     return tables.Result();
 }
