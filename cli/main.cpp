@@ -13,6 +13,7 @@
 #include "DbHelper.h"
 #include "Exchange.h"
 #include "GenerationListener.h"
+#include "ImportDb.h"
 #include "Printable.h"
 #include "ProjectChoice.h"
 #include "ProjectDAO.h"
@@ -31,14 +32,18 @@ const char* const kUsage =
     "[--out 文件]\n"
     "      brennoquill-cli [--root 目录] import 文件 [--as 新的工程名称]\n"
     "      brennoquill-cli [--root 目录] import-mdb 文件.mdb\n"
+    "      brennoquill-cli [--root 目录] import-db URL [--as 新的工程名称] [--tables 表名模式] "
+    "[--strict]\n"
     "      brennoquill-cli [--root 目录] --help\n"
     "目录: projects.db、template、bak 和输出目录 projects 都在这个目录中。不给 --root 时,\n"
     "  在可写的程序目录中 (如 build/bin) 都在程序所在目录; 安装后 template 和 bak 在安装的\n"
     "  数据目录 (share/brennoquill), projects.db 和 projects 在用户数据目录\n"
     "  (~/.local/share/brennoquill); --help 列出本次运行的位置\n"
     "工程编号: list 列出的编号; 有多个同名工程时 --project 不生成, 列出它们的编号 (退出码 2)\n"
-    "只有 sample、import 和 import-mdb 在没有 projects.db 时创建它; 其他命令报告没有找到数据库\n"
-    "  (退出码 1)\n";
+    "只有 sample、import、import-mdb 和 import-db 在没有 projects.db 时创建它; 其他命令报告没有\n"
+    "  找到数据库 (退出码 1)\n"
+    "URL: mysql://用户@主机:端口/数据库、postgresql://用户@主机:端口/数据库 或 sqlite:///文件;\n"
+    "  密码取自环境变量 BRENNOQUILL_DB_PASSWORD, 没有时在终端上提示输入\n";
 
 struct TOptions {
     QString root;
@@ -47,7 +52,7 @@ struct TOptions {
     std::optional<QString> project;
     std::optional<qint64> projectId;
     QString package = QStringLiteral("brennoquill");
-    QStringList exchangeArgs; // after export, import or import-mdb
+    QStringList exchangeArgs; // after export, import, import-mdb or import-db
 };
 
 // Writes every byte, a NUL character included.
@@ -85,7 +90,8 @@ std::optional<TOptions> ParseArguments(const QStringList& args) {
             options.projectId = id.toLongLong(&ok);
         } else if (generate && arg == QLatin1String("--package")) {
             ok = TakeValue(args, i, options.package);
-        } else if (ExchangeCommand::IsExchangeCommand(options.command)) {
+        } else if (ExchangeCommand::IsExchangeCommand(options.command) ||
+                   ImportDbCommand::IsImportDbCommand(options.command)) {
             options.exchangeArgs << arg;
         } else if (options.command.isEmpty() && !arg.startsWith(QLatin1Char('-'))) {
             options.command = arg;
@@ -98,8 +104,10 @@ std::optional<TOptions> ParseArguments(const QStringList& args) {
     if (options.help)
         return options;
     const QStringList commands{"list", "generate", "sample"};
+    const bool importDb = ImportDbCommand::IsImportDbCommand(options.command);
     if (!commands.contains(options.command) &&
-        !ExchangeCommand::ArgumentsValid(options.command, options.exchangeArgs))
+        !ExchangeCommand::ArgumentsValid(options.command, options.exchangeArgs) &&
+        !(importDb && ImportDbCommand::ArgumentsValid(options.exchangeArgs)))
         return std::nullopt;
     // generate names its project either way, not both
     if (options.command == QLatin1String("generate") &&
@@ -204,6 +212,8 @@ int RunCommand(const TAppPaths& paths, const TOptions& options) {
         return AddSample();
     if (ExchangeCommand::IsExchangeCommand(options.command))
         return ExchangeCommand::Run(options.command, options.exchangeArgs);
+    if (ImportDbCommand::IsImportDbCommand(options.command))
+        return ImportDbCommand::Run(options.exchangeArgs);
     return Generate(paths, options);
 }
 
@@ -226,7 +236,8 @@ int PrintHelp(const TAppPaths& paths) {
 // Only a command that adds to the model creates a missing database.
 bool CreatesDatabase(const TOptions& options) {
     return options.command == QLatin1String("sample") ||
-           ExchangeCommand::CreatesDatabase(options.command);
+           ExchangeCommand::CreatesDatabase(options.command) ||
+           ImportDbCommand::IsImportDbCommand(options.command);
 }
 
 // Points the store at the database; false (after saying why) when its folder is missing.

@@ -6,8 +6,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake g++ make qt6-base-dev libqt6sql6-sqlite libgl-dev libgtest-dev qt6-translations-l10n)
-# import-mdb reads Access databases with mdb-export.
-packages+=(mdbtools)
+# import-mdb reads Access databases with mdb-export; import-db reads MariaDB/MySQL and
+# PostgreSQL schemas through Qt's drivers.
+packages+=(mdbtools libqt6sql6-mysql libqt6sql6-psql)
 # The compile test builds generated Java projects: a JDK and Maven, unless the machine has them.
 command -v javac >/dev/null || packages+=(default-jdk-headless)
 command -v mvn >/dev/null || packages+=(maven)
@@ -18,6 +19,8 @@ if [ "$mode" = run ]; then
 elif [ "$mode" = test ]; then
     # The live test serves a generated project against a private MariaDB server.
     packages+=(python3 mariadb-server mariadb-client)
+    # The import-db test reads a schema from a private PostgreSQL server too.
+    packages+=(postgresql)
     # The install test validates the installed desktop entry and AppStream file.
     packages+=(desktop-file-utils appstream)
 fi

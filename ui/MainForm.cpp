@@ -15,6 +15,7 @@
 #include "ClassMembers.h"
 #include "FormAddClass.h"
 #include "FormAddMember.h"
+#include "FormImportDb.h"
 #include "FormPreview.h"
 #include "FormUpdateClass.h"
 #include "FormUpdateMember.h"
@@ -216,6 +217,7 @@ void TFormMain::CreateMenu() {
     E1 = AddItem(MenuProject, QStringLiteral("导出模型..."), &TFormMain::E1Click);
     I1 = AddItem(MenuProject, QStringLiteral("导入模型..."), &TFormMain::I1Click);
     I2 = AddItem(MenuProject, QStringLiteral("导入旧版数据库..."), &TFormMain::I2Click);
+    I3 = AddItem(MenuProject, QStringLiteral("从数据库导入..."), &TFormMain::I3Click);
     MenuCode = MainMenu1->addMenu(QStringLiteral("代码管理(&A)"));
     S2 = AddItem(MenuCode, QStringLiteral("设置包名(&S)"), &TFormMain::S2Click);
     A1 = AddItem(MenuCode, QStringLiteral("自动生成代码(&A)"), &TFormMain::A1Click);
@@ -487,6 +489,14 @@ void TFormMain::I2Click() {
     Guard([this] {
         if (ModelFiles::ImportMdb(*seam_))
             LoadProjects();
+    });
+}
+
+void TFormMain::I3Click() {
+    Guard([this] {
+        TImportDbForm form(*seam_, this);
+        connect(&form, &TImportDbForm::ProjectImported, this, &TFormMain::LoadProjects);
+        ShowModal(form);
     });
 }
 

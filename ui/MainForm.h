@@ -85,6 +85,7 @@ public:
     QAction* E1;
     QAction* I1;
     QAction* I2;
+    QAction* I3;
     QAction* S2;
     QAction* A1;
     QAction* V1;
@@ -109,6 +110,7 @@ public slots:
     void E1Click();
     void I1Click();
     void I2Click();
+    void I3Click();
     void S2Click();
     void A1Click();
     void V1Click();

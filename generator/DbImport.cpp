@@ -1,0 +1,51 @@
+#include "DbImport.h"
+
+#include "ModelExchange.h"
+#include "Printable.h"
+#include "ProjectDAO.h"
+
+namespace {
+
+QString ReportText(const QStringList& report) {
+    return report.isEmpty() ? QString() : "\n" + report.join(QLatin1Char('\n'));
+}
+
+} // namespace
+
+namespace DbImport {
+
+TSchemaMapping ReadMapping(const TDbImportRequest& request) {
+    const QList<TSchemaTable> all = SchemaReader::ReadSchema(request.source);
+    const QList<TSchemaTable> tables = SchemaImport::FilterTables(all, request.tables);
+    if (tables.isEmpty())
+        throw TExchangeError(
+            request.tables.isEmpty()
+                ? QString("数据库" + Printable(request.source.database) + "中没有表")
+                : QString("数据库中没有与" + Printable(request.tables) + "匹配的表"));
+    TSchemaMapping mapping = SchemaImport::MapSchema(tables);
+    if (mapping.classes.isEmpty())
+        throw TExchangeError("数据库中没有可以导入的表:" + ReportText(mapping.report));
+    return mapping;
+}
+
+QString ProjectName(const TDbImportRequest& request) {
+    return request.projectName.isEmpty() ? SchemaReader::DefaultProjectName(request.source)
+                                         : request.projectName;
+}
+
+TDbImportResult Store(const TDbImportRequest& request, const TSchemaMapping& mapping) {
+    if (request.strict && !mapping.report.isEmpty())
+        throw TExchangeError("数据库中有模型不能原样表示的内容, 没有导入任何内容:" +
+                             ReportText(mapping.report));
+    const QString name = ProjectName(request);
+    if (TProjectDAO().CountProjectsByName(name) > 0)
+        throw TNameTakenError("已经有名为" + Printable(name) + "的工程");
+    ModelExchange::ImportProjects(SchemaImport::ModelJson(mapping, name));
+    return {name, mapping.classes.size(), mapping.report};
+}
+
+TDbImportResult Import(const TDbImportRequest& request) {
+    return Store(request, ReadMapping(request));
+}
+
+} // namespace DbImport

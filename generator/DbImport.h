@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include "SchemaImport.h"
+#include "SchemaReader.h"
+
+// What an import from a database is asked to do.
+struct TDbImportRequest {
+    TDbSource source;
+    QString tables;      // comma-separated wildcard patterns; empty: every table
+    QString projectName; // empty: the database's name
+    bool strict = false; // refuse the whole import when the report is not empty
+};
+
+// The stored project and the report of what the model could not take as it was.
+struct TDbImportResult {
+    QString projectName;
+    qsizetype classCount = 0;
+    QStringList report;
+};
+
+// Reads a database's schema, maps it to a model and stores it as one project, through the
+// model file import: its checks, and one transaction, so a refused import stores nothing.
+namespace DbImport {
+
+// The mapping of the database's (filtered) tables; throws TExchangeError when the database
+// cannot be read or no table can be imported (the message then holds the report).
+TSchemaMapping ReadMapping(const TDbImportRequest& request);
+
+// The project name the request stores under.
+QString ProjectName(const TDbImportRequest& request);
+
+// Stores the mapping as the request's project. Throws TNameTakenError for a name already in
+// the database, TExchangeError when strict and the report is not empty or the model is
+// refused.
+TDbImportResult Store(const TDbImportRequest& request, const TSchemaMapping& mapping);
+
+// ReadMapping, then Store.
+TDbImportResult Import(const TDbImportRequest& request);
+
+} // namespace DbImport

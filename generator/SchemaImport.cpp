@@ -1,0 +1,586 @@
+#include "SchemaImport.h"
+
+#include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QSet>
+#include <optional>
+
+#include "ModelCheck.h"
+#include "Printable.h"
+
+namespace {
+
+// A text column without a declared length becomes a string of this length.
+constexpr qint64 kUndeclaredLength = 255;
+// A longer text column becomes a string of this length: the most a row of a key and this
+// column holds in MariaDB/MySQL (utf8mb4), whatever the key.
+constexpr qint64 kLongestText = 16000;
+// Candidates tried for a name before the column or table is left out.
+constexpr int kMaxCandidates = 100;
+
+QString BaseType(const QString& typeName) {
+    QString base = typeName.toLower();
+    base.remove(QRegularExpression(QStringLiteral("\\(.*\\)")));
+    base.remove(QRegularExpression(QStringLiteral("\\b(unsigned|signed|zerofill)\\b")));
+    return base.simplified();
+}
+
+bool ContainsAny(const QString& text, const QStringList& parts) {
+    for (const QString& part : parts)
+        if (text.contains(part))
+            return true;
+    return false;
+}
+
+// Type names of no listed word, as SQLite reads a declared type.
+TColumnKind KindByAffinity(const QString& base) {
+    if (ContainsAny(base, {"interval", "point", "time"}) && !base.contains("timestamp") &&
+        !base.contains("datetime"))
+        return TColumnKind::Other;
+    if (base.contains("int"))
+        return TColumnKind::Integer;
+    if (ContainsAny(base, {"char", "clob", "text"}))
+        return TColumnKind::Text;
+    if (ContainsAny(base, {"real", "floa", "doub", "decimal", "numeric"}))
+        return TColumnKind::Decimal;
+    if (ContainsAny(base, {"date", "timestamp"}))
+        return TColumnKind::Date;
+    return TColumnKind::Other;
+}
+
+QStringList Words(const QString& name) {
+    QStringList words;
+    QString word;
+    for (QChar c : name) {
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) {
+            word += c;
+        } else if (!word.isEmpty()) {
+            words << word;
+            word.clear();
+        }
+    }
+    if (!word.isEmpty())
+        words << word;
+    // A name without lower-case letters (BOOK_TYPE) is read as words of lower case.
+    if (name.toUpper() == name)
+        for (QString& w : words)
+            w = w.toLower();
+    return words;
+}
+
+QString CamelOfWords(const QStringList& words) {
+    QString result;
+    for (const QString& w : words)
+        result += w.left(1).toUpper() + w.mid(1);
+    return result;
+}
+
+QString ColumnPlace(const TSchemaTable& t, const TSchemaColumn& c) {
+    return Printable(t.name) + "." + Printable(c.name);
+}
+
+bool IsKeyKind(TColumnKind kind) {
+    return kind == TColumnKind::Integer || kind == TColumnKind::Text;
+}
+
+QString TypeWordOf(TColumnKind kind) {
+    switch (kind) {
+    case TColumnKind::Text:
+        return MemberTypes::String;
+    case TColumnKind::Integer:
+        return MemberTypes::Integer;
+    case TColumnKind::Decimal:
+        return MemberTypes::Float;
+    default:
+        return MemberTypes::Date;
+    }
+}
+
+TProjectModel ModelOf(const QList<TClassModel>& classes) {
+    TProjectModel model;
+    for (const TClassModel& c : classes)
+        model.AddClass(c);
+    return model;
+}
+
+// The column a single-column foreign key of the table starts from, with the key.
+std::optional<TSchemaForeignKey> ForeignKeyOf(const TSchemaTable& t, const QString& column) {
+    for (const TSchemaForeignKey& fk : t.foreignKeys)
+        if (fk.columns == QStringList{column})
+            return fk;
+    return std::nullopt;
+}
+
+// Turns the tables into classes; see SchemaImport::MapSchema.
+class TMapper {
+public:
+    explicit TMapper(const QList<TSchemaTable>& tables) : tables_(tables) {}
+
+    TSchemaMapping Run() {
+        for (qsizetype i = 0; i < tables_.size(); ++i) {
+            current_ = i;
+            AddSkeleton(tables_[i], i + 1);
+        }
+        tableNotes_ = notes_;
+        // A class left out as a whole turns the references to it into plain columns.
+        do
+            BuildMembers();
+        while (DropBrokenClass());
+        return {classes_, Report()};
+    }
+
+private:
+    struct TKept {
+        const TSchemaTable* table;
+        qsizetype keyColumn;
+        qsizetype position; // in tables_
+    };
+
+    // ---- Tables and their keys
+
+    std::optional<QString> KeyProblem(const TSchemaTable& t) const {
+        if (t.primaryKey.isEmpty())
+            return "表" + Printable(t.name) + "没有主键, 未导入";
+        if (t.primaryKey.size() > 1)
+            return "表" + Printable(t.name) + "的主键由多列组成(" +
+                   Printable(t.primaryKey.join(", ")) + "), 未导入";
+        const qsizetype index = ColumnIndex(t, t.primaryKey.first());
+        if (index < 0)
+            return "表" + Printable(t.name) + "的主键列" + Printable(t.primaryKey.first()) +
+                   "不在表中, 未导入";
+        const TSchemaColumn& key = t.columns[index];
+        if (!IsKeyKind(key.kind))
+            return "表" + Printable(t.name) + "的主键列" + Printable(key.name) + "的类型" +
+                   Printable(key.typeName) + "不能作为主键(只能是整数或字符类型), 未导入";
+        return std::nullopt;
+    }
+
+    static qsizetype ColumnIndex(const TSchemaTable& t, const QString& column) {
+        for (qsizetype i = 0; i < t.columns.size(); ++i)
+            if (t.columns[i].name == column)
+                return i;
+        return -1;
+    }
+
+    void AddSkeleton(const TSchemaTable& t, qsizetype position) {
+        if (std::optional<QString> problem = KeyProblem(t)) {
+            Note(*problem);
+            return;
+        }
+        TClassModel c;
+        c.classId = classes_.size() + 1;
+        c.friendName = t.comment;
+        const qsizetype keyIndex = ColumnIndex(t, t.primaryKey.first());
+        if (!ChooseClassName(t, position, c))
+            return;
+        TMember key = SimpleMember(t, t.columns[keyIndex]);
+        key.memberIsPri = 1;
+        key.memberIsMust = 1;
+        if (!ChooseMemberName(t, t.columns[keyIndex], keyIndex + 1, c, key))
+            return;
+        c.members = {key};
+        if (c.friendName.isEmpty())
+            c.friendName = c.className;
+        classes_ << c;
+        kept_ << TKept{&t, keyIndex, position - 1};
+        keys_ << key;
+    }
+
+    bool ChooseClassName(const TSchemaTable& t, qsizetype position, TClassModel& c) {
+        QString base = SchemaImport::UpperCamel(t.name);
+        std::optional<QString> firstError = BaseNameProblem(base);
+        if (!firstError && TakenClass(base))
+            firstError = "与表" + Printable(TableOfClass(base)) + "重名";
+        if (base.isEmpty())
+            base = "Table" + QString::number(position);
+        else if (base[0].isDigit())
+            base = "Table" + base;
+        for (const QString& name :
+             Candidates(base, [this](const QString& n) { return TakenClass(n); })) {
+            c.className = name;
+            std::optional<QString> error = TakenClass(name)
+                                               ? "与表" + Printable(TableOfClass(name)) + "重名"
+                                               : ModelCheck::ClassRuleError(ModelOf({c}), c);
+            if (!error) {
+                if (name != SchemaImport::UpperCamel(t.name))
+                    Note("表" + Printable(t.name) + "导入为类" + name +
+                         (firstError ? ": " + *firstError : QString()));
+                return true;
+            }
+            if (!firstError)
+                firstError = error;
+        }
+        Note("表" + Printable(t.name) + "未导入: " + firstError.value_or(QString()));
+        return false;
+    }
+
+    // Why a name made of the words of a table or column name cannot be used as it is.
+    static std::optional<QString> BaseNameProblem(const QString& base) {
+        if (base.isEmpty())
+            return QStringLiteral("名称中没有英文字母或数字");
+        if (base[0].isDigit())
+            return QStringLiteral("名称不能以数字开头");
+        return std::nullopt;
+    }
+
+    bool TakenClass(const QString& name) const {
+        for (const TClassModel& c : classes_)
+            if (c.className.compare(name, Qt::CaseInsensitive) == 0)
+                return true;
+        return false;
+    }
+
+    QString TableOfClass(const QString& name) const {
+        for (qsizetype i = 0; i < classes_.size(); ++i)
+            if (classes_[i].className.compare(name, Qt::CaseInsensitive) == 0)
+                return kept_[i].table->name;
+        return QString();
+    }
+
+    template <typename TTaken> static QStringList Candidates(const QString& base, TTaken taken) {
+        QStringList names;
+        if (!taken(base))
+            names << base << base + "_";
+        for (int n = 2; names.size() < kMaxCandidates; ++n)
+            names << base + QString::number(n);
+        return names;
+    }
+
+    // ---- Members
+
+    TMember SimpleMember(const TSchemaTable& t, const TSchemaColumn& column) {
+        TMember m;
+        m.memberType = TypeWordOf(column.kind);
+        m.memberComment = column.comment;
+        m.memberIsMust = column.notNull ? 1 : 0;
+        if (column.kind == TColumnKind::Text)
+            m.memberLength = TextLength(t, column);
+        NormaliseTypeFlags(m);
+        return m;
+    }
+
+    qint64 TextLength(const TSchemaTable& t, const TSchemaColumn& column) {
+        const qint64 most = kLongestText;
+        if (column.length >= 1 && column.length <= ModelCheck::kMaxStringLength)
+            return column.length;
+        if (column.length > most) {
+            Note("列" + ColumnPlace(t, column) + "的长度" + QString::number(column.length) +
+                 "超过" + QString::number(ModelCheck::kMaxStringLength) + ", 作为长度为" +
+                 QString::number(most) + "的字符串导入");
+            return most;
+        }
+        Note("列" + ColumnPlace(t, column) + "没有声明长度, 作为长度为" +
+             QString::number(kUndeclaredLength) + "的字符串导入");
+        return kUndeclaredLength;
+    }
+
+    // The member name of the column, checked in a class of the key and this member.
+    bool ChooseMemberName(const TSchemaTable& t, const TSchemaColumn& column, qsizetype position,
+                          const TClassModel& c, TMember& m) {
+        QString base = SchemaImport::LowerCamel(column.name);
+        std::optional<QString> firstError = BaseNameProblem(base);
+        if (base.isEmpty())
+            base = "column" + QString::number(position);
+        else if (base[0].isDigit())
+            base = "column" + base;
+        auto taken = [&c](const QString& n) { return TakenMember(c, n); };
+        if (!firstError && taken(base))
+            firstError = "与类" + c.className + "的另一个成员重名";
+        for (const QString& name : Candidates(base, taken)) {
+            m.memberName = name;
+            std::optional<QString> error =
+                taken(name) ? "与类" + c.className + "的另一个成员重名" : MemberError(c, m);
+            if (!error) {
+                if (name != SchemaImport::LowerCamel(column.name))
+                    Note("列" + ColumnPlace(t, column) + "导入为成员" + name +
+                         (firstError ? ": " + *firstError : QString()));
+                return true;
+            }
+            if (!firstError)
+                firstError = error;
+            if (!error->contains(name)) // another name would not help
+                break;
+        }
+        Note("列" + ColumnPlace(t, column) + "未导入: " + firstError.value_or(QString()));
+        return false;
+    }
+
+    static bool TakenMember(const TClassModel& c, const QString& name) {
+        for (const TMember& m : c.members)
+            if (m.memberName.compare(name, Qt::CaseInsensitive) == 0)
+                return true;
+        return false;
+    }
+
+    // The rules for the member alone beside the class's key, with every kept class present.
+    std::optional<QString> MemberError(const TClassModel& c, const TMember& m) const {
+        QList<TClassModel> classes = classes_;
+        TClassModel trial = c;
+        trial.members = c.members.isEmpty() ? QList<TMember>{m} : QList<TMember>{c.members[0], m};
+        for (TClassModel& other : classes)
+            if (other.classId == c.classId)
+                other = trial;
+        if (classes.isEmpty() || classes.last().classId < c.classId)
+            classes << trial;
+        return ModelCheck::ClassRuleError(ModelOf(classes), trial);
+    }
+
+    void BuildMembers() {
+        notes_.clear();
+        for (qsizetype i = 0; i < kept_.size(); ++i) {
+            current_ = kept_[i].position;
+            BuildClass(i);
+        }
+    }
+
+    void BuildClass(qsizetype index) {
+        const TSchemaTable& t = *kept_[index].table;
+        TClassModel& c = classes_[index];
+        c.members = {keys_[index]};
+        qsizetype keyPlace = 0; // the key goes back to its column's place
+        for (qsizetype i = 0; i < t.columns.size(); ++i) {
+            if (i == kept_[index].keyColumn) {
+                KeyForeignKeyNote(t, t.columns[i]);
+                keyPlace = c.members.size() - 1;
+                continue;
+            }
+            std::optional<TMember> m = ColumnMember(t, t.columns[i]);
+            if (m && ChooseMemberName(t, t.columns[i], i + 1, c, *m))
+                c.members << *m;
+        }
+        c.members.move(0, keyPlace);
+        SetDisplayMember(c);
+    }
+
+    void KeyForeignKeyNote(const TSchemaTable& t, const TSchemaColumn& column) {
+        if (ForeignKeyOf(t, column.name))
+            Note("列" + ColumnPlace(t, column) + "既是主键又是外键, 作为主键导入, 不作为引用");
+    }
+
+    std::optional<TMember> ColumnMember(const TSchemaTable& t, const TSchemaColumn& column) {
+        if (std::optional<QString> target = ReferencedClass(t, column)) {
+            TMember m;
+            m.memberType = *target;
+            m.memberComment = column.comment;
+            m.memberIsMust = column.notNull ? 1 : 0;
+            return m;
+        }
+        if (column.kind == TColumnKind::Other) {
+            Note("列" + ColumnPlace(t, column) + "的类型" + Printable(column.typeName) +
+                 "不受支持, 未导入");
+            return std::nullopt;
+        }
+        return SimpleMember(t, column);
+    }
+
+    // The class a single-column foreign key from the column refers to, when it is imported.
+    std::optional<QString> ReferencedClass(const TSchemaTable& t, const TSchemaColumn& column) {
+        for (const TSchemaForeignKey& fk : t.foreignKeys)
+            if (fk.columns.size() > 1 && fk.columns.first() == column.name)
+                Note("表" + Printable(t.name) + "的外键(" + Printable(fk.columns.join(", ")) +
+                     ")由多列组成, 各列作为普通列导入");
+        const std::optional<TSchemaForeignKey> fk = ForeignKeyOf(t, column.name);
+        if (!fk)
+            return std::nullopt;
+        const qsizetype target = KeptIndex(fk->refTable);
+        if (target < 0) {
+            Note("列" + ColumnPlace(t, column) + "的外键引用的表" + Printable(fk->refTable) +
+                 "没有导入, 作为普通列导入");
+            return std::nullopt;
+        }
+        const TSchemaTable& refTable = *kept_[target].table;
+        if (!fk->refColumns.isEmpty() && fk->refColumns != refTable.primaryKey) {
+            Note("列" + ColumnPlace(t, column) + "的外键引用的列" + Printable(fk->refTable) + "." +
+                 Printable(fk->refColumns.join(", ")) + "不是主键, 作为普通列导入");
+            return std::nullopt;
+        }
+        return classes_[target].className;
+    }
+
+    qsizetype KeptIndex(const QString& table) const {
+        for (qsizetype i = 0; i < kept_.size(); ++i)
+            if (kept_[i].table->name == table)
+                return i;
+        return -1;
+    }
+
+    // The first string member whose column names a name or title, else the first string
+    // member, else the key.
+    static void SetDisplayMember(TClassModel& c) {
+        std::optional<qsizetype> first;
+        std::optional<qsizetype> named;
+        for (qsizetype i = 0; i < c.members.size(); ++i) {
+            const TMember& m = c.members[i];
+            if (m.memberIsPri == 1 || m.memberType != MemberTypes::String)
+                continue;
+            if (!first)
+                first = i;
+            const QString lower = m.memberName.toLower();
+            if (!named && (lower.contains("name") || lower.contains("title")))
+                named = i;
+        }
+        qsizetype display = named.value_or(first.value_or(-1));
+        if (display < 0)
+            for (qsizetype i = 0; i < c.members.size(); ++i)
+                if (c.members[i].memberIsPri == 1)
+                    display = i;
+        c.members[display].memberIsDisplay = 1;
+    }
+
+    // ---- The whole class
+
+    // Leaves out the first class that breaks a rule as a whole (a row too large); true then.
+    bool DropBrokenClass() {
+        const TProjectModel model = ModelOf(classes_);
+        for (qsizetype i = 0; i < classes_.size(); ++i) {
+            if (std::optional<QString> error =
+                    ModelCheck::ClassRuleError(model, model.Classes()[i])) {
+                tableNotes_[kept_[i].position]
+                    << "表" + Printable(kept_[i].table->name) + "未导入: " + *error;
+                classes_.removeAt(i);
+                kept_.removeAt(i);
+                keys_.removeAt(i);
+                return true;
+            }
+        }
+        return false;
+    }
+
+    void Note(const QString& line) {
+        if (!notes_[current_].contains(line))
+            notes_[current_] << line;
+    }
+
+    // The lines of each table together, in table order.
+    QStringList Report() const {
+        QStringList lines;
+        for (qsizetype i = 0; i < tables_.size(); ++i)
+            lines << tableNotes_.value(i) << notes_.value(i);
+        return lines;
+    }
+
+    QList<TSchemaTable> tables_;
+    QList<TClassModel> classes_;
+    QList<TKept> kept_;
+    QList<TMember> keys_;
+    qsizetype current_ = 0;                    // the table the notes are about
+    QHash<qsizetype, QStringList> tableNotes_; // tables left out or renamed, keys renamed
+    QHash<qsizetype, QStringList> notes_;      // the latest pass's lines by table
+};
+
+} // namespace
+
+namespace SchemaImport {
+
+TColumnKind KindOfType(const QString& typeName) {
+    static const QHash<QString, TColumnKind> known{
+        {"char", TColumnKind::Text},
+        {"varchar", TColumnKind::Text},
+        {"character", TColumnKind::Text},
+        {"character varying", TColumnKind::Text},
+        {"nchar", TColumnKind::Text},
+        {"nvarchar", TColumnKind::Text},
+        {"bpchar", TColumnKind::Text},
+        {"text", TColumnKind::Text},
+        {"tinytext", TColumnKind::Text},
+        {"mediumtext", TColumnKind::Text},
+        {"longtext", TColumnKind::Text},
+        {"tinyint", TColumnKind::Integer},
+        {"smallint", TColumnKind::Integer},
+        {"mediumint", TColumnKind::Integer},
+        {"int", TColumnKind::Integer},
+        {"integer", TColumnKind::Integer},
+        {"bigint", TColumnKind::Integer},
+        {"int2", TColumnKind::Integer},
+        {"int4", TColumnKind::Integer},
+        {"int8", TColumnKind::Integer},
+        {"serial", TColumnKind::Integer},
+        {"smallserial", TColumnKind::Integer},
+        {"bigserial", TColumnKind::Integer},
+        {"decimal", TColumnKind::Decimal},
+        {"numeric", TColumnKind::Decimal},
+        {"float", TColumnKind::Decimal},
+        {"double", TColumnKind::Decimal},
+        {"double precision", TColumnKind::Decimal},
+        {"real", TColumnKind::Decimal},
+        {"float4", TColumnKind::Decimal},
+        {"float8", TColumnKind::Decimal},
+        {"date", TColumnKind::Date},
+        {"datetime", TColumnKind::Date},
+        {"timestamp", TColumnKind::Date},
+        {"timestamp without time zone", TColumnKind::Date},
+        {"timestamp with time zone", TColumnKind::Date},
+        {"timestamptz", TColumnKind::Date}};
+    const QString base = BaseType(typeName);
+    const auto found = known.constFind(base);
+    return found != known.constEnd() ? *found : KindByAffinity(base);
+}
+
+qint64 DeclaredLength(const QString& typeName) {
+    static const QRegularExpression length(QStringLiteral("\\(\\s*(\\d+)"));
+    const QRegularExpressionMatch match = length.match(typeName);
+    bool ok = false;
+    const qint64 value = match.hasMatch() ? match.captured(1).toLongLong(&ok) : -1;
+    return ok ? value : -1;
+}
+
+QString UpperCamel(const QString& name) {
+    return CamelOfWords(Words(name));
+}
+
+QString LowerCamel(const QString& name) {
+    const QString upper = CamelOfWords(Words(name));
+    return upper.left(1).toLower() + upper.mid(1);
+}
+
+QList<TSchemaTable> FilterTables(const QList<TSchemaTable>& tables, const QString& pattern) {
+    QList<QRegularExpression> patterns;
+    for (const QString& part : pattern.split(QLatin1Char(','), Qt::SkipEmptyParts))
+        patterns << QRegularExpression(
+            QRegularExpression::wildcardToRegularExpression(part.trimmed()),
+            QRegularExpression::CaseInsensitiveOption);
+    if (patterns.isEmpty())
+        return tables;
+    QList<TSchemaTable> kept;
+    for (const TSchemaTable& t : tables)
+        for (const QRegularExpression& p : patterns)
+            if (p.match(t.name).hasMatch()) {
+                kept << t;
+                break;
+            }
+    return kept;
+}
+
+TSchemaMapping MapSchema(const QList<TSchemaTable>& tables) {
+    return TMapper(tables).Run();
+}
+
+QByteArray ModelJson(const TSchemaMapping& mapping, const QString& projectName) {
+    QJsonArray classes;
+    for (const TClassModel& c : mapping.classes) {
+        QJsonArray members;
+        for (const TMember& m : c.members)
+            members.append(QJsonObject{{"memberName", m.memberName},
+                                       {"memberType", m.memberType},
+                                       {"memberLength", m.memberLength},
+                                       {"memberComment", m.memberComment},
+                                       {"memberIsPri", m.memberIsPri == 1},
+                                       {"memberIsMust", m.memberIsMust == 1},
+                                       {"memberIsInteger", m.memberIsInteger == 1},
+                                       {"memberIsFloat", m.memberIsFloat == 1},
+                                       {"queryFlag", m.queryFlag == 1},
+                                       {"memberIsDisplay", m.memberIsDisplay == 1},
+                                       {"memberQueryDisplay", m.memberQueryDisplay == 1}});
+        classes.append(QJsonObject{
+            {"className", c.className}, {"friendName", c.friendName}, {"members", members}});
+    }
+    const QJsonObject project{{"projectName", projectName}, {"classes", classes}};
+    const QJsonObject top{
+        {"format", "brennoquill-model"}, {"version", 1}, {"projects", QJsonArray{project}}};
+    return QJsonDocument(top).toJson(QJsonDocument::Indented);
+}
+
+} // namespace SchemaImport

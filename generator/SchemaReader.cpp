@@ -1,0 +1,309 @@
+#include "SchemaReader.h"
+
+#include <QFileInfo>
+#include <QHash>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QUrl>
+#include <QVariant>
+#include <algorithm>
+#include <atomic>
+
+#include "ModelExchange.h"
+#include "Printable.h"
+
+namespace {
+
+using TRow = QList<QVariant>;
+
+struct TDriver {
+    QString name;
+    QString package;
+    QString options;
+};
+
+TDriver DriverOf(TDbKind kind) {
+    switch (kind) {
+    case TDbKind::MySql:
+        return {"QMYSQL", "libqt6sql6-mysql", "MYSQL_OPT_CONNECT_TIMEOUT=10"};
+    case TDbKind::PostgreSql:
+        return {"QPSQL", "libqt6sql6-psql", "connect_timeout=10"};
+    default:
+        return {"QSQLITE", "libqt6sql6-sqlite", "QSQLITE_OPEN_READONLY"};
+    }
+}
+
+// A connection of its own name, removed when this ends.
+class TConnection {
+public:
+    explicit TConnection(TDbKind kind) : name_("schema-reader-" + QString::number(++counter_)) {
+        const TDriver driver = DriverOf(kind);
+        if (!QSqlDatabase::isDriverAvailable(driver.name))
+            throw TExchangeError("缺少Qt的数据库驱动" + driver.name + " (Debian软件包" +
+                                 driver.package + ")");
+        QSqlDatabase::addDatabase(driver.name, name_).setConnectOptions(driver.options);
+    }
+    ~TConnection() {
+        QSqlDatabase::database(name_, false).close();
+        QSqlDatabase::removeDatabase(name_);
+    }
+    TConnection(const TConnection&) = delete;
+    TConnection& operator=(const TConnection&) = delete;
+
+    void Open(const TDbSource& source) {
+        QSqlDatabase db = QSqlDatabase::database(name_, false);
+        db.setDatabaseName(source.database);
+        if (source.kind != TDbKind::Sqlite) {
+            db.setHostName(source.host);
+            db.setPort(source.port != 0 ? source.port : SchemaReader::DefaultPort(source.kind));
+            db.setUserName(source.user);
+            db.setPassword(source.password);
+        }
+        if (!db.open())
+            throw TExchangeError("无法连接数据库" + Printable(source.database) + ": " +
+                                 db.lastError().text());
+    }
+
+    QList<TRow> Rows(const QString& sql, const QVariantList& values = {}) const {
+        QSqlQuery query(QSqlDatabase::database(name_, false));
+        query.setForwardOnly(true);
+        bool ok = query.prepare(sql);
+        for (const QVariant& value : values)
+            query.addBindValue(value);
+        ok = ok && query.exec();
+        if (!ok)
+            throw TExchangeError("无法读取数据库结构: " + query.lastError().text());
+        QList<TRow> rows;
+        while (query.next()) {
+            TRow row;
+            for (int i = 0; i < query.record().count(); ++i)
+                row << query.value(i);
+            rows << row;
+        }
+        return rows;
+    }
+
+private:
+    inline static std::atomic<int> counter_{0};
+    QString name_;
+};
+
+// Tables by name, in the order they were added.
+class TTables {
+public:
+    void Add(const QString& name, const QString& comment) {
+        index_.insert(name, tables_.size());
+        tables_.append({name, comment, {}, {}, {}});
+    }
+    // Null for a table not added (another schema, a view).
+    TSchemaTable* Find(const QString& name) {
+        const auto found = index_.constFind(name);
+        return found == index_.constEnd() ? nullptr : &tables_[*found];
+    }
+    void AddColumn(const QString& table, const QString& name, const QString& type, bool notNull,
+                   const QString& comment) {
+        if (TSchemaTable* t = Find(table))
+            t->columns.append({name, type, SchemaImport::KindOfType(type),
+                               SchemaImport::DeclaredLength(type), notNull, comment});
+    }
+    // One row of a key: a primary key's column, or a foreign key's column and the column it
+    // refers to; rows of one constraint come together, in key order.
+    void AddKeyColumn(const QString& table, const QString& constraint, bool primary,
+                      const QString& column, const QString& refTable, const QString& refColumn) {
+        TSchemaTable* t = Find(table);
+        if (!t)
+            return;
+        if (primary) {
+            t->primaryKey << column;
+            return;
+        }
+        if (constraint != lastConstraint_ || table != lastTable_ || t->foreignKeys.isEmpty())
+            t->foreignKeys.append({{}, refTable, {}});
+        t->foreignKeys.last().columns << column;
+        if (!refColumn.isEmpty())
+            t->foreignKeys.last().refColumns << refColumn;
+        lastConstraint_ = constraint;
+        lastTable_ = table;
+    }
+    QList<TSchemaTable> Result() const { return tables_; }
+
+private:
+    QList<TSchemaTable> tables_;
+    QHash<QString, qsizetype> index_;
+    QString lastConstraint_;
+    QString lastTable_;
+};
+
+QString Text(const TRow& row, int i) {
+    return row[i].toString();
+}
+
+QList<TSchemaTable> ReadMySql(const TConnection& db, const QString& database) {
+    TTables tables;
+    for (const TRow& r : db.Rows("SELECT TABLE_NAME, TABLE_COMMENT FROM information_schema.TABLES "
+                                 "WHERE TABLE_SCHEMA = ? AND TABLE_TYPE = 'BASE TABLE' "
+                                 "ORDER BY TABLE_NAME",
+                                 {database}))
+        tables.Add(Text(r, 0), Text(r, 1));
+    for (const TRow& r :
+         db.Rows("SELECT TABLE_NAME, COLUMN_NAME, COLUMN_TYPE, IS_NULLABLE, COLUMN_COMMENT "
+                 "FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = ? "
+                 "ORDER BY TABLE_NAME, ORDINAL_POSITION",
+                 {database}))
+        tables.AddColumn(Text(r, 0), Text(r, 1), Text(r, 2), Text(r, 3) == "NO", Text(r, 4));
+    // KEY_COLUMN_USAGE alone: TABLE_CONSTRAINTS shows nothing to a user with SELECT only.
+    // The primary key is the constraint PRIMARY; a foreign key names the referenced table;
+    // the rows of unique keys have neither.
+    for (const TRow& r :
+         db.Rows("SELECT TABLE_NAME, CONSTRAINT_NAME, COLUMN_NAME, REFERENCED_TABLE_NAME, "
+                 "REFERENCED_COLUMN_NAME, REFERENCED_TABLE_SCHEMA "
+                 "FROM information_schema.KEY_COLUMN_USAGE WHERE TABLE_SCHEMA = ? "
+                 "AND (CONSTRAINT_NAME = 'PRIMARY' OR REFERENCED_TABLE_NAME IS NOT NULL) "
+                 "ORDER BY TABLE_NAME, CONSTRAINT_NAME, ORDINAL_POSITION",
+                 {database})) {
+        const bool primary = Text(r, 1) == "PRIMARY" && r[3].isNull();
+        // a table of another database is no table of the import
+        const QString refTable =
+            primary || Text(r, 5) == database ? Text(r, 3) : Text(r, 5) + "." + Text(r, 3);
+        tables.AddKeyColumn(Text(r, 0), Text(r, 1), primary, Text(r, 2), refTable, Text(r, 4));
+    }
+    return tables.Result();
+}
+
+const char* const kPgTables = "SELECT c.relname, obj_description(c.oid, 'pg_class') "
+                              "FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
+                              "WHERE n.nspname = current_schema() AND c.relkind IN ('r', 'p') "
+                              "ORDER BY c.relname";
+const char* const kPgColumns =
+    "SELECT c.relname, a.attname, format_type(a.atttypid, a.atttypmod), a.attnotnull, "
+    "col_description(c.oid, a.attnum) "
+    "FROM pg_attribute a JOIN pg_class c ON c.oid = a.attrelid "
+    "JOIN pg_namespace n ON n.oid = c.relnamespace "
+    "WHERE n.nspname = current_schema() AND c.relkind IN ('r', 'p') AND a.attnum > 0 "
+    "AND NOT a.attisdropped ORDER BY c.relname, a.attnum";
+const char* const kPgKeys =
+    "SELECT t.relname, con.conname, con.contype, a.attname, rt.relname, ra.attname, "
+    "rn.nspname = current_schema() "
+    "FROM pg_constraint con JOIN pg_class t ON t.oid = con.conrelid "
+    "JOIN pg_namespace n ON n.oid = t.relnamespace "
+    "CROSS JOIN LATERAL unnest(con.conkey) WITH ORDINALITY AS k(attnum, ord) "
+    "JOIN pg_attribute a ON a.attrelid = con.conrelid AND a.attnum = k.attnum "
+    "LEFT JOIN pg_class rt ON rt.oid = con.confrelid "
+    "LEFT JOIN pg_namespace rn ON rn.oid = rt.relnamespace "
+    "LEFT JOIN pg_attribute ra ON ra.attrelid = con.confrelid AND ra.attnum = con.confkey[k.ord] "
+    "WHERE n.nspname = current_schema() AND con.contype IN ('p', 'f') "
+    "ORDER BY t.relname, con.conname, k.ord";
+
+QList<TSchemaTable> ReadPostgreSql(const TConnection& db) {
+    TTables tables;
+    for (const TRow& r : db.Rows(kPgTables))
+        tables.Add(Text(r, 0), Text(r, 1));
+    for (const TRow& r : db.Rows(kPgColumns))
+        tables.AddColumn(Text(r, 0), Text(r, 1), Text(r, 2), r[3].toBool(), Text(r, 4));
+    for (const TRow& r : db.Rows(kPgKeys)) {
+        const bool primary = Text(r, 2) == "p";
+        const QString refTable = primary || r[6].toBool() ? Text(r, 4) : "?." + Text(r, 4);
+        tables.AddKeyColumn(Text(r, 0), Text(r, 1), primary, Text(r, 3), refTable, Text(r, 5));
+    }
+    return tables.Result();
+}
+
+QList<TSchemaTable> ReadSqlite(const TConnection& db) {
+    TTables tables;
+    const QList<TRow> names = db.Rows("SELECT name FROM sqlite_master WHERE type = 'table' "
+                                      "AND name NOT LIKE 'sqlite!_%' ESCAPE '!' ORDER BY rowid");
+    for (const TRow& r : names)
+        tables.Add(Text(r, 0), QString());
+    for (const TRow& n : names) {
+        const QString table = Text(n, 0);
+        QList<std::pair<qint64, QString>> key;
+        for (const TRow& r : db.Rows("SELECT name, type, \"notnull\", pk "
+                                     "FROM pragma_table_info(?) ORDER BY cid",
+                                     {table})) {
+            tables.AddColumn(table, Text(r, 0), Text(r, 1), r[2].toInt() == 1, QString());
+            if (r[3].toLongLong() > 0)
+                key.append({r[3].toLongLong(), Text(r, 0)});
+        }
+        std::sort(key.begin(), key.end());
+        for (const auto& [order, column] : key)
+            tables.AddKeyColumn(table, QString(), true, column, QString(), QString());
+        for (const TRow& r : db.Rows("SELECT id, \"table\", \"from\", \"to\" "
+                                     "FROM pragma_foreign_key_list(?) ORDER BY id, seq",
+                                     {table}))
+            tables.AddKeyColumn(table, Text(r, 0), false, Text(r, 2), Text(r, 1), Text(r, 3));
+    }
+    return tables.Result();
+}
+
+} // namespace
+
+namespace SchemaReader {
+
+int DefaultPort(TDbKind kind) {
+    switch (kind) {
+    case TDbKind::MySql:
+        return 3306;
+    case TDbKind::PostgreSql:
+        return 5432;
+    default:
+        return 0;
+    }
+}
+
+static bool Refuse(QString& error, const QString& text) {
+    error = text;
+    return false;
+}
+
+bool ParseUrl(const QString& url, TDbSource& source, QString& error) {
+    const QString sqlitePrefix = QStringLiteral("sqlite://");
+    if (url.startsWith(sqlitePrefix)) {
+        const QString file = QUrl::fromPercentEncoding(url.mid(sqlitePrefix.size()).toUtf8());
+        source = {TDbKind::Sqlite, {}, 0, file, {}, {}};
+        return !file.isEmpty() || Refuse(error, QStringLiteral("URL中缺少SQLite数据库文件"));
+    }
+    const QUrl parsed(url, QUrl::StrictMode);
+    const QString scheme = parsed.scheme();
+    if (scheme == "mysql" || scheme == "mariadb")
+        source.kind = TDbKind::MySql;
+    else if (scheme == "postgresql" || scheme == "postgres")
+        source.kind = TDbKind::PostgreSql;
+    else
+        return Refuse(error, "不支持的数据库URL: " + Printable(url) +
+                                 " (应为mysql://用户@主机:端口/数据库、"
+                                 "postgresql://用户@主机:端口/数据库或sqlite:///文件)");
+    if (!parsed.isValid() || parsed.host().isEmpty())
+        return Refuse(error, "数据库URL中缺少主机: " + Printable(url));
+    if (!parsed.password().isEmpty())
+        return Refuse(error, QStringLiteral("数据库URL中不能写密码: 请用环境变量") +
+                                 kPasswordVariable + "或在提示时输入");
+    source.host = parsed.host();
+    source.port = parsed.port(0);
+    source.user = parsed.userName();
+    source.database = parsed.path().mid(1);
+    if (source.database.isEmpty() || source.database.contains(QLatin1Char('/')))
+        return Refuse(error, "数据库URL中缺少数据库名称: " + Printable(url));
+    return true;
+}
+
+QString DefaultProjectName(const TDbSource& source) {
+    if (source.kind == TDbKind::Sqlite)
+        return QFileInfo(source.database).completeBaseName();
+    return source.database;
+}
+
+QList<TSchemaTable> ReadSchema(const TDbSource& source) {
+    if (source.kind == TDbKind::Sqlite && !QFileInfo(source.database).isFile())
+        throw TExchangeError("没有找到SQLite数据库文件: " + source.database);
+    TConnection db(source.kind);
+    db.Open(source);
+    if (source.kind == TDbKind::MySql)
+        return ReadMySql(db, source.database);
+    if (source.kind == TDbKind::PostgreSql)
+        return ReadPostgreSql(db);
+    return ReadSqlite(db);
+}
+
+} // namespace SchemaReader

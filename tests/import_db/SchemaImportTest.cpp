@@ -1,0 +1,268 @@
+// The mapping from a read schema to a model, without a database.
+#include <gtest/gtest.h>
+
+#include <QRandomGenerator>
+
+#include "../generator/TextCompare.h"
+#include "ModelCheck.h"
+#include "SchemaImport.h"
+
+namespace {
+
+TSchemaColumn Column(const QString& name, const QString& type, bool notNull = false,
+                     const QString& comment = QString()) {
+    return {name,    type,   SchemaImport::KindOfType(type), SchemaImport::DeclaredLength(type),
+            notNull, comment};
+}
+
+TSchemaTable Table(const QString& name, const QList<TSchemaColumn>& columns, const QStringList& key,
+                   const QList<TSchemaForeignKey>& fks = {}, const QString& comment = QString()) {
+    return {name, comment, columns, key, fks};
+}
+
+// "name type length key must display" per member, "Class friend" per class.
+QStringList Lines(const TSchemaMapping& mapping) {
+    QStringList lines;
+    for (const TClassModel& c : mapping.classes) {
+        lines << c.className + " " + c.friendName;
+        for (const TMember& m : c.members)
+            lines << "  " + QString("%1 %2 %3%4%5%6 %7")
+                                .arg(m.memberName, m.memberType, QString::number(m.memberLength),
+                                     m.memberIsPri ? " key" : "", m.memberIsMust ? " must" : "",
+                                     m.memberIsDisplay ? " display" : "", m.memberComment)
+                                .trimmed();
+    }
+    return lines;
+}
+
+QList<TSchemaTable> LibrarySchema() {
+    return {Table("book_type",
+                  {Column("type_id", "int(11)", true, "类别编号"),
+                   Column("type_name", "varchar(40)", true, "类别名称")},
+                  {"type_id"}, {}, "图书类别"),
+            Table("book",
+                  {Column("isbn", "varchar(20)", true),
+                   Column("title", "varchar(80)", true, "书名"), Column("price", "decimal(8,2)"),
+                   Column("weight", "double precision"), Column("published", "date"),
+                   Column("added", "datetime"), Column("touched", "timestamp without time zone"),
+                   Column("type_id", "int", true), Column("pages", "smallint unsigned")},
+                  {"isbn"}, {{{"type_id"}, "book_type", {"type_id"}}})};
+}
+
+} // namespace
+
+TEST(SchemaImportTest, NamesFollowCamelCaseFromSnakeCase) {
+    EXPECT_EQ(SchemaImport::UpperCamel("book_type"), "BookType");
+    EXPECT_EQ(SchemaImport::LowerCamel("book_type"), "bookType");
+    EXPECT_EQ(SchemaImport::LowerCamel("typeId"), "typeId");
+    EXPECT_EQ(SchemaImport::UpperCamel("BookType"), "BookType");
+    EXPECT_EQ(SchemaImport::UpperCamel("BOOK_TYPE"), "BookType");
+    EXPECT_EQ(SchemaImport::LowerCamel("unit-price ex"), "unitPriceEx");
+    EXPECT_EQ(SchemaImport::LowerCamel("图书"), "");
+}
+
+TEST(SchemaImportTest, DeclaredTypesOfEveryKindAndDialect) {
+    const QList<std::pair<QString, TColumnKind>> cases{
+        {"varchar(80)", TColumnKind::Text},
+        {"character varying(12)", TColumnKind::Text},
+        {"CHAR(3)", TColumnKind::Text},
+        {"longtext", TColumnKind::Text},
+        {"NVARCHAR(10)", TColumnKind::Text},
+        {"int(11) unsigned", TColumnKind::Integer},
+        {"bigint", TColumnKind::Integer},
+        {"INTEGER", TColumnKind::Integer},
+        {"UNSIGNED BIG INT", TColumnKind::Integer},
+        {"numeric(10,2)", TColumnKind::Decimal},
+        {"double precision", TColumnKind::Decimal},
+        {"REAL", TColumnKind::Decimal},
+        {"date", TColumnKind::Date},
+        {"DATETIME", TColumnKind::Date},
+        {"timestamp(3) with time zone", TColumnKind::Date},
+        {"time", TColumnKind::Other},
+        {"interval", TColumnKind::Other},
+        {"point", TColumnKind::Other},
+        {"blob", TColumnKind::Other},
+        {"boolean", TColumnKind::Other},
+        {"json", TColumnKind::Other},
+        {"", TColumnKind::Other}};
+    for (const auto& [type, kind] : cases)
+        EXPECT_EQ(SchemaImport::KindOfType(type), kind) << type.toStdString();
+    EXPECT_EQ(SchemaImport::DeclaredLength("varchar(80)"), 80);
+    EXPECT_EQ(SchemaImport::DeclaredLength("character varying( 7 )"), 7);
+    EXPECT_EQ(SchemaImport::DeclaredLength("text"), -1);
+}
+
+TEST(SchemaImportTest, TablesBecomeClassesWithTypesKeysReferencesAndDisplayMembers) {
+    const TSchemaMapping mapping = SchemaImport::MapSchema(LibrarySchema());
+    EXPECT_EQ(Lines(mapping),
+              QStringList({"BookType 图书类别", "  typeId 整型 0 key must 类别编号",
+                           "  typeName 字符串 40 must display 类别名称", "Book Book",
+                           "  isbn 字符串 20 key must", "  title 字符串 80 must display 书名",
+                           "  price 浮点型 0", "  weight 浮点型 0", "  published 日期型 0",
+                           "  added 日期型 0", "  touched 日期型 0", "  typeId BookType 0 must",
+                           "  pages 整型 0"}));
+    EXPECT_TRUE(mapping.report.isEmpty()) << mapping.report.join("\n").toStdString();
+    EXPECT_EQ(mapping.classes[1].members[3].memberIsFloat, 1);
+    EXPECT_EQ(mapping.classes[0].members[0].memberIsInteger, 1);
+}
+
+TEST(SchemaImportTest, DisplayMemberPrefersNameOrTitleThenFirstTextThenKey) {
+    const QList<TSchemaTable> tables{
+        Table("a", {Column("id", "int"), Column("code", "varchar(5)"), Column("full_name", "text")},
+              {"id"}),
+        Table("b", {Column("code", "varchar(5)"), Column("memo", "varchar(9)")}, {"code"}),
+        Table("c", {Column("id", "int"), Column("amount", "int"), Column("day", "date")}, {"id"})};
+    const TSchemaMapping mapping = SchemaImport::MapSchema(tables);
+    ASSERT_EQ(mapping.classes.size(), 3);
+    EXPECT_EQ(mapping.classes[0].DisplayMember()->memberName, "fullName");
+    EXPECT_EQ(mapping.classes[1].DisplayMember()->memberName, "memo");
+    EXPECT_EQ(mapping.classes[2].DisplayMember()->memberName, "id");
+    for (const TClassModel& c : mapping.classes)
+        EXPECT_EQ(c.CountDisplayMembers(), 1);
+}
+
+TEST(SchemaImportTest, TablesTheModelCannotHoldAreLeftOutWithOneLineEach) {
+    const QList<TSchemaTable> tables{
+        Table("loan_item", {Column("loan_id", "int"), Column("line", "int")}, {"loan_id", "line"}),
+        Table("audit_log", {Column("message", "varchar(100)")}, {}),
+        Table("stamp", {Column("stamped_at", "datetime")}, {"stamped_at"}),
+        Table("ok", {Column("id", "int")}, {"id"})};
+    const TSchemaMapping mapping = SchemaImport::MapSchema(tables);
+    ASSERT_EQ(mapping.classes.size(), 1);
+    EXPECT_EQ(
+        mapping.report,
+        QStringList({"表loan_item的主键由多列组成(loan_id, line), 未导入",
+                     "表audit_log没有主键, 未导入",
+                     "表stamp的主键列stamped_at的类型datetime不能作为主键(只能是整数或字符类型), "
+                     "未导入"}));
+}
+
+TEST(SchemaImportTest, ColumnsTheModelCannotHoldAreLeftOutRenamedOrResized) {
+    const QList<TSchemaTable> tables{Table(
+        "item",
+        {Column("id", "int"), Column("cover", "blob"), Column("class", "varchar(9)"),
+         Column("2nd_code", "varchar(9)"), Column("名称", "varchar(9)"), Column("notes", "text"),
+         Column("body", "varchar(20000)"), Column("book_name", "varchar(9)"),
+         Column("bookName", "varchar(9)"), Column("request", "varchar(9)")},
+        {"id"})};
+    const TSchemaMapping mapping = SchemaImport::MapSchema(tables);
+    ASSERT_EQ(mapping.classes.size(), 1);
+    QStringList names;
+    for (const TMember& m : mapping.classes[0].members)
+        names << m.memberName;
+    EXPECT_EQ(names, QStringList({"id", "class_", "column2ndCode", "column5", "notes", "body",
+                                  "bookName", "bookName2", "request_"}));
+    EXPECT_EQ(mapping.classes[0].members[4].memberLength, 255);
+    EXPECT_EQ(mapping.classes[0].members[5].memberLength, 16000);
+    EXPECT_EQ(mapping.report,
+              QStringList({"列item.cover的类型blob不受支持, 未导入",
+                           "列item.class导入为成员class_: 类Item的成员名\"class\"是Java的保留字",
+                           "列item.2nd_code导入为成员column2ndCode: 名称不能以数字开头",
+                           "列item.名称导入为成员column5: 名称中没有英文字母或数字",
+                           "列item.notes没有声明长度, 作为长度为255的字符串导入",
+                           "列item.body的长度20000超过16383, 作为长度为16000的字符串导入",
+                           "列item.bookName导入为成员bookName2: 与类Item的另一个成员重名",
+                           "列item.request导入为成员request_: "
+                           "类Item的成员名request是页面表达式(OGNL)中请求对象的名称"}));
+}
+
+TEST(SchemaImportTest, ForeignKeysTheModelCannotHoldBecomePlainColumns) {
+    const QList<TSchemaTable> tables{
+        Table("shelf", {Column("id", "int"), Column("code", "varchar(4)")}, {"id"}),
+        Table("book",
+              {Column("id", "int"), Column("shelf_id", "int"), Column("shelf_code", "varchar(4)"),
+               Column("publisher_id", "int"), Column("a", "int"), Column("b", "int")},
+              {"id"},
+              {{{"shelf_id"}, "shelf", {"id"}},
+               {{"shelf_code"}, "shelf", {"code"}},
+               {{"publisher_id"}, "publisher", {"id"}},
+               {{"a", "b"}, "pair", {"x", "y"}}}),
+        Table("own", {Column("book_id", "int")}, {"book_id"}, {{{"book_id"}, "book", {"id"}}})};
+    const TSchemaMapping mapping = SchemaImport::MapSchema(tables);
+    ASSERT_EQ(mapping.classes.size(), 3);
+    QStringList types;
+    for (const TMember& m : mapping.classes[1].members)
+        types << m.memberName + ":" + m.memberType;
+    EXPECT_EQ(types, QStringList({"id:整型", "shelfId:Shelf", "shelfCode:字符串",
+                                  "publisherId:整型", "a:整型", "b:整型"}));
+    EXPECT_EQ(mapping.report,
+              QStringList({"列book.shelf_code的外键引用的列shelf.code不是主键, 作为普通列导入",
+                           "列book.publisher_id的外键引用的表publisher没有导入, 作为普通列导入",
+                           "表book的外键(a, b)由多列组成, 各列作为普通列导入",
+                           "列own.book_id既是主键又是外键, 作为主键导入, 不作为引用"}));
+}
+
+TEST(SchemaImportTest, ClassNamesTheRunRefusesAreRenamedAndTooLargeRowsLeftOut) {
+    QList<TSchemaColumn> wide{Column("id", "int")};
+    for (int i = 0; i < 5; ++i)
+        wide << Column("text" + QString::number(i), "varchar(16000)");
+    const QList<TSchemaTable> tables{Table("user", {Column("id", "int")}, {"id"}),
+                                     Table("class", {Column("id", "int")}, {"id"}),
+                                     Table("USERS", {Column("id", "int")}, {"id"}),
+                                     Table("Users", {Column("id", "int")}, {"id"}),
+                                     Table("wide", wide, {"id"}),
+                                     Table("holder",
+                                           {Column("id", "int"), Column("wide_id", "int")}, {"id"},
+                                           {{{"wide_id"}, "wide", {"id"}}})};
+    const TSchemaMapping mapping = SchemaImport::MapSchema(tables);
+    QStringList names;
+    for (const TClassModel& c : mapping.classes)
+        names << c.className;
+    EXPECT_EQ(names, QStringList({"User_", "Class_", "Users", "Users2", "Holder"}));
+    EXPECT_EQ(mapping.classes.last().members[1].memberType, MemberTypes::Integer);
+    ASSERT_GE(mapping.report.size(), 5);
+    EXPECT_TRUE(mapping.report[0].startsWith("表user导入为类User_: 类名User与固定支持类重名"))
+        << mapping.report[0].toStdString();
+    EXPECT_EQ(mapping.report[2], "表Users导入为类Users2: 与表USERS重名");
+    EXPECT_TRUE(mapping.report[3].startsWith("表wide未导入: 类Wide的数据表一行需要"));
+    EXPECT_EQ(mapping.report[4], "列holder.wide_id的外键引用的表wide没有导入, 作为普通列导入");
+}
+
+TEST(SchemaImportTest, TableFilterTakesCommaSeparatedWildcards) {
+    const QList<TSchemaTable> tables{Table("book", {}, {}), Table("book_type", {}, {}),
+                                     Table("loan", {}, {}), Table("reader", {}, {})};
+    QStringList names;
+    for (const TSchemaTable& t : SchemaImport::FilterTables(tables, "BOOK*, loan"))
+        names << t.name;
+    EXPECT_EQ(names, QStringList({"book", "book_type", "loan"}));
+    EXPECT_EQ(SchemaImport::FilterTables(tables, "").size(), 4);
+    EXPECT_TRUE(SchemaImport::FilterTables(tables, "r?").isEmpty());
+}
+
+// Whatever a schema holds, the model passes every check a run makes.
+TEST(SchemaImportTest, RandomSchemasAlwaysGiveModelsTheRunAccepts) {
+    const QStringList names{"id",      "name", "class",   "book_type", "Book",   "2x",
+                            "图书",    "user", "request", "attr",      "select", "order",
+                            "a-b",     "NAME", "title",   "admin",     "list",   "session",
+                            "bookDAO", "java", "_",       "x$y",       "count",  "from"};
+    const QStringList types{"int",  "varchar(30)", "text",   "decimal(5,2)", "date",
+                            "blob", "time",        "bigint", "char(200)",    "varchar(16383)"};
+    QRandomGenerator rng(7);
+    for (int round = 0; round < 200; ++round) {
+        QList<TSchemaTable> tables;
+        const int tableCount = rng.bounded(1, 7);
+        for (int t = 0; t < tableCount; ++t) {
+            TSchemaTable table{names[rng.bounded(names.size())], {}, {}, {}, {}};
+            const int columnCount = rng.bounded(1, 9);
+            for (int c = 0; c < columnCount; ++c)
+                table.columns << Column(names[rng.bounded(names.size())] +
+                                            (rng.bounded(3) == 0 ? "_" + QString::number(c) : ""),
+                                        types[rng.bounded(types.size())], rng.bounded(2) == 1);
+            if (rng.bounded(5) > 0)
+                table.primaryKey << table.columns[rng.bounded(table.columns.size())].name;
+            if (t > 0 && rng.bounded(2) == 1)
+                table.foreignKeys << TSchemaForeignKey{
+                    {table.columns.last().name}, tables[rng.bounded(t)].name, {}};
+            tables << table;
+        }
+        const TSchemaMapping mapping = SchemaImport::MapSchema(tables);
+        TProjectModel model;
+        for (const TClassModel& c : mapping.classes) {
+            model.AddClass(c);
+            EXPECT_EQ(c.CountKeyMembers(), 1) << c.className.toStdString();
+            EXPECT_EQ(c.CountDisplayMembers(), 1) << c.className.toStdString();
+        }
+        const std::optional<QString> error = ModelCheck::FirstModelError(model, "brennoquill");
+        EXPECT_FALSE(error.has_value()) << "round " << round << ": " << error->toStdString();
+    }
+}

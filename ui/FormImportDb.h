@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+
+class TUserSeam;
+struct TDbImportRequest;
+
+// Reads the tables of a database (MariaDB/MySQL, PostgreSQL or a SQLite file) into a new
+// project. A name already taken is asked for again; the report of what the model could not
+// take as it was is shown with the success message.
+class TImportDbForm : public QDialog {
+    Q_OBJECT
+
+public:
+    TImportDbForm(TUserSeam& seam, QWidget* parent = nullptr);
+
+    QComboBox* CB_Kind; // MariaDB/MySQL, PostgreSQL, SQLite
+    QLineEdit* Edt_Host;
+    QLineEdit* Edt_Port;
+    QLineEdit* Edt_Database; // the file of a SQLite database
+    QPushButton* Btn_Browse;
+    QLineEdit* Edt_User;
+    QLineEdit* Edt_Password;
+    QLineEdit* Edt_Tables;
+    QCheckBox* CB_Strict;
+    QPushButton* Button1;
+
+signals:
+    // The project is stored; sent before the user is told so.
+    void ProjectImported(const QString& projectName);
+
+public slots:
+    void Button1Click();
+    void Btn_BrowseClick();
+    void CB_KindChange(int index);
+
+private:
+    void Import();
+    // Fills the request from the boxes; false after telling the user what is missing.
+    bool ReadBoxes(TDbImportRequest& request);
+
+    TUserSeam& seam_;
+    int defaultPort_ = 0;
+};
