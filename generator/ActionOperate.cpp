@@ -318,7 +318,7 @@ QString TActionOperate::BuildLookupAction(const TBuildContext& context, const TC
     const QString list = object + "List";
     QString text;
     AddLines(text,
-             {"    /*输入主键时的提示: 以JSON写回主键或显示值含有所填文字的前几个" + name + "*/",
+             {"    /*输入主键时的提示: 以JSON写回主键或显示值以所填文字开头的前几个" + name + "*/",
               "    public String Lookup" + name + "() {",
               "        List<" + name + "> " + list + " = " + object + "DAO.Query" + name +
                   "Lookup(ReferenceChoices.Term(), ReferenceChoices.LOOKUP_LIMIT);",

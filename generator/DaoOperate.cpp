@@ -231,11 +231,15 @@ QString ListMethod(const TClassModel& c, const QString& comment, const QString& 
                 FinallyLines());
 }
 
-// A condition of the look-up: text columns compare as they are, numbers as their text.
+// The look-up's condition on a member: a text starts with the typed text (the display member's
+// column has an index for it), an int key equals the typed number, a number's text starts with it.
 QString LookupCondition(const QString& object, const TMember& m) {
     const QString path = object + "." + m.memberName;
+    if (m.memberIsPri == 1 && m.memberIsInteger == 1)
+        return kIndent12 + "if(HibernateUtil.intValue(term) != null) hql += \" or " + path +
+               " = \" + HibernateUtil.intValue(term);";
     const QString value = IsTextType(m.memberType) ? path : "str(" + path + ")";
-    return value + " like :term escape '!'";
+    return kIndent12 + "hql += \" or " + value + " like :term escape '!'\";";
 }
 
 } // namespace
@@ -302,23 +306,27 @@ QString TDaoOperate::BuildChoicesMethod(const TClassModel& c) {
                        "            q.setMaxResults(limit);"});
 }
 
-// The first rows by key whose key or display member contains a text: the type-ahead of the
+// The first rows by key whose key or display member starts with a text: the type-ahead of the
 // key fields that replace the drop-downs of a large referenced class.
 QString TDaoOperate::BuildLookupMethod(const TClassModel& c) {
     const QString& name = c.className;
     const QString object = LowerFirst(name);
     const TMember key = KeyOf(c);
-    QString condition = LookupCondition(object, key);
+    QStringList lines{kIndent12 + "String hql = \"From " + name + " " + object + " where 1=0\";",
+                      LookupCondition(object, key)};
     const std::optional<TMember> display = c.DisplayMember();
     if (display && display->memberName != key.memberName)
-        condition += " or " + LookupCondition(object, *display);
+        lines << LookupCondition(object, *display);
+    const bool bound = lines.join(QString()).contains(QStringLiteral(":term"));
+    lines << kIndent12 + "hql += \" order by " + object + "." + key.memberName + "\";"
+          << kIndent12 + "Query q = s.createQuery(hql);";
+    if (bound)
+        lines << kIndent12 + "q.setParameter(\"term\", HibernateUtil.likePrefix(term));";
+    lines << kIndent12 + "q.setMaxResults(limit);";
     return ListMethod(
-        c, "    /*输入主键时的提示: 主键或显示值含有term的前limit条" + name + "记录*/",
+        c, "    /*输入主键时的提示: 主键或显示值以term开头的前limit条" + name + "记录*/",
         "    public ArrayList<" + name + "> Query" + name + "Lookup(String term, int limit) {",
-        {"            Query q = s.createQuery(\"From " + name + " " + object + " where " +
-             condition + " order by " + object + "." + key.memberName + "\");",
-         "            q.setParameter(\"term\", HibernateUtil.likePattern(term));",
-         "            q.setMaxResults(limit);"});
+        lines);
 }
 
 QString TDaoOperate::BuildCalculateMethod(const TBuildContext& context, const TClassModel& c) {

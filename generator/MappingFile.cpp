@@ -29,9 +29,19 @@ QStringList PropertyAttributes(const TMember& m) {
     return {"  \ttype=\"string\"", "  \tlength=\"10\""}; // a date is a string of 10
 }
 
+// The display member's column is indexed for the key fields' look-up (a prefix search), when it
+// is a text short enough for an index in any MariaDB/MySQL row format (191 characters of 4 bytes).
+bool LookupIndexed(const TClassModel& c, const TMember& m) {
+    const std::optional<TMember> display = c.DisplayMember();
+    if (!display || display->memberName != m.memberName || m.memberIsPri == 1)
+        return false;
+    return m.memberType == MemberTypes::Date ||
+           (m.memberType == MemberTypes::String && m.memberLength > 0 && m.memberLength <= 191);
+}
+
 // A simple member; its type word names the kind in the comment line. A float's column is a
 // DOUBLE: a FLOAT column is read back as text of six digits, which loses what a float holds.
-QStringList PropertyLines(const TMember& m) {
+QStringList PropertyLines(const TMember& m, bool indexed) {
     const QString name = Quoted(m.memberName);
     const QString comment =
         "<!-- 简单" + m.memberType + "属性: " + XmlComment(m.memberComment) + " -->";
@@ -45,7 +55,10 @@ QStringList PropertyLines(const TMember& m) {
                 "</property>",
                 ""};
     QStringList lines{comment, "<property", "  name=" + name, "  column=" + name};
-    lines << PropertyAttributes(m) << QStringLiteral("/>") << QString();
+    lines << PropertyAttributes(m);
+    if (indexed)
+        lines << QStringLiteral("  index=\"lookup\"");
+    lines << QStringLiteral("/>") << QString();
     return lines;
 }
 
@@ -108,7 +121,7 @@ QString Section(const TBuildContext& context, const TClassModel& c, QStringList&
     for (qsizetype i = 0; i < members.size(); ++i) {
         const TMember& m = members[i];
         if (MemberTypes::IsSimple(m.memberType)) {
-            AddLines(section, 10, PropertyLines(m));
+            AddLines(section, 10, PropertyLines(m, LookupIndexed(c, m)));
             continue;
         }
         referenceColumns << ReferenceColumn(context, c, members, i, referenceColumns, warnings);

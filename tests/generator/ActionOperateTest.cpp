@@ -194,7 +194,7 @@ public class BookAction extends ActionSupport {
         }
     }
 
-    /*输入主键时的提示: 以JSON写回主键或显示值含有所填文字的前几个Book*/
+    /*输入主键时的提示: 以JSON写回主键或显示值以所填文字开头的前几个Book*/
     public String LookupBook() {
         List<Book> bookList = bookDAO.QueryBookLookup(ReferenceChoices.Term(), ReferenceChoices.LOOKUP_LIMIT);
         ReferenceChoices.Reply(bookList, "id", "toString()");

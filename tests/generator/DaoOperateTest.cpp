@@ -121,13 +121,15 @@ public class BookDAO {
         }
     }
 
-    /*输入主键时的提示: 主键或显示值含有term的前limit条Book记录*/
+    /*输入主键时的提示: 主键或显示值以term开头的前limit条Book记录*/
     public ArrayList<Book> QueryBookLookup(String term, int limit) {
         Session s = null; 
         try {
             s = HibernateUtil.getSession();
-            Query q = s.createQuery("From Book book where str(book.id) like :term escape '!' order by book.id");
-            q.setParameter("term", HibernateUtil.likePattern(term));
+            String hql = "From Book book where 1=0";
+            if(HibernateUtil.intValue(term) != null) hql += " or book.id = " + HibernateUtil.intValue(term);
+            hql += " order by book.id";
+            Query q = s.createQuery(hql);
             q.setMaxResults(limit);
             List bookList = q.list();
             return (ArrayList<Book>) bookList;
@@ -262,7 +264,8 @@ QString Filled(const char* method, const QString& parameters, const char* condit
         .replace("<PARAMETERS>", parameters)
         .replace("<CONDITIONS>", Crlf(conditions))
         .replace("<BINDINGS>", Crlf(bindings))
-        .replace("<COUNT_BINDINGS>", Crlf(bindings).replace("            if(", "                if("));
+        .replace("<COUNT_BINDINGS>",
+                 Crlf(bindings).replace("            if(", "                if("));
 }
 
 // The second line of a method text: its signature.
@@ -364,6 +367,31 @@ TEST(DaoOperateTest, ReferenceQueryMembersCompareTheReferencedKey) {
               Filled(kQueryMethod, "Category category,Press press,", conditions, bindings));
     EXPECT_EQ(TDaoOperate::BuildCalculateMethod(Context(model), book),
               Filled(kCalculateMethod, "Category category,Press press", conditions, bindings));
+}
+
+// The type-ahead: a text key and a display member by a bound prefix, a number key by its value.
+TEST(DaoOperateTest, LookupMatchesTheStartOfTheKeyOrDisplayMember) {
+    TModelBuilder builder;
+    builder.Class("Shelf")
+        .Member("code", "字符串", {TFlag::Key})
+        .Member("label", "字符串", {TFlag::Display}, "", 30);
+    builder.Class("Box")
+        .Member("id", "整型", {TFlag::Key})
+        .Member("size", "浮点型", {TFlag::Display});
+    const TProjectModel& model = builder.Build();
+    EXPECT_TRUE(
+        TDaoOperate::BuildLookupMethod(model.Classes()[0])
+            .contains("            String hql = \"From Shelf shelf where 1=0\";\r\n"
+                      "            hql += \" or shelf.code like :term escape '!'\";\r\n"
+                      "            hql += \" or shelf.label like :term escape '!'\";\r\n"
+                      "            hql += \" order by shelf.code\";\r\n"
+                      "            Query q = s.createQuery(hql);\r\n"
+                      "            q.setParameter(\"term\", HibernateUtil.likePrefix(term));\r\n"));
+    EXPECT_TRUE(
+        TDaoOperate::BuildLookupMethod(model.Classes()[1])
+            .contains("            if(HibernateUtil.intValue(term) != null) hql += \" or "
+                      "box.id = \" + HibernateUtil.intValue(term);\r\n"
+                      "            hql += \" or str(box.size) like :term escape '!'\";\r\n"));
 }
 
 TEST(DaoOperateTest, ReferenceToAnUnknownClassIsBoundAsAStringKey) {

@@ -30,6 +30,7 @@ const char* const kCourseSection = R"(          <!-- 主键编号 -->
             column="title"
             type="string"
             length="35"
+            index="lookup"
           />
 
           <!-- 简单字符串属性:  -->

@@ -120,6 +120,9 @@ def lookup_checks(app, db):
     app.check("with %d book types the add page offers suggestions for the type's key" % ROWS,
               None if 'data-lookup="/BookType/BookType_LookupBookType.action"' in page
               and "<select" not in page else "no key field with a look-up")
+    index = db.sql("SHOW INDEX FROM brennoquill.`BookType` WHERE Key_name = 'lookup'")
+    app.check("the book type's display column has the look-up's index",
+              None if "typeName" in index else "no index lookup: %r" % index)
     status, kind, rows, _, count = lookup(app, db, "批量类别1")
     app.check("the look-up answers at most %d matching book types as JSON" % LOOKUP_LIMIT,
               lookup_problem(status, kind, rows, count, lambda rows: None

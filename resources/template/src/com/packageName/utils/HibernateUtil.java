@@ -116,6 +116,21 @@ public class HibernateUtil {
         return key.toString();
     }
 
+    /*LIKE 查询的模式 "文本%": 以文本开头; 文本中的 %、_ 和转义符 ! 都按原样匹配*/
+    public static String likePrefix(String text) {
+        String pattern = likePattern(text);
+        return pattern.substring(1);
+    }
+
+    /*文字 (去掉首尾空白) 是 int 范围内的整数时返回它, 否则返回 null*/
+    public static Integer intValue(String text) {
+        try {
+            return Integer.valueOf(text.trim());
+        } catch (NumberFormatException e) {
+            return null;
+        }
+    }
+
     /*返回唯一的 SessionFactory, 第一次调用时创建*/
     public static synchronized SessionFactory getSessionFactory() throws HibernateException {
         if (sessionFactory == null) {
