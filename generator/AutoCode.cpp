@@ -27,6 +27,9 @@ using CodeText::Quoted;
 
 const QString kBusy = QStringLiteral("该工程正在生成代码,请稍候");
 
+// Thrown between two files of a run that was asked to stop.
+struct TStopped {};
+
 // One entry of the fixed support sources: a template filled with the package name, or a
 // file copied unchanged.
 struct TFixedEntry {
@@ -87,6 +90,8 @@ void TAutoCode::run() {
 void TAutoCode::Execute() {
     try {
         Generate();
+    } catch (const TStopped&) {
+        Progress(kStoppedLine);
     } catch (const std::exception& error) {
         Fail(QString::fromUtf8(error.what()));
     } catch (...) {
@@ -206,6 +211,7 @@ void TAutoCode::CopyFixedTemplates() {
             "template/src" + FixedFolder(entry, QStringLiteral("packageName")) + "/" + name;
         const QString folder = Output("src" + FixedFolder(entry, settings_.packageName));
         const QString file = folder + "/" + name;
+        StopIfAsked();
         MakeOutputFolder(folder);
         if (entry.isTemplate) {
             const QString text = ReadTemplate(source);
@@ -226,6 +232,7 @@ void TAutoCode::CopyResourceFolders() {
     for (const char* folder : kScaffoldFolders) {
         const QString name = QString::fromLatin1(folder);
         const QString source = Resource("bak/" + name);
+        StopIfAsked();
         if (!TFileOperate::CopyFolder(source, Absolute(Output(name)), true))
             throw TFileError("无法读取文件夹: " + source);
         Progress("移动" + Output(name) + "文件夹完毕！");
@@ -279,6 +286,7 @@ QString TAutoCode::ReadTemplate(const QString& relative) const {
 }
 
 void TAutoCode::Write(const TGeneratedFile& file) {
+    StopIfAsked();
     for (const QString& warning : file.warnings)
         Progress(warning);
     const QString relative = Output(file.path);
@@ -307,6 +315,11 @@ void TAutoCode::SaveAnsi(const QString& folder, const QString& file, const QStri
     if (replaced > 0)
         Progress("警告: " + file + "中有" + QString::number(replaced) +
                  "个字符无法以GBK保存,已写为?");
+}
+
+void TAutoCode::StopIfAsked() const {
+    if (isInterruptionRequested())
+        throw TStopped();
 }
 
 void TAutoCode::Progress(const QString& line) {

@@ -7,6 +7,9 @@
 #include "GenerationListener.h"
 #include "ProjectModel.h"
 
+// The last progress line of a stopped run.
+inline const QString kStoppedLine = QStringLiteral("生成已停止");
+
 struct TGenerationSettings {
     QString rootDir; // the output folder projects/ is there
     qint64 projectId = 0;
@@ -21,6 +24,8 @@ struct TGenerationSettings {
 // One generation run: checks the project's model, then writes its web project into
 // rootDir/projects/<projectName>, reporting every finished file to the listener. Only one run
 // of a project writes at a time: it holds rootDir/projects/.<projectName>.lock meanwhile.
+// requestInterruption() stops a run on its thread before its next file: the files written
+// stay whole, the log ends with kStoppedLine, and neither OnFinished nor OnError follows.
 class TAutoCode : public QThread {
     Q_OBJECT
 public:
@@ -59,6 +64,8 @@ private:
     void SaveAnsi(const QString& folder, const QString& file, const QString& text,
                   const QString& suffix);
 
+    // Ends the run here when a stop was asked for.
+    void StopIfAsked() const;
     void Progress(const QString& line);
     void Fail(const QString& reason);
 

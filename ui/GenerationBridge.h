@@ -1,20 +1,33 @@
 #pragma once
 
+#include <QMutex>
 #include <QObject>
+#include <QStringList>
 
 #include "GenerationListener.h"
 
-// Turns a run's reports, made on its own thread, into signals that the runner
-// receives on its thread.
+// Turns a run's reports, made on its own thread, into what the runner receives on its thread.
+// Progress is only collected here, and taken in batches by the runner: a run posts no event
+// per line. The other reports are signals.
 class TGenerationBridge : public QObject, public TGenerationListener {
     Q_OBJECT
 
 public:
-    // projectName: the run's project, as the run was started with it.
-    explicit TGenerationBridge(const QString& projectName) : projectName_(projectName) {}
+    // What the run reported since the last Take.
+    struct TBatch {
+        int planned = -1; // files to write, once reported; -1 otherwise
+        QStringList lines;
+        int written = 0; // lines that report a written file
+    };
 
-    void OnPlanned(int files) override { emit Planned(files); }
-    void OnProgress(const QString& line) override { emit Progress(line); }
+    // projectName: the run's project, as the run was started with it.
+    explicit TGenerationBridge(const QString& projectName, QObject* parent = nullptr)
+        : QObject(parent), projectName_(projectName) {}
+
+    TBatch Take();
+
+    void OnPlanned(int files) override;
+    void OnProgress(const QString& line) override;
     void OnPrimaryKeyError(qint64 classId) override { emit PrimaryKeyError(classId); }
     void OnDisplayMemberError(qint64 classId) override { emit DisplayMemberError(classId); }
     void OnModelError(const QString& message) override { emit ModelError(message); }
@@ -22,8 +35,6 @@ public:
     void OnError(const QString& message) override { emit Failed(message); }
 
 signals:
-    void Planned(int files);
-    void Progress(const QString& line);
     void PrimaryKeyError(qint64 classId);
     void DisplayMemberError(qint64 classId);
     void ModelError(const QString& message);
@@ -32,4 +43,6 @@ signals:
 
 private:
     QString projectName_;
+    QMutex mutex_; // guards batch_
+    TBatch batch_;
 };

@@ -2,89 +2,115 @@
 
 #include <QCoreApplication>
 
-#include "GeneratedFile.h"
 #include "GenerationBridge.h"
 
-namespace {
-
-// A progress line that reports a written file.
-bool IsWrittenLine(const QString& line) {
-    return line.endsWith(kConfigDone) || line.endsWith(kJavaDone) || line.endsWith(kFixedDone);
+TGenerationRunner::TGenerationRunner(QObject* parent) : QObject(parent) {
+    flushTimer_.setInterval(kFlushMilliseconds);
+    connect(&flushTimer_, &QTimer::timeout, this, qOverload<>(&TGenerationRunner::Flush));
 }
-
-} // namespace
-
-TGenerationRunner::TGenerationRunner(QObject* parent) : QObject(parent) {}
 
 TGenerationRunner::~TGenerationRunner() {
     WaitForAll();
 }
 
 void TGenerationRunner::Start(const TGenerationSettings& settings) {
-    auto* bridge = new TGenerationBridge(settings.projectName);
-    auto* run = new TAutoCode(settings, bridge);
-    bridge->setParent(run);
+    auto* bridge = new TGenerationBridge(settings.projectName, this);
+    auto* thread = new TAutoCode(settings, bridge);
     latestFinished_ = false;
-    Connect(bridge, run, ++latest_);
-    connect(run, &QThread::finished, run, &QObject::deleteLater);
-    runs_.removeAll(nullptr);
+    const TRun run{thread, bridge, ++latest_};
+    Connect(run);
+    connect(thread, &QThread::finished, thread, &QObject::deleteLater);
     runs_.append(run);
-    run->start();
+    flushTimer_.start();
+    thread->start();
 }
 
-void TGenerationRunner::Connect(const TGenerationBridge* bridge, const TAutoCode* run, int serial) {
+void TGenerationRunner::Connect(const TRun& run) {
     using Bridge = TGenerationBridge;
     const auto blocking = Qt::BlockingQueuedConnection;
-    connect(bridge, &Bridge::PrimaryKeyError, this, &TGenerationRunner::PrimaryKeyError, blocking);
-    connect(bridge, &Bridge::DisplayMemberError, this, &TGenerationRunner::DisplayMemberError,
+    const auto queued = Qt::QueuedConnection;
+    const int serial = run.serial;
+    connect(run.bridge, &Bridge::PrimaryKeyError, this, &TGenerationRunner::PrimaryKeyError,
             blocking);
-    connect(bridge, &Bridge::ModelError, this, &TGenerationRunner::ModelError, blocking);
-    connect(bridge, &Bridge::Finished, this, &TGenerationRunner::Finished, blocking);
+    connect(run.bridge, &Bridge::DisplayMemberError, this, &TGenerationRunner::DisplayMemberError,
+            blocking);
+    connect(run.bridge, &Bridge::ModelError, this, &TGenerationRunner::ModelError, blocking);
     connect(
-        bridge, &Bridge::Finished, this,
-        [this, serial] { latestFinished_ = latestFinished_ || serial == latest_; },
-        Qt::QueuedConnection);
-    connect(bridge, &Bridge::Failed, this, &TGenerationRunner::Failed, Qt::QueuedConnection);
-    connect(
-        bridge, &Bridge::Planned, this,
-        [this, serial](int files) {
-            if (serial == latest_)
-                emit Planned(files);
+        run.bridge, &Bridge::Finished, this,
+        [this, run](const QString& projectName) {
+            Flush(run);
+            latestFinished_ = latestFinished_ || run.serial == latest_;
+            emit Finished(projectName);
         },
-        Qt::QueuedConnection);
+        blocking);
     connect(
-        bridge, &Bridge::Progress, this,
-        [this, serial](const QString& line) {
-            emit Progress(line);
-            if (serial == latest_ && IsWrittenLine(line))
-                emit FileWritten();
+        run.bridge, &Bridge::Failed, this,
+        [this, run](const QString& message) {
+            Flush(run);
+            emit Failed(message);
         },
-        Qt::QueuedConnection);
+        queued);
     connect(
-        run, &QThread::finished, this,
-        [this, serial] {
-            if (serial == latest_)
-                emit Ended(latestFinished_);
-        },
-        Qt::QueuedConnection);
+        run.thread, &QThread::finished, this, [this, serial] { OnThreadEnded(serial); }, queued);
+}
+
+void TGenerationRunner::Flush() {
+    for (const TRun& run : runs_)
+        Flush(run);
+}
+
+void TGenerationRunner::Flush(const TRun& run) {
+    const TGenerationBridge::TBatch batch = run.bridge->Take();
+    const bool latest = run.serial == latest_;
+    if (latest && batch.planned >= 0)
+        emit Planned(batch.planned);
+    if (!batch.lines.isEmpty())
+        emit Progress(batch.lines);
+    if (latest && batch.written > 0)
+        emit FilesWritten(batch.written);
+}
+
+// The run's last lines are handed on before its end; then it is forgotten.
+void TGenerationRunner::OnThreadEnded(int serial) {
+    for (qsizetype i = 0; i < runs_.size(); ++i) {
+        if (runs_[i].serial != serial)
+            continue;
+        const TRun run = runs_.takeAt(i);
+        Flush(run);
+        run.bridge->deleteLater();
+        break;
+    }
+    if (runs_.isEmpty())
+        flushTimer_.stop();
+    if (serial == latest_)
+        emit Ended(latestFinished_);
 }
 
 int TGenerationRunner::Running() const {
     int count = 0;
-    for (const QPointer<TAutoCode>& run : runs_)
-        count += !run.isNull() && !run->isFinished() ? 1 : 0;
+    for (const TRun& run : runs_)
+        count += !run.thread.isNull() && !run.thread->isFinished() ? 1 : 0;
     return count;
 }
 
+void TGenerationRunner::StopAll() {
+    for (const TRun& run : runs_)
+        if (!run.thread.isNull())
+            run.thread->requestInterruption();
+}
+
 void TGenerationRunner::WaitForAll() {
-    for (const QPointer<TAutoCode>& run : runs_) {
-        if (run.isNull())
+    flushTimer_.stop();
+    for (const TRun& run : runs_) {
+        disconnect(run.bridge, nullptr, this, nullptr);
+        if (run.thread.isNull())
             continue;
-        disconnect(run, nullptr, this, nullptr);
-        if (auto* bridge = run->findChild<TGenerationBridge*>())
-            disconnect(bridge, nullptr, this, nullptr);
-        while (!run->wait(50))
+        disconnect(run.thread, nullptr, this, nullptr);
+        while (!run.thread->wait(50))
             QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
     }
     QCoreApplication::removePostedEvents(this, QEvent::MetaCall);
+    for (const TRun& run : runs_)
+        delete run.bridge;
+    runs_.clear();
 }

@@ -1,6 +1,8 @@
 #include "MainForm.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMouseEvent>
@@ -8,7 +10,11 @@
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
+#include <exception>
 #include <iterator>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 #include "AutoCode.h"
 #include "ClassDAO.h"
@@ -26,6 +32,7 @@
 #include "ModelFiles.h"
 #include "Preview.h"
 #include "Printable.h"
+#include "ProgressLog.h"
 #include "ProjectBox.h"
 #include "ProjectDAO.h"
 
@@ -43,6 +50,8 @@ const int kProgressHeight = 150;
 // A project name a generation run refuses as its output folder name.
 const QString kUnsafeProjectName =
     QStringLiteral("工程名称不能为空、不能是\".\"或\"..\"，也不能含有/、\\或控制字符!");
+
+const QString kStopQuestion = QStringLiteral("正在生成代码, 要停止生成并关闭窗口吗?");
 
 struct TColumn {
     const char* title;
@@ -86,6 +95,7 @@ TFormMain::TFormMain(TUserSeam* seam, const QString& rootDir, QWidget* parent)
     CreateProjectArea(client);
     LayOut(client);
     CreateMenu();
+    CreateBusyPanel();
     ConnectRunner();
     // A fixed size (minimum equal to maximum) is what tells every window manager not to offer
     // maximising.
@@ -150,6 +160,7 @@ void TFormMain::CreateProgressArea() {
     policy.setRetainSizeWhenHidden(true);
     ProgressBar1->setSizePolicy(policy);
     ProgressBar1->hide();
+    progressLog_ = std::make_unique<TProgressLog>(Memo_State);
     auto* layout = new QVBoxLayout(GroupBox2);
     layout->addWidget(Memo_State);
     layout->addWidget(ProgressBar1);
@@ -224,11 +235,27 @@ void TFormMain::CreateMenu() {
     V1 = AddItem(MenuCode, QStringLiteral("预览代码"), &TFormMain::V1Click);
 }
 
+// A label and a bar that moves to and fro, at the right of the menu bar.
+void TFormMain::CreateBusyPanel() {
+    Panel_Busy = new QWidget(MainMenu1);
+    Label_Busy = new QLabel(Panel_Busy);
+    auto* bar = new QProgressBar(Panel_Busy);
+    bar->setRange(0, 0);
+    bar->setFixedWidth(80);
+    bar->setTextVisible(false);
+    auto* layout = new QHBoxLayout(Panel_Busy);
+    layout->setContentsMargins(0, 0, 4, 0);
+    layout->addWidget(Label_Busy);
+    layout->addWidget(bar);
+    MainMenu1->setCornerWidget(Panel_Busy, Qt::TopRightCorner);
+    Panel_Busy->hide();
+}
+
 void TFormMain::ConnectRunner() {
     using Runner = TGenerationRunner;
     connect(runner_, &Runner::Planned, this, &TFormMain::OnGenerationPlanned);
     connect(runner_, &Runner::Progress, this, &TFormMain::OnGenerationProgress);
-    connect(runner_, &Runner::FileWritten, this, &TFormMain::OnFileWritten);
+    connect(runner_, &Runner::FilesWritten, this, &TFormMain::OnFilesWritten);
     connect(runner_, &Runner::PrimaryKeyError, this, &TFormMain::OnPrimaryKeyError);
     connect(runner_, &Runner::DisplayMemberError, this, &TFormMain::OnDisplayMemberError);
     connect(runner_, &Runner::ModelError, this, &TFormMain::OnModelError);
@@ -289,16 +316,40 @@ qint64 TFormMain::SelectedMemberId() const {
 }
 
 void TFormMain::LoadProjects() {
-    CB_Project->clear();
-    ClearClassesAndMembers();
-    for (const TProjectEntry& project : TProjectDAO().ListProjects())
-        CB_Project->addItem(project.projectName, project.projectId);
+    FillProjectBox();
     if (CB_Project->count() == 0)
         return;
     CB_Project->setCurrentIndex(0);
     if (keptProjectIndex != -1 && keptProjectIndex < CB_Project->count())
         CB_Project->setCurrentIndex(keptProjectIndex);
     LoadClasses(SelectedProjectId());
+}
+
+void TFormMain::FillProjectBox() {
+    CB_Project->clear();
+    ClearClassesAndMembers();
+    for (const TProjectEntry& project : TProjectDAO().ListProjects())
+        CB_Project->addItem(project.projectName, project.projectId);
+}
+
+void TFormMain::LoadProjectsSelecting(qint64 projectId) {
+    FillProjectBox();
+    const int index = CB_Project->findData(projectId);
+    if (index < 0)
+        return LoadProjects();
+    keptProjectIndex = index;
+    CB_Project->setCurrentIndex(index);
+    LoadClasses(projectId);
+}
+
+// The first project of an import; of several of its name, the one just added.
+void TFormMain::SelectImported(const QStringList& names) {
+    if (names.isEmpty())
+        return;
+    const TProjectList found = TProjectDAO().FindProjects(names.first());
+    if (found.isEmpty())
+        return LoadProjects();
+    LoadProjectsSelecting(found.last().projectId);
 }
 
 void TFormMain::LoadClasses(qint64 projectId) {
@@ -359,7 +410,7 @@ void TFormMain::F2Click() {
         if (projects.CountProjectsByName(name) >= 1)
             return Message(QStringLiteral("该工程名称已经存在!"));
         projects.AddProject(name);
-        LoadProjects();
+        LoadProjectsSelecting(projects.FindProjects(name).last().projectId);
         Message(QStringLiteral("工程名称添加成功！"));
     });
 }
@@ -471,25 +522,56 @@ void TFormMain::C1Click() {
 }
 
 void TFormMain::E1Click() {
-    Guard([this] {
+    ModelFileCommand([this] {
         if (CB_Project->currentIndex() < 0)
             return Message(QStringLiteral("当前未有任何项目被选中!"));
-        ModelFiles::ExportProject(*seam_, SelectedProjectId(), CB_Project->currentText());
+        ModelFiles::ExportProject(*seam_, BusyRunner(), SelectedProjectId(),
+                                  CB_Project->currentText());
     });
 }
 
 void TFormMain::I1Click() {
-    Guard([this] {
-        if (ModelFiles::ImportModel(*seam_))
-            LoadProjects();
-    });
+    ModelFileCommand([this] { SelectImported(ModelFiles::ImportModel(*seam_, BusyRunner())); });
 }
 
 void TFormMain::I2Click() {
-    Guard([this] {
-        if (ModelFiles::ImportMdb(*seam_))
-            LoadProjects();
+    ModelFileCommand([this] { SelectImported(ModelFiles::ImportMdb(*seam_, BusyRunner())); });
+}
+
+void TFormMain::ModelFileCommand(const std::function<void()>& command) {
+    if (modelFileBusy_)
+        return Message(QStringLiteral("正在读写模型文件,请稍候"));
+    modelFileBusy_ = true;
+    Guard(command);
+    modelFileBusy_ = false;
+}
+
+ModelFiles::TOffThread TFormMain::BusyRunner() {
+    return
+        [this](const QString& doing, const std::function<void()>& work) { RunBusy(doing, work); };
+}
+
+void TFormMain::RunBusy(const QString& doing, const std::function<void()>& work) {
+    std::exception_ptr error;
+    QThread* thread = QThread::create([&work, &error] {
+        try {
+            work();
+        } catch (...) {
+            error = std::current_exception();
+        }
     });
+    Label_Busy->setText(doing);
+    Panel_Busy->show();
+    QEventLoop loop;
+    connect(thread, &QThread::finished, &loop, &QEventLoop::quit);
+    thread->start();
+    loop.exec();
+    // The loop also ends when the application quits.
+    thread->wait();
+    delete thread;
+    Panel_Busy->hide();
+    if (error)
+        std::rethrow_exception(error);
 }
 
 void TFormMain::I3Click() {
@@ -513,7 +595,7 @@ void TFormMain::A1Click() {
         if (CB_Project->currentIndex() < 0)
             return Message(QStringLiteral("没有一个工程被选中！"));
         Message(QStringLiteral("如果以前生成了该项目，最好先删除原来的目录!"));
-        Memo_State->clear();
+        progressLog_->Clear();
         ProgressBar1->hide();
         runner_->Start(Settings());
     });
@@ -603,15 +685,12 @@ void TFormMain::OnGenerationPlanned(int files) {
 }
 
 // The log always shows its last line.
-void TFormMain::OnGenerationProgress(const QString& line) {
-    Memo_State->appendPlainText(line);
-    QScrollBar* bar = Memo_State->verticalScrollBar();
-    bar->setValue(bar->maximum());
+void TFormMain::OnGenerationProgress(const QStringList& lines) {
+    progressLog_->Append(lines);
 }
 
-void TFormMain::OnFileWritten() {
-    if (ProgressBar1->value() < ProgressBar1->maximum())
-        ProgressBar1->setValue(ProgressBar1->value() + 1);
+void TFormMain::OnFilesWritten(int count) {
+    ProgressBar1->setValue(qMin(ProgressBar1->value() + count, ProgressBar1->maximum()));
 }
 
 void TFormMain::OnPrimaryKeyError(qint64 classId) {
@@ -646,10 +725,29 @@ void TFormMain::OnGenerationEnded(bool finished) {
         ProgressBar1->setValue(ProgressBar1->maximum());
     else
         ProgressBar1->hide();
+    ReleaseFreedMemory();
+}
+
+// A run's texts were built and freed on other threads; their memory goes back to the system.
+void TFormMain::ReleaseFreedMemory() {
+#ifdef __GLIBC__
+    if (runner_->Running() == 0)
+        malloc_trim(0);
+#endif
 }
 
 int TFormMain::RunningGenerations() const {
     return runner_->Running();
+}
+
+void TFormMain::closeEvent(QCloseEvent* event) {
+    if (runner_->Running() > 0) {
+        if (!seam_->Confirm(QStringLiteral("提示"), kStopQuestion))
+            return event->ignore();
+        runner_->StopAll();
+        runner_->WaitForAll();
+    }
+    QMainWindow::closeEvent(event);
 }
 
 bool TFormMain::eventFilter(QObject* watched, QEvent* event) {

@@ -15,8 +15,11 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <functional>
+#include <memory>
 
 #include "UserSeam.h"
+
+class TProgressLog;
 
 class TGenerationRunner;
 struct TGenerationSettings;
@@ -45,6 +48,8 @@ public:
     QUrl HomePage() const;
     // Generation runs started here that have not ended yet.
     int RunningGenerations() const;
+    // True while a model file is read or written.
+    bool ModelFileBusy() const { return modelFileBusy_; }
 
     // The current selection; -1 (or empty text) when nothing is selected.
     qint64 SelectedProjectId() const;
@@ -69,6 +74,9 @@ public:
     QPlainTextEdit* Memo_State;
     // Files written of files to write, while a run goes on; full once it has finished.
     QProgressBar* ProgressBar1;
+    // Shown beside the menus while a model file is read or written.
+    QWidget* Panel_Busy;
+    QLabel* Label_Busy;
     QTimer* Timer1;
     QMenuBar* MainMenu1;
     QMenu* MenuProject;
@@ -124,8 +132,8 @@ public slots:
 
     // The generation's side of the window, called on this window's thread.
     void OnGenerationPlanned(int files);
-    void OnGenerationProgress(const QString& line);
-    void OnFileWritten();
+    void OnGenerationProgress(const QStringList& lines);
+    void OnFilesWritten(int count);
     void OnPrimaryKeyError(qint64 classId);
     void OnDisplayMemberError(qint64 classId);
     void OnModelError(const QString& message);
@@ -137,6 +145,8 @@ public slots:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // During a run, asks whether to stop it; stopping ends it before its next file.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void FormCreate();
@@ -144,10 +154,15 @@ private:
     void CreateProjectArea(QWidget* parent);
     void CreateMemberTable();
     void CreateProgressArea();
+    void CreateBusyPanel();
     void LayOut(QWidget* client);
     void CreateMenu();
     void ConnectRunner();
     QAction* AddItem(QMenu* menu, const QString& text, void (TFormMain::*handler)());
+    void FillProjectBox();
+    // Reloads the projects with the given one selected, kept as a rename keeps its position.
+    void LoadProjectsSelecting(qint64 projectId);
+    void SelectImported(const QStringList& names);
     void ClearClassesAndMembers();
     void AddMemberRow(const TMember& member);
     // The highlighted class is the one the commands act on.
@@ -158,6 +173,13 @@ private:
     TGenerationSettings Settings() const;
     void ShowPreview(const TGenerationSettings& settings, qint64 classId);
     bool Guard(const std::function<void()>& command);
+    // Runs work on a thread of its own while the window stays usable and shows what it does;
+    // returns once work has ended, rethrowing its error here.
+    void RunBusy(const QString& doing, const std::function<void()>& work);
+    std::function<void(const QString&, const std::function<void()>&)> BusyRunner();
+    void ReleaseFreedMemory();
+    // A model file command, refused while another is busy.
+    void ModelFileCommand(const std::function<void()>& command);
     void Message(const QString& text);
 
     TUserSeam* seam_;
@@ -165,4 +187,6 @@ private:
     QString resourceDir_; // empty: rootDir_
     TModalHook modalHook_;
     TGenerationRunner* runner_;
+    std::unique_ptr<TProgressLog> progressLog_;
+    bool modelFileBusy_ = false;
 };

@@ -18,19 +18,32 @@ QString Names(const QStringList& names) {
     return shown.join(QStringLiteral("、"));
 }
 
-// The stored projects' names, or nothing when the user gave no new name for a taken one.
-std::optional<QStringList> Import(TUserSeam& seam, const QByteArray& json) {
+const QString kExporting = QStringLiteral("正在导出模型...");
+const QString kImporting = QStringLiteral("正在导入模型...");
+
+// The stored projects' names, or none when the user gave no new name for a taken one.
+QStringList Import(TUserSeam& seam, const ModelFiles::TOffThread& offThread, const QString& file) {
+    std::optional<QByteArray> json;
     QString newName;
     for (;;) {
-        try {
-            return ModelExchange::ImportProjects(json, newName);
-        } catch (const TNameTakenError& taken) {
-            newName =
-                seam.InputBox(QStringLiteral("导入模型"),
-                              taken.Message() + QStringLiteral("\n请输入新的工程名称:"), QString());
-            if (newName.isEmpty())
-                return std::nullopt;
-        }
+        QStringList names;
+        std::optional<TNameTakenError> taken;
+        offThread(kImporting, [&] {
+            if (!json)
+                json = ModelExchange::ReadModelFile(file);
+            try {
+                names = ModelExchange::ImportProjects(*json, newName);
+            } catch (const TNameTakenError& error) {
+                taken = error;
+            }
+        });
+        if (!taken)
+            return names;
+        newName =
+            seam.InputBox(QStringLiteral("导入模型"),
+                          taken->Message() + QStringLiteral("\n请输入新的工程名称:"), QString());
+        if (newName.isEmpty())
+            return {};
     }
 }
 
@@ -38,33 +51,36 @@ std::optional<QStringList> Import(TUserSeam& seam, const QByteArray& json) {
 
 namespace ModelFiles {
 
-void ExportProject(TUserSeam& seam, qint64 projectId, const QString& projectName) {
+void ExportProject(TUserSeam& seam, const TOffThread& offThread, qint64 projectId,
+                   const QString& projectName) {
     const QString file =
         seam.SaveFileName(QStringLiteral("导出模型"), projectName + ".json", kModelFilter);
     if (file.isEmpty())
         return;
-    ModelExchange::WriteModelFile(file, ModelExchange::ExportProject(projectId));
+    offThread(kExporting, [&] {
+        ModelExchange::WriteModelFile(file, ModelExchange::ExportProject(projectId));
+    });
     seam.Message(QStringLiteral("模型导出成功!"));
 }
 
-bool ImportModel(TUserSeam& seam) {
+QStringList ImportModel(TUserSeam& seam, const TOffThread& offThread) {
     const QString file = seam.OpenFileName(QStringLiteral("导入模型"), kModelFilter);
     if (file.isEmpty())
-        return false;
-    const std::optional<QStringList> names = Import(seam, ModelExchange::ReadModelFile(file));
-    if (!names)
-        return false;
-    seam.Message(QStringLiteral("模型导入成功: ") + Names(*names));
-    return true;
+        return {};
+    const QStringList names = Import(seam, offThread, file);
+    if (!names.isEmpty())
+        seam.Message(QStringLiteral("模型导入成功: ") + Names(names));
+    return names;
 }
 
-bool ImportMdb(TUserSeam& seam) {
+QStringList ImportMdb(TUserSeam& seam, const TOffThread& offThread) {
     const QString file = seam.OpenFileName(QStringLiteral("导入旧版数据库"), kMdbFilter);
     if (file.isEmpty())
-        return false;
-    const QStringList names = ModelExchange::ImportMdb(file);
+        return {};
+    QStringList names;
+    offThread(kImporting, [&] { names = ModelExchange::ImportMdb(file); });
     seam.Message(QStringLiteral("旧版数据库导入成功: ") + Names(names));
-    return true;
+    return names;
 }
 
 } // namespace ModelFiles

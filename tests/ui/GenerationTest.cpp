@@ -1,8 +1,14 @@
 #include <QDir>
+#include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QProgressBar>
 #include <QScrollBar>
 #include <thread>
+
+#include "AutoCode.h"
+#include "GenerationRunner.h"
+#include "ProgressLog.h"
 
 #include "../store/WriteProtect.h"
 #include "UiTestSupport.h"
@@ -42,6 +48,31 @@ protected:
         title.memberIsDisplay = withDisplay ? 1 : 0;
         AddMember(title);
         return classId;
+    }
+
+    // count classes Class0 … like AddGoodClass's, in one statement each for classes and members.
+    static void AddGoodClasses(int projectId, int count) {
+        const QString project = QString::number(projectId);
+        Execute("with recursive n(i) as (select 0 union all select i+1 from n where i<" +
+                QString::number(count - 1) +
+                ") insert into t_class(projectId,className,friendName) select " + project +
+                ",'Class'||i,'友好' from n");
+        const QString columns =
+            "insert into t_member(projectId,classId,memberName,memberType,memberLength,"
+            "memberIsPri,memberComment,memberIsMust,memberIsInteger,memberIsFloat,queryFlag,"
+            "memberIsDisplay,memberQueryDisplay) select projectId,classId,";
+        Execute(columns + "'id','整型',0,1,'',1,1,0,0,0,0 from t_class where projectId=" + project);
+        Execute(columns +
+                "'title','字符串',20,0,'',0,0,0,0,1,0 from t_class where projectId=" + project);
+    }
+
+    // The files below the output folder, relative to it.
+    QStringList OutputFiles(const QString& project) {
+        QStringList files;
+        QDirIterator it(Output(project), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+        while (it.hasNext())
+            files << QDir(Output(project)).relativeFilePath(it.next());
+        return files;
     }
 
     // Starts a run of the selected project and waits until it has ended.
@@ -220,10 +251,11 @@ TEST_F(ProgressBarTest, CountsTheWrittenFilesOfTheFilesToWriteAndIsFullOnceTheRu
     EXPECT_TRUE(atReport.shown);
     EXPECT_EQ(atReport.maximum, written);
     EXPECT_EQ(atReport.value, written);
-    QList<int> oneByOne;
-    for (int i = 0; i <= written; ++i)
-        oneByOne << i;
-    EXPECT_EQ(values_, oneByOne);
+    // Counted in batches: from 0 up to every file, never down.
+    ASSERT_FALSE(values_.isEmpty());
+    EXPECT_EQ(values_.first(), 0);
+    EXPECT_EQ(values_.last(), written);
+    EXPECT_TRUE(std::is_sorted(values_.begin(), values_.end()));
     EXPECT_TRUE(BarShown());
     EXPECT_EQ(bar->value(), bar->maximum());
     EXPECT_EQ(bar->text(), QString("%1 / %1").arg(written));
@@ -253,4 +285,133 @@ TEST_F(ProgressBarTest, RefusedOrFailedRunLeavesNoBar) {
     EXPECT_EQ(seam_.Texts("error").size(), 1);
     EXPECT_EQ(values_, QList<int>({0}));
     EXPECT_FALSE(BarShown());
+}
+
+// Counts the queued calls a run posts to the window's side: one per progress line would be
+// thousands for a run of this size.
+class EventCounter : public QObject {
+public:
+    explicit EventCounter(const QObject* receiver) : receiver_(receiver) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        calls += watched == receiver_ && event->type() == QEvent::MetaCall ? 1 : 0;
+        return false;
+    }
+    int calls = 0;
+
+private:
+    const QObject* receiver_;
+};
+
+TEST_F(ProgressBarTest, LargeRunReachesTheWindowInBatchesAndItsLogKeepsTheLastLines) {
+    AddGoodClasses(AddProject("shop"), 300);
+    ShowForm();
+    EventCounter counter(Form().findChild<TGenerationRunner*>());
+    qApp->installEventFilter(&counter);
+    Generate();
+    qApp->removeEventFilter(&counter);
+    const int planned = 3 + 300 * 9 + 14 + 1 + 2;
+    EXPECT_EQ(seam_.Texts("information"), QStringList({"所有代码生成完毕!"}));
+    EXPECT_EQ(Form().ProgressBar1->value(), planned);
+    EXPECT_EQ(Form().ProgressBar1->maximum(), planned);
+    // The lines are taken by the window's timer; the run posts only its finished report and
+    // its end.
+    EXPECT_LE(counter.calls, 3);
+    // Every file counted once, and the bar went up in steps.
+    EXPECT_EQ(values_.first(), 0);
+    EXPECT_EQ(values_.last(), planned);
+    EXPECT_TRUE(std::is_sorted(values_.begin(), values_.end()));
+    EXPECT_LT(values_.size(), planned / 10);
+    const QStringList log = Log();
+    ASSERT_EQ(log.size(), TProgressLog::kMaxLines + 1);
+    EXPECT_TRUE(log.first().startsWith("(前面的")) << log.first().toStdString();
+    EXPECT_EQ(log.last(), "projects/shop/README.txt生成完成!");
+    const int total = log.first().mid(4).section("行", 0, 0).toInt();
+    EXPECT_EQ(log.first(), LeftOutText(total));
+    EXPECT_GE(total + TProgressLog::kMaxLines, planned);
+}
+
+TEST_F(GenerationTest, ClosingTheWindowDuringARunAsksAndStopsItBeforeItsNextFile) {
+    AddGoodClasses(AddProject("shop"), 300);
+    QElapsedTimer timer;
+    timer.start();
+    Generate();
+    const qint64 wholeRun = timer.elapsed();
+    const int allFiles = int(OutputFiles("shop").size());
+    ASSERT_TRUE(QDir(Output("shop")).removeRecursively());
+    seam_.shown.clear();
+
+    Form().show();
+    Form().A1->trigger();
+    ASSERT_TRUE(WaitFor([this] { return Form().Memo_State->blockCount() >= 20; }));
+    seam_.confirmAnswers = {true};
+    timer.restart();
+    EXPECT_TRUE(Form().close());
+    const qint64 stopping = timer.elapsed();
+    EXPECT_EQ(Form().RunningGenerations(), 0);
+    EXPECT_FALSE(Form().isVisible());
+    EXPECT_LT(stopping, wholeRun / 2) << stopping << " ms to stop, " << wholeRun << " ms a run";
+    EXPECT_EQ(seam_.Texts(), QStringList({kWarning, "正在生成代码, 要停止生成并关闭窗口吗?"}));
+    // The files written are whole: no partial file is left, and fewer files than a whole run.
+    const QStringList files = OutputFiles("shop");
+    EXPECT_GT(files.size(), 0);
+    EXPECT_LT(files.size(), allFiles);
+    for (const QString& file : files)
+        EXPECT_FALSE(file.contains(".partial~")) << file.toStdString();
+    // The stopped run said so; a new run writes the whole tree again.
+    QCoreApplication::processEvents();
+    form_.reset();
+    seam_.shown.clear();
+    Generate();
+    EXPECT_EQ(OutputFiles("shop").size(), allFiles);
+}
+
+TEST_F(GenerationTest, DecliningToStopKeepsTheWindowAndLetsTheRunFinish) {
+    AddGoodClass(AddProject("shop"), "Book");
+    Form().show();
+    Form().A1->trigger();
+    seam_.confirmAnswers = {false};
+    EXPECT_FALSE(Form().close());
+    EXPECT_TRUE(Form().isVisible());
+    ASSERT_TRUE(WaitFor([this] { return Form().RunningGenerations() == 0; }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(seam_.Texts(), QStringList({kWarning, "正在生成代码, 要停止生成并关闭窗口吗?",
+                                          "所有代码生成完毕!"}));
+    // Without a run the window closes without asking.
+    EXPECT_TRUE(Form().close());
+    EXPECT_EQ(seam_.shown.size(), 3);
+}
+
+// A stopped run on a thread of its own: the log ends with the stop, nothing else is reported.
+TEST_F(GenerationTest, StoppedRunEndsItsLogWithTheStopAndReportsNothingElse) {
+    const int shop = AddProject("shop");
+    AddGoodClasses(shop, 50);
+    struct TListener : TGenerationListener {
+        void OnPlanned(int) override {}
+        void OnProgress(const QString& line) override {
+            lines << line;
+            if (lines.size() == 5)
+                run->requestInterruption();
+        }
+        void OnPrimaryKeyError(qint64) override { ++other; }
+        void OnDisplayMemberError(qint64) override { ++other; }
+        void OnModelError(const QString&) override { ++other; }
+        void OnFinished() override { ++other; }
+        void OnError(const QString&) override { ++other; }
+        TAutoCode* run = nullptr;
+        QStringList lines;
+        int other = 0;
+    } listener;
+    TGenerationSettings settings;
+    settings.rootDir = dir_.path();
+    settings.projectId = shop;
+    settings.projectName = "shop";
+    settings.packageName = "shop";
+    TAutoCode run(settings, &listener);
+    listener.run = &run;
+    run.start();
+    ASSERT_TRUE(run.wait(20000));
+    EXPECT_EQ(listener.lines.size(), 6);
+    EXPECT_EQ(listener.lines.last(), kStoppedLine);
+    EXPECT_EQ(listener.other, 0);
+    EXPECT_EQ(OutputFiles("shop").size(), 5);
 }

@@ -83,8 +83,9 @@ TEST_F(MainFormTest, PickingAProjectOrAClassReloadsTheListsBelowIt) {
     EXPECT_TRUE(seam_.shown.isEmpty());
 }
 
-TEST_F(MainFormTest, NewProjectRefusesEmptyAndTakenNamesAndKeepsTheSelection) {
-    AddProject("shop");
+TEST_F(MainFormTest, NewProjectRefusesEmptyAndTakenNamesAndSelectsTheNewProject) {
+    const int shop = AddProject("shop");
+    AddClass(shop, "Book");
     seam_.inputAnswers = {std::nullopt, QString(""), QString("shop"), QString("hr")};
     for (int i = 0; i < 4; ++i)
         Form().F2Click();
@@ -94,8 +95,12 @@ TEST_F(MainFormTest, NewProjectRefusesEmptyAndTakenNamesAndKeepsTheSelection) {
     EXPECT_EQ(seam_.shown.first().text, "");
     EXPECT_EQ(seam_.shown.first().defaultText, "");
     EXPECT_EQ(Projects(), QStringList({"shop", "hr"}));
-    EXPECT_EQ(Form().CB_Project->currentIndex(), 0);
     EXPECT_EQ(Count("select count(*) from t_project"), 2);
+    // The next class goes into the new project.
+    EXPECT_EQ(Form().CB_Project->currentText(), "hr");
+    EXPECT_EQ(Form().SelectedProjectId(), TProjectDAO().FindProjects("hr").first().projectId);
+    EXPECT_TRUE(Classes().isEmpty());
+    EXPECT_EQ(Form().keptProjectIndex, 1);
 }
 
 TEST_F(MainFormTest, ProjectNamesARunWouldRefuseAreNotStoredOnCreationNorOnRename) {
@@ -122,10 +127,11 @@ TEST_F(MainFormTest, ProjectNamesARunWouldRefuseAreNotStoredOnCreationNorOnRenam
     EXPECT_EQ(seam_.TakeTexts("message"),
               QStringList({"工程项目名称不能为空!", "工程名称不能为空!", "工程名称添加成功！",
                            "工程名称修改成功！"}));
-    EXPECT_EQ(Projects(), QStringList({"书店 v1.0", "a..b"}));
+    // The new project is selected, and so renamed.
+    EXPECT_EQ(Projects(), QStringList({"shop", "书店 v1.0"}));
 }
 
-TEST_F(MainFormTest, RenamedPositionSurvivesRenameAndCreationButNotDeletion) {
+TEST_F(MainFormTest, RenamedPositionSurvivesRenameButNotCreationNorDeletion) {
     AddProject("a");
     AddProject("b");
     const int c = AddProject("c");
@@ -143,7 +149,9 @@ TEST_F(MainFormTest, RenamedPositionSurvivesRenameAndCreationButNotDeletion) {
 
     seam_.inputAnswers = {QString("d")};
     Form().F2Click();
-    EXPECT_EQ(Form().CB_Project->currentIndex(), 2);
+    EXPECT_EQ(Form().CB_Project->currentIndex(), 3);
+    EXPECT_TRUE(Classes().isEmpty());
+    SelectProject(2);
 
     seam_.shown.clear();
     seam_.confirmAnswers = {false, true};

@@ -1,5 +1,6 @@
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
 
 #include "ProjectModel.h"
 #include "UiTestSupport.h"
@@ -140,5 +141,60 @@ TEST_F(ModelFileTest, ErrorsAreShownWithTheirReasonAndStoreNothing) {
     const TShown& mdbDialog = seam_.shown[seam_.shown.size() - 2];
     EXPECT_EQ(mdbDialog.caption, "导入旧版数据库");
     EXPECT_EQ(mdbDialog.text, "旧版数据库 (*.mdb *.MDB)");
+    EXPECT_EQ(Projects(), QStringList({"shop"}));
+}
+
+TEST_F(ModelFileTest, ImportSelectsTheImportedProject) {
+    const int shop = AddProject("shop");
+    AddClass(AddProject("hr"), "Staff");
+    AddClass(shop, "Book");
+    seam_.fileAnswers = {File("shop.json"), File("shop.json")};
+    Form().E1->trigger();
+    seam_.inputAnswers = {QString("shop2")};
+    Form().I1->trigger();
+    EXPECT_EQ(seam_.TakeTexts("message"), QStringList({"模型导出成功!", "模型导入成功: shop2"}));
+    EXPECT_EQ(Projects(), QStringList({"shop", "hr", "shop2"}));
+    EXPECT_EQ(Form().CB_Project->currentText(), "shop2");
+    EXPECT_EQ(Form().SelectedProjectId(), ProjectId("shop2"));
+    EXPECT_EQ(Classes(), QStringList({"Book"}));
+
+    // Nothing imported: the selection stays.
+    seam_.fileAnswers = {File("shop.json")};
+    seam_.inputAnswers = {std::nullopt};
+    Form().I1->trigger();
+    EXPECT_EQ(Form().CB_Project->currentText(), "shop2");
+}
+
+// The import waits for the database here, so that the window is seen while it runs.
+TEST_F(ModelFileTest, ImportRunsOffTheWindowsThreadWithABusyIndicator) {
+    AddProject("shop");
+    seam_.fileAnswers = {File("shop.json")};
+    Form().E1->trigger();
+    Execute("delete from t_project");
+    Form().LoadProjects();
+    seam_.shown.clear();
+    EXPECT_FALSE(Form().Panel_Busy->isVisibleTo(&Form()));
+
+    Execute("begin immediate");
+    bool busy = false;
+    bool shown = false;
+    QString doing;
+    QTimer::singleShot(0, [&] {
+        busy = Form().ModelFileBusy();
+        shown = Form().Panel_Busy->isVisibleTo(&Form());
+        doing = Form().Label_Busy->text();
+        Form().I1->trigger(); // refused while the first one runs
+        Form().E1->trigger();
+        Execute("commit");
+    });
+    seam_.fileAnswers = {File("shop.json")};
+    Form().I1->trigger();
+    EXPECT_TRUE(busy);
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(doing, "正在导入模型...");
+    EXPECT_EQ(seam_.TakeTexts(), QStringList({"模型文件 (*.json)", "正在读写模型文件,请稍候",
+                                              "正在读写模型文件,请稍候", "模型导入成功: shop"}));
+    EXPECT_FALSE(Form().ModelFileBusy());
+    EXPECT_FALSE(Form().Panel_Busy->isVisibleTo(&Form()));
     EXPECT_EQ(Projects(), QStringList({"shop"}));
 }
