@@ -577,7 +577,8 @@ void TFormMain::RunBusy(const QString& doing, const std::function<void()>& work)
 void TFormMain::I3Click() {
     Guard([this] {
         TImportDbForm form(*seam_, this);
-        connect(&form, &TImportDbForm::ProjectImported, this, &TFormMain::LoadProjects);
+        connect(&form, &TImportDbForm::ProjectImported, this,
+                [this](const QString& name) { SelectImported({name}); });
         ShowModal(form);
     });
 }

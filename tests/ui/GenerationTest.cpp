@@ -309,7 +309,7 @@ TEST_F(ProgressBarTest, LargeRunReachesTheWindowInBatchesAndItsLogKeepsTheLastLi
     qApp->installEventFilter(&counter);
     Generate();
     qApp->removeEventFilter(&counter);
-    const int planned = 3 + 300 * 9 + 14 + 1 + 2;
+    const int planned = 3 + 300 * 9 + 15 + 1 + 2;
     EXPECT_EQ(seam_.Texts("information"), QStringList({"所有代码生成完毕!"}));
     EXPECT_EQ(Form().ProgressBar1->value(), planned);
     EXPECT_EQ(Form().ProgressBar1->maximum(), planned);

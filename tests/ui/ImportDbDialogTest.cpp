@@ -93,6 +93,8 @@ TEST_F(ImportDbDialogTest, ImportsTheChosenFileShowsTheReportAndAsksForATakenNam
     EXPECT_EQ(seam_.shown[4].text, "数据库导入成功: 网上书店 (2个类)\n\n"
                                    "列book.cover的类型BLOB不受支持, 未导入");
     EXPECT_EQ(Projects(), QStringList({"shop", "网上书店"}));
+    // The box shows the imported project, so the next class goes into it.
+    EXPECT_EQ(Form().CB_Project->currentText(), "网上书店");
     EXPECT_EQ(Count("select count(*) from t_class"), 2);
     EXPECT_EQ(Count("select count(*) from t_member where memberType = 'BookType'"), 1);
 }
