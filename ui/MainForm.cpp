@@ -9,6 +9,7 @@
 #include <QMovie>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <exception>
 #include <iterator>
@@ -726,7 +727,8 @@ void TFormMain::OnGenerationEnded(bool finished) {
         ProgressBar1->setValue(ProgressBar1->maximum());
     else
         ProgressBar1->hide();
-    ReleaseFreedMemory();
+    // After the run's thread object, deleted later, has let go of the model it read.
+    QTimer::singleShot(kReleaseDelayMs, this, &TFormMain::ReleaseFreedMemory);
 }
 
 // A run's texts were built and freed on other threads; their memory goes back to the system.

@@ -178,6 +178,7 @@ private:
     void RunBusy(const QString& doing, const std::function<void()>& work);
     std::function<void(const QString&, const std::function<void()>&)> BusyRunner();
     void ReleaseFreedMemory();
+    static constexpr int kReleaseDelayMs = 100;
     // A model file command, refused while another is busy.
     void ModelFileCommand(const std::function<void()>& command);
     void Message(const QString& text);
