@@ -115,11 +115,11 @@ public:
 
     void OnPlanned(int) override {}
     void OnProgress(const QString& line) override { Print(stdout, line); }
-    void OnPrimaryKeyError(qint64 classId) override {
-        CheckFailed(PrimaryKeyErrorText(Printable(TClassDAO().GetClassName(classId))));
+    void OnPrimaryKeyError(qint64, const QString& className) override {
+        CheckFailed(PrimaryKeyErrorText(Printable(className)));
     }
-    void OnDisplayMemberError(qint64 classId) override {
-        CheckFailed(DisplayMemberErrorText(Printable(TClassDAO().GetClassName(classId))));
+    void OnDisplayMemberError(qint64, const QString& className) override {
+        CheckFailed(DisplayMemberErrorText(Printable(className)));
     }
     void OnModelError(const QString& message) override { CheckFailed(message); }
     void OnFinished() override { Print(stdout, QStringLiteral("所有代码生成完毕!")); }

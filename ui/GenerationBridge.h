@@ -15,8 +15,13 @@ public:
 
     void OnPlanned(int files) override { emit Planned(files); }
     void OnProgress(const QString& line) override { emit Progress(line); }
-    void OnPrimaryKeyError(qint64 classId) override { emit PrimaryKeyError(classId); }
-    void OnDisplayMemberError(qint64 classId) override { emit DisplayMemberError(classId); }
+    void OnFileWritten(const QString& path) override { emit FileWritten(path); }
+    void OnPrimaryKeyError(qint64 classId, const QString& className) override {
+        emit PrimaryKeyError(classId, className);
+    }
+    void OnDisplayMemberError(qint64 classId, const QString& className) override {
+        emit DisplayMemberError(classId, className);
+    }
     void OnModelError(const QString& message) override { emit ModelError(message); }
     void OnFinished() override { emit Finished(projectName_); }
     void OnError(const QString& message) override { emit Failed(message); }
@@ -24,8 +29,9 @@ public:
 signals:
     void Planned(int files);
     void Progress(const QString& line);
-    void PrimaryKeyError(qint64 classId);
-    void DisplayMemberError(qint64 classId);
+    void FileWritten(const QString& path);
+    void PrimaryKeyError(qint64 classId, const QString& className);
+    void DisplayMemberError(qint64 classId, const QString& className);
     void ModelError(const QString& message);
     void Finished(const QString& projectName);
     void Failed(const QString& message);

@@ -2,17 +2,7 @@
 
 #include <QCoreApplication>
 
-#include "GeneratedFile.h"
 #include "GenerationBridge.h"
-
-namespace {
-
-// A progress line that reports a written file.
-bool IsWrittenLine(const QString& line) {
-    return line.endsWith(kConfigDone) || line.endsWith(kJavaDone) || line.endsWith(kFixedDone);
-}
-
-} // namespace
 
 TGenerationRunner::TGenerationRunner(QObject* parent) : QObject(parent) {}
 
@@ -54,9 +44,11 @@ void TGenerationRunner::Connect(const TGenerationBridge* bridge, const TAutoCode
         Qt::QueuedConnection);
     connect(
         bridge, &Bridge::Progress, this,
-        [this, serial](const QString& line) {
-            emit Progress(line);
-            if (serial == latest_ && IsWrittenLine(line))
+        [this](const QString& line) { emit Progress(line); }, Qt::QueuedConnection);
+    connect(
+        bridge, &Bridge::FileWritten, this,
+        [this, serial] {
+            if (serial == latest_)
                 emit FileWritten();
         },
         Qt::QueuedConnection);

@@ -27,8 +27,8 @@ public:
 
 signals:
     void Progress(const QString& line);
-    void PrimaryKeyError(qint64 classId);
-    void DisplayMemberError(qint64 classId);
+    void PrimaryKeyError(qint64 classId, const QString& className);
+    void DisplayMemberError(qint64 classId, const QString& className);
     void ModelError(const QString& message);
     // projectName: the run's project, as the run was started with it.
     void Finished(const QString& projectName);

@@ -604,21 +604,22 @@ void TFormMain::OnFileWritten() {
         ProgressBar1->setValue(ProgressBar1->value() + 1);
 }
 
-void TFormMain::OnPrimaryKeyError(qint64 classId) {
-    ReportClass(classId, PrimaryKeyErrorText);
+void TFormMain::OnPrimaryKeyError(qint64 classId, const QString& className) {
+    ReportClass(classId, className, PrimaryKeyErrorText);
 }
 
-void TFormMain::OnDisplayMemberError(qint64 classId) {
-    ReportClass(classId, DisplayMemberErrorText);
+void TFormMain::OnDisplayMemberError(qint64 classId, const QString& className) {
+    ReportClass(classId, className, DisplayMemberErrorText);
 }
 
 void TFormMain::OnModelError(const QString& message) {
     seam_->Error(message);
 }
 
-void TFormMain::ReportClass(qint64 classId, QString (*text)(const QString& className)) {
+void TFormMain::ReportClass(qint64 classId, const QString& className,
+                            QString (*text)(const QString& className)) {
     errorClassId = classId;
-    Guard([&] { Message(text(Printable(TClassDAO().GetClassName(errorClassId)))); });
+    Guard([&] { Message(text(Printable(className))); });
 }
 
 void TFormMain::OnGenerationFinished(const QString& projectName) {

@@ -23,9 +23,14 @@ class TRecordingListener : public TGenerationListener {
 public:
     void OnPlanned(int files) override { planned = files; }
     void OnProgress(const QString& line) override { lines << line; }
-    void OnPrimaryKeyError(qint64 classId) override { events << "key " + QString::number(classId); }
-    void OnDisplayMemberError(qint64 classId) override {
+    void OnFileWritten(const QString& path) override { written << path; }
+    void OnPrimaryKeyError(qint64 classId, const QString& className) override {
+        events << "key " + QString::number(classId);
+        classNames << className;
+    }
+    void OnDisplayMemberError(qint64 classId, const QString& className) override {
         events << "display " + QString::number(classId);
+        classNames << className;
     }
     void OnModelError(const QString& message) override { events << "model " + message; }
     void OnFinished() override { events << "finished"; }
@@ -34,6 +39,8 @@ public:
     int planned = -1;
     QStringList lines;
     QStringList events;
+    QStringList written;    // the paths OnFileWritten reported
+    QStringList classNames; // the classes the key and display checks named
 };
 
 // Puts folder first on PATH while it lives: a test's script then stands in for a program

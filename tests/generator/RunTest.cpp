@@ -62,6 +62,31 @@ TEST_F(RunTest, ProgressLogOfTwoClassesInOrder) {
     EXPECT_FALSE(Exists("projects/图书/.classpath"));
 }
 
+// The run reports each written file by its path, once, right after its line; the planned count
+// is the number of those files.
+TEST_F(RunTest, WrittenFilesAreReportedByPathAndMatchThePlan) {
+    MakeBak();
+    const int project = AddProject("P");
+    AddKeyOnlyClass(project, "A");
+    AddKeyOnlyClass(project, "B");
+    const TRecordingListener run = Run(project);
+    EXPECT_EQ(run.events, QStringList{"finished"});
+    EXPECT_EQ(run.written.size(), run.planned);
+    EXPECT_EQ(run.written.value(0), "projects/P/src/struts.xml");
+    EXPECT_EQ(run.written.value(run.written.size() - 1), "projects/P/WebRoot/menu.jsp");
+    for (const QString& path : run.written)
+        EXPECT_EQ(run.lines.filter(path + "生成").size() + run.lines.filter(path + "移动").size(), 1)
+            << path.toStdString();
+}
+
+// The key and display checks name the class as the run's snapshot holds it.
+TEST_F(RunTest, FailedChecksCarryTheClassName) {
+    const int project = AddProject("P");
+    AddKeyOnlyClass(project, "Good");
+    AddClass(project, "Keyless");
+    EXPECT_EQ(Run(project).classNames, QStringList{"Keyless"});
+}
+
 TEST_F(RunTest, FixedSupportSourcesAreFilledOrCopiedUnchanged) {
     MakeBak();
     WriteTemplate("src/com/packageName/test/TestUtil.java",
