@@ -18,12 +18,8 @@ using CodeText::Quoted;
 const QString kBusy = QStringLiteral("该工程正在生成代码,请稍候");
 
 void RequireSafeName(const QString& kind, const QString& name) {
-    if (ModelCheck::IsSafeName(name))
-        return;
-    const QString message = kind + Quoted(Printable(name)) +
-                            "不能用作文件或文件夹名: 名称不能为空、不能是\".\"或\"..\","
-                            "也不能含有/、\\或控制字符";
-    throw std::runtime_error(message.toStdString());
+    if (const std::optional<QString> error = ModelCheck::UnsafeNameError(kind, name))
+        throw std::runtime_error(error->toStdString());
 }
 
 } // namespace

@@ -358,8 +358,8 @@ void CheckMembers(const TImportClass& c, const QSet<QString>& classNames) {
         if (const std::optional<QString> error = ModelCheck::NameError(kind, m.memberName))
             Refuse(item.place + ".memberName", *error);
         if (names.contains(m.memberName))
-            Refuse(item.place + ".memberName", "类" + Printable(c.className) + "中有两个名为" +
-                                                   Printable(m.memberName) + "的成员");
+            Refuse(item.place + ".memberName",
+                   ModelCheck::DuplicateMemberError(c.className, m.memberName));
         names.insert(m.memberName);
         if (!MemberTypes::IsSimple(m.memberType) && !classNames.contains(m.memberType))
             Refuse(item.place + ".memberType",
@@ -387,15 +387,14 @@ TProjectModel ModelOf(const TImportProject& p) {
 }
 
 void CheckProject(const TImportProject& p) {
-    if (!ModelCheck::IsSafeName(p.projectName))
-        Refuse(p.namePlace, "工程名称" + Quoted(Printable(p.projectName)) +
-                                "不能为空、不能是\".\"或\"..\"，也不能含有/、\\或控制字符");
+    if (const std::optional<QString> error = ModelCheck::UnsafeProjectNameError(p.projectName))
+        Refuse(p.namePlace, *error);
     QSet<QString> classNames;
     for (const TImportClass& c : p.classes) {
         if (const std::optional<QString> error = ModelCheck::NameError("类名", c.className))
             Refuse(c.place + ".className", *error);
         if (classNames.contains(c.className))
-            Refuse(c.place + ".className", "工程中有两个名为" + Printable(c.className) + "的类");
+            Refuse(c.place + ".className", ModelCheck::DuplicateClassError(c.className));
         classNames.insert(c.className);
     }
     for (const TImportClass& c : p.classes)

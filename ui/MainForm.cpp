@@ -39,10 +39,6 @@ const int kClientHeight = 547;
 const int kBannerHeight = 97;
 const int kProgressHeight = 150;
 
-// A project name a generation run refuses as its output folder name.
-const QString kUnsafeProjectName =
-    QStringLiteral("工程名称不能为空、不能是\".\"或\"..\"，也不能含有/、\\或控制字符!");
-
 struct TColumn {
     const char* title;
     int width;
@@ -349,9 +345,7 @@ void TFormMain::F2Click() {
             seam_->InputBox(QStringLiteral("请输入工程名称"), QString(), QString());
         if (name.isEmpty())
             return Message(QStringLiteral("工程名称不能为空!"));
-        if (!ModelCheck::IsSafeName(name))
-            return Message(kUnsafeProjectName);
-        if (const std::optional<QString> refusal = ModelCheck::ProjectNameError(name))
+        if (const std::optional<QString> refusal = ModelCheck::ProjectNameEntryError(name))
             return Message(*refusal);
         TProjectDAO projects;
         if (projects.CountProjectsByName(name) >= 1)
@@ -370,9 +364,7 @@ void TFormMain::N1Click() {
             seam_->InputBox(QStringLiteral("请输入项目名称"), QString(), QString());
         if (name.isEmpty())
             return Message(QStringLiteral("工程项目名称不能为空!"));
-        if (!ModelCheck::IsSafeName(name))
-            return Message(kUnsafeProjectName);
-        if (const std::optional<QString> refusal = ModelCheck::ProjectNameError(name))
+        if (const std::optional<QString> refusal = ModelCheck::ProjectNameEntryError(name))
             return Message(*refusal);
         TProjectDAO().RenameProject(SelectedProjectId(), name);
         keptProjectIndex = CB_Project->currentIndex();
