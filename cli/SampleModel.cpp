@@ -76,20 +76,13 @@ TMember MakeMember(qint64 projectId, qint64 classId, const TSampleMember& sample
     return m;
 }
 
-qint64 ProjectId(const QString& name) {
-    for (const TProjectEntry& project : TProjectDAO().ListProjects())
-        if (project.projectName == name)
-            return project.projectId;
-    return -1;
-}
-
 void AddClasses(qint64 projectId) {
     TClassDAO classes;
     TMemberDAO members;
     for (const TSampleClass& sample : kClasses) {
         const QString name = QString::fromUtf8(sample.name);
-        classes.AddClass(projectId, name, QString::fromUtf8(sample.friendName));
-        const qint64 classId = classes.GetClassId(projectId, name);
+        const qint64 classId =
+            classes.AddClass(projectId, name, QString::fromUtf8(sample.friendName));
         for (const TSampleMember& member : sample.members)
             members.AddMember(MakeMember(projectId, classId, member));
     }
@@ -103,23 +96,11 @@ QString SampleProjectName() {
 
 bool AddSampleProject() {
     // The stores of this thread share its connection, so they all run inside this transaction.
-    TDbHelper db;
-    db.ExecuteCommand(QStringLiteral("begin immediate"));
-    try {
-        TProjectDAO projects;
-        const bool exists = projects.CountProjectsByName(SampleProjectName()) > 0;
-        if (!exists) {
-            projects.AddProject(SampleProjectName());
-            AddClasses(ProjectId(SampleProjectName()));
-        }
-        db.ExecuteCommand(QStringLiteral("commit"));
-        return !exists;
-    } catch (...) {
-        try {
-            db.ExecuteCommand(QStringLiteral("rollback"));
-        } catch (const TDbError&) {
-            // The first error is the one to report.
-        }
-        throw;
-    }
+    TTransaction transaction;
+    TProjectDAO projects;
+    const bool exists = projects.CountProjectsByName(SampleProjectName()) > 0;
+    if (!exists)
+        AddClasses(projects.AddProject(SampleProjectName()));
+    transaction.Commit();
+    return !exists;
 }

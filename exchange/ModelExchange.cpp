@@ -424,13 +424,11 @@ void StoreProject(const TImportProject& p) {
     TProjectDAO projects;
     if (projects.CountProjectsByName(p.projectName) > 0)
         throw TNameTakenError(p.namePlace + ": 已经有名为" + Printable(p.projectName) + "的工程");
-    projects.AddProject(p.projectName);
-    const qint64 projectId = projects.FindProjects(p.projectName).last().projectId;
+    const qint64 projectId = projects.AddProject(p.projectName);
     TClassDAO classes;
     TMemberDAO members;
     for (const TImportClass& c : p.classes) {
-        classes.AddClass(projectId, c.className, c.friendName);
-        const qint64 classId = classes.GetClassId(projectId, c.className);
+        const qint64 classId = classes.AddClass(projectId, c.className, c.friendName);
         for (const TImportMember& item : c.members) {
             TMember m = item.member;
             NormaliseTypeFlags(m);
@@ -443,23 +441,13 @@ void StoreProject(const TImportProject& p) {
 
 // The stores of this thread share its connection, so they all run inside this transaction.
 QStringList Store(const TImportModel& model) {
-    TDbHelper db;
-    db.ExecuteCommand(QStringLiteral("begin immediate"));
+    TTransaction transaction;
     QStringList names;
-    try {
-        for (const TImportProject& p : model) {
-            StoreProject(p);
-            names << p.projectName;
-        }
-        db.ExecuteCommand(QStringLiteral("commit"));
-    } catch (...) {
-        try {
-            db.ExecuteCommand(QStringLiteral("rollback"));
-        } catch (const TDbError&) {
-            // The first error is the one to report.
-        }
-        throw;
+    for (const TImportProject& p : model) {
+        StoreProject(p);
+        names << p.projectName;
     }
+    transaction.Commit();
     return names;
 }
 

@@ -19,9 +19,10 @@ qint64 TClassDAO::CountClassesByName(qint64 projectId, const QString& className)
                             {projectId, className});
 }
 
-void TClassDAO::AddClass(qint64 projectId, const QString& className, const QString& friendName) {
-    db_.ExecuteCommand("insert into t_class(projectId,className,friendName) values (?,?,?)",
-                       {projectId, className, friendName});
+qint64 TClassDAO::AddClass(qint64 projectId, const QString& className,
+                          const QString& friendName) {
+    return db_.ExecuteInsert("insert into t_class(projectId,className,friendName) values (?,?,?)",
+                             {projectId, className, friendName});
 }
 
 void TClassDAO::DeleteClass(qint64 classId) {

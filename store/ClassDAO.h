@@ -23,7 +23,8 @@ public:
     QString GetFriendName(qint64 classId);
     qint64 GetClassId(qint64 projectId, const QString& className);
     qint64 CountClassesByName(qint64 projectId, const QString& className);
-    void AddClass(qint64 projectId, const QString& className, const QString& friendName);
+    // Returns the new class's id.
+    qint64 AddClass(qint64 projectId, const QString& className, const QString& friendName);
     // Deletes the class and its members in one transaction.
     void DeleteClass(qint64 classId);
     // Renames the class and every member type word of the project naming it, in one

@@ -247,17 +247,34 @@ void TDbHelper::ExecuteCommand(const QString& sql, const QVariantList& params) {
     Run(GetConnection(), sql, params, file_);
 }
 
+qint64 TDbHelper::ExecuteInsert(const QString& sql, const QVariantList& params) {
+    return Run(GetConnection(), sql, params, file_).lastInsertId().toLongLong();
+}
+
 void TDbHelper::ExecuteBatch(const QList<TStatement>& statements) {
-    QSqlDatabase db = GetConnection();
-    Run(db, QStringLiteral("begin immediate"), {}, file_);
+    TTransaction transaction(*this);
+    for (const TStatement& statement : statements)
+        ExecuteCommand(statement.sql, statement.params);
+    transaction.Commit();
+}
+
+TTransaction::TTransaction(const TDbHelper& db) : db_(db) {
+    db_.ExecuteCommand(QStringLiteral("begin immediate"));
+}
+
+TTransaction::~TTransaction() {
+    if (!open_)
+        return;
     try {
-        for (const TStatement& statement : statements)
-            Run(db, statement.sql, statement.params, file_);
-        Run(db, QStringLiteral("commit"), {}, file_);
+        db_.ExecuteCommand(QStringLiteral("rollback"));
     } catch (...) {
-        QSqlQuery(db).exec(QStringLiteral("rollback"));
-        throw;
+        // The error that ended the transaction is the one to report.
     }
+}
+
+void TTransaction::Commit() {
+    db_.ExecuteCommand(QStringLiteral("commit"));
+    open_ = false;
 }
 
 qint64 TDbHelper::QueryInteger(const QString& sql, const QVariantList& params) {

@@ -16,9 +16,9 @@ void CheckStoredLength(const TMember& m) {
 
 } // namespace
 
-void TMemberDAO::AddMember(const TMember& m) {
+qint64 TMemberDAO::AddMember(const TMember& m) {
     CheckStoredLength(m);
-    db_.ExecuteCommand(
+    return db_.ExecuteInsert(
         "insert into t_member(projectId,classId,memberName,memberType,memberLength,memberIsPri,"
         "memberComment,memberIsMust,memberIsInteger,memberIsFloat,queryFlag,memberIsDisplay,"
         "memberQueryDisplay) values (?,?,?,?,?,?,?,?,?,?,?,?,?)",

@@ -10,7 +10,7 @@
 class TMemberDAO {
 public:
     // Both raise the error of CheckLength before storing anything.
-    void AddMember(const TMember& member);
+    qint64 AddMember(const TMember& member); // returns the new member's id
     void UpdateMember(const TMember& member);
     void DeleteMember(qint64 memberId);
 
