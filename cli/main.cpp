@@ -20,8 +20,6 @@
 
 namespace {
 
-enum TExitCode { kOk = 0, kFailed = 1, kBadArguments = 2, kCheckFailed = 3 };
-
 const char* const kUsage =
     "用法: brennoquill-cli [--root 目录] list\n"
     "      brennoquill-cli [--root 目录] generate --project 工程名称 [--package 包名]\n"
@@ -57,12 +55,9 @@ void Print(FILE* stream, const QString& line) {
     std::fflush(stream);
 }
 
-// Takes the value after an option; false when there is none.
+// Takes the value after an option, even an empty one; false when there is none.
 bool TakeValue(const QStringList& args, qsizetype& i, QString& value) {
-    if (i + 1 >= args.size())
-        return false;
-    value = args[++i];
-    return true;
+    return ::TakeValue(args, i, value, TEmptyValue::Taken);
 }
 
 std::optional<TOptions> ParseArguments(const QStringList& args) {
@@ -159,9 +154,7 @@ TProjectList NamedProjects(const TOptions& options) {
 }
 
 QString NotFoundText(const TOptions& options) {
-    if (options.projectId)
-        return "没有编号为" + QString::number(*options.projectId) + "的工程";
-    return "没有名为\"" + Printable(*options.project) + "\"的工程";
+    return ProjectNotFoundText(options.projectId, options.project);
 }
 
 int RunGeneration(const TAppPaths& paths, const TProjectEntry& project, const QString& package) {

@@ -10,6 +10,8 @@
 #include <atomic>
 #include <mutex>
 
+#include "AppPaths.h"
+
 namespace {
 
 std::mutex g_fileMutex;
@@ -97,13 +99,6 @@ QSqlQuery Run(const QSqlDatabase& db, const QString& sql, const QVariantList& pa
 // locking, or read-only as a file nobody writes (nothing is created beside it).
 enum class TAccess { Create, ReadWrite, ReadOnly, Immutable };
 
-// Writable for this process, with at least one write permission bit: root may write any
-// file, but a file or folder without write bits is meant to stay as it is.
-bool MayWrite(const QFileInfo& info) {
-    const QFile::Permissions anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
-    return info.isWritable() && info.permissions().testAnyFlags(anyWrite);
-}
-
 TAccess AccessFor(const QString& file, bool createMissing) {
     const QFileInfo info(file);
     if (!info.exists()) {
@@ -112,7 +107,7 @@ TAccess AccessFor(const QString& file, bool createMissing) {
         return TAccess::Create;
     }
     // Journals and the WAL index are files in the same folder.
-    if (MayWrite(info) && MayWrite(QFileInfo(info.absolutePath())))
+    if (AppPaths::MayWrite(file) && AppPaths::MayWrite(info.absolutePath()))
         return TAccess::ReadWrite;
     // Without a journal or WAL file beside it nobody is writing the file; reading it as
     // immutable creates no WAL index there.
