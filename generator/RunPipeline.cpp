@@ -63,8 +63,6 @@ const char* const kScaffoldFiles[] = {".classpath", ".mymetadata", ".project"};
 const QString kStrutsTemplate = QStringLiteral("template/src/struts.xml");
 const QString kBeansTemplate = QStringLiteral("template/src/beans.xml");
 const QString kHibernateTemplate = QStringLiteral("template/src/hibernate.cfg.xml");
-const QString kMappingTemplate =
-    QStringLiteral("template/src/com/packageName/domain/className.hbm.xml");
 
 TRunStep WriteStep(const TGeneratedFile& file) {
     TRunStep step;

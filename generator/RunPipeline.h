@@ -50,6 +50,10 @@ struct TRunStep {
 
 using TRunSteps = QList<TRunStep>;
 
+// The template of every class's mapping file, relative to the resource folder.
+inline const QString kMappingTemplate =
+    QStringLiteral("template/src/com/packageName/domain/className.hbm.xml");
+
 // Every template a run reads, relative to the resource folder.
 QStringList TemplatePaths();
 

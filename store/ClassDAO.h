@@ -2,7 +2,6 @@
 
 #include <QList>
 #include <QString>
-#include <functional>
 
 #include "DbHelper.h"
 
@@ -11,10 +10,6 @@ struct TClassEntry {
     qint64 classId = 0;
 };
 using TClassList = QList<TClassEntry>;
-
-// Called with the id of a class that fails a model check; returns once the
-// failure has been shown to the user.
-using TClassCheckFailure = std::function<void(qint64 classId)>;
 
 // The only code that reads or writes t_class.
 class TClassDAO {
@@ -34,15 +29,8 @@ public:
     TClassList ListClasses(qint64 projectId);
     TClassList ListOtherClasses(qint64 projectId, qint64 classId);
 
-    // Each class must have exactly one key member / one display member. The
-    // first failing class in list order is reported through onFailure.
-    bool CheckPrimaryKeys(const TClassList& classes, const TClassCheckFailure& onFailure);
-    bool CheckDisplayMembers(const TClassList& classes, const TClassCheckFailure& onFailure);
-
 private:
     TClassList ListOf(const QString& sql, const QVariantList& params);
-    bool CheckOnePerClass(const QString& flag, const TClassList& classes,
-                          const TClassCheckFailure& onFailure);
 
     TDbHelper db_;
 };
