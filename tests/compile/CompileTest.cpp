@@ -10,7 +10,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include "../generator/TextCompare.h"
+#include "generator/TextCompare.h"
 #include "AutoCode.h"
 #include "DbHelper.h"
 #include "FileOperate.h"

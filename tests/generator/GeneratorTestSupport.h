@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include "../TestModel.h"
+#include "TestModel.h"
 #include "AutoCode.h"
 #include "ClassDAO.h"
 #include "DbHelper.h"
@@ -96,13 +96,9 @@ protected:
         Write("bak/.project", "project");
     }
 
-    static int AddProject(const QString& name) {
-        TProjectDAO().AddProject(name);
-        return TProjectDAO().ListProjects().last().projectId;
-    }
+    static int AddProject(const QString& name) { return TestModel::AddProject(name); }
     static int AddClass(int projectId, const QString& name) {
-        TClassDAO().AddClass(projectId, name, "类");
-        return TClassDAO().GetClassId(projectId, name);
+        return TestModel::AddClass(projectId, name, "类");
     }
     static void AddMember(int projectId, int classId, const QString& name, const QString& type,
                           int isPri = 0, int isDisplay = 0, int length = 0,
@@ -113,7 +109,7 @@ protected:
         m.memberIsDisplay = isDisplay;
         m.memberIsInteger = type == MemberTypes::Integer ? 1 : 0;
         m.memberComment = comment;
-        TMemberDAO().AddMember(m);
+        TestModel::AddMember(m);
     }
     // A class whose only member is an integer key that is also its display member.
     static int AddKeyOnlyClass(int projectId, const QString& name) {

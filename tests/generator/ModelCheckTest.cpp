@@ -5,7 +5,7 @@
 #include "DaoOperate.h"
 #include "DomainOperate.h"
 #include "MappingFile.h"
-#include "ModelBuilder.h"
+#include "TestModel.h"
 #include "ModelCheck.h"
 #include "TextCompare.h"
 

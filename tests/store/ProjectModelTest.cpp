@@ -27,13 +27,9 @@ qint64 Id(const std::optional<TMember>& member) {
 
 class ProjectModelTest : public StoreTest {
 protected:
-    int AddProject(const QString& name) {
-        TProjectDAO().AddProject(name);
-        return TProjectDAO().ListProjects().last().projectId;
-    }
+    int AddProject(const QString& name) { return TestModel::AddProject(name); }
     int AddClass(int projectId, const QString& name) {
-        TClassDAO().AddClass(projectId, name, name + "类");
-        return TClassDAO().ListClasses(projectId).last().classId;
+        return TestModel::AddClass(projectId, name, name + "类");
     }
 };
 
