@@ -12,7 +12,7 @@ import xml.etree.ElementTree as ElementTree
 
 import mariadb
 import processes
-from processes import SetupError, run
+from processes import NetworkUnavailable, SetupError, run
 
 PROJECT = "图书管理系统"
 POM = "{http://maven.apache.org/POM/4.0.0}"
