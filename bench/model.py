@@ -1,13 +1,16 @@
 #!/usr/bin/env python3
-"""Adds one project of N classes x 15 members to a projects.db whose tables exist.
+"""Writes the model file of one project of N classes x 15 members.
 
-Usage: model.py DB PROJECT N
+Usage: model.py FILE PROJECT N
+
+The file is what `brennoquill-cli export` writes for that project; `brennoquill-cli import`
+adds it.
 
 The model is pure arithmetic on the class number, so every run builds the same one. Each class
 has one key (integers and strings alternate), one display member, every simple type word, and
 from the second class on three references to earlier classes.
 """
-import sqlite3
+import json
 import sys
 
 STRING, INTEGER, FLOAT, DATE = "字符串", "整型", "浮点型", "日期型"
@@ -84,25 +87,30 @@ def class_members(i):
     return members
 
 
+# The flags of a member are booleans in a model file.
+FLAGS = ("memberIsPri", "memberIsMust", "memberIsInteger", "memberIsFloat", "queryFlag",
+         "memberIsDisplay", "memberQueryDisplay")
+
+
+def file_member(m):
+    return {k: bool(v) if k in FLAGS else v for k, v in m.items()}
+
+
+def model(project, count):
+    classes = [{"className": class_name(i), "friendName": friend_name(i),
+                "members": [file_member(m) for m in class_members(i)]}
+               for i in range(1, count + 1)]
+    return {"format": "brennoquill-model", "version": 1,
+            "projects": [{"projectName": project, "classes": classes}]}
+
+
 def main():
     if len(sys.argv) != 4:
-        sys.exit("usage: model.py DB PROJECT N")
-    db, project, count = sys.argv[1], sys.argv[2], int(sys.argv[3])
-    con = sqlite3.connect(db, isolation_level=None)
-    con.execute("begin immediate")
-    project_id = con.execute(
-        "insert into t_project(projectName) values (?)", (project,)).lastrowid
-    for i in range(1, count + 1):
-        class_id = con.execute(
-            "insert into t_class(projectId, className, friendName) values (?, ?, ?)",
-            (project_id, class_name(i), friend_name(i))).lastrowid
-        rows = [dict(m, projectId=project_id, classId=class_id) for m in class_members(i)]
-        columns = list(rows[0])
-        con.executemany(
-            f"insert into t_member({', '.join(columns)}) "
-            f"values ({', '.join(':' + c for c in columns)})", rows)
-    con.execute("commit")
-    con.close()
+        sys.exit("usage: model.py FILE PROJECT N")
+    path, project, count = sys.argv[1], sys.argv[2], int(sys.argv[3])
+    with open(path, "w", encoding="utf-8") as f:
+        f.write(json.dumps(model(project, count), ensure_ascii=False, indent=4,
+                           sort_keys=True) + "\n")
 
 
 if __name__ == "__main__":

@@ -12,8 +12,6 @@
 
 namespace {
 
-enum TExitCode { kOk = 0, kFailed = 1, kBadArguments = 2 };
-
 // The arguments of one exchange command; file is the one positional argument.
 struct TExchangeArgs {
     std::optional<QString> project;
@@ -37,10 +35,7 @@ void Print(FILE* stream, const QString& line) {
 }
 
 bool TakeValue(const QStringList& args, qsizetype& i, QString& value) {
-    if (i + 1 >= args.size() || args[i + 1].isEmpty())
-        return false;
-    value = args[++i];
-    return true;
+    return ::TakeValue(args, i, value, TEmptyValue::Refused);
 }
 
 // The option at i of an export or import command; false when it is unknown or incomplete.
@@ -90,14 +85,14 @@ std::optional<TProjectEntry> ExportedProject(const TExchangeArgs& args, int& exi
     if (args.projectId) {
         const std::optional<TProjectEntry> project = projects.FindProject(*args.projectId);
         if (!project)
-            Print(stderr, "没有编号为" + QString::number(*args.projectId) + "的工程");
+            Print(stderr, ProjectNotFoundText(args.projectId, std::nullopt));
         return project;
     }
     const TProjectList found = projects.FindProjects(*args.project);
     if (found.size() == 1)
         return found.first();
     if (found.isEmpty()) {
-        Print(stderr, "没有名为\"" + Printable(*args.project) + "\"的工程");
+        Print(stderr, ProjectNotFoundText(std::nullopt, args.project));
     } else {
         Print(stderr, AmbiguousProjectText(found));
         exitCode = kBadArguments;

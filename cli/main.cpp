@@ -21,8 +21,6 @@
 
 namespace {
 
-enum TExitCode { kOk = 0, kFailed = 1, kBadArguments = 2, kCheckFailed = 3 };
-
 const char* const kUsage =
     "用法: brennoquill-cli [--root 目录] list\n"
     "      brennoquill-cli [--root 目录] generate --project 工程名称 [--package 包名]\n"
@@ -62,12 +60,9 @@ void Print(FILE* stream, const QString& line) {
     std::fflush(stream);
 }
 
-// Takes the value after an option; false when there is none.
+// Takes the value after an option, even an empty one; false when there is none.
 bool TakeValue(const QStringList& args, qsizetype& i, QString& value) {
-    if (i + 1 >= args.size())
-        return false;
-    value = args[++i];
-    return true;
+    return ::TakeValue(args, i, value, TEmptyValue::Taken);
 }
 
 std::optional<TOptions> ParseArguments(const QStringList& args) {
@@ -123,11 +118,11 @@ public:
 
     void OnPlanned(int) override {}
     void OnProgress(const QString& line) override { Print(stdout, line); }
-    void OnPrimaryKeyError(qint64 classId) override {
-        CheckFailed(PrimaryKeyErrorText(Printable(TClassDAO().GetClassName(classId))));
+    void OnPrimaryKeyError(qint64, const QString& className) override {
+        CheckFailed(PrimaryKeyErrorText(Printable(className)));
     }
-    void OnDisplayMemberError(qint64 classId) override {
-        CheckFailed(DisplayMemberErrorText(Printable(TClassDAO().GetClassName(classId))));
+    void OnDisplayMemberError(qint64, const QString& className) override {
+        CheckFailed(DisplayMemberErrorText(Printable(className)));
     }
     void OnModelError(const QString& message) override { CheckFailed(message); }
     void OnFinished() override { Print(stdout, QStringLiteral("所有代码生成完毕!")); }
@@ -167,9 +162,7 @@ TProjectList NamedProjects(const TOptions& options) {
 }
 
 QString NotFoundText(const TOptions& options) {
-    if (options.projectId)
-        return "没有编号为" + QString::number(*options.projectId) + "的工程";
-    return "没有名为\"" + Printable(*options.project) + "\"的工程";
+    return ProjectNotFoundText(options.projectId, options.project);
 }
 
 int RunGeneration(const TAppPaths& paths, const TProjectEntry& project, const QString& package) {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
+#include <QStringList>
 
 #include "GeneratedFile.h"
 
@@ -22,4 +24,14 @@ public:
     static QString BuildModifyAction(const TBuildContext& context, const TClassModel& c);
     static QString BuildDeleteAction(const TBuildContext& context, const TClassModel& c);
     static QString BuildLookupAction(const TBuildContext& context, const TClassModel& c);
+
+    // Names the generated Action declares, which the model's names must not take (ModelCheck).
+    // Simple names every Action imports beside the model's classes.
+    static inline const QSet<QString> kImports{"List", "ActionContext", "ActionSupport",
+                                               "TestUtil", "ReferenceChoices"};
+    // Locals of the methods that also hold or take the class's object, named after the class.
+    static inline const QSet<QString> kObjectLocals{"ctx"};
+    // Properties of every Action, and the getClass() of every object.
+    static inline const QStringList kProperties{"currentPage", "totalPage", "recordNumber",
+                                                "class"};
 };

@@ -1,28 +1,18 @@
 #include "AutoCode.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QStringList>
 #include <exception>
-#include <future>
-#include <iterator>
 #include <stdexcept>
 
-#include "ActionOperate.h"
 #include "CodeText.h"
-#include "ConfigFiles.h"
-#include "DaoOperate.h"
-#include "DomainOperate.h"
 #include "FileOperate.h"
-#include "MappingFile.h"
 #include "ModelCheck.h"
 #include "Printable.h"
-#include "ValidationFiles.h"
 #include "ViewFiles.h"
 
 namespace {
 
-using CodeText::kPackageMarker;
 using CodeText::Quoted;
 
 const QString kBusy = QStringLiteral("该工程正在生成代码,请稍候");
@@ -30,51 +20,9 @@ const QString kBusy = QStringLiteral("该工程正在生成代码,请稍候");
 // Thrown between two files of a run that was asked to stop.
 struct TStopped {};
 
-// One entry of the fixed support sources: a template filled with the package name, or a
-// file copied unchanged.
-struct TFixedEntry {
-    bool isTemplate;
-    const char* subFolder; // under src/com/<package>/; empty for src/ itself
-    const char* fileName;
-};
-
-const TFixedEntry kFixedEntries[] = {
-    {true, "test", "TestUtil.java"},
-    {true, "utils", "HibernateUtil.java"},
-    {true, "utils", "CardIdFieldValidator.java"},
-    {true, "action", "LoginAction.java"},
-    {false, "action", "LoginAction-login_CheckLogin-validation.xml"},
-    {true, "action", "UserAction.java"},
-    {true, "action", "ChangePasswordAction.java"},
-    {true, "dao", "AdminDAO.java"},
-    {true, "domain", "Admin.java"},
-    {true, "domain", "Admin.hbm.xml"},
-    {false, "domain", "Admin-admin-validation.xml"},
-    {true, "utils", "LoginGuardFilter.java"},
-    {true, "utils", "FormValueValidator.java"},
-    {true, "utils", "ReferenceChoices.java"},
-    {true, "", "validators.xml"},
-};
-
-// The entry's folder below src/: "/com/<package>/<sub>", or "" for src/ itself.
-QString FixedFolder(const TFixedEntry& entry, const QString& packageName) {
-    const QString sub = QString::fromLatin1(entry.subFolder);
-    return sub.isEmpty() ? QString() : "/com/" + packageName + "/" + sub;
-}
-
-// The files at the project's root filled from template/ (when the template has content).
-const char* const kRootFiles[] = {"pom.xml", "README.txt", "jetty.xml"};
-
-const char* const kScaffoldFolders[] = {".myeclipse", ".settings", "WebRoot"};
-const char* const kScaffoldFiles[] = {".classpath", ".mymetadata", ".project"};
-
 void RequireSafeName(const QString& kind, const QString& name) {
-    if (ModelCheck::IsSafeName(name))
-        return;
-    const QString message = kind + Quoted(Printable(name)) +
-                            "不能用作文件或文件夹名: 名称不能为空、不能是\".\"或\"..\","
-                            "也不能含有/、\\或控制字符";
-    throw std::runtime_error(message.toStdString());
+    if (const std::optional<QString> error = ModelCheck::UnsafeNameError(kind, name))
+        throw std::runtime_error(error->toStdString());
 }
 
 } // namespace
@@ -99,24 +47,27 @@ void TAutoCode::Execute() {
     }
 }
 
-// The model is read once; every step after the checks works on that copy.
+// The model and the templates are read once; every step after that works on that copy.
 void TAutoCode::Generate() {
-    const TProjectModel model = ReadProjectModel(settings_.projectId);
-    if (!CheckModel(model))
+    const RunPipeline::TRunInput input = RunPipeline::ReadRunInput(settings_);
+    if (!CheckModel(input.model))
         return;
-    CheckNames(model);
-    if (!CheckModelRules(model))
+    CheckNames(input.model);
+    if (!CheckModelRules(input.model))
         return;
+    StopIfAsked();
+    const RunPipeline::TRunSteps steps = RunPipeline::BuildProject(input);
+    StopIfAsked();
     if (listener_ != nullptr)
-        listener_->OnPlanned(PlannedFiles(model));
-    WriteProject({model, settings_.packageName});
+        listener_->OnPlanned(RunPipeline::PlannedFiles(steps));
+    WriteProject(steps);
     if (listener_ != nullptr)
         listener_->OnFinished();
 }
 
 // Every file is written under the project's lock: a second run of the same project, in this
 // process or another, is refused before it writes anything.
-void TAutoCode::WriteProject(const TBuildContext& context) {
+void TAutoCode::WriteProject(const RunPipeline::TRunSteps& steps) {
     const TFileLock lock(Absolute("projects/." + settings_.projectName + ".lock"));
     if (!lock.IsHeld())
         throw std::runtime_error(kBusy.toStdString());
@@ -124,38 +75,47 @@ void TAutoCode::WriteProject(const TBuildContext& context) {
     TFileOperate::MakeFolderBelow(Absolute(QStringLiteral("projects")),
                                   Absolute(Output(QString())));
     TFileOperate::RemovePartialFiles(Absolute(Output(QString())));
-    // The Java sources are built on a second thread while the files before them are written.
-    std::future<TGeneratedFiles> javaSources = std::async(std::launch::async, [&context] {
-        return TDomainOperate::GenerateDomainClasses(context) +
-               TActionOperate::GenerateActionClasses(context) +
-               TDaoOperate::GenerateDaoClasses(context) +
-               ValidationFiles::GenerateValidationFiles(context);
-    });
-    Write(ConfigFiles::BuildStrutsXml(context, ReadTemplate("template/src/struts.xml")));
-    Write(ConfigFiles::BuildBeansXml(context, ReadTemplate("template/src/beans.xml")));
-    Write(
-        ConfigFiles::BuildHibernateConfig(context, ReadTemplate("template/src/hibernate.cfg.xml")));
-    const QString mapping =
-        ReadTemplate(QStringLiteral("template/src/com/packageName/domain/className.hbm.xml"));
-    for (const TClassModel& c : context.model.Classes())
-        Write(MappingFile::BuildMappingFile(context, c, mapping));
-    CopyFixedTemplates();
-    WriteAll(javaSources.get());
-    CopyResourceFolders();
-    WriteWebFiles(context);
+    for (const RunPipeline::TRunStep& step : steps)
+        WriteStep(step);
     // Files are not flushed one by one: once, before the run says it is done.
     TFileOperate::SyncFileSystem(Absolute(Output(QString())));
 }
 
-// The files with a done line: the three configuration files, per class its mapping, three Java
-// sources, two validation files and three views, the fixed sources, the menu, and each root
-// file whose template has content.
-int TAutoCode::PlannedFiles(const TProjectModel& model) const {
-    const int perClass = 9;
-    int files = 3 + int(std::size(kFixedEntries)) + perClass * int(model.Classes().size()) + 1;
-    for (const char* name : kRootFiles)
-        files += QFileInfo(Resource("template/" + QString::fromLatin1(name))).size() > 0 ? 1 : 0;
-    return files;
+void TAutoCode::WriteStep(const RunPipeline::TRunStep& step) {
+    using TKind = RunPipeline::TRunStep::TKind;
+    StopIfAsked();
+    switch (step.kind) {
+    case TKind::Write:
+        Write(step.file);
+        return;
+    case TKind::WriteUnlessModified: {
+        const QString relative = Output(step.file.path);
+        const std::optional<QByteArray> firstLine = TFileOperate::ReadFirstLine(Absolute(relative));
+        if (firstLine && !QString::fromUtf8(*firstLine).contains(ViewFiles::kGeneratedMark))
+            Progress("保留已修改的文件: " + relative + " (首行已没有生成标记)");
+        else
+            Write(step.file);
+        return;
+    }
+    case TKind::CopyFile: {
+        const QString relative = Output(step.target);
+        MakeOutputFolder(relative.left(relative.lastIndexOf(QLatin1Char('/'))));
+        TFileOperate::CopyFile(Resource(step.source), Absolute(relative));
+        if (!step.doneSuffix.isEmpty())
+            Written(relative, step.doneSuffix);
+        return;
+    }
+    case TKind::CopyFolder: {
+        const QString source = Resource(step.source);
+        if (!TFileOperate::CopyFolder(source, Absolute(Output(step.target)), true))
+            throw TFileError("无法读取文件夹: " + source);
+        Progress(step.linePrefix + Output(step.target) + step.doneSuffix);
+        return;
+    }
+    case TKind::Note:
+        Progress(step.doneSuffix);
+        return;
+    }
 }
 
 // Every class has exactly one key member, then every class exactly one display member; the
@@ -163,13 +123,13 @@ int TAutoCode::PlannedFiles(const TProjectModel& model) const {
 bool TAutoCode::CheckModel(const TProjectModel& model) {
     if (const TClassModel* c = ModelCheck::FirstWithoutOne(model, &TClassModel::CountKeyMembers)) {
         if (listener_ != nullptr)
-            listener_->OnPrimaryKeyError(c->classId);
+            listener_->OnPrimaryKeyError(c->classId, c->className);
         return false;
     }
     if (const TClassModel* c =
             ModelCheck::FirstWithoutOne(model, &TClassModel::CountDisplayMembers)) {
         if (listener_ != nullptr)
-            listener_->OnDisplayMemberError(c->classId);
+            listener_->OnDisplayMemberError(c->classId, c->className);
         return false;
     }
     return true;
@@ -204,66 +164,6 @@ void TAutoCode::CheckNames(const TProjectModel& model) const {
         RequireSafeName(QStringLiteral("类名"), c.className);
 }
 
-void TAutoCode::CopyFixedTemplates() {
-    for (const TFixedEntry& entry : kFixedEntries) {
-        const QString name = QString::fromLatin1(entry.fileName);
-        const QString source =
-            "template/src" + FixedFolder(entry, QStringLiteral("packageName")) + "/" + name;
-        const QString folder = Output("src" + FixedFolder(entry, settings_.packageName));
-        const QString file = folder + "/" + name;
-        StopIfAsked();
-        MakeOutputFolder(folder);
-        if (entry.isTemplate) {
-            const QString text = ReadTemplate(source);
-            SaveAnsi(folder, file,
-                     TFileOperate::ReplaceMarker(text, kPackageMarker, settings_.packageName),
-                     kFixedDone);
-        } else {
-            // A missing entry is skipped; its line follows all the same.
-            TFileOperate::CopyFile(Resource(source), Absolute(file));
-            Progress(file + kFixedDone);
-        }
-    }
-}
-
-// A missing bak sub-folder ends the run; a missing single scaffolding file is skipped.
-void TAutoCode::CopyResourceFolders() {
-    Progress(QStringLiteral("正在移动资源文件。。。"));
-    for (const char* folder : kScaffoldFolders) {
-        const QString name = QString::fromLatin1(folder);
-        const QString source = Resource("bak/" + name);
-        StopIfAsked();
-        if (!TFileOperate::CopyFolder(source, Absolute(Output(name)), true))
-            throw TFileError("无法读取文件夹: " + source);
-        Progress("移动" + Output(name) + "文件夹完毕！");
-    }
-    for (const char* file : kScaffoldFiles) {
-        const QString name = QString::fromLatin1(file);
-        TFileOperate::CopyFile(Resource("bak/" + name), Absolute(Output(name)));
-    }
-    Progress(QStringLiteral("移动资源文件完毕!"));
-}
-
-// The views, the menu and the build files; each replaces only a file that still has the mark.
-void TAutoCode::WriteWebFiles(const TBuildContext& context) {
-    TGeneratedFiles files = ViewFiles::GenerateViews(context);
-    files << ViewFiles::BuildMenu(context);
-    for (const char* name : kRootFiles) {
-        const QString file = QString::fromLatin1(name);
-        if (std::optional<TGeneratedFile> root =
-                ViewFiles::BuildRootFile(context, file, ReadTemplate("template/" + file)))
-            files << *root;
-    }
-    for (const TGeneratedFile& file : files) {
-        const QString relative = Output(file.path);
-        const std::optional<QByteArray> firstLine = TFileOperate::ReadFirstLine(Absolute(relative));
-        if (firstLine && !QString::fromUtf8(*firstLine).contains(ViewFiles::kGeneratedMark))
-            Progress("保留已修改的文件: " + relative + " (首行已没有生成标记)");
-        else
-            Write(file);
-    }
-}
-
 QString TAutoCode::Output(const QString& tail) const {
     return "projects/" + settings_.projectName + "/" + tail;
 }
@@ -281,12 +181,7 @@ void TAutoCode::MakeOutputFolder(const QString& relative) const {
     TFileOperate::MakeFolderBelow(Absolute(Output(QString())), Absolute(relative));
 }
 
-QString TAutoCode::ReadTemplate(const QString& relative) const {
-    return TFileOperate::ReadTextFile(Resource(relative));
-}
-
 void TAutoCode::Write(const TGeneratedFile& file) {
-    StopIfAsked();
     for (const QString& warning : file.warnings)
         Progress(warning);
     const QString relative = Output(file.path);
@@ -300,21 +195,22 @@ void TAutoCode::Write(const TGeneratedFile& file) {
         TFileOperate::SaveUtf8File(Absolute(folder), Absolute(relative), file.text);
     else
         TFileOperate::SaveTextFile(Absolute(folder), Absolute(relative), file.text);
-    Progress(relative + file.doneSuffix);
-}
-
-void TAutoCode::WriteAll(const TGeneratedFiles& files) {
-    for (const TGeneratedFile& file : files)
-        Write(file);
+    Written(relative, file.doneSuffix);
 }
 
 void TAutoCode::SaveAnsi(const QString& folder, const QString& file, const QString& text,
                          const QString& suffix) {
     const int replaced = TFileOperate::SaveAnsiFile(Absolute(folder), Absolute(file), text);
-    Progress(file + suffix);
+    Written(file, suffix);
     if (replaced > 0)
         Progress("警告: " + file + "中有" + QString::number(replaced) +
                  "个字符无法以GBK保存,已写为?");
+}
+
+void TAutoCode::Written(const QString& relative, const QString& suffix) {
+    Progress(relative + suffix);
+    if (listener_ != nullptr)
+        listener_->OnFileWritten(relative);
 }
 
 void TAutoCode::StopIfAsked() const {

@@ -6,6 +6,7 @@
 #include "GeneratedFile.h"
 #include "GenerationListener.h"
 #include "ProjectModel.h"
+#include "RunPipeline.h"
 
 // The last progress line of a stopped run.
 inline const QString kStoppedLine = QStringLiteral("生成已停止");
@@ -21,9 +22,10 @@ struct TGenerationSettings {
     QString resourceDir = QString(); // template/ and bak/ are there; empty means rootDir
 };
 
-// One generation run: checks the project's model, then writes its web project into
-// rootDir/projects/<projectName>, reporting every finished file to the listener. Only one run
-// of a project writes at a time: it holds rootDir/projects/.<projectName>.lock meanwhile.
+// One generation run: reads the model and the templates, checks the model, builds every file in
+// memory (RunPipeline), then writes its web project into rootDir/projects/<projectName>,
+// reporting every finished file to the listener. Only one run of a project writes at a time:
+// it holds rootDir/projects/.<projectName>.lock meanwhile.
 // requestInterruption() stops a run on its thread before its next file: the files written
 // stay whole, the log ends with kStoppedLine, and neither OnFinished nor OnError follows.
 class TAutoCode : public QThread {
@@ -41,12 +43,10 @@ private:
     bool CheckModel(const TProjectModel& model);
     bool CheckModelRules(const TProjectModel& model);
     void CheckNames(const TProjectModel& model) const;
-    int PlannedFiles(const TProjectModel& model) const;
-    void WriteProject(const TBuildContext& context);
-
-    void CopyFixedTemplates();
-    void CopyResourceFolders();
-    void WriteWebFiles(const TBuildContext& context);
+    // The writer: carries out the steps of RunPipeline::BuildProject in their order, under the
+    // project's lock.
+    void WriteProject(const RunPipeline::TRunSteps& steps);
+    void WriteStep(const RunPipeline::TRunStep& step);
 
     // "projects/<projectName>/" + tail, relative to the root folder.
     QString Output(const QString& tail) const;
@@ -56,13 +56,13 @@ private:
     // Creates the folder (relative to the root folder) so that no link below the output root
     // leads the files elsewhere.
     void MakeOutputFolder(const QString& relative) const;
-    QString ReadTemplate(const QString& relative) const;
     // Saves a generated file under the output root and reports it: its warnings, its
     // progress line, then any character GBK could not hold.
     void Write(const TGeneratedFile& file);
-    void WriteAll(const TGeneratedFiles& files);
     void SaveAnsi(const QString& folder, const QString& file, const QString& text,
                   const QString& suffix);
+    // Reports a written file: its progress line, then the file by its path.
+    void Written(const QString& relative, const QString& suffix);
 
     // Ends the run here when a stop was asked for.
     void StopIfAsked() const;

@@ -86,4 +86,16 @@ TGeneratedFile BuildHibernateConfig(const TBuildContext& context, const QString&
             {}};
 }
 
+std::optional<TGeneratedFile> BuildRootFile(const TBuildContext& context, const QString& name,
+                                            const QString& templateText) {
+    if (templateText.isEmpty())
+        return std::nullopt;
+    return TGeneratedFile{
+        name,
+        TFileOperate::ReplaceMarker(templateText, kPackageMarker, context.packageName),
+        TFileEncoding::Utf8,
+        kConfigDone,
+        {}};
+}
+
 } // namespace ConfigFiles

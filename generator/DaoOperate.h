@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
 
 #include "GeneratedFile.h"
@@ -23,4 +24,17 @@ public:
     static QString BuildGetMethod(const TClassModel& c);
     static QString BuildUpdateMethod(const TClassModel& c);
     static QString BuildDeleteMethod(const TClassModel& c);
+
+    // Names the generated DAO declares, which the model's names must not take (ModelCheck).
+    // Simple names every DAO imports beside the model's classes.
+    static inline const QSet<QString> kImports{"ArrayList", "List",         "HibernateException",
+                                               "Query",     "Session",      "Transaction",
+                                               "Statement", "HibernateUtil"};
+    // Locals of the methods that take the query members as parameters.
+    static inline const QSet<QString> kQueryMethodLocals{"s",          "hql", "q",
+                                                         "startIndex", "mod", "currentPage"};
+    // Locals of the methods that take the key as parameter.
+    static inline const QSet<QString> kKeyMethodLocals{"s", "tx", "e"};
+    // Locals of the methods that also hold or take the class's object, named after the class.
+    static inline const QSet<QString> kObjectLocals{"s", "tx", "e"};
 };

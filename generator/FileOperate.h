@@ -5,6 +5,8 @@
 #include <optional>
 #include <stdexcept>
 
+#include "FileLock.h"
+
 // A file or folder that cannot be entered, listed, read or written.
 class TFileError : public std::runtime_error {
 public:
@@ -14,6 +16,9 @@ public:
 
 // File operations of the generators. Paths may use "\" or "/" as separator; nothing here uses
 // or changes the process's current directory. Templates and ANSI files are GBK bytes.
+// Defined by job: GbkText.cpp (GBK text, templates, markers), AtomicFile.cpp (whole-file
+// writes, guarded reads, partial files), FolderCopy.cpp (folder and file copies); the lock is
+// FileLock.h.
 class TFileOperate {
 public:
     TFileOperate() = delete;
@@ -72,22 +77,4 @@ public:
     // Unencodable characters become "?" (counted in replaced); undecodable bytes U+FFFD.
     static QByteArray EncodeGbk(const QString& text, int* replaced = nullptr);
     static QString DecodeGbk(const QByteArray& bytes);
-};
-
-// An exclusive advisory lock (flock) on a regular file, created if needed; a link, FIFO,
-// device or folder at its place is an error, found without waiting. It belongs to the open
-// file: a second lock of the same file fails even in the same process, and the system drops
-// the lock when the process ends, however it ends.
-class TFileLock {
-public:
-    explicit TFileLock(const QString& fileName); // throws when the file cannot be opened
-    ~TFileLock();
-    TFileLock(const TFileLock&) = delete;
-    TFileLock& operator=(const TFileLock&) = delete;
-
-    bool IsHeld() const { return held_; } // false: someone else holds it
-
-private:
-    int fd_ = -1;
-    bool held_ = false;
 };

@@ -15,14 +15,19 @@ class TGenerationListener {
 public:
     virtual ~TGenerationListener() = default;
 
-    // The number of files the run is about to write, once the model has passed the checks.
-    // Each written file then has one progress line ending in a done suffix of GeneratedFile.h.
+    // The number of files the run is about to write, once the model has passed the checks:
+    // the files of its plan (RunPipeline::PlannedFiles). Each written file then has one
+    // progress line ending in a done suffix of GeneratedFile.h, followed by OnFileWritten.
     virtual void OnPlanned(int files) = 0;
     // One finished step, in order.
     virtual void OnProgress(const QString& line) = 0;
-    // Each of the next four returns only once the user has seen it.
-    virtual void OnPrimaryKeyError(qint64 classId) = 0;
-    virtual void OnDisplayMemberError(qint64 classId) = 0;
+    // A file of the plan has been written; path is relative to the program's folder
+    // ("projects/<project>/src/struts.xml"), as its progress line names it.
+    virtual void OnFileWritten(const QString& path) { (void)path; }
+    // Each of the next four returns only once the user has seen it. The class is named as the
+    // run's snapshot of the model holds it, with its id.
+    virtual void OnPrimaryKeyError(qint64 classId, const QString& className) = 0;
+    virtual void OnDisplayMemberError(qint64 classId, const QString& className) = 0;
     // The model breaks a rule of the generated code; the message names the class and member.
     virtual void OnModelError(const QString& message) = 0;
     virtual void OnFinished() = 0;

@@ -3,7 +3,9 @@
 #include <QSet>
 #include <QStringList>
 
+#include "ActionOperate.h"
 #include "CodeText.h"
+#include "DaoOperate.h"
 #include "FileOperate.h"
 #include "Printable.h"
 
@@ -74,35 +76,24 @@ const QSet<QString>& UsedLangClasses() {
     return names;
 }
 
-// Simple names every generated Action / DAO imports beside the model's classes.
+// The names the generated Actions and DAOs declare are the builders' own constants.
 const QSet<QString>& ActionImports() {
-    static const QSet<QString> names{"List", "ActionContext", "ActionSupport", "TestUtil",
-                                     "ReferenceChoices"};
-    return names;
+    return TActionOperate::kImports;
 }
 const QSet<QString>& DaoImports() {
-    static const QSet<QString> names{"ArrayList", "List",         "HibernateException",
-                                     "Query",     "Session",      "Transaction",
-                                     "Statement", "HibernateUtil"};
-    return names;
+    return TDaoOperate::kImports;
 }
-
-// Local variables of the generated DAO methods that take the query members as parameters.
 const QSet<QString>& QueryMethodLocals() {
-    static const QSet<QString> names{"s", "hql", "q", "startIndex", "mod", "currentPage"};
-    return names;
+    return TDaoOperate::kQueryMethodLocals;
 }
-
-// Local variables of the generated DAO methods that take the key as parameter.
 const QSet<QString>& KeyMethodLocals() {
-    static const QSet<QString> names{"s", "tx", "e"};
-    return names;
+    return TDaoOperate::kKeyMethodLocals;
 }
 
 // Locals of the generated DAO and Action methods that also hold or take the class's object,
 // which is named after the class.
 const QSet<QString>& ObjectLocals() {
-    static const QSet<QString> names{"s", "tx", "e", "ctx"};
+    static const QSet<QString> names = TDaoOperate::kObjectLocals + TActionOperate::kObjectLocals;
     return names;
 }
 
@@ -110,8 +101,7 @@ const QSet<QString>& ObjectLocals() {
 // property whose getter would have one of these names clashes, whatever the case of its first
 // letter.
 const QStringList& TakenProperties() {
-    static const QStringList names{"currentPage", "totalPage", "recordNumber", "class"};
-    return names;
+    return TActionOperate::kProperties;
 }
 
 // Class and package names become file and folder names, with suffixes of up to 55 bytes.
@@ -137,7 +127,7 @@ std::optional<QString> DuplicateClass(const TProjectModel& model) {
     QSet<QString> seen;
     for (const TClassModel& c : model.Classes()) {
         if (seen.contains(c.className))
-            return "工程中有两个名为" + Printable(c.className) + "的类";
+            return ModelCheck::DuplicateClassError(c.className);
         seen.insert(c.className);
     }
     return std::nullopt;
@@ -281,12 +271,10 @@ std::optional<QString> MemberError(const TProjectModel& model, const TClassModel
     if (m.queryFlag == 1 && m.memberType == c.className) // its list would clash with the result
         return MemberPlace(c, m) + "引用它所在的类" + Printable(c.className) +
                ": 引用本类的成员不能参与查询";
-    if (m.memberIsPri == 1 && m.memberType != MemberTypes::String &&
-        m.memberType != MemberTypes::Integer)
-        return MemberPlace(c, m) + "是主键: 主键字段必须是整型或字符串型!";
-    if (m.queryFlag == 1 &&
-        (m.memberType == MemberTypes::Integer || m.memberType == MemberTypes::Float))
-        return MemberPlace(c, m) + ": 参与查询的字段不要设置整型或浮点型";
+    if (m.memberIsPri == 1 && !ModelCheck::IsKeyType(m.memberType))
+        return MemberPlace(c, m) + "是主键: " + ModelCheck::kKeyTypeRule;
+    if (m.queryFlag == 1 && !ModelCheck::IsQueryType(m.memberType))
+        return MemberPlace(c, m) + ": " + ModelCheck::kQueryTypeRule;
     return std::nullopt;
 }
 
@@ -326,8 +314,7 @@ std::optional<QString> ClassError(const TProjectModel& model, const TClassModel&
         const QString getter = UpperFirst(m.memberName);
         if (byGetter.contains(getter)) {
             if (byGetter[getter] == m.memberName)
-                return "类" + Printable(c.className) + "中有两个名为" + Printable(m.memberName) +
-                       "的成员";
+                return ModelCheck::DuplicateMemberError(c.className, m.memberName);
             return "类" + Printable(c.className) + "的成员" + Printable(byGetter[getter]) + "和" +
                    Printable(m.memberName) + "的get/set方法同名";
         }
@@ -406,9 +393,8 @@ std::optional<QString> LengthError(const TMember& m, const QString& className) {
 }
 
 std::optional<QString> ProjectNameError(const QString& name) {
-    if (!IsSafeName(name))
-        return "工程名称" + Quoted(Printable(name)) +
-               "不能为空、不能是\".\"或\"..\"，也不能含有/、\\或控制字符";
+    if (std::optional<QString> error = UnsafeProjectNameError(name))
+        return error;
     if (HasLoneSurrogate(name))
         return "工程名称" + Quoted(Printable(name)) + "含有无效的字符(不成对的UTF-16代理项)";
     if (name.toUtf8().size() > kMaxNameBytes)
@@ -449,6 +435,81 @@ std::optional<QString> FirstModelError(const TProjectModel& model, const QString
         if (std::optional<QString> error = ClassError(model, c))
             return error;
     return std::nullopt;
+}
+
+std::optional<QString> UnsafeNameError(const QString& kind, const QString& name) {
+    if (IsSafeName(name))
+        return std::nullopt;
+    return kind + Quoted(Printable(name)) +
+           "不能用作文件或文件夹名: 名称不能为空、不能是\".\"或\"..\","
+           "也不能含有/、\\或控制字符";
+}
+
+std::optional<QString> UnsafeProjectNameError(const QString& name) {
+    if (IsSafeName(name))
+        return std::nullopt;
+    return "工程名称" + Quoted(Printable(name)) +
+           "不能为空、不能是\".\"或\"..\"，也不能含有/、\\或控制字符";
+}
+
+std::optional<QString> ProjectNameEntryError(const QString& name) {
+    if (!IsSafeName(name))
+        return QStringLiteral("工程名称不能为空、不能是\".\"或\"..\"，也不能含有/、\\或控制字符!");
+    return ProjectNameError(name);
+}
+
+std::optional<QString> ClassNameEntryError(const QString& className) {
+    if (!IsWebName(className))
+        return QStringLiteral("类名只能用英文字母、数字和下划线, 因为网页地址不支持中文和$!");
+    if (!FitsGbk(className))
+        return QStringLiteral("类名中有GBK无法保存的字符!");
+    return std::nullopt;
+}
+
+bool StartsLowerCase(const QString& text) {
+    return !text.isEmpty() && text[0] >= QLatin1Char('a') && text[0] <= QLatin1Char('z');
+}
+
+std::optional<QString> MemberNameEntryError(const QString& name, const QList<TMember>& siblings,
+                                            qint64 editedMemberId) {
+    if (!IsWebName(name))
+        return QStringLiteral(
+            "成员名称只能用英文字母、数字和下划线, 因为网页表单的参数名不支持中文和$!");
+    if (IsReservedWord(name))
+        return QStringLiteral("成员名称不能是Java保留字!");
+    if (!FitsGbk(name))
+        return QStringLiteral("成员名称中有GBK无法保存的字符!");
+    for (const TMember& member : siblings)
+        if (member.memberName == name && member.memberId != editedMemberId)
+            return "该类中已经有名为" + Printable(name) + "的成员!";
+    return std::nullopt;
+}
+
+std::optional<QString> MemberTypeEntryError(const QString& type, bool required, bool key,
+                                            bool query) {
+    if (type != MemberTypes::String && !required)
+        return QStringLiteral("除了字符串类型外其他类型必须勾选是否必填标志!");
+    if (key && !IsKeyType(type))
+        return kKeyTypeRule;
+    if (query && !IsQueryType(type))
+        return kQueryTypeRule;
+    return std::nullopt;
+}
+
+bool IsKeyType(const QString& type) {
+    return type == MemberTypes::String || type == MemberTypes::Integer;
+}
+
+bool IsQueryType(const QString& type) {
+    return type != MemberTypes::Integer && type != MemberTypes::Float;
+}
+
+QString DuplicateClassError(const QString& className) {
+    return "工程中有两个名为" + Printable(className) + "的类";
+}
+
+QString DuplicateMemberError(const QString& className, const QString& memberName) {
+    return "类" + Printable(className) + "中有两个名为" + Printable(memberName) + "的成员";
 }
 
 } // namespace ModelCheck

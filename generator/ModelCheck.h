@@ -6,7 +6,9 @@
 #include "ProjectModel.h"
 
 // The rules a model must follow before anything is generated from it, so that the generated
-// project compiles. The dialogs use the same rules at entry.
+// project compiles: the one home of every model rule. The run, the import, the dialogs and the
+// window's project commands all call these functions; the names the generated code declares
+// are constants of the builders (TDaoOperate, TActionOperate) that the checks read.
 namespace ModelCheck {
 
 // Letters (Chinese characters included), digits, "_" and "$".
@@ -47,5 +49,37 @@ const TClassModel* FirstWithoutOne(const TProjectModel& model, int (TClassModel:
 // The first rule the model breaks, as the message the user is shown, or nothing. The key and
 // display checks of the run come before these and are not repeated here.
 std::optional<QString> FirstModelError(const TProjectModel& model, const QString& packageName);
+
+// ---- The rules at entry: each function gives the wording its caller shows.
+
+// The run's refusal of a name that becomes part of a path (kind: "工程名称", "包名", "类名"),
+// or nothing when IsSafeName holds.
+std::optional<QString> UnsafeNameError(const QString& kind, const QString& name);
+// The import's refusal of a project name that is no folder name (the first rule of
+// ProjectNameError), or nothing.
+std::optional<QString> UnsafeProjectNameError(const QString& name);
+// The window's refusal of a non-empty project name (new project, rename), or nothing.
+std::optional<QString> ProjectNameEntryError(const QString& name);
+// The class dialogs' refusal of a class name whose first letter has been checked already.
+std::optional<QString> ClassNameEntryError(const QString& className);
+// True when the first character is a..z (a member name's first rule).
+bool StartsLowerCase(const QString& text);
+// The member dialogs' refusal of a member name among its class's members (siblings; the
+// member being edited, editedMemberId, is not compared with itself), or nothing.
+std::optional<QString> MemberNameEntryError(const QString& name, const QList<TMember>& siblings,
+                                            qint64 editedMemberId);
+// The member dialogs' refusal of a type with its flags (required, key, query), or nothing.
+std::optional<QString> MemberTypeEntryError(const QString& type, bool required, bool key,
+                                            bool query);
+
+// A key member is an integer or a string; a query member is no integer or float.
+bool IsKeyType(const QString& type);
+bool IsQueryType(const QString& type);
+inline const QString kKeyTypeRule = QStringLiteral("主键字段必须是整型或字符串型!");
+inline const QString kQueryTypeRule = QStringLiteral("参与查询的字段不要设置整型或浮点型");
+
+// Two classes of a project, or two members of a class, of one name.
+QString DuplicateClassError(const QString& className);
+QString DuplicateMemberError(const QString& className, const QString& memberName);
 
 } // namespace ModelCheck

@@ -10,6 +10,7 @@
 #include "MappingFile.h"
 #include "ModelCheck.h"
 #include "Printable.h"
+#include "RunPipeline.h"
 
 namespace Preview {
 
@@ -26,8 +27,7 @@ std::optional<TRefusal> FirstRefusal(const TProjectModel& model, const QString& 
 
 QString MappingTemplate(const TGenerationSettings& settings) {
     const QString& dir = settings.resourceDir.isEmpty() ? settings.rootDir : settings.resourceDir;
-    return TFileOperate::ReadTextFile(QDir(dir).filePath(
-        QStringLiteral("template/src/com/packageName/domain/className.hbm.xml")));
+    return TFileOperate::ReadTextFile(QDir(dir).filePath(RunPipeline::kMappingTemplate));
 }
 
 TGeneratedFiles ClassFiles(const TBuildContext& context, const TClassModel& c,

@@ -397,16 +397,4 @@ TGeneratedFile BuildMenu(const TBuildContext& context) {
     return {"WebRoot/menu.jsp", Text(lines), TFileEncoding::Utf8, kJavaDone, {}};
 }
 
-std::optional<TGeneratedFile> BuildRootFile(const TBuildContext& context, const QString& name,
-                                            const QString& templateText) {
-    if (templateText.isEmpty())
-        return std::nullopt;
-    return TGeneratedFile{
-        name,
-        TFileOperate::ReplaceMarker(templateText, kPackageMarker, context.packageName),
-        TFileEncoding::Utf8,
-        kConfigDone,
-        {}};
-}
-
 } // namespace ViewFiles

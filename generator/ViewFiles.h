@@ -5,7 +5,7 @@
 
 #include "GeneratedFile.h"
 
-// The web pages of a generated project and its build files: UTF-8, each with the generated
+// The web pages of a generated project: UTF-8, each with the generated
 // mark on its first line, so that a later run replaces them only while the user has not taken
 // the mark away.
 namespace ViewFiles {
@@ -21,11 +21,6 @@ TGeneratedFile BuildModifyView(const TBuildContext& context, const TClassModel& 
 TGeneratedFiles GenerateViews(const TBuildContext& context);
 // WebRoot/menu.jsp: add and query links per class, included by the main page.
 TGeneratedFile BuildMenu(const TBuildContext& context);
-// A file of the project's root (pom.xml, README.txt) from its template text; no file when the
-// template is missing or empty.
-std::optional<TGeneratedFile> BuildRootFile(const TBuildContext& context, const QString& name,
-                                            const QString& templateText);
-
 // Text for a page: HTML-escaped, and nothing a JSP would run ("<%", "${", "#{").
 QString PageText(const QString& text);
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Fetches the libraries a generated project compiles against (tests/java/pom.xml) from Maven
 # Central into build/javalib. Maven keeps its own cache; the copy is redone only when the pom
-# changes.
+# changes. With MAVEN_OFFLINE set, Maven uses its local cache only.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 pom=tests/java/pom.xml
@@ -13,5 +13,5 @@ if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$sum" ]; then
 fi
 rm -rf "$target"
 mkdir -p "$target"
-mvn -B -q -f "$pom" dependency:copy-dependencies -DoutputDirectory="$PWD/$target"
+mvn -B -q ${MAVEN_OFFLINE:+-o} -f "$pom" dependency:copy-dependencies -DoutputDirectory="$PWD/$target"
 echo "$sum" >"$stamp"

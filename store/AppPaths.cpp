@@ -13,14 +13,6 @@ bool HasTemplates(const QString& dir) {
     return QFileInfo(QDir(dir).filePath(QStringLiteral("template"))).isDir();
 }
 
-// As the store judges a database's folder: a folder without any write permission bit is
-// meant to stay as it is, for root too.
-bool MayWrite(const QString& dir) {
-    const QFileInfo info(dir);
-    const QFile::Permissions anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
-    return info.isWritable() && info.permissions().testAnyFlags(anyWrite);
-}
-
 QString UserDataDir() {
     return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
 }
@@ -47,7 +39,7 @@ TAppPaths ForExecutable(const QString& exeDir) {
     const QString exe = QDir(exeDir).absolutePath();
     const QString installed = QDir::cleanPath(QDir(exe).filePath(kInstalledData));
     const bool beside = HasTemplates(exe) || !HasTemplates(installed);
-    if (beside && MayWrite(exe))
+    if (beside && AppPaths::MayWrite(exe))
         return ForRoot(exe);
     return {beside ? exe : installed, UserDataDir()};
 }
@@ -58,6 +50,12 @@ TAppPaths ForRoot(const QString& root) {
 
 bool MakeDataDir(const TAppPaths& paths) {
     return !paths.dataDir.isEmpty() && QDir().mkpath(paths.dataDir);
+}
+
+bool MayWrite(const QString& path) {
+    const QFileInfo info(path);
+    const QFile::Permissions anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+    return info.isWritable() && info.permissions().testAnyFlags(anyWrite);
 }
 
 } // namespace AppPaths

@@ -27,6 +27,11 @@ TAppPaths ForExecutable(const QString& exeDir);
 // Everything in one folder.
 TAppPaths ForRoot(const QString& root);
 
+// Writable for this process, with at least one write permission bit: root may write any file
+// or folder, but one without write bits is meant to stay as it is. The store judges a
+// database and its folder, and the paths the executable's folder, by this.
+bool MayWrite(const QString& path);
+
 // Creates the data folder when it is missing; false when that fails.
 bool MakeDataDir(const TAppPaths& paths);
 

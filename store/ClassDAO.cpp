@@ -19,9 +19,10 @@ qint64 TClassDAO::CountClassesByName(qint64 projectId, const QString& className)
                             {projectId, className});
 }
 
-void TClassDAO::AddClass(qint64 projectId, const QString& className, const QString& friendName) {
-    db_.ExecuteCommand("insert into t_class(projectId,className,friendName) values (?,?,?)",
-                       {projectId, className, friendName});
+qint64 TClassDAO::AddClass(qint64 projectId, const QString& className,
+                          const QString& friendName) {
+    return db_.ExecuteInsert("insert into t_class(projectId,className,friendName) values (?,?,?)",
+                             {projectId, className, friendName});
 }
 
 void TClassDAO::DeleteClass(qint64 classId) {
@@ -50,33 +51,10 @@ TClassList TClassDAO::ListOtherClasses(qint64 projectId, qint64 classId) {
                   {classId, projectId});
 }
 
-bool TClassDAO::CheckPrimaryKeys(const TClassList& classes, const TClassCheckFailure& onFailure) {
-    return CheckOnePerClass("memberIsPri", classes, onFailure);
-}
-
-bool TClassDAO::CheckDisplayMembers(const TClassList& classes,
-                                    const TClassCheckFailure& onFailure) {
-    return CheckOnePerClass("memberIsDisplay", classes, onFailure);
-}
-
 TClassList TClassDAO::ListOf(const QString& sql, const QVariantList& params) {
     TClassList list;
     TResultSetPtr rows = db_.OpenQuery(sql, params);
     for (rows->First(); !rows->Eof(); rows->Next())
         list.append({rows->AsText("className"), rows->AsInteger("classId")});
     return list;
-}
-
-bool TClassDAO::CheckOnePerClass(const QString& flag, const TClassList& classes,
-                                 const TClassCheckFailure& onFailure) {
-    const QString sql =
-        QStringLiteral("select count(*) from t_member where classId=? and %1=1").arg(flag);
-    for (const TClassEntry& entry : classes) {
-        if (db_.QueryInteger(sql, {entry.classId}) != 1) {
-            if (onFailure)
-                onFailure(entry.classId);
-            return false;
-        }
-    }
-    return true;
 }

@@ -10,6 +10,8 @@
 #include <atomic>
 #include <mutex>
 
+#include "AppPaths.h"
+
 namespace {
 
 std::mutex g_fileMutex;
@@ -97,13 +99,6 @@ QSqlQuery Run(const QSqlDatabase& db, const QString& sql, const QVariantList& pa
 // locking, or read-only as a file nobody writes (nothing is created beside it).
 enum class TAccess { Create, ReadWrite, ReadOnly, Immutable };
 
-// Writable for this process, with at least one write permission bit: root may write any
-// file, but a file or folder without write bits is meant to stay as it is.
-bool MayWrite(const QFileInfo& info) {
-    const QFile::Permissions anyWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
-    return info.isWritable() && info.permissions().testAnyFlags(anyWrite);
-}
-
 TAccess AccessFor(const QString& file, bool createMissing) {
     const QFileInfo info(file);
     if (!info.exists()) {
@@ -112,7 +107,7 @@ TAccess AccessFor(const QString& file, bool createMissing) {
         return TAccess::Create;
     }
     // Journals and the WAL index are files in the same folder.
-    if (MayWrite(info) && MayWrite(QFileInfo(info.absolutePath())))
+    if (AppPaths::MayWrite(file) && AppPaths::MayWrite(info.absolutePath()))
         return TAccess::ReadWrite;
     // Without a journal or WAL file beside it nobody is writing the file; reading it as
     // immutable creates no WAL index there.
@@ -247,17 +242,34 @@ void TDbHelper::ExecuteCommand(const QString& sql, const QVariantList& params) {
     Run(GetConnection(), sql, params, file_);
 }
 
+qint64 TDbHelper::ExecuteInsert(const QString& sql, const QVariantList& params) {
+    return Run(GetConnection(), sql, params, file_).lastInsertId().toLongLong();
+}
+
 void TDbHelper::ExecuteBatch(const QList<TStatement>& statements) {
-    QSqlDatabase db = GetConnection();
-    Run(db, QStringLiteral("begin immediate"), {}, file_);
+    TTransaction transaction(*this);
+    for (const TStatement& statement : statements)
+        ExecuteCommand(statement.sql, statement.params);
+    transaction.Commit();
+}
+
+TTransaction::TTransaction(const TDbHelper& db) : db_(db) {
+    db_.ExecuteCommand(QStringLiteral("begin immediate"));
+}
+
+TTransaction::~TTransaction() {
+    if (!open_)
+        return;
     try {
-        for (const TStatement& statement : statements)
-            Run(db, statement.sql, statement.params, file_);
-        Run(db, QStringLiteral("commit"), {}, file_);
+        db_.ExecuteCommand(QStringLiteral("rollback"));
     } catch (...) {
-        QSqlQuery(db).exec(QStringLiteral("rollback"));
-        throw;
+        // The error that ended the transaction is the one to report.
     }
+}
+
+void TTransaction::Commit() {
+    db_.ExecuteCommand(QStringLiteral("commit"));
+    open_ = false;
 }
 
 qint64 TDbHelper::QueryInteger(const QString& sql, const QVariantList& params) {

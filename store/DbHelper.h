@@ -71,6 +71,8 @@ public:
 
     TResultSetPtr OpenQuery(const QString& sql, const QVariantList& params = {});
     void ExecuteCommand(const QString& sql, const QVariantList& params = {});
+    // Runs one insert; returns the new row's id.
+    qint64 ExecuteInsert(const QString& sql, const QVariantList& params = {});
     // Runs all statements in one transaction; at the first failure rolls all
     // back, runs nothing further and rethrows the error.
     void ExecuteBatch(const QList<TStatement>& statements);
@@ -81,4 +83,25 @@ public:
 private:
     QString file_;
     bool createMissing_;
+};
+
+// A write transaction on the calling thread's connection ("begin immediate"). Every thread has
+// one connection to the database, which all its stores (TProjectDAO, TClassDAO, TMemberDAO,
+// TDbHelper) share: whatever they run on this thread while the transaction lives is part of
+// it. Commit makes it lasting; a transaction not committed when it ends (an exception left
+// the scope) is rolled back, and an error of that rollback is dropped, so that the first error
+// is the one reported. Transactions do not nest.
+class TTransaction {
+public:
+    // Begins on db's connection: the calling thread's to db's database file.
+    explicit TTransaction(const TDbHelper& db = TDbHelper());
+    ~TTransaction();
+    TTransaction(const TTransaction&) = delete;
+    TTransaction& operator=(const TTransaction&) = delete;
+
+    void Commit();
+
+private:
+    TDbHelper db_;
+    bool open_ = true;
 };

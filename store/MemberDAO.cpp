@@ -16,9 +16,9 @@ void CheckStoredLength(const TMember& m) {
 
 } // namespace
 
-void TMemberDAO::AddMember(const TMember& m) {
+qint64 TMemberDAO::AddMember(const TMember& m) {
     CheckStoredLength(m);
-    db_.ExecuteCommand(
+    return db_.ExecuteInsert(
         "insert into t_member(projectId,classId,memberName,memberType,memberLength,memberIsPri,"
         "memberComment,memberIsMust,memberIsInteger,memberIsFloat,queryFlag,memberIsDisplay,"
         "memberQueryDisplay) values (?,?,?,?,?,?,?,?,?,?,?,?,?)",
@@ -46,50 +46,12 @@ TResultSetPtr TMemberDAO::OpenClassMembers(qint64 classId) {
     return db_.OpenQuery("select * from t_member where classId=? order by memberId", {classId});
 }
 
-TResultSetPtr TMemberDAO::OpenReferenceMembers(qint64 classId) {
-    return db_.OpenQuery("select * from t_member where memberType<>? and memberType<>? and "
-                         "memberType<>? and memberType<>? and classId=? order by memberId",
-                         {MemberTypes::String, MemberTypes::Integer, MemberTypes::Float,
-                          MemberTypes::Date, classId});
-}
-
-TResultSetPtr TMemberDAO::OpenQueryMembers(qint64 classId) {
-    return db_.OpenQuery("select * from t_member where queryFlag = 1 and classId=? "
-                         "order by memberId",
-                         {classId});
-}
-
-TResultSetPtr TMemberDAO::OpenNonKeyMembers(qint64 classId) {
-    return db_.OpenQuery("select * from t_member where memberIsPri=0 and classId=? "
-                         "order by memberId",
-                         {classId});
-}
-
 std::optional<TMember> TMemberDAO::GetMember(qint64 memberId) {
     std::optional<TMember> member =
         FirstMember("select * from t_member where memberId=?", {memberId});
     if (member)
         member->memberId = memberId;
     return member;
-}
-
-std::optional<TMember> TMemberDAO::GetKeyMember(qint64 classId) {
-    return FirstMember("select * from t_member where memberIsPri=1 and classId=? "
-                       "order by memberId",
-                       {classId});
-}
-
-std::optional<TMember> TMemberDAO::GetKeyMemberOfClass(qint64 projectId, const QString& className) {
-    const qint64 classId = TClassDAO().GetClassId(projectId, className);
-    return FirstMember("select * from t_member where memberIsPri=1 and projectId=? and "
-                       "classId=? order by memberId",
-                       {projectId, classId});
-}
-
-std::optional<TMember> TMemberDAO::GetMemberOfType(qint64 classId, const QString& memberType) {
-    return FirstMember("select * from t_member where classId=? and memberType=? "
-                       "order by memberId",
-                       {classId, memberType});
 }
 
 TMember TMemberDAO::ReadMember(const TResultSet& rows) {

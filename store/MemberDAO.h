@@ -10,19 +10,13 @@
 class TMemberDAO {
 public:
     // Both raise the error of CheckLength before storing anything.
-    void AddMember(const TMember& member);
+    qint64 AddMember(const TMember& member); // returns the new member's id
     void UpdateMember(const TMember& member);
     void DeleteMember(qint64 memberId);
 
     TResultSetPtr OpenClassMembers(qint64 classId);
-    TResultSetPtr OpenReferenceMembers(qint64 classId);
-    TResultSetPtr OpenQueryMembers(qint64 classId);
-    TResultSetPtr OpenNonKeyMembers(qint64 classId);
 
     std::optional<TMember> GetMember(qint64 memberId);
-    std::optional<TMember> GetKeyMember(qint64 classId);
-    std::optional<TMember> GetKeyMemberOfClass(qint64 projectId, const QString& className);
-    std::optional<TMember> GetMemberOfType(qint64 classId, const QString& memberType);
 
     // Fills a record from the current row of a member result set.
     static TMember ReadMember(const TResultSet& rows);

@@ -4,8 +4,8 @@ qint64 TProjectDAO::CountProjectsByName(const QString& name) {
     return db_.QueryInteger("select count(*) from t_project where projectName=?", {name});
 }
 
-void TProjectDAO::AddProject(const QString& name) {
-    db_.ExecuteCommand("insert into t_project(projectName) values (?)", {name});
+qint64 TProjectDAO::AddProject(const QString& name) {
+    return db_.ExecuteInsert("insert into t_project(projectName) values (?)", {name});
 }
 
 void TProjectDAO::RenameProject(qint64 projectId, const QString& name) {

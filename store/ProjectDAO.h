@@ -16,7 +16,8 @@ using TProjectList = QList<TProjectEntry>;
 class TProjectDAO {
 public:
     qint64 CountProjectsByName(const QString& name);
-    void AddProject(const QString& name);
+    // Returns the new project's id.
+    qint64 AddProject(const QString& name);
     void RenameProject(qint64 projectId, const QString& name);
     // Deletes the project row and its classes in one transaction; members stay.
     void DeleteProject(qint64 projectId);

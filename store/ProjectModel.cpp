@@ -49,10 +49,6 @@ std::optional<TMember> TClassModel::DisplayMember() const {
     return First(members, IsDisplay);
 }
 
-std::optional<TMember> TClassModel::MemberOfType(const QString& typeWord) const {
-    return First(members, [&](const TMember& m) { return m.memberType == typeWord; });
-}
-
 int TClassModel::CountKeyMembers() const {
     return int(std::count_if(members.begin(), members.end(), IsKey));
 }
@@ -66,13 +62,6 @@ TClassModel& TProjectModel::AddClass(const TClassModel& c) {
         firstByName_.insert(c.className, classes_.size());
     classes_.append(c);
     return classes_.last();
-}
-
-TClassList TProjectModel::ClassList() const {
-    TClassList list;
-    for (const TClassModel& c : classes_)
-        list.append({c.className, c.classId});
-    return list;
 }
 
 const TClassModel* TProjectModel::FindClass(const QString& className) const {

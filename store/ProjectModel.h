@@ -19,10 +19,9 @@ struct TClassModel {
     QList<TMember> NonKeyMembers() const;    // memberIsPri = 0
     QList<TMember> QueryMembers() const;     // queryFlag = 1
     QList<TMember> ReferenceMembers() const; // type word is a class name
-    // The first member with memberIsPri = 1 / memberIsDisplay = 1 / the type word.
+    // The first member with memberIsPri = 1 / memberIsDisplay = 1.
     std::optional<TMember> KeyMember() const;
     std::optional<TMember> DisplayMember() const;
-    std::optional<TMember> MemberOfType(const QString& typeWord) const;
     int CountKeyMembers() const;
     int CountDisplayMembers() const;
 };
@@ -38,7 +37,6 @@ public:
     // Appends a class (store order); the reference stays valid until the next AddClass.
     TClassModel& AddClass(const TClassModel& c);
 
-    TClassList ClassList() const;
     // The first class of that name, or null.
     const TClassModel* FindClass(const QString& className) const;
     // The key member of the class named className, if the project has such a class with a key.

@@ -12,15 +12,6 @@ const int kBoxLeft = 104;
 const int kBoxWidth = 137;
 const int kButtonWidth = 113;
 
-// The rules of ModelCheck::NameError for a name whose first letter has been checked already.
-std::optional<QString> ClassNameRefusal(const QString& className) {
-    if (!ModelCheck::IsWebName(className))
-        return QStringLiteral("类名只能用英文字母、数字和下划线, 因为网页地址不支持中文和$!");
-    if (!ModelCheck::FitsGbk(className))
-        return QStringLiteral("类名中有GBK无法保存的字符!");
-    return std::nullopt;
-}
-
 } // namespace
 
 TClassForm::TClassForm(TUserSeam& seam, qint64 projectId, const QString& caption, int width,
@@ -56,7 +47,7 @@ bool TClassForm::StartsUpperCase(const QString& text) {
 }
 
 bool TClassForm::RefusesClassName(const QString& className) {
-    const std::optional<QString> refusal = ClassNameRefusal(className);
+    const std::optional<QString> refusal = ModelCheck::ClassNameEntryError(className);
     if (!refusal)
         return false;
     Message(*refusal);

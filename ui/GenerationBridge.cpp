@@ -3,17 +3,6 @@
 #include <QMutexLocker>
 #include <utility>
 
-#include "GeneratedFile.h"
-
-namespace {
-
-// A progress line that reports a written file.
-bool IsWrittenLine(const QString& line) {
-    return line.endsWith(kConfigDone) || line.endsWith(kJavaDone) || line.endsWith(kFixedDone);
-}
-
-} // namespace
-
 TGenerationBridge::TBatch TGenerationBridge::Take() {
     const QMutexLocker lock(&mutex_);
     return std::exchange(batch_, TBatch());
@@ -25,8 +14,11 @@ void TGenerationBridge::OnPlanned(int files) {
 }
 
 void TGenerationBridge::OnProgress(const QString& line) {
-    const bool written = IsWrittenLine(line);
     const QMutexLocker lock(&mutex_);
     batch_.lines << line;
-    batch_.written += written ? 1 : 0;
+}
+
+void TGenerationBridge::OnFileWritten(const QString&) {
+    const QMutexLocker lock(&mutex_);
+    ++batch_.written;
 }

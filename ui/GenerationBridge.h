@@ -17,7 +17,7 @@ public:
     struct TBatch {
         int planned = -1; // files to write, once reported; -1 otherwise
         QStringList lines;
-        int written = 0; // lines that report a written file
+        int written = 0; // files written
     };
 
     // projectName: the run's project, as the run was started with it.
@@ -28,15 +28,20 @@ public:
 
     void OnPlanned(int files) override;
     void OnProgress(const QString& line) override;
-    void OnPrimaryKeyError(qint64 classId) override { emit PrimaryKeyError(classId); }
-    void OnDisplayMemberError(qint64 classId) override { emit DisplayMemberError(classId); }
+    void OnFileWritten(const QString& path) override;
+    void OnPrimaryKeyError(qint64 classId, const QString& className) override {
+        emit PrimaryKeyError(classId, className);
+    }
+    void OnDisplayMemberError(qint64 classId, const QString& className) override {
+        emit DisplayMemberError(classId, className);
+    }
     void OnModelError(const QString& message) override { emit ModelError(message); }
     void OnFinished() override { emit Finished(projectName_); }
     void OnError(const QString& message) override { emit Failed(message); }
 
 signals:
-    void PrimaryKeyError(qint64 classId);
-    void DisplayMemberError(qint64 classId);
+    void PrimaryKeyError(qint64 classId, const QString& className);
+    void DisplayMemberError(qint64 classId, const QString& className);
     void ModelError(const QString& message);
     void Finished(const QString& projectName);
     void Failed(const QString& message);

@@ -36,8 +36,8 @@ public:
 signals:
     // Lines of any run, in order.
     void Progress(const QStringList& lines);
-    void PrimaryKeyError(qint64 classId);
-    void DisplayMemberError(qint64 classId);
+    void PrimaryKeyError(qint64 classId, const QString& className);
+    void DisplayMemberError(qint64 classId, const QString& className);
     void ModelError(const QString& message);
     // projectName: the run's project, as the run was started with it.
     void Finished(const QString& projectName);

@@ -48,10 +48,6 @@ const int kClientHeight = 547;
 const int kBannerHeight = 97;
 const int kProgressHeight = 150;
 
-// A project name a generation run refuses as its output folder name.
-const QString kUnsafeProjectName =
-    QStringLiteral("工程名称不能为空、不能是\".\"或\"..\"，也不能含有/、\\或控制字符!");
-
 const QString kStopQuestion = QStringLiteral("正在生成代码, 要停止生成并关闭窗口吗?");
 
 struct TColumn {
@@ -403,9 +399,7 @@ void TFormMain::F2Click() {
             seam_->InputBox(QStringLiteral("请输入工程名称"), QString(), QString());
         if (name.isEmpty())
             return Message(QStringLiteral("工程名称不能为空!"));
-        if (!ModelCheck::IsSafeName(name))
-            return Message(kUnsafeProjectName);
-        if (const std::optional<QString> refusal = ModelCheck::ProjectNameError(name))
+        if (const std::optional<QString> refusal = ModelCheck::ProjectNameEntryError(name))
             return Message(*refusal);
         TProjectDAO projects;
         if (projects.CountProjectsByName(name) >= 1)
@@ -424,9 +418,7 @@ void TFormMain::N1Click() {
             seam_->InputBox(QStringLiteral("请输入项目名称"), QString(), QString());
         if (name.isEmpty())
             return Message(QStringLiteral("工程项目名称不能为空!"));
-        if (!ModelCheck::IsSafeName(name))
-            return Message(kUnsafeProjectName);
-        if (const std::optional<QString> refusal = ModelCheck::ProjectNameError(name))
+        if (const std::optional<QString> refusal = ModelCheck::ProjectNameEntryError(name))
             return Message(*refusal);
         TProjectDAO().RenameProject(SelectedProjectId(), name);
         keptProjectIndex = CB_Project->currentIndex();
@@ -695,21 +687,22 @@ void TFormMain::OnFilesWritten(int count) {
     ProgressBar1->setValue(qMin(ProgressBar1->value() + count, ProgressBar1->maximum()));
 }
 
-void TFormMain::OnPrimaryKeyError(qint64 classId) {
-    ReportClass(classId, PrimaryKeyErrorText);
+void TFormMain::OnPrimaryKeyError(qint64 classId, const QString& className) {
+    ReportClass(classId, className, PrimaryKeyErrorText);
 }
 
-void TFormMain::OnDisplayMemberError(qint64 classId) {
-    ReportClass(classId, DisplayMemberErrorText);
+void TFormMain::OnDisplayMemberError(qint64 classId, const QString& className) {
+    ReportClass(classId, className, DisplayMemberErrorText);
 }
 
 void TFormMain::OnModelError(const QString& message) {
     seam_->Error(message);
 }
 
-void TFormMain::ReportClass(qint64 classId, QString (*text)(const QString& className)) {
+void TFormMain::ReportClass(qint64 classId, const QString& className,
+                            QString (*text)(const QString& className)) {
     errorClassId = classId;
-    Guard([&] { Message(text(Printable(TClassDAO().GetClassName(errorClassId)))); });
+    Guard([&] { Message(text(Printable(className))); });
 }
 
 void TFormMain::OnGenerationFinished(const QString& projectName) {

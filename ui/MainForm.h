@@ -134,8 +134,8 @@ public slots:
     void OnGenerationPlanned(int files);
     void OnGenerationProgress(const QStringList& lines);
     void OnFilesWritten(int count);
-    void OnPrimaryKeyError(qint64 classId);
-    void OnDisplayMemberError(qint64 classId);
+    void OnPrimaryKeyError(qint64 classId, const QString& className);
+    void OnDisplayMemberError(qint64 classId, const QString& className);
     void OnModelError(const QString& message);
     // Opens the output folder of the run's project, named as when the run started.
     void OnGenerationFinished(const QString& projectName);
@@ -169,7 +169,8 @@ private:
     void KeepClassHighlight();
     void RenameClassItem(qint64 classId, const QString& className);
     void ShowModal(QDialog& dialog);
-    void ReportClass(qint64 classId, QString (*text)(const QString& className));
+    void ReportClass(qint64 classId, const QString& className,
+                     QString (*text)(const QString& className));
     TGenerationSettings Settings() const;
     void ShowPreview(const TGenerationSettings& settings, qint64 classId);
     bool Guard(const std::function<void()>& command);

@@ -14,10 +14,6 @@ const int kBaseHeight = 320;
 const int kBoxLeft = 96;
 const int kBoxWidth = 209;
 
-bool StartsLowerCase(const QString& text) {
-    return !text.isEmpty() && text[0] >= QLatin1Char('a') && text[0] <= QLatin1Char('z');
-}
-
 int Flag(const QCheckBox* box) {
     return box->isChecked() ? 1 : 0;
 }
@@ -113,14 +109,13 @@ void TMemberForm::Save() {
 
 bool TMemberForm::Validate() {
     const QString name = Edt_MemberName->text();
-    const int typeIndex = CB_MemberType->currentIndex();
     const QString type = CB_MemberType->currentText();
     if (name.isEmpty()) {
         Message(QStringLiteral("成员名称输入不能为空!"));
         Edt_MemberName->setFocus();
         return false;
     }
-    if (!StartsLowerCase(name)) {
+    if (!ModelCheck::StartsLowerCase(name)) {
         Message(QStringLiteral("成员属性首个字母必须小写"));
         return false;
     }
@@ -129,33 +124,17 @@ bool TMemberForm::Validate() {
         Edt_MemberName->setFocus();
         return false;
     }
-    if (typeIndex != 0 && !CB_MemberIsMust->isChecked()) {
-        Message(QStringLiteral("除了字符串类型外其他类型必须勾选是否必填标志!"));
-        return false;
-    }
-    if (CB_MemberIsPri->isChecked() && typeIndex >= 2) {
-        Message(QStringLiteral("主键字段必须是整型或字符串型!"));
-        return false;
-    }
-    if (CB_QueryFlag->isChecked() && (type == MemberTypes::Integer || type == MemberTypes::Float)) {
-        Message(QStringLiteral("参与查询的字段不要设置整型或浮点型"));
+    if (const std::optional<QString> refusal =
+            ModelCheck::MemberTypeEntryError(type, CB_MemberIsMust->isChecked(),
+                                             CB_MemberIsPri->isChecked(), CB_QueryFlag->isChecked())) {
+        Message(*refusal);
         return false;
     }
     return true;
 }
 
 std::optional<QString> TMemberForm::NameRefusal(const QString& name) {
-    if (!ModelCheck::IsWebName(name))
-        return QStringLiteral(
-            "成员名称只能用英文字母、数字和下划线, 因为网页表单的参数名不支持中文和$!");
-    if (ModelCheck::IsReservedWord(name))
-        return QStringLiteral("成员名称不能是Java保留字!");
-    if (!ModelCheck::FitsGbk(name))
-        return QStringLiteral("成员名称中有GBK无法保存的字符!");
-    for (const TMember& member : ClassMembers(classId_))
-        if (member.memberName == name && member.memberId != EditedMemberId())
-            return "该类中已经有名为" + Printable(name) + "的成员!";
-    return std::nullopt;
+    return ModelCheck::MemberNameEntryError(name, ClassMembers(classId_), EditedMemberId());
 }
 
 std::optional<TMember> TMemberForm::BuildMember() {

@@ -10,7 +10,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include "../generator/TextCompare.h"
+#include "generator/TextCompare.h"
 #include "AutoCode.h"
 #include "DbHelper.h"
 #include "FileOperate.h"
@@ -41,8 +41,8 @@ class TOutcome : public TGenerationListener {
 public:
     void OnPlanned(int) override {}
     void OnProgress(const QString&) override {}
-    void OnPrimaryKeyError(qint64) override { ending = "key"; }
-    void OnDisplayMemberError(qint64) override { ending = "display"; }
+    void OnPrimaryKeyError(qint64, const QString&) override { ending = "key"; }
+    void OnDisplayMemberError(qint64, const QString&) override { ending = "display"; }
     void OnModelError(const QString& message) override { ending = "model " + message; }
     void OnFinished() override { ending = "finished"; }
     void OnError(const QString& message) override { ending = "error " + message; }

@@ -76,6 +76,9 @@ TJavacResult CompileJava(const QStringList& sourceRoots, const QString& libraryF
     environment.insert("LC_ALL", "C.UTF-8");
     javac.setProcessEnvironment(environment);
     javac.setProcessChannelMode(QProcess::MergedChannels);
+    // What javac writes beside itself (javac.<time>.args after an internal error) stays in the
+    // work folder, not in the caller's.
+    javac.setWorkingDirectory(workFolder);
     javac.start("javac", {"-J-XX:+UseSerialGC", "-J-Xshare:auto", "@" + argumentFile});
     result.started = javac.waitForStarted();
     if (!result.started)

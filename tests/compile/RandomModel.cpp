@@ -5,6 +5,7 @@
 #include "ClassDAO.h"
 #include "MemberDAO.h"
 #include "ProjectDAO.h"
+#include "TestModel.h"
 
 namespace {
 
@@ -201,15 +202,13 @@ TRandomModel MakeRandomModel(unsigned seed, int index) {
 }
 
 int TRandomModel::Store(const QString& projectName) const {
-    TProjectDAO().AddProject(projectName);
-    const int projectId = TProjectDAO().ListProjects().last().projectId;
+    const int projectId = TestModel::AddProject(projectName);
     for (const TRandomClass& c : classes) {
-        TClassDAO().AddClass(projectId, c.className, c.friendName);
-        const int classId = TClassDAO().ListClasses(projectId).last().classId;
+        const int classId = TestModel::AddClass(projectId, c.className, c.friendName);
         for (TMember m : c.members) {
             m.projectId = projectId;
             m.classId = classId;
-            TMemberDAO().AddMember(m);
+            TestModel::AddMember(m);
         }
     }
     return projectId;

@@ -3,7 +3,7 @@
 #include <stdexcept>
 
 #include "ActionOperate.h"
-#include "ModelBuilder.h"
+#include "TestModel.h"
 #include "TextCompare.h"
 
 namespace {

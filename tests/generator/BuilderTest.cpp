@@ -3,7 +3,7 @@
 #include "CodeText.h"
 #include "DomainOperate.h"
 #include "MappingFile.h"
-#include "ModelBuilder.h"
+#include "TestModel.h"
 #include "TextCompare.h"
 #include "ViewFiles.h"
 

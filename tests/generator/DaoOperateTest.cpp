@@ -3,7 +3,7 @@
 #include <stdexcept>
 
 #include "DaoOperate.h"
-#include "ModelBuilder.h"
+#include "TestModel.h"
 #include "TextCompare.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include "../TestModel.h"
+#include "TestModel.h"
 #include "AutoCode.h"
 #include "ClassDAO.h"
 #include "DbHelper.h"
@@ -23,9 +23,14 @@ class TRecordingListener : public TGenerationListener {
 public:
     void OnPlanned(int files) override { planned = files; }
     void OnProgress(const QString& line) override { lines << line; }
-    void OnPrimaryKeyError(qint64 classId) override { events << "key " + QString::number(classId); }
-    void OnDisplayMemberError(qint64 classId) override {
+    void OnFileWritten(const QString& path) override { written << path; }
+    void OnPrimaryKeyError(qint64 classId, const QString& className) override {
+        events << "key " + QString::number(classId);
+        classNames << className;
+    }
+    void OnDisplayMemberError(qint64 classId, const QString& className) override {
         events << "display " + QString::number(classId);
+        classNames << className;
     }
     void OnModelError(const QString& message) override { events << "model " + message; }
     void OnFinished() override { events << "finished"; }
@@ -34,6 +39,8 @@ public:
     int planned = -1;
     QStringList lines;
     QStringList events;
+    QStringList written;    // the paths OnFileWritten reported
+    QStringList classNames; // the classes the key and display checks named
 };
 
 // Puts folder first on PATH while it lives: a test's script then stands in for a program
@@ -89,13 +96,9 @@ protected:
         Write("bak/.project", "project");
     }
 
-    static int AddProject(const QString& name) {
-        TProjectDAO().AddProject(name);
-        return TProjectDAO().ListProjects().last().projectId;
-    }
+    static int AddProject(const QString& name) { return TestModel::AddProject(name); }
     static int AddClass(int projectId, const QString& name) {
-        TClassDAO().AddClass(projectId, name, "类");
-        return TClassDAO().GetClassId(projectId, name);
+        return TestModel::AddClass(projectId, name, "类");
     }
     static void AddMember(int projectId, int classId, const QString& name, const QString& type,
                           int isPri = 0, int isDisplay = 0, int length = 0,
@@ -106,7 +109,7 @@ protected:
         m.memberIsDisplay = isDisplay;
         m.memberIsInteger = type == MemberTypes::Integer ? 1 : 0;
         m.memberComment = comment;
-        TMemberDAO().AddMember(m);
+        TestModel::AddMember(m);
     }
     // A class whose only member is an integer key that is also its display member.
     static int AddKeyOnlyClass(int projectId, const QString& name) {

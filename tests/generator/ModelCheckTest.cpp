@@ -2,9 +2,10 @@
 
 #include "ActionOperate.h"
 #include "CodeText.h"
+#include "DaoOperate.h"
 #include "DomainOperate.h"
 #include "MappingFile.h"
-#include "ModelBuilder.h"
+#include "TestModel.h"
 #include "ModelCheck.h"
 #include "TextCompare.h"
 
@@ -200,4 +201,50 @@ TEST(ModelCheckTest, ProjectNamesMustBeValidTextAndFitTheFileNames) {
     EXPECT_EQ(ModelCheck::ProjectNameError(QString(201, 'P')),
               "工程名称PPPPPPPPPPPPPPPPPPPP...太长: 以UTF-8计不能超过200个字节");
     EXPECT_TRUE(ModelCheck::ProjectNameError("a/b").has_value());
+}
+
+// The rules at entry, as the dialogs, the window's project commands, the run and the import
+// call them.
+TEST(ModelCheckTest, EntryRulesGiveTheirCallersWording) {
+    EXPECT_EQ(ModelCheck::ProjectNameEntryError("shop"), std::nullopt);
+    EXPECT_EQ(ModelCheck::ProjectNameEntryError(".."),
+              "工程名称不能为空、不能是\".\"或\"..\"，也不能含有/、\\或控制字符!");
+    EXPECT_EQ(ModelCheck::UnsafeProjectNameError("a/b"),
+              "工程名称\"a/b\"不能为空、不能是\".\"或\"..\"，也不能含有/、\\或控制字符");
+    EXPECT_EQ(ModelCheck::ProjectNameError("a/b"), ModelCheck::UnsafeProjectNameError("a/b"));
+    EXPECT_EQ(ModelCheck::UnsafeNameError("类名", "Book"), std::nullopt);
+    EXPECT_EQ(ModelCheck::UnsafeNameError("类名", "a/b"),
+              "类名\"a/b\"不能用作文件或文件夹名: 名称不能为空、不能是\".\"或\"..\","
+              "也不能含有/、\\或控制字符");
+    EXPECT_EQ(ModelCheck::ClassNameEntryError("Book"), std::nullopt);
+    EXPECT_EQ(ModelCheck::ClassNameEntryError("Book图"),
+              "类名只能用英文字母、数字和下划线, 因为网页地址不支持中文和$!");
+    EXPECT_TRUE(ModelCheck::StartsLowerCase("title"));
+    EXPECT_FALSE(ModelCheck::StartsLowerCase("Title"));
+    EXPECT_FALSE(ModelCheck::StartsLowerCase("é"));
+    TMember title;
+    title.memberId = 7;
+    title.memberName = "title";
+    EXPECT_EQ(ModelCheck::MemberNameEntryError("title", {title}, 7), std::nullopt);
+    EXPECT_EQ(ModelCheck::MemberNameEntryError("title", {title}, 8), "该类中已经有名为title的成员!");
+    EXPECT_EQ(ModelCheck::MemberNameEntryError("int", {}, 0), "成员名称不能是Java保留字!");
+    EXPECT_EQ(ModelCheck::MemberTypeEntryError("整型", false, false, false),
+              "除了字符串类型外其他类型必须勾选是否必填标志!");
+    EXPECT_EQ(ModelCheck::MemberTypeEntryError("日期型", true, true, false),
+              ModelCheck::kKeyTypeRule);
+    EXPECT_EQ(ModelCheck::MemberTypeEntryError("浮点型", true, false, true),
+              ModelCheck::kQueryTypeRule);
+    EXPECT_EQ(ModelCheck::MemberTypeEntryError("字符串", false, true, true), std::nullopt);
+    EXPECT_EQ(ModelCheck::DuplicateClassError("Book"), "工程中有两个名为Book的类");
+    EXPECT_EQ(ModelCheck::DuplicateMemberError("Book", "title"), "类Book中有两个名为title的成员");
+}
+
+// The names the generated DAO and Action declare are the builders' constants, which the checks
+// keep free.
+TEST(ModelCheckTest, NamesTheBuildersDeclareAreRefused) {
+    for (const QString& local : TDaoOperate::kQueryMethodLocals)
+        EXPECT_EQ(ErrorOf(Sound().Member(local, "字符串", {Query}, "x", 10)),
+                  "类Book的成员名" + local + "与生成的代码中已有的名称冲突");
+    EXPECT_TRUE(ErrorOf(TModelBuilder().Class("Ctx").Member("id", "整型", {Key, Display}, "", 0))
+                    .has_value());
 }

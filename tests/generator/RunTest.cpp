@@ -23,6 +23,16 @@ QStringList FixedSupportLines(const QString& base) {
 
 class RunTest : public GeneratorTest {
 protected:
+    // The first key member of the class, as the store holds it.
+    static TMember KeyMember(int classId) {
+        TResultSetPtr rows = TMemberDAO().OpenClassMembers(classId);
+        for (rows->First(); !rows->Eof(); rows->Next())
+            if (rows->AsInteger("memberIsPri") == 1)
+                return TMemberDAO::ReadMember(*rows);
+        ADD_FAILURE() << "class " << classId << " has no key";
+        return {};
+    }
+
     QStringList RootEntries() const {
         return QDir(root_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
     }
@@ -63,6 +73,31 @@ TEST_F(RunTest, ProgressLogOfTwoClassesInOrder) {
     EXPECT_FALSE(Exists("projects/图书/.classpath"));
 }
 
+// The run reports each written file by its path, once, right after its line; the planned count
+// is the number of those files.
+TEST_F(RunTest, WrittenFilesAreReportedByPathAndMatchThePlan) {
+    MakeBak();
+    const int project = AddProject("P");
+    AddKeyOnlyClass(project, "A");
+    AddKeyOnlyClass(project, "B");
+    const TRecordingListener run = Run(project);
+    EXPECT_EQ(run.events, QStringList{"finished"});
+    EXPECT_EQ(run.written.size(), run.planned);
+    EXPECT_EQ(run.written.value(0), "projects/P/src/struts.xml");
+    EXPECT_EQ(run.written.value(run.written.size() - 1), "projects/P/WebRoot/menu.jsp");
+    for (const QString& path : run.written)
+        EXPECT_EQ(run.lines.filter(path + "生成").size() + run.lines.filter(path + "移动").size(), 1)
+            << path.toStdString();
+}
+
+// The key and display checks name the class as the run's snapshot holds it.
+TEST_F(RunTest, FailedChecksCarryTheClassName) {
+    const int project = AddProject("P");
+    AddKeyOnlyClass(project, "Good");
+    AddClass(project, "Keyless");
+    EXPECT_EQ(Run(project).classNames, QStringList{"Keyless"});
+}
+
 TEST_F(RunTest, FixedSupportSourcesAreFilledOrCopiedUnchanged) {
     MakeBak();
     WriteTemplate("src/com/packageName/test/TestUtil.java",
@@ -92,7 +127,7 @@ TEST_F(RunTest, FailedChecksNameOnlyTheFirstClassAndWriteNothing) {
     EXPECT_EQ(keys.events, QStringList{"key " + QString::number(noKey)});
     EXPECT_TRUE(keys.lines.isEmpty());
 
-    TMemberDAO().DeleteMember(TMemberDAO().GetKeyMember(twoKeys)->memberId);
+    TMemberDAO().DeleteMember(KeyMember(twoKeys).memberId);
     AddMember(project, noKey, "id", "整型", 1, 0);
     const TRecordingListener display = Run(project);
     EXPECT_EQ(display.events, QStringList{"display " + QString::number(noDisplay)});
@@ -247,7 +282,7 @@ TEST_F(RunTest, EditsDuringARunDoNotChangeItsOutput) {
     EXPECT_EQ(before.events, QStringList{"finished"});
 
     TEditingListener editing([&] {
-        TMember key = *TMemberDAO().GetKeyMember(book);
+        TMember key = KeyMember(book);
         key.memberName = "isbn";
         TMemberDAO().UpdateMember(key);
         AddMember(project, book, "title", "字符串", 0, 0, 50, "书名");

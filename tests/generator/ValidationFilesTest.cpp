@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "ModelBuilder.h"
+#include "TestModel.h"
 #include "TextCompare.h"
 #include "ValidationFiles.h"
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "GeneratorTestSupport.h"
-#include "ModelBuilder.h"
+#include "TestModel.h"
 #include "ViewFiles.h"
 
 namespace {

@@ -17,7 +17,7 @@ import processes  # noqa: E402
 import scenario  # noqa: E402
 import webapp  # noqa: E402
 from mariadb import MariaDB  # noqa: E402
-from processes import SetupError  # noqa: E402
+from processes import SKIP_CODE, NetworkUnavailable, SetupError  # noqa: E402
 from results import Results  # noqa: E402
 
 
@@ -63,6 +63,9 @@ def main():
     started = time.monotonic()
     try:
         serve_and_drive(args, results, started)
+    except NetworkUnavailable as error:
+        print("SKIPPED: %s" % error, flush=True)
+        return SKIP_CODE
     except (SetupError, OSError, subprocess.SubprocessError) as error:
         return stopped("SET-UP FAILED: %s" % error, results)
     except SystemExit as stop:

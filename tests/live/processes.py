@@ -14,6 +14,15 @@ class SetupError(Exception):
     """What the test needs is missing or broken; no check can run."""
 
 
+class NetworkUnavailable(SetupError):
+    """Maven could reach no repository and its local cache lacks what the build needs: the
+    suite is skipped (exit SKIP_CODE), not failed."""
+
+
+# The exit code CTest reads as "skipped" (SKIP_RETURN_CODE of the live suites).
+SKIP_CODE = 77
+
+
 def run(argv, what, timeout=120, cwd=None):
     done = subprocess.run(argv, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
                           stdin=subprocess.DEVNULL, timeout=timeout, cwd=cwd)

@@ -20,7 +20,7 @@ import processes  # noqa: E402
 import randmodel  # noqa: E402
 import webapp  # noqa: E402
 from mariadb import MariaDB  # noqa: E402
-from processes import SetupError  # noqa: E402
+from processes import SKIP_CODE, NetworkUnavailable, SetupError  # noqa: E402
 from results import Results  # noqa: E402
 
 
@@ -146,6 +146,9 @@ def main():
     started = time.monotonic()
     try:
         total, counts = run_all(args, started)
+    except NetworkUnavailable as error:
+        print("SKIPPED: %s" % error, flush=True)
+        return SKIP_CODE
     except (SetupError, OSError, subprocess.SubprocessError) as error:
         print("SET-UP FAILED: %s" % error, flush=True)
         return 1

@@ -5,13 +5,7 @@
 
 class ClassDAOTest : public StoreTest {
 protected:
-    // Records every reported class id.
-    TClassCheckFailure Recorder() {
-        return [this](int classId) { reported_.append(classId); };
-    }
-
     TClassDAO classes_;
-    QList<int> reported_;
 };
 
 TEST_F(ClassDAOTest, LookUpsAndCountsIncludingMisses) {
@@ -70,42 +64,6 @@ TEST_F(ClassDAOTest, DeleteRemovesMembersButNotReferencesToIt) {
     EXPECT_EQ(classes_.ListClasses(1).size(), 1);
     EXPECT_FALSE(TMemberDAO().GetMember(1).has_value());
     EXPECT_EQ(TMemberDAO().GetMember(2)->memberType, "Dept");
-}
-
-TEST_F(ClassDAOTest, ChecksReportOnlyTheFirstFailingClass) {
-    classes_.AddClass(1, "Good", "好");
-    classes_.AddClass(1, "NoKey", "无主键");
-    classes_.AddClass(1, "TwoKeys", "两个主键");
-    AddMember(1, 1, "id", "整型", 1, 1);
-    AddMember(1, 3, "a", "整型", 1);
-    AddMember(1, 3, "b", "整型", 1);
-    TClassList list = classes_.ListClasses(1);
-    EXPECT_FALSE(classes_.CheckPrimaryKeys(list, Recorder()));
-    EXPECT_EQ(reported_, QList<int>{2});
-    reported_.clear();
-    EXPECT_FALSE(classes_.CheckPrimaryKeys({list[0], list[2]}, Recorder()));
-    EXPECT_EQ(reported_, QList<int>{3});
-    reported_.clear();
-    EXPECT_TRUE(classes_.CheckPrimaryKeys({list[0]}, Recorder()));
-    EXPECT_TRUE(classes_.CheckDisplayMembers({list[0]}, Recorder()));
-    EXPECT_TRUE(reported_.isEmpty());
-}
-
-TEST_F(ClassDAOTest, DisplayCheckCountsTheDisplayFlagAndEmptyListPasses) {
-    classes_.AddClass(1, "A", "a");
-    classes_.AddClass(1, "B", "b");
-    classes_.AddClass(1, "C", "c");
-    AddMember(1, 1, "id", "整型", 1, 1);
-    AddMember(1, 2, "id", "整型", 1, 0);
-    AddMember(1, 3, "id", "整型", 1, 0);
-    TClassList list = classes_.ListClasses(1);
-    EXPECT_TRUE(classes_.CheckPrimaryKeys(list, Recorder()));
-    EXPECT_FALSE(classes_.CheckDisplayMembers(list, Recorder()));
-    EXPECT_EQ(reported_, QList<int>{2});
-    reported_.clear();
-    EXPECT_TRUE(classes_.CheckPrimaryKeys({}, Recorder()));
-    EXPECT_TRUE(classes_.CheckDisplayMembers({}, Recorder()));
-    EXPECT_TRUE(reported_.isEmpty());
 }
 
 // A trigger makes one of the two statements fail, whichever runs first: neither is kept.

@@ -4,6 +4,8 @@
 #include <atomic>
 #include <thread>
 
+#include "ClassDAO.h"
+#include "MemberDAO.h"
 #include "ProjectDAO.h"
 #include "StoreTestSupport.h"
 #include "WriteProtect.h"
@@ -57,6 +59,41 @@ TEST_F(DbHelperTest, FailedBatchRollsBackRunsNothingFurtherAndRaises) {
     db.ExecuteBatch({});
     db.ExecuteCommand("insert into t_project(projectName) values ('after')");
     EXPECT_EQ(TProjectDAO().ListProjects().size(), 2);
+}
+
+// Every store of the thread writes inside its transaction: committed together, or rolled back
+// together when an exception leaves the scope.
+TEST_F(DbHelperTest, TransactionsCommitOrRollBackEveryStoreOfTheThread) {
+    try {
+        TTransaction transaction;
+        const qint64 project = TProjectDAO().AddProject("dropped");
+        TClassDAO().AddClass(project, "Book", "书");
+        throw TDbError("stop");
+    } catch (const TDbError& error) {
+        EXPECT_EQ(error.Message(), "stop");
+    }
+    EXPECT_TRUE(TProjectDAO().ListProjects().isEmpty());
+    EXPECT_EQ(TDbHelper().QueryInteger("select count(*) from t_class"), 0);
+    {
+        TTransaction transaction;
+        TProjectDAO().AddProject("kept");
+        transaction.Commit();
+    }
+    ASSERT_EQ(TProjectDAO().ListProjects().size(), 1);
+    EXPECT_EQ(TProjectDAO().ListProjects()[0].projectName, "kept");
+}
+
+TEST_F(DbHelperTest, InsertsReturnTheNewId) {
+    const qint64 first = TProjectDAO().AddProject("a");
+    const qint64 second = TProjectDAO().AddProject("b");
+    EXPECT_EQ(second, first + 1);
+    EXPECT_EQ(TProjectDAO().FindProjects("b").value(0).projectId, second);
+    const qint64 book = TClassDAO().AddClass(second, "Book", "");
+    EXPECT_EQ(TClassDAO().GetClassId(second, "Book"), book);
+    TMember m = NewMember(int(second), int(book), "title", "字符串");
+    const qint64 member = TMemberDAO().AddMember(m);
+    EXPECT_EQ(TDbHelper().QueryInteger("select memberId from t_member where memberName='title'"),
+              member);
 }
 
 TEST_F(DbHelperTest, ResultSetReadsTextAndIntegerByName) {

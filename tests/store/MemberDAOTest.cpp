@@ -3,16 +3,6 @@
 
 using MemberDAOTest = StoreTest;
 
-namespace {
-
-QStringList Names(TResultSetPtr rows) {
-    QStringList names;
-    for (rows->First(); !rows->Eof(); rows->Next())
-        names << rows->AsText("memberName");
-    return names;
-}
-
-} // namespace
 
 TEST_F(MemberDAOTest, NewRecordIsStoredWithItsDefaults) {
     TMemberDAO().AddMember(TMember());
@@ -70,40 +60,3 @@ TEST_F(MemberDAOTest, AllFieldsRoundTripThroughAddGetAndUpdate) {
     EXPECT_FALSE(dao.GetMember(1).has_value());
 }
 
-TEST_F(MemberDAOTest, ReferenceQueryAndNonKeySetsInKeyOrder) {
-    AddMember(1, 1, "id", "整型", 1, 0, 1);
-    AddMember(1, 1, "name", "字符串", 0, 1, 1);
-    AddMember(1, 1, "price", "浮点型");
-    AddMember(1, 1, "date", "日期型", 0, 0, 1);
-    AddMember(1, 1, "category", "Category", 0, 0, 0);
-    AddMember(1, 1, "gone", "Deleted", 0, 0, 1);
-    AddMember(1, 2, "other", "Category");
-    TMemberDAO dao;
-    EXPECT_EQ(Names(dao.OpenClassMembers(1)).size(), 6);
-    EXPECT_EQ(Names(dao.OpenReferenceMembers(1)), QStringList({"category", "gone"}));
-    EXPECT_EQ(Names(dao.OpenQueryMembers(1)), QStringList({"id", "name", "date", "gone"}));
-    EXPECT_EQ(Names(dao.OpenNonKeyMembers(1)).first(), "name");
-    EXPECT_EQ(Names(dao.OpenNonKeyMembers(1)).size(), 5);
-    EXPECT_TRUE(Names(dao.OpenReferenceMembers(3)).isEmpty());
-}
-
-TEST_F(MemberDAOTest, KeyAndTypeLookUps) {
-    TClassDAO classes;
-    classes.AddClass(1, "Teacher", "教师");
-    classes.AddClass(1, "Course", "课程");
-    classes.AddClass(2, "Teacher", "教师");
-    AddMember(1, 1, "teacherNumber", "字符串", 1);
-    AddMember(1, 2, "title", "字符串");
-    AddMember(1, 2, "teacher", "Teacher");
-    AddMember(1, 2, "assistant", "Teacher");
-    AddMember(2, 3, "otherKey", "整型", 1);
-    TMemberDAO dao;
-    EXPECT_EQ(dao.GetKeyMember(1)->memberName, "teacherNumber");
-    EXPECT_FALSE(dao.GetKeyMember(2).has_value());
-    EXPECT_EQ(dao.GetKeyMemberOfClass(1, "Teacher")->memberName, "teacherNumber");
-    EXPECT_EQ(dao.GetKeyMemberOfClass(2, "Teacher")->memberName, "otherKey");
-    EXPECT_FALSE(dao.GetKeyMemberOfClass(1, "Nothing").has_value());
-    EXPECT_FALSE(dao.GetKeyMemberOfClass(3, "Teacher").has_value());
-    EXPECT_EQ(dao.GetMemberOfType(2, "Teacher")->memberName, "teacher");
-    EXPECT_FALSE(dao.GetMemberOfType(2, "Student").has_value());
-}

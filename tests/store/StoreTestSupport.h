@@ -7,15 +7,10 @@
 #include <gtest/gtest.h>
 #include <ostream>
 
-#include "../TestModel.h"
+#include "TestModel.h"
 #include "DbHelper.h"
 #include "Member.h"
 #include "MemberDAO.h"
-
-// Readable texts in failure messages.
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
 
 // The message of the store error that command raises; empty when it raises none.
 inline QString ErrorOf(const std::function<void()>& command) {
@@ -40,7 +35,7 @@ protected:
         m.memberIsPri = isPri;
         m.memberIsDisplay = isDisplay;
         m.queryFlag = queryFlag;
-        TMemberDAO().AddMember(m);
+        TestModel::AddMember(m);
     }
 
     static qint64 Count(const QString& sql) { return TDbHelper().QueryInteger(sql); }

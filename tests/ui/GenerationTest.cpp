@@ -11,6 +11,7 @@
 #include "ProgressLog.h"
 
 #include "../store/WriteProtect.h"
+#include "GenerationRunner.h"
 #include "UiTestSupport.h"
 
 namespace {
@@ -392,8 +393,8 @@ TEST_F(GenerationTest, StoppedRunEndsItsLogWithTheStopAndReportsNothingElse) {
             if (lines.size() == 5)
                 run->requestInterruption();
         }
-        void OnPrimaryKeyError(qint64) override { ++other; }
-        void OnDisplayMemberError(qint64) override { ++other; }
+        void OnPrimaryKeyError(qint64, const QString&) override { ++other; }
+        void OnDisplayMemberError(qint64, const QString&) override { ++other; }
         void OnModelError(const QString&) override { ++other; }
         void OnFinished() override { ++other; }
         void OnError(const QString&) override { ++other; }
@@ -414,4 +415,57 @@ TEST_F(GenerationTest, StoppedRunEndsItsLogWithTheStopAndReportsNothingElse) {
     EXPECT_EQ(listener.lines.last(), kStoppedLine);
     EXPECT_EQ(listener.other, 0);
     EXPECT_EQ(OutputFiles("shop").size(), 5);
+}
+
+// Two overlapping runs: the bar follows the latest only. The earlier run plans and writes while
+// the latest runs; neither its count nor its files may reach the bar.
+TEST_F(ProgressBarTest, OnlyTheLatestOfTwoOverlappingRunsMovesTheBar) {
+    const int big = AddProject("big");
+    for (int i = 0; i < 30; ++i)
+        AddGoodClass(big, QString("Class%1").arg(i));
+    AddGoodClass(AddProject("small"), "Book");
+    ShowForm();
+    QProgressBar* bar = Form().ProgressBar1;
+    // What the window's runner passes on: the latest run's plan and written files only.
+    auto* runner = Form().findChild<TGenerationRunner*>();
+    ASSERT_NE(runner, nullptr);
+    QList<int> planned;
+    int filesWritten = 0;
+    QObject::connect(runner, &TGenerationRunner::Planned, [&planned](int files) { planned << files; });
+    QObject::connect(runner, &TGenerationRunner::FilesWritten,
+                     [&filesWritten](int count) { filesWritten += count; });
+    int ended = 0;
+    QObject::connect(runner, &TGenerationRunner::Ended, [&ended](bool) { ++ended; });
+    // At each value of the bar, the files of the latest run written so far.
+    QList<int> writtenAtValue;
+    QObject::connect(bar, &QProgressBar::valueChanged, [this, &writtenAtValue](int) {
+        int count = 0;
+        for (const QString& line : Log())
+            count += line.startsWith("projects/small/") &&
+                     (line.endsWith("生成完成!") || line.endsWith("生成完毕!") ||
+                      line.endsWith("移动完毕!"));
+        writtenAtValue << count;
+    });
+    SelectProject(0);
+    ASSERT_EQ(Form().CB_Project->currentText(), "big");
+    Form().A1->trigger();
+    SelectProject(1);
+    ASSERT_EQ(Form().CB_Project->currentText(), "small");
+    Form().A1->trigger();
+    ASSERT_TRUE(WaitFor([this] { return Form().RunningGenerations() == 0; }, 120000));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(seam_.Texts("information"), QStringList({"所有代码生成完毕!", "所有代码生成完毕!"}));
+    const int written = 3 + 9 + 15 + 1 + 2;
+    EXPECT_EQ(planned, QList<int>{written});
+    EXPECT_EQ(filesWritten, written);
+    EXPECT_EQ(ended, 1);
+    EXPECT_EQ(bar->maximum(), written);
+    EXPECT_EQ(bar->value(), written);
+    EXPECT_EQ(values_.first(), 0);
+    EXPECT_EQ(values_.last(), written);
+    EXPECT_TRUE(std::is_sorted(values_.begin(), values_.end()));
+    // The bar never ran ahead of the latest run's files.
+    ASSERT_EQ(writtenAtValue.size(), values_.size());
+    for (qsizetype i = 0; i < values_.size(); ++i)
+        EXPECT_LE(values_[i], writtenAtValue[i]) << "at value " << i;
 }

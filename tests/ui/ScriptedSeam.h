@@ -7,16 +7,8 @@
 #include <optional>
 #include <ostream>
 
+#include "TestModel.h"
 #include "UserSeam.h"
-
-// Readable values in failure messages.
-inline void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
-
-inline void PrintTo(const QStringList& texts, std::ostream* out) {
-    *out << '[' << texts.join(QStringLiteral(" | ")).toStdString() << ']';
-}
 
 // One thing shown to the user.
 struct TShown {

@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-#include "../TestModel.h"
+#include "TestModel.h"
 #include "ClassDAO.h"
 #include "DbHelper.h"
 #include "MainForm.h"
@@ -50,20 +50,13 @@ protected:
         });
     }
 
-    static int AddProject(const QString& name) {
-        TProjectDAO().AddProject(name);
-        return TProjectDAO().ListProjects().last().projectId;
-    }
+    static int AddProject(const QString& name) { return TestModel::AddProject(name); }
 
     static int AddClass(int projectId, const QString& name, const QString& friendName = "友好") {
-        TClassDAO().AddClass(projectId, name, friendName);
-        return TClassDAO().GetClassId(projectId, name);
+        return TestModel::AddClass(projectId, name, friendName);
     }
 
-    static int AddMember(TMember member) {
-        TMemberDAO().AddMember(member);
-        return TDbHelper().QueryInteger("select max(memberId) from t_member");
-    }
+    static int AddMember(TMember member) { return TestModel::AddMember(member); }
 
     static TMember Member(int projectId, int classId, const QString& name, const QString& type) {
         return NewMember(projectId, classId, name, type);

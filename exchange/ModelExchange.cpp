@@ -358,8 +358,8 @@ void CheckMembers(const TImportClass& c, const QSet<QString>& classNames) {
         if (const std::optional<QString> error = ModelCheck::NameError(kind, m.memberName))
             Refuse(item.place + ".memberName", *error);
         if (names.contains(m.memberName))
-            Refuse(item.place + ".memberName", "类" + Printable(c.className) + "中有两个名为" +
-                                                   Printable(m.memberName) + "的成员");
+            Refuse(item.place + ".memberName",
+                   ModelCheck::DuplicateMemberError(c.className, m.memberName));
         names.insert(m.memberName);
         if (!MemberTypes::IsSimple(m.memberType) && !classNames.contains(m.memberType))
             Refuse(item.place + ".memberType",
@@ -387,15 +387,14 @@ TProjectModel ModelOf(const TImportProject& p) {
 }
 
 void CheckProject(const TImportProject& p) {
-    if (!ModelCheck::IsSafeName(p.projectName))
-        Refuse(p.namePlace, "工程名称" + Quoted(Printable(p.projectName)) +
-                                "不能为空、不能是\".\"或\"..\"，也不能含有/、\\或控制字符");
+    if (const std::optional<QString> error = ModelCheck::UnsafeProjectNameError(p.projectName))
+        Refuse(p.namePlace, *error);
     QSet<QString> classNames;
     for (const TImportClass& c : p.classes) {
         if (const std::optional<QString> error = ModelCheck::NameError("类名", c.className))
             Refuse(c.place + ".className", *error);
         if (classNames.contains(c.className))
-            Refuse(c.place + ".className", "工程中有两个名为" + Printable(c.className) + "的类");
+            Refuse(c.place + ".className", ModelCheck::DuplicateClassError(c.className));
         classNames.insert(c.className);
     }
     for (const TImportClass& c : p.classes)
@@ -425,13 +424,11 @@ void StoreProject(const TImportProject& p) {
     TProjectDAO projects;
     if (projects.CountProjectsByName(p.projectName) > 0)
         throw TNameTakenError(p.namePlace + ": 已经有名为" + Printable(p.projectName) + "的工程");
-    projects.AddProject(p.projectName);
-    const qint64 projectId = projects.FindProjects(p.projectName).last().projectId;
+    const qint64 projectId = projects.AddProject(p.projectName);
     TClassDAO classes;
     TMemberDAO members;
     for (const TImportClass& c : p.classes) {
-        classes.AddClass(projectId, c.className, c.friendName);
-        const qint64 classId = classes.GetClassId(projectId, c.className);
+        const qint64 classId = classes.AddClass(projectId, c.className, c.friendName);
         for (const TImportMember& item : c.members) {
             TMember m = item.member;
             NormaliseTypeFlags(m);
@@ -444,23 +441,13 @@ void StoreProject(const TImportProject& p) {
 
 // The stores of this thread share its connection, so they all run inside this transaction.
 QStringList Store(const TImportModel& model) {
-    TDbHelper db;
-    db.ExecuteCommand(QStringLiteral("begin immediate"));
+    TTransaction transaction;
     QStringList names;
-    try {
-        for (const TImportProject& p : model) {
-            StoreProject(p);
-            names << p.projectName;
-        }
-        db.ExecuteCommand(QStringLiteral("commit"));
-    } catch (...) {
-        try {
-            db.ExecuteCommand(QStringLiteral("rollback"));
-        } catch (const TDbError&) {
-            // The first error is the one to report.
-        }
-        throw;
+    for (const TImportProject& p : model) {
+        StoreProject(p);
+        names << p.projectName;
     }
+    transaction.Commit();
     return names;
 }
 
