@@ -463,7 +463,11 @@ std::optional<QString> ClassNameEntryError(const QString& className) {
         return QStringLiteral("类名只能用英文字母、数字和下划线, 因为网页地址不支持中文和$!");
     if (!FitsGbk(className))
         return QStringLiteral("类名中有GBK无法保存的字符!");
-    return std::nullopt;
+    // Then every rule the run applies to the name alone: names the generated code takes,
+    // the length, words of the pages and the queries.
+    TClassModel named;
+    named.className = className;
+    return ClassNameError(named);
 }
 
 bool StartsLowerCase(const QString& text) {

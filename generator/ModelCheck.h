@@ -60,7 +60,8 @@ std::optional<QString> UnsafeNameError(const QString& kind, const QString& name)
 std::optional<QString> UnsafeProjectNameError(const QString& name);
 // The window's refusal of a non-empty project name (new project, rename), or nothing.
 std::optional<QString> ProjectNameEntryError(const QString& name);
-// The class dialogs' refusal of a class name whose first letter has been checked already.
+// The class dialogs' refusal of a class name whose first letter has been checked already: the
+// dialogs' own wording first, then what a run refuses of the name alone (ClassRuleError).
 std::optional<QString> ClassNameEntryError(const QString& className);
 // True when the first character is a..z (a member name's first rule).
 bool StartsLowerCase(const QString& text);

@@ -34,7 +34,10 @@ void TUpdateClassForm::Save() {
         return;
     if (friendName.isEmpty())
         return Message(QStringLiteral("友好名称不能为空"));
-    TClassDAO().UpdateClass(ProjectId(), classId_, className, friendName);
+    TClassDAO classes;
+    if (className != className_ && classes.CountClassesByName(ProjectId(), className) > 0)
+        return Message(QStringLiteral("该类名称已经存在!"));
+    classes.UpdateClass(ProjectId(), classId_, className, friendName);
     className_ = className;
     emit ClassRenamed(classId_, className);
     Message(QStringLiteral("类名称更新成功"));

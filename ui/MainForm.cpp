@@ -420,7 +420,11 @@ void TFormMain::N1Click() {
             return Message(QStringLiteral("工程项目名称不能为空!"));
         if (const std::optional<QString> refusal = ModelCheck::ProjectNameEntryError(name))
             return Message(*refusal);
-        TProjectDAO().RenameProject(SelectedProjectId(), name);
+        TProjectDAO projects;
+        // Two projects of one name would generate into one folder.
+        if (name != CB_Project->currentText() && projects.CountProjectsByName(name) >= 1)
+            return Message(QStringLiteral("该工程名称已经存在!"));
+        projects.RenameProject(SelectedProjectId(), name);
         keptProjectIndex = CB_Project->currentIndex();
         Message(QStringLiteral("工程名称修改成功！"));
         LoadProjects();

@@ -87,14 +87,20 @@ TEST_F(ClassDialogTest, UpdateChecksInItsOwnOrderAndRenamesTheTypeWordsOfItsProj
     Form().LB_Object->setCurrentRow(1);
     EXPECT_EQ(MemberColumn(2), QStringList({"Department"}));
 
-    // A double-click on the list renames too, and a taken name is accepted.
+    // A double-click on the list renames too; the name of another class of the project is
+    // refused, as adding it is, while its own name may stay with a new friendly name.
+    seam_.shown.clear();
     OnDialog<TUpdateClassForm>([](TUpdateClassForm& form) {
         EXPECT_EQ(form.Edt_ClassName->text(), "Emp");
         Submit(form, {{"Department", "员工"}});
+        EXPECT_TRUE(form.isVisible());
+        Submit(form, {{"Emp", "雇员"}});
     });
     Form().LB_ObjectDblClick();
-    EXPECT_EQ(Classes(), QStringList({"Department", "Department"}));
-    EXPECT_EQ(TClassDAO().CountClassesByName(shop, "Department"), 2);
+    EXPECT_EQ(seam_.Texts(), QStringList({"该类名称已经存在!", "类名称更新成功"}));
+    EXPECT_EQ(Classes(), QStringList({"Department", "Emp"}));
+    EXPECT_EQ(TClassDAO().CountClassesByName(shop, "Department"), 1);
+    EXPECT_EQ(TClassDAO().GetFriendName(emp), "雇员");
     EXPECT_EQ(Form().SelectedClassId(), emp);
 }
 
@@ -139,6 +145,15 @@ const QList<TRefusal> kRefusedClassNames = {
     {"Book图书", "类名只能用英文字母、数字和下划线, 因为网页地址不支持中文和$!"},
     {"Book$1", "类名只能用英文字母、数字和下划线, 因为网页地址不支持中文和$!"},
     {"book-1", "类名首个字母必须大写"},
+    // The names the generated code takes, and the length: the run's own messages.
+    {"Admin", "类名Admin与固定支持类重名: 不能使用Admin、Login、User和ChangePassword"},
+    {"Login", "类名Login与固定支持类重名: 不能使用Admin、Login、User和ChangePassword"},
+    {"String", "类名String会遮蔽生成的代码用到的java.lang.String"},
+    {"List", "类List生成的Action类中有两个名为List的类"},
+    {"ReferenceChoices", "类ReferenceChoices生成的Action类中有两个名为ReferenceChoices的类"},
+    {"Where", "类名Where的对象名where是查询语言(HQL)的关键字"},
+    {"B" + QString(200, 'x'),
+     "类名B" + QString(19, 'x') + "...太长: 以UTF-8计不能超过200个字节"},
 };
 
 // Submits each refused name with the focus in the other box, and expects the message, the

@@ -131,6 +131,20 @@ TEST_F(MainFormTest, ProjectNamesARunWouldRefuseAreNotStoredOnCreationNorOnRenam
     EXPECT_EQ(Projects(), QStringList({"shop", "书店 v1.0"}));
 }
 
+// Two projects of one name would generate into one folder: renaming refuses another project's
+// name, as creating does, and keeps its own.
+TEST_F(MainFormTest, RenamingAProjectRefusesTheNameOfAnother) {
+    AddProject("shop");
+    AddProject("hr");
+    seam_.inputAnswers = {QString("hr"), QString("shop"), QString("store")};
+    Form().N1Click();
+    Form().N1Click();
+    Form().N1Click();
+    EXPECT_EQ(seam_.TakeTexts("message"),
+              QStringList({"该工程名称已经存在!", "工程名称修改成功！", "工程名称修改成功！"}));
+    EXPECT_EQ(Projects(), QStringList({"store", "hr"}));
+}
+
 TEST_F(MainFormTest, RenamedPositionSurvivesRenameButNotCreationNorDeletion) {
     AddProject("a");
     AddProject("b");
