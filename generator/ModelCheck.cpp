@@ -1,5 +1,7 @@
 #include "ModelCheck.h"
 
+#include <algorithm>
+
 #include <QSet>
 #include <QStringList>
 
@@ -514,6 +516,45 @@ QString DuplicateClassError(const QString& className) {
 
 QString DuplicateMemberError(const QString& className, const QString& memberName) {
     return "类" + Printable(className) + "中有两个名为" + Printable(memberName) + "的成员";
+}
+
+namespace {
+
+// The model with the member stored in its class: in place of the member of its id, or added.
+TProjectModel WithMember(const TProjectModel& model, qint64 classId, const TMember& m) {
+    TProjectModel edited(model.ProjectId());
+    for (TClassModel c : model.Classes()) {
+        if (c.classId == classId) {
+            auto same = [&m](const TMember& other) { return other.memberId == m.memberId; };
+            const auto at = std::find_if(c.members.begin(), c.members.end(), same);
+            if (m.memberId != 0 && at != c.members.end())
+                *at = m;
+            else
+                c.members.append(m);
+        }
+        edited.AddClass(c);
+    }
+    return edited;
+}
+
+} // namespace
+
+std::optional<QString> MemberRuleError(const TProjectModel& model, qint64 classId,
+                                       const TMember& m) {
+    const TProjectModel edited = WithMember(model, classId, m);
+    for (const TClassModel& c : edited.Classes()) {
+        if (c.classId != classId)
+            continue;
+        for (const TMember& other : c.members)
+            if (other.memberName != m.memberName &&
+                UpperFirst(other.memberName) == UpperFirst(m.memberName))
+                return "类" + Printable(c.className) + "的成员" + Printable(other.memberName) +
+                       "和" + Printable(m.memberName) + "的get/set方法同名";
+        if (std::optional<QString> error = MemberError(edited, c, m))
+            return error;
+        return RowSizeError(edited, c);
+    }
+    return std::nullopt;
 }
 
 } // namespace ModelCheck

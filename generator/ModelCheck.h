@@ -82,5 +82,10 @@ inline const QString kQueryTypeRule = QStringLiteral("参与查询的字段不�
 // Two classes of a project, or two members of a class, of one name.
 QString DuplicateClassError(const QString& className);
 QString DuplicateMemberError(const QString& className, const QString& memberName);
+// What a run refuses of the member m once stored in the class classId of the model (in place
+// of the member of its id, or added): its own rules, a getter it shares with another member,
+// and the row it makes too large; or nothing. The member dialogs call it.
+std::optional<QString> MemberRuleError(const TProjectModel& model, qint64 classId,
+                                       const TMember& m);
 
 } // namespace ModelCheck

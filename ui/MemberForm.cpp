@@ -124,9 +124,9 @@ bool TMemberForm::Validate() {
         Edt_MemberName->setFocus();
         return false;
     }
-    if (const std::optional<QString> refusal =
-            ModelCheck::MemberTypeEntryError(type, CB_MemberIsMust->isChecked(),
-                                             CB_MemberIsPri->isChecked(), CB_QueryFlag->isChecked())) {
+    if (const std::optional<QString> refusal = ModelCheck::MemberTypeEntryError(
+            type, CB_MemberIsMust->isChecked(), CB_MemberIsPri->isChecked(),
+            CB_QueryFlag->isChecked())) {
         Message(*refusal);
         return false;
     }
@@ -165,5 +165,13 @@ std::optional<TMember> TMemberForm::BuildMember() {
     m.memberIsDisplay = Flag(CB_MemberIsDisplay);
     m.memberQueryDisplay = Flag(CB_MemberQueryDisplay);
     m.memberComment = Edt_MemberComment->text();
+    TMember stored = m;
+    stored.memberId = EditedMemberId();
+    if (const std::optional<QString> refusal =
+            ModelCheck::MemberRuleError(ReadProjectModel(projectId_), classId_, stored)) {
+        Message(*refusal);
+        Edt_MemberName->setFocus();
+        return std::nullopt;
+    }
     return m;
 }

@@ -110,13 +110,21 @@ TEST_F(MemberDialogTest, AddAcceptsWhatTheRulesAllowAndDerivesTheTypeFields) {
               QStringList({"类成员属性添加成功!"}));
     EXPECT_EQ(AddWith({{"born", "日期型", true, false, true}}),
               QStringList({"类成员属性添加成功!"}));
+    // A reference cannot be the display member (the run refuses it); unchecked, it is stored.
+    seam_.shown.clear();
     OnDialog<TAddMemberForm>([](TAddMemberForm& form) {
         form.CB_MemberIsDisplay->setChecked(true);
         form.CB_MemberQueryDisplay->setChecked(false);
         form.Edt_MemberComment->setText("作者's");
         Submit(form, {"author", "Author", true, false, true});
+        EXPECT_TRUE(form.isVisible());
+        form.CB_MemberIsDisplay->setChecked(false);
+        form.Button1->click();
     });
     Form().M1Click();
+    EXPECT_EQ(seam_.Texts(), QStringList({"类Book的成员author是引用, 不能作为显示成员: "
+                                          "下拉框和列表中显示的是文字, 请选择一个非引用的成员",
+                                          "类成员属性添加成功!"}));
 
     EXPECT_EQ(MemberColumn(1), QStringList({"title", "count", "born", "author"}));
     const TResultSetPtr rows = TMemberDAO().OpenClassMembers(book_);
@@ -139,7 +147,7 @@ TEST_F(MemberDialogTest, AddAcceptsWhatTheRulesAllowAndDerivesTheTypeFields) {
     next();
     const TMember author = next();
     EXPECT_EQ(author.memberType, "Author");
-    EXPECT_EQ(author.memberIsDisplay, 1);
+    EXPECT_EQ(author.memberIsDisplay, 0);
     EXPECT_EQ(author.memberQueryDisplay, 0);
     EXPECT_EQ(author.memberComment, "作者's");
     EXPECT_EQ(author.memberIsInteger + author.memberIsFloat, 0);
@@ -228,11 +236,16 @@ TEST_F(MemberDialogTest, UpdateOfAMemberTypedByADeletedClassStartsWithNoType) {
         form.Button1->click();
         form.CB_MemberIsMust->setChecked(true);
         form.Button1->click();
+        // No type is no class of the project, which a run refuses: a type must be chosen.
+        EXPECT_TRUE(form.isVisible());
+        form.CB_MemberType->setCurrentText(MemberTypes::Date);
+        form.Button1->click();
     });
     Form().N3Click();
     EXPECT_EQ(seam_.Texts(), QStringList({"除了字符串类型外其他类型必须勾选是否必填标志!",
+                                          "类Book的成员gone引用的类不在本工程中",
                                           "类成员属性更新成功!"}));
-    EXPECT_EQ(TMemberDAO().GetMember(id)->memberType, "");
+    EXPECT_EQ(TMemberDAO().GetMember(id)->memberType, MemberTypes::Date);
 }
 
 TEST_F(MemberDialogTest, UpdateOfAVanishedMemberSaysSoAndShowsNoDialog) {
@@ -380,4 +393,24 @@ TEST_F(MemberDialogTest, DialogsWorkWithoutAMainWindow) {
     EXPECT_EQ(stored.projectId, shop_);
     EXPECT_EQ(stored.classId, book_);
     EXPECT_EQ(form_, nullptr);
+}
+
+// The dialog refuses what a run would refuse of the member in its class, with the run's words.
+TEST_F(MemberDialogTest, AddRefusesWhatARunRefusesOfTheMemberInItsClass) {
+    const QStringList texts = AddWith({{"currentPage", "字符串", false, false, true},
+                                       {"request", "字符串"},
+                                       {"ctx", "字符串", false, false, true},
+                                       {"bookDAO", "字符串", false, false, true},
+                                       {"notes", "字符串", false, false, false, "16383"}});
+    EXPECT_EQ(texts, QStringList({"类Book的成员名currentPage与生成的代码中已有的名称冲突",
+                                  "类Book的成员名request是页面表达式(OGNL)中请求对象的名称",
+                                  "类Book的成员名ctx与生成的代码中的局部变量同名",
+                                  "类Book的成员名bookDAO与生成的代码中已有的名称冲突",
+                                  "类成员属性添加成功!"}))
+        << texts.join('\n').toStdString();
+    // With a long text stored, a second one makes the row larger than MariaDB allows.
+    const QStringList more = AddWith({{"summary", "字符串", false, false, false, "16383"}});
+    ASSERT_EQ(more.size(), 1);
+    EXPECT_TRUE(more[0].startsWith("类Book的数据表一行需要")) << more[0].toStdString();
+    EXPECT_EQ(MemberColumn(1), QStringList({"notes"}));
 }
