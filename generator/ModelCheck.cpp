@@ -108,6 +108,12 @@ const QStringList& TakenProperties() {
 
 // Class and package names become file and folder names, with suffixes of up to 55 bytes.
 const int kMaxNameBytes = 200;
+// A class name is three times in its longest file name, the Action's check of a modify request
+// <C>Action-<C>_Modify<C>-validation.xml (29 bytes more), written first under that name with
+// ".partial~" and up to 7 random characters; file systems take names of at most 255 bytes.
+const int kMaxFileNameBytes = 255;
+const int kLongestFileExtraBytes = 29 + 16;
+const int kMaxClassNameBytes = (kMaxFileNameBytes - kLongestFileExtraBytes) / 3;
 
 const QString kIdentifierRule =
     QStringLiteral("只能由字母、汉字、数字、_和$组成，且不能以数字开头");
@@ -162,6 +168,10 @@ std::optional<QString> ClassNameError(const TClassModel& c) {
     if (c.className.toUtf8().size() > kMaxNameBytes)
         return "类名" + Printable(c.className.left(20)) + "...太长: 以UTF-8计不能超过" +
                QString::number(kMaxNameBytes) + "个字节";
+    if (c.className.toUtf8().size() > kMaxClassNameBytes)
+        return "类名" + Printable(c.className.left(20)) + "...太长: 以UTF-8计不能超过" +
+               QString::number(kMaxClassNameBytes) + "个字节, 因为生成的文件名不能超过" +
+               QString::number(kMaxFileNameBytes) + "个字节";
     if (RestrictedTypeNames().contains(c.className))
         return "类名" + Quoted(Printable(c.className)) + "在Java 10及以后的版本中不能用作类名";
     if (FixedClassNames().contains(c.className))

@@ -3,6 +3,7 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QVBoxLayout>
+#include <utility>
 
 #include "DbImport.h"
 #include "Guard.h"
@@ -25,7 +26,10 @@ QString SuccessText(const TDbImportResult& result) {
 
 } // namespace
 
-TImportDbForm::TImportDbForm(TUserSeam& seam, QWidget* parent) : QDialog(parent), seam_(seam) {
+TImportDbForm::TImportDbForm(TUserSeam& seam, QWidget* parent, TOffThread offThread)
+    : QDialog(parent), seam_(seam), offThread_(std::move(offThread)) {
+    if (!offThread_)
+        offThread_ = [](const QString&, const std::function<void()>& work) { work(); };
     setWindowTitle(kCaption);
     setFont(FormFont());
     CB_Kind = new QComboBox(this);
@@ -119,10 +123,21 @@ void TImportDbForm::Import() {
     TDbImportRequest request;
     if (!ReadBoxes(request))
         return;
-    const TSchemaMapping mapping = DbImport::ReadMapping(request);
+    // The dialog takes no second click while the database is read and the project stored.
+    setEnabled(false);
+    struct TEnable {
+        QWidget* form;
+        ~TEnable() { form->setEnabled(true); }
+    } enable{this};
+    TSchemaMapping mapping;
+    offThread_(QStringLiteral("正在读取数据库..."),
+               [&request, &mapping] { mapping = DbImport::ReadMapping(request); });
     for (;;) {
         try {
-            const TDbImportResult result = DbImport::Store(request, mapping);
+            TDbImportResult result;
+            offThread_(QStringLiteral("正在导入模型..."), [&request, &mapping, &result] {
+                result = DbImport::Store(request, mapping);
+            });
             emit ProjectImported(result.projectName);
             seam_.Message(SuccessText(result));
             accept();

@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "ModelFiles.h"
+
 class TUserSeam;
 struct TDbImportRequest;
 
@@ -16,7 +18,10 @@ class TImportDbForm : public QDialog {
     Q_OBJECT
 
 public:
-    TImportDbForm(TUserSeam& seam, QWidget* parent = nullptr);
+    using TOffThread = ModelFiles::TOffThread;
+
+    // offThread: where the database is read and the project stored; by default right here.
+    TImportDbForm(TUserSeam& seam, QWidget* parent = nullptr, TOffThread offThread = {});
 
     QComboBox* CB_Kind; // MariaDB/MySQL, PostgreSQL, SQLite
     QLineEdit* Edt_Host;
@@ -44,5 +49,6 @@ private:
     bool ReadBoxes(TDbImportRequest& request);
 
     TUserSeam& seam_;
+    TOffThread offThread_;
     int defaultPort_ = 0;
 };

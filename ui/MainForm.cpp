@@ -572,8 +572,8 @@ void TFormMain::RunBusy(const QString& doing, const std::function<void()>& work)
 }
 
 void TFormMain::I3Click() {
-    Guard([this] {
-        TImportDbForm form(*seam_, this);
+    ModelFileCommand([this] {
+        TImportDbForm form(*seam_, this, BusyRunner());
         connect(&form, &TImportDbForm::ProjectImported, this,
                 [this](const QString& name) { SelectImported({name}); });
         ShowModal(form);

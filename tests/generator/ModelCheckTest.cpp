@@ -5,8 +5,8 @@
 #include "DaoOperate.h"
 #include "DomainOperate.h"
 #include "MappingFile.h"
-#include "TestModel.h"
 #include "ModelCheck.h"
+#include "TestModel.h"
 #include "TextCompare.h"
 
 namespace {
@@ -97,6 +97,10 @@ TEST(ModelCheckTest, EachRuleRefusesWithItsMessage) {
          "类K的成员名tx与生成的代码中已有的名称冲突"},
         {TModelBuilder().Class(QString(201, 'L')).Member("id", "整型", {Key, Display}),
          "类名LLLLLLLLLLLLLLLLLLLL...太长: 以UTF-8计不能超过200个字节"},
+        // Three times in the name of its modify check's file, which has 255 bytes at most.
+        {TModelBuilder().Class(QString(71, 'L')).Member("id", "整型", {Key, Display}),
+         "类名LLLLLLLLLLLLLLLLLLLL...太长: 以UTF-8计不能超过70个字节, "
+         "因为生成的文件名不能超过255个字节"},
         // Names the web pages cannot carry: form parameters and addresses are ASCII words.
         {Sound().Member("bei注", "字符串", {}, "", 10),
          "类Book的成员名\"bei注\"只能用英文字母、数字和下划线, 因为网页表单的参数名不支持中文和$"},
@@ -226,7 +230,8 @@ TEST(ModelCheckTest, EntryRulesGiveTheirCallersWording) {
     title.memberId = 7;
     title.memberName = "title";
     EXPECT_EQ(ModelCheck::MemberNameEntryError("title", {title}, 7), std::nullopt);
-    EXPECT_EQ(ModelCheck::MemberNameEntryError("title", {title}, 8), "该类中已经有名为title的成员!");
+    EXPECT_EQ(ModelCheck::MemberNameEntryError("title", {title}, 8),
+              "该类中已经有名为title的成员!");
     EXPECT_EQ(ModelCheck::MemberNameEntryError("int", {}, 0), "成员名称不能是Java保留字!");
     EXPECT_EQ(ModelCheck::MemberTypeEntryError("整型", false, false, false),
               "除了字符串类型外其他类型必须勾选是否必填标志!");

@@ -86,7 +86,8 @@ TEST_F(RunTest, WrittenFilesAreReportedByPathAndMatchThePlan) {
     EXPECT_EQ(run.written.value(0), "projects/P/src/struts.xml");
     EXPECT_EQ(run.written.value(run.written.size() - 1), "projects/P/WebRoot/menu.jsp");
     for (const QString& path : run.written)
-        EXPECT_EQ(run.lines.filter(path + "生成").size() + run.lines.filter(path + "移动").size(), 1)
+        EXPECT_EQ(run.lines.filter(path + "生成").size() + run.lines.filter(path + "移动").size(),
+                  1)
             << path.toStdString();
 }
 
@@ -226,6 +227,18 @@ TEST_F(RunTest, UnencodableCharactersAreReportedPerFile) {
               "警告: projects/P/src/hibernate.cfg.xml中有1个字符无法以GBK保存,已写为?");
     EXPECT_EQ(Read("projects/P/src/hibernate.cfg.xml"), "p?\r\n");
     EXPECT_EQ(run.events, QStringList{"finished"});
+}
+
+// The longest class name the checks accept fits in every file name of the run.
+TEST_F(RunTest, LongestAcceptedClassNameIsWritten) {
+    MakeBak();
+    const int project = AddProject("P");
+    const QString name = "L" + QString(69, 'x');
+    AddKeyOnlyClass(project, name);
+    const TRecordingListener run = Run(project);
+    EXPECT_EQ(run.events, QStringList{"finished"}) << run.lines.join('\n').toStdString();
+    EXPECT_TRUE(Exists("projects/P/src/com/pkg/action/" + name + "Action-" + name + "_Modify" +
+                       name + "-validation.xml"));
 }
 
 TEST_F(RunTest, RunsOnItsOwnThread) {

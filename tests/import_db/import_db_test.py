@@ -292,6 +292,9 @@ SKIPPED = 77
 def main():
     args = arguments()
     # The round trip compiles against the compile test's jars, which the set-up could not fetch.
+    if not os.path.isdir(args.javalib):
+        print("skipped: no libraries in " + args.javalib)
+        return SKIPPED
     if os.path.exists(os.path.join(args.javalib, "UNAVAILABLE")):
         print("skipped: " + open(os.path.join(args.javalib, "UNAVAILABLE")).read().strip())
         return SKIPPED
