@@ -12,7 +12,6 @@ import os
 import resource
 import select
 import shutil
-import sqlite3
 import statistics
 import subprocess
 import sys
@@ -36,14 +35,11 @@ def prepare_root(bin_dir, n):
             shutil.copytree(os.path.join(bin_dir, name), os.path.join(root, name), symlinks=True)
     for name in ("brennoquill", "brennoquill-cli"):
         shutil.copy2(os.path.join(bin_dir, name), root)
-    subprocess.run([os.path.join(root, "brennoquill-cli"), "--root", root, "sample"],
+    model = os.path.join(root, "model.json")
+    subprocess.run([sys.executable, os.path.join(BENCH, "model.py"), model, f"Bench{n}", str(n)],
+                   check=True)
+    subprocess.run([os.path.join(root, "brennoquill-cli"), "--root", root, "import", model],
                    check=True, stdout=subprocess.DEVNULL)
-    con = sqlite3.connect(os.path.join(root, "projects.db"), isolation_level=None)
-    for table in ("t_member", "t_class", "t_project"):
-        con.execute(f"delete from {table}")
-    con.close()
-    subprocess.run([sys.executable, os.path.join(BENCH, "model.py"),
-                    os.path.join(root, "projects.db"), f"Bench{n}", str(n)], check=True)
     return root
 
 

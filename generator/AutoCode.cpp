@@ -47,22 +47,29 @@ void TAutoCode::Execute() {
     }
 }
 
-// The model and the templates are read once; every step after that works on that copy.
+// The model, the templates and every built file are let go before the run says it has
+// finished: a listener may hold the run there (the window's box waits for the user).
 void TAutoCode::Generate() {
+    if (BuildAndWrite() && listener_ != nullptr)
+        listener_->OnFinished();
+}
+
+// The model and the templates are read once; every step after that works on that copy. False
+// when the model was refused.
+bool TAutoCode::BuildAndWrite() {
     const RunPipeline::TRunInput input = RunPipeline::ReadRunInput(settings_);
     if (!CheckModel(input.model))
-        return;
+        return false;
     CheckNames(input.model);
     if (!CheckModelRules(input.model))
-        return;
+        return false;
     StopIfAsked();
     const RunPipeline::TRunSteps steps = RunPipeline::BuildProject(input);
     StopIfAsked();
     if (listener_ != nullptr)
         listener_->OnPlanned(RunPipeline::PlannedFiles(steps));
     WriteProject(steps);
-    if (listener_ != nullptr)
-        listener_->OnFinished();
+    return true;
 }
 
 // Every file is written under the project's lock: a second run of the same project, in this

@@ -40,6 +40,7 @@ protected:
 
 private:
     void Generate();
+    bool BuildAndWrite();
     bool CheckModel(const TProjectModel& model);
     bool CheckModelRules(const TProjectModel& model);
     void CheckNames(const TProjectModel& model) const;

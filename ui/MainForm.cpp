@@ -710,6 +710,8 @@ void TFormMain::ReportClass(qint64 classId, const QString& className,
 }
 
 void TFormMain::OnGenerationFinished(const QString& projectName) {
+    // The run has let go of what it built; it waits for the box below to end.
+    ReleaseFreedMemory();
     seam_->Information(QStringLiteral("任务提示"), QStringLiteral("所有代码生成完毕!"));
     seam_->OpenFolder(rootDir_ + QStringLiteral("/projects/") + projectName);
 }
@@ -731,8 +733,7 @@ void TFormMain::OnGenerationEnded(bool finished) {
 // A run's texts were built and freed on other threads; their memory goes back to the system.
 void TFormMain::ReleaseFreedMemory() {
 #ifdef __GLIBC__
-    if (runner_->Running() == 0)
-        malloc_trim(0);
+    malloc_trim(0);
 #endif
 }
 
