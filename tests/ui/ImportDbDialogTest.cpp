@@ -1,6 +1,7 @@
 // 项目操作 → 从数据库导入...: the dialog driven through its boxes and buttons, on a SQLite file.
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTimer>
 
 #include "FormImportDb.h"
 #include "UiTestSupport.h"
@@ -97,4 +98,33 @@ TEST_F(ImportDbDialogTest, ImportsTheChosenFileShowsTheReportAndAsksForATakenNam
     EXPECT_EQ(Form().CB_Project->currentText(), "网上书店");
     EXPECT_EQ(Count("select count(*) from t_class"), 2);
     EXPECT_EQ(Count("select count(*) from t_member where memberType = 'BookType'"), 1);
+}
+
+// The window is seen while the import runs: reading and storing go on threads of their own
+// with the busy bar (the store waits for the database here), other model file commands are
+// refused meanwhile.
+TEST_F(ImportDbDialogTest, ImportRunsOffTheWindowsThreadWithABusyIndicator) {
+    const QString file = File();
+    bool shown = false;
+    QString doing;
+    OnDialog<TImportDbForm>([&](TImportDbForm& form) {
+        form.CB_Kind->setCurrentIndex(2);
+        form.Edt_Database->setText(file);
+        Execute("begin immediate");
+        QTimer::singleShot(0, [&] {
+            shown = Form().Panel_Busy->isVisibleTo(&Form());
+            doing = Form().Label_Busy->text();
+            Form().I1->trigger();
+            Execute("commit");
+        });
+        form.Button1->click();
+    });
+    Form().I3->trigger();
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(doing, "正在读取数据库...");
+    EXPECT_EQ(seam_.Texts(),
+              QStringList({"正在读写模型文件,请稍候", "数据库导入成功: shop (2个类)\n\n"
+                                                      "列book.cover的类型BLOB不受支持, 未导入"}));
+    EXPECT_FALSE(Form().Panel_Busy->isVisibleTo(&Form()));
+    EXPECT_EQ(Projects(), QStringList({"shop"}));
 }
