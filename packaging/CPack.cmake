@@ -22,6 +22,7 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libc6 (>= 2.34), libgcc-s1 (>= 3.0), libstdc++6 (>= 11), libqt6core6 (>= 6.4), \
 libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6sql6 (>= 6.4), libqt6sql6-sqlite (>= 6.4), \
 fonts-noto-cjk")
-# Importing a database of the earlier Windows version reads it with mdb-export.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "mdbtools")
+# Importing a database of the earlier Windows version reads it with mdb-export; importing
+# the tables of a MariaDB/MySQL or PostgreSQL database needs Qt's drivers of them.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "mdbtools, libqt6sql6-mysql, libqt6sql6-psql")
 include(CPack)

@@ -188,7 +188,8 @@ class DebianPackage(unittest.TestCase):
         for package in ["libqt6core6", "libqt6gui6", "libqt6widgets6", "libqt6sql6",
                         "libqt6sql6-sqlite", "fonts-noto-cjk"]:
             self.assertIn(package, depends)
-        self.assertEqual(self.field("Recommends"), "mdbtools")
+        self.assertEqual(self.field("Recommends"),
+                         "mdbtools, libqt6sql6-mysql, libqt6sql6-psql")
 
     def test_file_list(self):
         listing = run(["dpkg-deb", "-c", self.deb]).stdout.splitlines()
