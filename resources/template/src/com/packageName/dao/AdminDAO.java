@@ -2,11 +2,11 @@ package com.$packageName.dao;
 
 import java.security.MessageDigest;
 import java.security.SecureRandom;
-import java.security.spec.KeySpec;
+import java.security.GeneralSecurityException;
 import java.util.Base64;
 
-import javax.crypto.SecretKeyFactory;
-import javax.crypto.spec.PBEKeySpec;
+import javax.crypto.Mac;
+import javax.crypto.SecretKey;
 
 import org.hibernate.HibernateException;
 import org.hibernate.Session;
@@ -18,14 +18,14 @@ import com.$packageName.utils.HibernateUtil;
 /*
  * 系统管理员的数据访问类。
  * 密码只保存加盐的慢哈希: "pbkdf2-sha256$迭代次数$盐(Base64)$哈希(Base64)"
- * (JDK 自带的 PBKDF2WithHmacSHA256)。旧数据库中保存的明文密码在下一次登录成功时改为哈希。
+ * (PBKDF2-HMAC-SHA256, RFC 8018, 密码按 UTF-8 编码)。旧数据库中保存的明文密码在下一次登录成功时改为哈希。
  * 没有默认管理员: 第一个管理员由部署者设置 (见 README.txt)。
  */
 public class AdminDAO {
 
     /*哈希格式的前缀、算法和参数*/
     public static final String HASH_PREFIX = "pbkdf2-sha256";
-    private static final String ALGORITHM = "PBKDF2WithHmacSHA256";
+    private static final String MAC_ALGORITHM = "HmacSHA256";
     private static final int ITERATIONS = 120000;
     private static final int SALT_BYTES = 16;
     private static final int HASH_BITS = 256;
@@ -216,12 +216,58 @@ public class AdminDAO {
         }
     }
 
+    /*PBKDF2 (RFC 8018) 以 HMAC-SHA256 派生 bits 位: 与 JDK 的 PBKDF2WithHmacSHA256 结果相同*/
     private static byte[] Pbkdf2(String password, byte[] salt, int iterations, int bits) {
-        KeySpec keyData = new PBEKeySpec(password.toCharArray(), salt, iterations, bits);
         try {
-            return SecretKeyFactory.getInstance(ALGORITHM).generateSecret(keyData).getEncoded();
-        } catch (java.security.GeneralSecurityException e) {
-            throw new IllegalStateException(ALGORITHM + " 不可用", e);
+            Mac mac = Mac.getInstance(MAC_ALGORITHM);
+            mac.init(new RawKey(Utf8(password)));
+            byte[] result = new byte[bits / 8];
+            int block = 1;
+            for (int offset = 0; offset < result.length; offset += mac.getMacLength()) {
+                byte[] t = Pbkdf2Block(mac, salt, iterations, block++);
+                System.arraycopy(t, 0, result, offset, Math.min(t.length, result.length - offset));
+            }
+            return result;
+        } catch (GeneralSecurityException e) {
+            throw new IllegalStateException(MAC_ALGORITHM + " 不可用", e);
+        }
+    }
+
+    /*第 block 块: U1 = HMAC(盐 || block), Ui = HMAC(Ui-1), 结果是各 Ui 的异或*/
+    private static byte[] Pbkdf2Block(Mac mac, byte[] salt, int iterations, int block) {
+        mac.update(salt);
+        mac.update(new byte[] {(byte) (block >>> 24), (byte) (block >>> 16), (byte) (block >>> 8),
+            (byte) block});
+        byte[] u = mac.doFinal();
+        byte[] t = u.clone();
+        for (int i = 1; i < iterations; i++) {
+            u = mac.doFinal(u);
+            for (int j = 0; j < t.length; j++) {
+                t[j] ^= u[j];
+            }
+        }
+        return t;
+    }
+
+    /*HMAC 的密钥: 密码的 UTF-8 字节原样使用*/
+    private static final class RawKey implements SecretKey {
+        private static final long serialVersionUID = 1L;
+        private final byte[] bytes;
+
+        RawKey(byte[] bytes) {
+            this.bytes = bytes;
+        }
+
+        public String getAlgorithm() {
+            return MAC_ALGORITHM;
+        }
+
+        public String getFormat() {
+            return "RAW";
+        }
+
+        public byte[] getEncoded() {
+            return bytes.clone();
         }
     }
 
