@@ -30,8 +30,13 @@ QString Property(const QString& expression) {
     return "<s:property value=" + Quoted(expression) + "/>";
 }
 
+// The address of an action of the named class.
+QString Action(const QString& className, const QString& method) {
+    return "<%=path%>/" + className + "/" + className + "_" + method + ".action";
+}
+
 QString Action(const TClassModel& c, const QString& method) {
-    return "<%=path%>/" + c.className + "/" + c.className + "_" + method + ".action";
+    return Action(c.className, method);
 }
 
 // The session's CSRF token, which the login guard filter checks on every POST.
@@ -158,8 +163,7 @@ QString KeyInput(const TBuildContext& context, const TMember& m, const QString& 
     const QString choices = name + ".choices";
     return "<input type=\"" + type + "\"" + Attribute("name", name) + " value=\"" +
            Property(value) + "\"" + Attribute("placeholder", PageText(ref) + "的主键") +
-           Attribute("list", choices) +
-           Attribute("data-lookup", "<%=path%>/" + ref + "/" + ref + "_Lookup" + ref + ".action") +
+           Attribute("list", choices) + Attribute("data-lookup", Action(ref, "Lookup" + ref)) +
            " autocomplete=\"off\"" + extra + "><datalist" + Attribute("id", choices) +
            "></datalist>";
 }

@@ -5,7 +5,6 @@ deleted in vain. On add and on modify, the requests a browser would not send (re
 are refused and change nothing."""
 
 import decimal
-import traceback
 import urllib.parse
 
 import firstadmin
@@ -62,13 +61,7 @@ class Drive:
                   ("modify", self.modify_all), ("delete", self.delete_all),
                   ("referenced delete", self.referenced_all)]
         for name, stage in stages:
-            try:
-                stage()
-            except Stop as error:
-                self.check("%s stage" % name, "stopped: %s" % error)
-            except Exception as error:  # a broken page must not hide the later stages
-                traceback.print_exc()
-                self.check("%s stage" % name, "stopped by %s: %s" % (type(error).__name__, error))
+            self.results.stage("%s %s" % (self.tag, name), stage, Stop)
 
     # --- login and menu ------------------------------------------------------------------
 

@@ -1,5 +1,7 @@
 """One line per check, and the tally."""
 
+import traceback
+
 
 class Results:
     def __init__(self):
@@ -15,6 +17,17 @@ class Results:
             self.failed += 1
             print("FAIL %s: %s" % (name, why), flush=True)
         return why is None
+
+    def stage(self, name, stage, stopped):
+        """Runs one stage; an exception of type stopped, or any other, fails the stage's check
+        and the later stages still run."""
+        try:
+            stage()
+        except stopped as error:
+            self.check("%s stage" % name, "stopped: %s" % error)
+        except Exception as error:  # a broken page must not hide the later stages
+            traceback.print_exc()
+            self.check("%s stage" % name, "stopped by %s: %s" % (type(error).__name__, error))
 
     def summary(self):
         return "%d passed, %d failed" % (self.passed, self.failed)

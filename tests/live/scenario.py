@@ -2,7 +2,6 @@
 the sample in dependency order, with Chinese text, quotes and SQL-looking text."""
 
 import time
-import traceback
 import urllib.parse
 
 import attacks
@@ -40,20 +39,10 @@ def run(base, results, log_path, db):
               ("logout", lambda: attacks.logout(app, results)),
               ("throttling", lambda: attacks.throttling(base, results))]
     for name, stage in stages:
-        run_stage(results, name, stage)
+        results.stage(name, stage, DriverError)
     odd = sorted(set(app.client.not_utf8 + guest.not_utf8))
     results.check("every page is served as UTF-8", "; ".join(odd) if odd else None)
     return app.client.requests + guest.requests
-
-
-def run_stage(results, name, stage):
-    try:
-        stage()
-    except DriverError as error:
-        results.check("%s stage" % name, "stopped: %s" % error)
-    except Exception as error:  # a broken page must not hide the later checks
-        traceback.print_exc()
-        results.check("%s stage" % name, "stopped by %s: %s" % (type(error).__name__, error))
 
 
 # --- guard, login, menu --------------------------------------------------------------------
