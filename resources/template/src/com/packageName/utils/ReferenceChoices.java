@@ -8,6 +8,7 @@ import javax.servlet.http.HttpServletRequest;
 import javax.servlet.http.HttpServletResponse;
 
 import com.opensymphony.xwork2.ActionContext;
+import com.opensymphony.xwork2.conversion.impl.XWorkConverter;
 
 /**
  * 引用字段的选项:
@@ -82,7 +83,8 @@ public class ReferenceChoices {
         }
     }
 
-    /*对象的属性值 (按 get+首字母大写 的方法读取) 的文字; 空值和 toString() 也可以*/
+    /*对象的属性值 (按 get+首字母大写 的方法读取) 的文字, 与页面上 <s:property> 显示的相同;
+      空值和 toString() 也可以*/
     private static String Read(Object item, String property) {
         if (item == null) {
             return "";
@@ -93,11 +95,24 @@ public class ReferenceChoices {
         try {
             Method getter = item.getClass().getMethod(
                 "get" + Character.toUpperCase(property.charAt(0)) + property.substring(1));
-            Object value = getter.invoke(item);
-            return value == null ? "" : String.valueOf(value);
+            return Text(getter.invoke(item));
         } catch (ReflectiveOperationException e) {
             throw new IllegalStateException("没有属性 " + property, e);
         }
+    }
+
+    /*值的文字: 数字 (如 1234567.0) 经 Struts 的类型转换, 写法与列表页面相同 (1234567)*/
+    private static String Text(Object value) {
+        if (value == null) {
+            return "";
+        }
+        if (value instanceof String) {
+            return (String) value;
+        }
+        ActionContext context = ActionContext.getContext();
+        XWorkConverter converter = context.getContainer().getInstance(XWorkConverter.class);
+        Object text = converter.convertValue(context.getContextMap(), value, String.class);
+        return text == null ? "" : text.toString();
     }
 
     /*HTML 文字和属性值中的特殊字符换成字符实体*/
