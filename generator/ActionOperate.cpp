@@ -47,7 +47,7 @@ QStringList OutcomeLines(const QString& call, const QString& success, const QStr
             EncodedPut("message", success),
             "            return " + Quoted(result) + ";",
             catchLine,
-            "            e.printStackTrace();",
+            "            FailureLog.Log(e);",
             EncodedPut("error", failure),
             "            return \"error\";"};
 }
@@ -93,6 +93,7 @@ QStringList HeadLines(const TBuildContext& context, const TClassModel& c) {
         lines << prefix + ".dao." + m.memberType + "DAO;"
               << prefix + ".domain." + m.memberType + ";";
     return lines << prefix + ".test.TestUtil;" << prefix + ".utils.ReferenceChoices;"
+                 << prefix + ".utils.FailureLog;"
                  << ""
                  << "public class " + c.className + "Action extends ActionSupport {"
                  << "";
@@ -149,6 +150,8 @@ QStringList QueryCallLines(const QString& name, const QList<TMember>& members) {
             "        " + object + "DAO.CalculateTotalPageAndRecordNumber(" + arguments + ");",
             "        /*获取到总的页码数目*/",
             "        totalPage = " + object + "DAO.getTotalPage();",
+            "        /*页码超过最后一页时显示最后一页 (DAO 已按最后一页查询)*/",
+            "        if(currentPage > totalPage) currentPage = Math.max(totalPage, 1);",
             "        /*当前查询条件下总记录数*/",
             "        recordNumber = " + object + "DAO.getRecordNumber();",
             "        ActionContext ctx = ActionContext.getContext();",
@@ -250,7 +253,7 @@ QString TActionOperate::BuildQueryAction(const TBuildContext&, const TClassModel
     const QList<TMember> members = c.QueryMembers();
     QString text;
     AddLines(text, {"    /*查询" + name + "信息*/", "    public String Query" + name + "() {",
-                    "        if(currentPage == 0) currentPage = 1;"});
+                    "        if(currentPage < 1) currentPage = 1;"});
     AddLines(text, NullGuardLines(members));
     AddLines(text, QueryCallLines(name, members));
     AddLines(text, QueryPutLines(members));

@@ -46,7 +46,8 @@ QString Guard(const TQueryTerm& t) {
     case TTermKind::IntReference:
         return "null != " + t.name + " && " + RefKeyCall(t) + "!=0";
     case TTermKind::Reference:
-        return "null != " + t.name + " && !" + RefKeyCall(t) + ".equals(\"\")";
+        return "null != " + t.name + " && null != " + RefKeyCall(t) + " && !" + RefKeyCall(t) +
+               ".equals(\"\")";
     }
     return {};
 }
@@ -98,9 +99,7 @@ QStringList PageLines(const TBuildContext& context, const TClassModel& c) {
     const QList<TQueryTerm> terms = QueryTerms(context, c);
     const QString object = LowerFirst(c.className);
     const QString key = Quoted(object + "." + KeyOf(c).memberName);
-    return QStringList{kIndent12 + "/*计算当前显示页码的开始记录*/",
-                       kIndent12 + "int startIndex = (currentPage-1) * this.PAGE_SIZE;",
-                       kIndent12 + "Query q;",
+    return QStringList{kIndent12 + "Query q;",
                        kIndent12 +
                            "/*第一页以后先数出记录数: 后一半的页从末尾倒着取, 要跳过的记录少*/",
                        kIndent12 + "if(currentPage > 1) {",
@@ -109,7 +108,12 @@ QStringList PageLines(const TBuildContext& context, const TClassModel& c) {
            QStringList{
                kIndent12 +
                    "    this.countedNumber = ((java.lang.Number) q.uniqueResult()).intValue();",
-               kIndent12 + "    this.countedQuery = HibernateUtil.queryKey(q);", kIndent12 + "}",
+               kIndent12 + "    this.countedQuery = HibernateUtil.queryKey(q);",
+               kIndent12 + "    /*页码超过最后一页时取最后一页*/",
+               kIndent12 + "    currentPage = HibernateUtil.lastPage(currentPage, "
+                           "this.countedNumber, this.PAGE_SIZE);",
+               kIndent12 + "}", kIndent12 + "/*计算当前显示页码的开始记录*/",
+               kIndent12 + "int startIndex = (currentPage-1) * this.PAGE_SIZE;",
                kIndent12 + "q = s.createQuery(hql + HibernateUtil.pageOrder(" + key +
                    ", startIndex, this.countedNumber));"} +
            BindingLines(terms, kIndent12) +

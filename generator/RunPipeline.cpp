@@ -44,7 +44,9 @@ const TFixedEntry kFixedEntries[] = {
     {true, "utils", "LoginGuardFilter.java"},
     {true, "utils", "FormValueValidator.java"},
     {true, "utils", "ReferenceChoices.java"},
+    {true, "utils", "FailureLog.java"},
     {true, "", "validators.xml"},
+    {false, "", "simplelogger.properties"},
 };
 
 // The entry's folder below src/: "/com/<package>/<sub>", or "" for src/ itself.

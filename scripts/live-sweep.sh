@@ -10,5 +10,5 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$here/build}
 exec python3 "$here/tests/live/random_live_test.py" \
     --cli "$build/bin/brennoquill-cli" --resources "$here/resources" \
-    --work "$build/live-random/sweep" --seed "$1" --count "$2" \
+    --work "$build/live-random/sweep" --tomcat "$build/tomcat" --seed "$1" --count "$2" \
     --deadline "${SWEEP_DEADLINE:-36000}"

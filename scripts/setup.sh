@@ -66,4 +66,6 @@ if [ "$mode" = test ]; then
     fetch "the compile test's libraries" build/javalib scripts/java-libs.sh
     # The Access database of the legacy import test, written with Jackcess.
     fetch "the Access test file's writer" build/mdb scripts/mdb-fixture.sh
+    # The stock Tomcat 9 the live tests serve on, beside jetty.
+    fetch "the live tests' Tomcat" build/tomcat scripts/tomcat-libs.sh
 fi

@@ -63,6 +63,7 @@ import com.pkg.dao.BookDAO;
 import com.pkg.domain.Book;
 import com.pkg.test.TestUtil;
 import com.pkg.utils.ReferenceChoices;
+import com.pkg.utils.FailureLog;
 
 public class BookAction extends ActionSupport {
 
@@ -130,7 +131,7 @@ public class BookAction extends ActionSupport {
             ctx.put("message",  java.net.URLEncoder.encode("Book添加成功!"));
             return "add_success";
         } catch (Exception e) {
-            e.printStackTrace();
+            FailureLog.Log(e);
             ctx.put("error",  java.net.URLEncoder.encode("Book添加失败!"));
             return "error";
         }
@@ -138,12 +139,14 @@ public class BookAction extends ActionSupport {
 
     /*查询Book信息*/
     public String QueryBook() {
-        if(currentPage == 0) currentPage = 1;
+        if(currentPage < 1) currentPage = 1;
         List<Book> bookList = bookDAO.QueryBookInfo(currentPage);
         /*计算总的页数和总的记录数*/
         bookDAO.CalculateTotalPageAndRecordNumber();
         /*获取到总的页码数目*/
         totalPage = bookDAO.getTotalPage();
+        /*页码超过最后一页时显示最后一页 (DAO 已按最后一页查询)*/
+        if(currentPage > totalPage) currentPage = Math.max(totalPage, 1);
         /*当前查询条件下总记录数*/
         recordNumber = bookDAO.getRecordNumber();
         ActionContext ctx = ActionContext.getContext();
@@ -174,7 +177,7 @@ public class BookAction extends ActionSupport {
             ctx.put("message",  java.net.URLEncoder.encode("Book信息更新成功!"));
             return "modify_success";
         } catch (Exception e) {
-            e.printStackTrace();
+            FailureLog.Log(e);
             ctx.put("error",  java.net.URLEncoder.encode("Book信息更新失败!"));
             return "error";
        }
@@ -188,7 +191,7 @@ public class BookAction extends ActionSupport {
             ctx.put("message",  java.net.URLEncoder.encode("Book删除成功!"));
             return "delete_success";
         } catch (Exception e) { 
-            e.printStackTrace();
+            FailureLog.Log(e);
             ctx.put("error",  java.net.URLEncoder.encode("Book删除失败!"));
             return "error";
         }
@@ -267,7 +270,7 @@ TEST(ActionOperateTest, StringKeyThatIsQueryMemberGetsCommentedPropertyAndDuplic
             ctx.put("message",  java.net.URLEncoder.encode("Book添加成功!"));
             return "add_success";
         } catch (Exception e) {
-            e.printStackTrace();
+            FailureLog.Log(e);
             ctx.put("error",  java.net.URLEncoder.encode("Book添加失败!"));
             return "error";
         }
@@ -306,7 +309,7 @@ TEST(ActionOperateTest, QueryPassesEveryQueryMemberAndFillsDropDowns) {
     EXPECT_EQ(TActionOperate::BuildQueryAction({model, "pkg"}, *model.FindClass("Book")),
               Crlf(R"(    /*查询Book信息*/
     public String QueryBook() {
-        if(currentPage == 0) currentPage = 1;
+        if(currentPage < 1) currentPage = 1;
         if(title == null) title = "";
         if(published == null) published = "";
         List<Book> bookList = bookDAO.QueryBookInfo(title, published, publisher, currentPage);
@@ -314,6 +317,8 @@ TEST(ActionOperateTest, QueryPassesEveryQueryMemberAndFillsDropDowns) {
         bookDAO.CalculateTotalPageAndRecordNumber(title, published, publisher);
         /*获取到总的页码数目*/
         totalPage = bookDAO.getTotalPage();
+        /*页码超过最后一页时显示最后一页 (DAO 已按最后一页查询)*/
+        if(currentPage > totalPage) currentPage = Math.max(totalPage, 1);
         /*当前查询条件下总记录数*/
         recordNumber = bookDAO.getRecordNumber();
         ActionContext ctx = ActionContext.getContext();

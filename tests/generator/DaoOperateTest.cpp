@@ -75,15 +75,17 @@ public class BookDAO {
         try {
             s = HibernateUtil.getSession();
             String hql = "From Book book where 1=1";
-            /*计算当前显示页码的开始记录*/
-            int startIndex = (currentPage-1) * this.PAGE_SIZE;
             Query q;
             /*第一页以后先数出记录数: 后一半的页从末尾倒着取, 要跳过的记录少*/
             if(currentPage > 1) {
                 q = s.createQuery("select count(*) " + hql);
                 this.countedNumber = ((java.lang.Number) q.uniqueResult()).intValue();
                 this.countedQuery = HibernateUtil.queryKey(q);
+                /*页码超过最后一页时取最后一页*/
+                currentPage = HibernateUtil.lastPage(currentPage, this.countedNumber, this.PAGE_SIZE);
             }
+            /*计算当前显示页码的开始记录*/
+            int startIndex = (currentPage-1) * this.PAGE_SIZE;
             q = s.createQuery(hql + HibernateUtil.pageOrder("book.id", startIndex, this.countedNumber));
             HibernateUtil.setPage(q, startIndex, this.PAGE_SIZE, this.countedNumber);
             List bookList = HibernateUtil.pageRows(q.list(), startIndex, this.countedNumber);
@@ -217,15 +219,17 @@ const char* const kQueryMethod = R"(    /*查询Book信息*/
         try {
             s = HibernateUtil.getSession();
             String hql = "From Book book where 1=1";
-<CONDITIONS>            /*计算当前显示页码的开始记录*/
-            int startIndex = (currentPage-1) * this.PAGE_SIZE;
-            Query q;
+<CONDITIONS>            Query q;
             /*第一页以后先数出记录数: 后一半的页从末尾倒着取, 要跳过的记录少*/
             if(currentPage > 1) {
                 q = s.createQuery("select count(*) " + hql);
 <COUNT_BINDINGS>                this.countedNumber = ((java.lang.Number) q.uniqueResult()).intValue();
                 this.countedQuery = HibernateUtil.queryKey(q);
+                /*页码超过最后一页时取最后一页*/
+                currentPage = HibernateUtil.lastPage(currentPage, this.countedNumber, this.PAGE_SIZE);
             }
+            /*计算当前显示页码的开始记录*/
+            int startIndex = (currentPage-1) * this.PAGE_SIZE;
             q = s.createQuery(hql + HibernateUtil.pageOrder("book.id", startIndex, this.countedNumber));
 <BINDINGS>            HibernateUtil.setPage(q, startIndex, this.PAGE_SIZE, this.countedNumber);
             List bookList = HibernateUtil.pageRows(q.list(), startIndex, this.countedNumber);
@@ -355,13 +359,14 @@ TEST(DaoOperateTest, ReferenceQueryMembersCompareTheReferencedKey) {
         .Member("press", "Press", {TFlag::Query});
     const TProjectModel& model = builder.Build();
     const TClassModel& book = model.Classes()[2];
-    // An int key is written into the HQL; a text key is bound.
+    // An int key is written into the HQL; a text key is bound, and a reference without its key
+    // (a crafted request) is no condition.
     const char* const conditions =
         R"(            if(null != category && category.getCategoryId()!=0) hql += " and book.category.categoryId=" + category.getCategoryId();
-            if(null != press && !press.getPressCode().equals("")) hql += " and book.press.pressCode=:press";
+            if(null != press && null != press.getPressCode() && !press.getPressCode().equals("")) hql += " and book.press.pressCode=:press";
 )";
     const char* const bindings =
-        R"(            if(null != press && !press.getPressCode().equals("")) q.setParameter("press", press.getPressCode());
+        R"(            if(null != press && null != press.getPressCode() && !press.getPressCode().equals("")) q.setParameter("press", press.getPressCode());
 )";
     EXPECT_EQ(TDaoOperate::BuildQueryMethod(Context(model), book),
               Filled(kQueryMethod, "Category category,Press press,", conditions, bindings));
@@ -402,12 +407,12 @@ TEST(DaoOperateTest, ReferenceToAnUnknownClassIsBoundAsAStringKey) {
     const TProjectModel& model = builder.Build();
     const QString method = TDaoOperate::BuildQueryMethod(Context(model), model.Classes()[0]);
     EXPECT_TRUE(method.contains(
-        "            if(null != shelf && !shelf.getShelfId().equals(\"\")) hql += \" and "
+        "            if(null != shelf && null != shelf.getShelfId() && !shelf.getShelfId().equals(\"\")) hql += \" and "
         "book.shelf.shelfId=:shelf\";\r\n"));
     EXPECT_TRUE(method.contains(
         "            q = s.createQuery(hql + HibernateUtil.pageOrder(\"book.id\", startIndex, "
         "this.countedNumber));\r\n"
-        "            if(null != shelf && !shelf.getShelfId().equals(\"\")) "
+        "            if(null != shelf && null != shelf.getShelfId() && !shelf.getShelfId().equals(\"\")) "
         "q.setParameter(\"shelf\", shelf.getShelfId());\r\n"));
 }
 
@@ -472,7 +477,7 @@ TEST(DaoOperateTest, NamesStartingWithAnUnderscoreKeepTheirCase) {
     EXPECT_EQ(Signature(TDaoOperate::BuildGetMethod(item)),
               "    public _Item Get_ItemBy_no(int _no) {");
     EXPECT_TRUE(TDaoOperate::BuildQueryMethod(Context(model), item)
-                    .contains("            if(null != _tag && !_tag.get_code().equals(\"\")) hql "
+                    .contains("            if(null != _tag && null != _tag.get_code() && !_tag.get_code().equals(\"\")) hql "
                               "+= \" and _Item._tag._code=:_tag\";\r\n"));
 }
 

@@ -38,21 +38,28 @@ def serve_and_drive(args, results, started):
     root = webapp.prepare_root(args.work, os.path.abspath(args.resources))
     project = webapp.generate(os.path.abspath(args.cli), root)
     step("generated " + project, started)
-    webapp.package(project, maven_args)
+    war = webapp.package(project, maven_args)
     step("mvn package built the WAR", started)
+    for container in webapp.containers(args):
+        results.prefix = "[%s] " % container
+        drive_on(container, args, project, war, results, started)
+    results.prefix = ""
+
+
+def drive_on(container, args, project, war, results, started):
+    """The whole scenario on one container, against a fresh database."""
     db = MariaDB(args.work)
-    jetty = None
+    server = None
     try:
         db.start()
         step("MariaDB listens on 127.0.0.1:%d" % db.port, started)
-        jetty = webapp.Jetty(project, args.work, db, maven_args)
-        jetty.wait_ready(900)
-        step("jetty serves %s" % jetty.base_url(), started)
-        requests = scenario.run(jetty.base_url(), results, jetty.log_path, db)
-        step("%d requests" % requests, started)
+        server = webapp.serve(container, project, war, args.work, db, args)
+        step("%s serves %s" % (container, server.base_url()), started)
+        requests = scenario.run(server.base_url(), results, server.log_path, db)
+        step("%d requests on %s" % (requests, container), started)
     finally:
-        if jetty:
-            jetty.stop()
+        if server:
+            server.stop()
         db.stop()
 
 

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Live test of random models: each fixed-seed random model (or model file) is imported and
-generated with the headless command, built with its own pom, served with jetty against one
-private MariaDB, and driven from its pages only. A model the checks refuse is counted as
-refused. Prints PASS/FAIL per check, a line per model and the tally; exits 1 on a failure."""
+generated with the headless command, built with its own pom, served with jetty or a stock
+Tomcat (in turn) against one private MariaDB, and driven from its pages only. A model the
+checks refuse is counted as refused. Prints PASS/FAIL per check, a line per model and the tally; exits 1 on a failure."""
 
 import argparse
 import json
@@ -89,25 +89,27 @@ def generate(args, tag, model, folder):
 
 
 def drive_model(args, db, tag, model, index, total, maven_args):
-    """Returns "refused", "passed" or "failed"."""
+    """Returns "refused", "passed" or "failed"; the models take the containers in turn."""
     results = Tally(total)
     folder = os.path.join(args.work, "model-%d" % index)
     project = generate(args, tag, model, folder)
     if project is None:
         return "refused", results
-    jetty = None
+    names = webapp.containers(args)
+    container = names[index % len(names)]
+    tag = "%s on %s" % (tag, container)
+    server = None
     try:
-        webapp.package(project, maven_args)
+        war = webapp.package(project, maven_args)
         db.sql("DROP DATABASE IF EXISTS brennoquill")
         db.sql("CREATE DATABASE brennoquill CHARACTER SET utf8mb4 COLLATE utf8mb4_unicode_ci")
-        jetty = webapp.Jetty(project, args.work, db, maven_args)
-        jetty.wait_ready(600)
-        pagedriver.run(jetty.base_url(), results, "[%s]" % tag, jetty.log_path)
+        server = webapp.serve(container, project, war, args.work, db, args)
+        pagedriver.run(server.base_url(), results, "[%s]" % tag, server.log_path)
     except SetupError as error:
         results.check("[%s] build and serve" % tag, str(error)[-1500:])
     finally:
-        if jetty:
-            jetty.stop()
+        if server:
+            server.stop()
     return ("passed" if results.failed == 0 else "failed"), results
 
 

@@ -7,9 +7,11 @@ class Results:
     def __init__(self):
         self.passed = 0
         self.failed = 0
+        self.prefix = ""  # e.g. "[tomcat] ": which container the checks ran on
 
     def check(self, name, why):
         """Records a check: why is None when it passed, else what went wrong."""
+        name = self.prefix + name
         if why is None:
             self.passed += 1
             print("PASS " + name, flush=True)

@@ -6,6 +6,7 @@ import urllib.parse
 
 import attacks
 import firstadmin
+import load
 import model
 import pageforms
 import pages
@@ -16,6 +17,8 @@ from driver import App, ClassPages, DriverError, resolve
 from results import first_difference, snippet
 
 MULTIPART_PARTS = 2500
+LOAD_CLIENTS = 32
+LOAD_SECONDS = 20
 TRICKY = "O'Brien \"x\" ' OR '1'='1"
 GUARDED = ["/main.jsp", "/menu.jsp", "/BookType/BookType_QueryBookType.action",
            "/Book/Book_AddView.action", "/Loan/Loan_ModifyLoanQuery.action?loanId=1",
@@ -34,7 +37,9 @@ def run(base, results, log_path, db):
               ("references", lambda: referenced(app)),
               ("forged requests", lambda: forged_requests(app)),
               ("errors", lambda: attacks.errors(app, base, results)),
+              ("crafted parameters", lambda: crafted_parameters(app)),
               ("scale", lambda: scale.run(app, db)),
+              ("many users", lambda: many_users(base, log_path, db, results)),
               ("older database", lambda: attacks.legacy_password(base, db, results)),
               ("logout", lambda: attacks.logout(app, results)),
               ("throttling", lambda: attacks.throttling(base, results))]
@@ -319,6 +324,47 @@ def forged_requests(app):
     types = ClassPages(app, "BookType")
     attacks.forged_requests(app, app.results, key_of(app, "BookType", "typeName", "历史"),
                             lambda label: types.expect_query(label, {}))
+
+
+def paging_of(app, path, params):
+    reply = app.client.get(path, params, follow=False)
+    return reply, pages.Page(reply.text).paging_numbers() if reply.status == 200 else None
+
+
+def crafted_parameters(app):
+    """Page numbers out of range show the first or the last page; a reference condition
+    without the referenced key is no condition; nothing gives an error page."""
+    books = "/Book/Book_QueryBook.action"
+    records, _, last = paging_of(app, books, {})[1] or (0, 0, 0)
+    for value, page in [("-1", 1), ("0", 1), ("-2147483648", 1), ("abc", 1), ("", 1),
+                        (str(last + 1), last), ("2147483647", last)]:
+        reply, numbers = paging_of(app, books, {"currentPage": value})
+        app.check("Book list with currentPage=%r shows page %d of %d" % (value, page, last),
+                  first_difference([("status", reply.status, 200),
+                                    ("paging", numbers, (records, page, last))]))
+    loans = "/Loan/Loan_QueryLoan.action"
+    everything = paging_of(app, loans, {})[1]
+    for name in ("book.bookName", "reader.readerName", "book.author"):
+        reply, numbers = paging_of(app, loans, {name: "x"})
+        app.check("Loan list with only %s=x lists every loan" % name,
+                  first_difference([("status", reply.status, 200),
+                                    ("paging", numbers, everything)]))
+
+
+def many_users(base, log_path, db, results):
+    """LOAD_CLIENTS users with sessions of their own list, page and add at once."""
+    books = int(db.sql("SELECT COUNT(*) FROM brennoquill.`Book`").split()[0])
+    tally = load.run(base, log_path, LOAD_CLIENTS, LOAD_SECONDS, books)
+    figures = tally.report(LOAD_SECONDS)
+    results.check("%d users for %d s: no failed request (%d requests, %.0f/s, p99 %.0f ms)"
+                  % (LOAD_CLIENTS, LOAD_SECONDS, figures["requests"], figures["per_second"],
+                     figures["p99"]),
+                  None if tally.failures == 0 and figures["requests"] > 0 else
+                  "%d failed: %s" % (tally.failures, tally.samples))
+    results.check("%d users: each of the %d acknowledged adds is stored once"
+                  % (LOAD_CLIENTS, len(tally.acknowledged)),
+                  load.stored_once_difference(db, tally) or (
+                      None if tally.acknowledged else "no add was acknowledged"))
 
 
 def key_of(app, class_name, member, value):

@@ -9,6 +9,7 @@ import time
 import urllib.error
 import urllib.request
 import xml.etree.ElementTree as ElementTree
+import zipfile
 
 import mariadb
 import processes
@@ -131,25 +132,18 @@ def check_jetty_host(project):
                          % ("every address" if host is None else host, HOST_PROPERTY, host))
 
 
-def pid_file(work):
-    return os.path.join(work, "jetty.pid")
+def pid_file(work, name="jetty"):
+    return os.path.join(work, name + ".pid")
 
 
-class Jetty:
-    def __init__(self, project, work, db, maven_args):
-        check_jetty_host(project)
-        self.project = project
-        self.port = processes.free_port()
-        self.log_path = os.path.join(work, "jetty.log")
-        env = dict(os.environ)
-        env["MAVEN_OPTS"] = " ".join(filter(None, [
-            os.environ.get("MAVEN_OPTS"), "-Dfile.encoding=UTF-8",
-            "-Dhibernate.connection.url=" + db.jdbc_url(),
-            "-Dhibernate.connection.username=root", "-Dhibernate.connection.password="]))
-        argv = maven(maven_args) + ["jetty:run", "-Djetty.http.port=%d" % self.port,
-                                    "-D%s=127.0.0.1" % HOST_PROPERTY]
-        self.child = processes.Child("jetty", argv, self.log_path,
-                                     pid_file(work), env=env, cwd=project)
+CONTAINERS = ("jetty", "tomcat")
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+class Server:
+    """A container serving the generated application on 127.0.0.1 and a free port."""
+
+    name = "server"
 
     def base_url(self):
         return "http://127.0.0.1:%d" % self.port
@@ -158,7 +152,7 @@ class Jetty:
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
             if not self.child.alive():
-                raise SetupError("mvn jetty:run exited; see " + self.log_tail())
+                raise SetupError("%s exited; see %s" % (self.name, self.log_tail()))
             self.check_loopback()
             if self.answers("/login.jsp"):
                 return
@@ -169,8 +163,8 @@ class Jetty:
         other = processes.listen_addresses(self.port) - processes.LOOPBACK
         if other:
             self.stop()
-            raise SetupError("jetty listened on other addresses than 127.0.0.1 (%s); the pom "
-                             "must take the host from -Djetty.http.host" % ", ".join(other))
+            raise SetupError("%s listened on other addresses than 127.0.0.1 (%s)"
+                             % (self.name, ", ".join(other)))
 
     def answers(self, path):
         direct = urllib.request.build_opener(urllib.request.ProxyHandler({}))
@@ -191,6 +185,79 @@ class Jetty:
         self.child.stop()
 
 
+def database_properties(db):
+    return ["-Dhibernate.connection.url=" + db.jdbc_url(),
+            "-Dhibernate.connection.username=root", "-Dhibernate.connection.password="]
+
+
+class Jetty(Server):
+    """`mvn jetty:run` in the project folder, as its README tells."""
+
+    name = "jetty"
+
+    def __init__(self, project, work, db, maven_args):
+        check_jetty_host(project)
+        self.project = project
+        self.port = processes.free_port()
+        self.log_path = os.path.join(work, "jetty.log")
+        env = dict(os.environ)
+        env["MAVEN_OPTS"] = " ".join(filter(None, [
+            os.environ.get("MAVEN_OPTS"), "-Dfile.encoding=UTF-8"] + database_properties(db)))
+        argv = maven(maven_args) + ["jetty:run", "-Djetty.http.port=%d" % self.port,
+                                    "-D%s=127.0.0.1" % HOST_PROPERTY]
+        self.child = processes.Child("jetty", argv, self.log_path,
+                                     pid_file(work), env=env, cwd=project)
+
+
+def tomcat_classpath(libs):
+    """The jars of the stock Tomcat the set-up fetched into libs."""
+    if os.path.exists(os.path.join(libs, "UNAVAILABLE")):
+        raise NetworkUnavailable("the Tomcat of the live tests could not be fetched: "
+                                 + open(os.path.join(libs, "UNAVAILABLE")).read().strip())
+    jars = sorted(glob.glob(os.path.join(os.path.abspath(libs), "*.jar")))
+    if not any("tomcat-embed-core" in os.path.basename(j) for j in jars):
+        raise SetupError("no tomcat-embed-core jar in %s (scripts/tomcat-libs.sh fetches it)"
+                         % libs)
+    return jars
+
+
+class Tomcat(Server):
+    """A stock Tomcat 9 (tests/live/tomcat/ServeTomcat.java: the default connector, context
+    and web.xml, no encoding settings) serving the unpacked WAR at the root context."""
+
+    name = "tomcat"
+
+    def __init__(self, war, work, db, libs):
+        jars = tomcat_classpath(libs)
+        folder = os.path.join(work, "tomcat")
+        shutil.rmtree(folder, ignore_errors=True)
+        docs, classes = os.path.join(folder, "webapp"), os.path.join(folder, "classes")
+        with zipfile.ZipFile(war) as archive:
+            archive.extractall(docs)
+        run(["javac", "-nowarn", "-d", classes, "-cp", os.pathsep.join(jars),
+             os.path.join(HERE, "tomcat", "ServeTomcat.java")], "javac ServeTomcat.java")
+        self.port = processes.free_port()
+        self.log_path = os.path.join(work, "tomcat.log")
+        argv = (["java", "-cp", os.pathsep.join([classes] + jars)] + database_properties(db) +
+                ["ServeTomcat", str(self.port), docs, os.path.join(folder, "base")])
+        self.child = processes.Child("tomcat", argv, self.log_path,
+                                     pid_file(work, "tomcat"), cwd=folder)
+
+
+def serve(container, project, war, work, db, args):
+    """Starts the container on the built project and waits until it answers."""
+    if container == "jetty":
+        server = Jetty(project, work, db, maven_arguments(args))
+    else:
+        server = Tomcat(war, work, db, args.tomcat)
+    try:
+        server.wait_ready(900)
+    except BaseException:
+        server.stop()
+        raise
+    return server
+
+
 def add_common_arguments(parser, deadline):
     """The arguments every live test takes."""
     parser.add_argument("--cli", required=True, help="the brennoquill-cli executable")
@@ -199,6 +266,10 @@ def add_common_arguments(parser, deadline):
     parser.add_argument("--maven-repo", help="a Maven local repository instead of ~/.m2")
     parser.add_argument("--deadline", type=int, default=deadline,
                         help="seconds after which the test stops its servers and fails")
+    parser.add_argument("--containers", default=",".join(CONTAINERS),
+                        help="the containers to serve on, of %s" % ", ".join(CONTAINERS))
+    parser.add_argument("--tomcat", default="build/tomcat",
+                        help="the folder of the Tomcat jars (scripts/tomcat-libs.sh)")
 
 
 def maven_arguments(args):
@@ -208,5 +279,13 @@ def maven_arguments(args):
 
 def stop_leftovers(work):
     """Stops the servers of an earlier run that was killed before its clean-up."""
-    for path in (pid_file(work), mariadb.pid_file(work)):
+    for path in (pid_file(work), pid_file(work, "tomcat"), mariadb.pid_file(work)):
         processes.stop_stale(path)
+
+def containers(args):
+    """The containers the arguments name, in order."""
+    names = [n.strip() for n in args.containers.split(",") if n.strip()]
+    unknown = [n for n in names if n not in CONTAINERS]
+    if unknown or not names:
+        raise SetupError("unknown containers %r; choose of %s" % (unknown, ", ".join(CONTAINERS)))
+    return names

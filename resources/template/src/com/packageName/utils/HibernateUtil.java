@@ -98,6 +98,12 @@ public class HibernateUtil {
         }
     }
 
+    /*不超过最后一页的页码 (至少为 1): total 条记录每页 pageSize 条*/
+    public static int lastPage(int page, int total, int pageSize) {
+        long pages = ((long) total + pageSize - 1) / pageSize;
+        return (int) Math.max(1, Math.min(page, pages));
+    }
+
     public static List pageRows(List rows, int startIndex, int total) {
         if (fromEnd(startIndex, total)) {
             Collections.reverse(rows);

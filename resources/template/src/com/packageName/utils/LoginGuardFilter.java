@@ -2,6 +2,7 @@ package com.$packageName.utils;
 
 import java.io.IOException;
 import java.io.UnsupportedEncodingException;
+import java.math.BigInteger;
 import java.net.URI;
 import java.net.URISyntaxException;
 import java.net.URLDecoder;
@@ -9,8 +10,12 @@ import java.nio.charset.StandardCharsets;
 import java.security.MessageDigest;
 import java.security.SecureRandom;
 import java.util.Arrays;
+import java.util.Collections;
+import java.util.Enumeration;
 import java.util.HashSet;
+import java.util.LinkedHashMap;
 import java.util.Locale;
+import java.util.Map;
 import java.util.Set;
 import java.util.regex.Pattern;
 
@@ -21,6 +26,7 @@ import javax.servlet.ServletException;
 import javax.servlet.ServletRequest;
 import javax.servlet.ServletResponse;
 import javax.servlet.http.HttpServletRequest;
+import javax.servlet.http.HttpServletRequestWrapper;
 import javax.servlet.http.HttpServletResponse;
 import javax.servlet.http.HttpSession;
 
@@ -105,6 +111,11 @@ public class LoginGuardFilter implements Filter {
 
     public void doFilter(ServletRequest req, ServletResponse resp, FilterChain chain)
             throws IOException, ServletException {
+        /*
+         * 表单 (请求体) 中的参数按 UTF-8 解码。必须在读取任何参数之前设置: 浏览器提交表单时不写字符集,
+         * Tomcat 默认按 ISO-8859-1 解码请求体。地址中的参数由容器按 UTF-8 解码 (Tomcat 8 起的默认值)。
+         */
+        req.setCharacterEncoding(StandardCharsets.UTF_8.name());
         if (!(req instanceof HttpServletRequest) || !(resp instanceof HttpServletResponse)) {
             throw new ServletException("LoginGuardFilter 只处理 HTTP 请求");
         }
@@ -143,7 +154,73 @@ public class LoginGuardFilter implements Filter {
         } else if (LOGIN_PAGES.contains(path) || isLoginAction(path)) {
             markFirstAdmin(request);
         }
-        chain.doFilter(request, response);
+        chain.doFilter(PageNumberRequest.of(request), response);
+    }
+
+    /*
+     * 分页参数 currentPage 不是整数时去掉 (显示第一页), 超出 int 范围时取最接近的 int 值, 这样页码
+     * 不会因为类型转换失败而显示添加页面; 其他参数原样不变。
+     */
+    static final class PageNumberRequest extends HttpServletRequestWrapper {
+        private static final String PAGE = "currentPage";
+        private static final Pattern INTEGER = Pattern.compile("[+-]?[0-9]+");
+        private final String page;
+
+        private PageNumberRequest(HttpServletRequest request, String page) {
+            super(request);
+            this.page = page;
+        }
+
+        static HttpServletRequest of(HttpServletRequest request) {
+            String[] values = request.getParameterValues(PAGE);
+            if (values == null) {
+                return request;
+            }
+            String page = pageOf(values[0]);
+            if (values.length == 1 && values[0].equals(page)) {
+                return request;
+            }
+            return new PageNumberRequest(request, page);
+        }
+
+        private static String pageOf(String text) {
+            String trimmed = text.trim();
+            if (!INTEGER.matcher(trimmed).matches()) {
+                return null;
+            }
+            BigInteger value = new BigInteger(trimmed);
+            BigInteger low = BigInteger.valueOf(Integer.MIN_VALUE);
+            BigInteger high = BigInteger.valueOf(Integer.MAX_VALUE);
+            return value.max(low).min(high).toString();
+        }
+
+        @Override
+        public String getParameter(String name) {
+            return PAGE.equals(name) ? page : super.getParameter(name);
+        }
+
+        @Override
+        public String[] getParameterValues(String name) {
+            if (!PAGE.equals(name)) {
+                return super.getParameterValues(name);
+            }
+            return page == null ? null : new String[] {page};
+        }
+
+        @Override
+        public Map<String, String[]> getParameterMap() {
+            Map<String, String[]> map = new LinkedHashMap<String, String[]>(super.getParameterMap());
+            map.remove(PAGE);
+            if (page != null) {
+                map.put(PAGE, new String[] {page});
+            }
+            return Collections.unmodifiableMap(map);
+        }
+
+        @Override
+        public Enumeration<String> getParameterNames() {
+            return Collections.enumeration(getParameterMap().keySet());
+        }
     }
 
     /*重定向到本应用中的地址: Location 是不带主机名的相对地址*/
