@@ -81,6 +81,29 @@ int TryWriteBytes(const QString& fileName, const QByteArray& bytes, int mode) {
     return error;
 }
 
+// True when path is a regular file, not a link, holding exactly bytes (and with mode those
+// permission bits). Any doubt reads as a difference: the file is then written.
+bool HoldsBytes(const QByteArray& path, const QByteArray& bytes, int mode) {
+    TFileDescriptor file(::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    if (file.Get() < 0)
+        return false;
+    struct stat status;
+    if (::fstat(file.Get(), &status) != 0 || !S_ISREG(status.st_mode) ||
+        status.st_size != bytes.size() || (mode >= 0 && int(status.st_mode & 07777) != mode))
+        return false;
+    QByteArray held(bytes.size() + 1, Qt::Uninitialized);
+    qsizetype got = 0;
+    while (got < held.size()) {
+        const ssize_t part = ::read(file.Get(), held.data() + got, size_t(held.size() - got));
+        if (part < 0 && errno == EINTR)
+            continue;
+        if (part <= 0)
+            break;
+        got += part;
+    }
+    return got == bytes.size() && std::equal(bytes.begin(), bytes.end(), held.begin());
+}
+
 void WriteBytes(const QString& fileName, const QByteArray& bytes, int mode) {
     if (const int error = TryWriteBytes(fileName, bytes, mode); error != 0)
         throw WriteError(fileName, error);
@@ -173,17 +196,28 @@ QString TooLargeText(qint64 limit) {
 
 namespace {
 
-void RemovePartial(const QString& folder) {
-    QStringList names;
-    if (!ListFolder(folder, names))
+// The type the listing gives, else that of the entry itself (never of what a link points to).
+bool IsFolderEntry(const dirent& entry, const QByteArray& path) {
+    if (entry.d_type != DT_UNKNOWN)
+        return entry.d_type == DT_DIR;
+    struct stat status;
+    return ::lstat(path.constData(), &status) == 0 && S_ISDIR(status.st_mode);
+}
+
+// One listing per folder, no call per file but for the partial files' unlink.
+void RemovePartial(const QByteArray& folder) {
+    const TDir dir(opendir(folder.constData()));
+    if (dir == nullptr)
         return;
-    for (const QString& name : names) {
-        const QString path = QDir(folder).filePath(name);
-        const mode_t type = TypeOf(path);
-        if (type == S_IFDIR)
+    while (const dirent* entry = readdir(dir.get())) {
+        const QByteArray name(entry->d_name);
+        if (name == "." || name == "..")
+            continue;
+        const QByteArray path = folder + '/' + name;
+        if (IsFolderEntry(*entry, path))
             RemovePartial(path);
-        else if (type != 0 && IsPartialName(name))
-            ::unlink(QFile::encodeName(path).constData());
+        else if (IsPartialName(QFile::decodeName(name)))
+            ::unlink(path.constData());
     }
 }
 
@@ -218,6 +252,13 @@ void TFileOperate::ReplaceRegularFile(const QString& fileName, const QByteArray&
     }
     if (const int error = TryWriteBytes(fileName, bytes, mode); error != 0)
         throw TFileError(QStringLiteral("无法写入文件: %1 (%2)").arg(fileName, Reason(error)));
+}
+
+bool TFileOperate::WriteIfChanged(const QString& fileName, const QByteArray& bytes, int mode) {
+    if (HoldsBytes(QFile::encodeName(fileName), bytes, mode))
+        return false;
+    WriteBytes(fileName, bytes, mode);
+    return true;
 }
 
 void TFileOperate::SaveTextFile(const QString& folder, const QString& fileName,
@@ -261,7 +302,7 @@ void TFileOperate::MakeFolderBelow(const QString& root, const QString& folder) {
 }
 
 void TFileOperate::RemovePartialFiles(const QString& folder) {
-    RemovePartial(ToPath(folder));
+    RemovePartial(QFile::encodeName(ToPath(folder)));
 }
 
 std::optional<QByteArray> TFileOperate::ReadFirstLine(const QString& fileName) {

@@ -8,6 +8,7 @@
 #include "CodeText.h"
 #include "FileOperate.h"
 #include "ModelCheck.h"
+#include "OutputWriter.h"
 #include "Printable.h"
 #include "ViewFiles.h"
 
@@ -82,10 +83,21 @@ void TAutoCode::WriteProject(const RunPipeline::TRunSteps& steps) {
     TFileOperate::MakeFolderBelow(Absolute(QStringLiteral("projects")),
                                   Absolute(Output(QString())));
     TFileOperate::RemovePartialFiles(Absolute(Output(QString())));
+    TOutputWriter writer(Absolute(Output(QString())));
+    writer_ = &writer;
     for (const RunPipeline::TRunStep& step : steps)
         WriteStep(step);
+    writer_ = nullptr;
     // Files are not flushed one by one: once, before the run says it is done.
     TFileOperate::SyncFileSystem(Absolute(Output(QString())));
+    Progress(writer.Summary(writer.Unproduced(GeneratedFolders())));
+}
+
+// The folders whose files all come from the model: a file there that the run did not produce
+// is one of a class no longer in the model, or the user's own.
+QStringList TAutoCode::GeneratedFolders() const {
+    const QString package = "src/com/" + settings_.packageName + "/";
+    return {package + "domain", package + "action", package + "dao", QStringLiteral("WebRoot")};
 }
 
 void TAutoCode::WriteStep(const RunPipeline::TRunStep& step) {
@@ -98,23 +110,23 @@ void TAutoCode::WriteStep(const RunPipeline::TRunStep& step) {
     case TKind::WriteUnlessModified: {
         const QString relative = Output(step.file.path);
         const std::optional<QByteArray> firstLine = TFileOperate::ReadFirstLine(Absolute(relative));
-        if (firstLine && !QString::fromUtf8(*firstLine).contains(ViewFiles::kGeneratedMark))
+        if (firstLine && !QString::fromUtf8(*firstLine).contains(ViewFiles::kGeneratedMark)) {
+            writer_->Kept(step.file.path);
             Progress("保留已修改的文件: " + relative + " (首行已没有生成标记)");
-        else
+        } else {
             Write(step.file);
+        }
         return;
     }
     case TKind::CopyFile: {
-        const QString relative = Output(step.target);
-        MakeOutputFolder(relative.left(relative.lastIndexOf(QLatin1Char('/'))));
-        TFileOperate::CopyFile(Resource(step.source), Absolute(relative));
+        writer_->CopyFile(Resource(step.source), step.target);
         if (!step.doneSuffix.isEmpty())
-            Written(relative, step.doneSuffix);
+            Written(Output(step.target), step.doneSuffix);
         return;
     }
     case TKind::CopyFolder: {
         const QString source = Resource(step.source);
-        if (!TFileOperate::CopyFolder(source, Absolute(Output(step.target)), true))
+        if (!writer_->CopyFolder(source, step.target))
             throw TFileError("无法读取文件夹: " + source);
         Progress(step.linePrefix + Output(step.target) + step.doneSuffix);
         return;
@@ -184,33 +196,28 @@ QString TAutoCode::Resource(const QString& relative) const {
     return QDir(own ? settings_.resourceDir : settings_.rootDir).filePath(relative);
 }
 
-void TAutoCode::MakeOutputFolder(const QString& relative) const {
-    TFileOperate::MakeFolderBelow(Absolute(Output(QString())), Absolute(relative));
+// The file's bytes in its encoding; replaced counts the characters GBK could not hold.
+QByteArray TAutoCode::Encoded(const TGeneratedFile& file, int& replaced) {
+    switch (file.encoding) {
+    case TFileEncoding::Ansi:
+        return TFileOperate::EncodeGbk(file.text, &replaced);
+    case TFileEncoding::Utf8:
+        return file.text.toUtf8();
+    case TFileEncoding::Utf8Bom:
+        break;
+    }
+    return QByteArray("\xEF\xBB\xBF") + file.text.toUtf8();
 }
 
 void TAutoCode::Write(const TGeneratedFile& file) {
     for (const QString& warning : file.warnings)
         Progress(warning);
+    int replaced = 0;
+    writer_->WriteFile(file.path, Encoded(file, replaced));
     const QString relative = Output(file.path);
-    const QString folder = relative.left(relative.lastIndexOf(QLatin1Char('/')));
-    MakeOutputFolder(folder);
-    if (file.encoding == TFileEncoding::Ansi) {
-        SaveAnsi(folder, relative, file.text, file.doneSuffix);
-        return;
-    }
-    if (file.encoding == TFileEncoding::Utf8)
-        TFileOperate::SaveUtf8File(Absolute(folder), Absolute(relative), file.text);
-    else
-        TFileOperate::SaveTextFile(Absolute(folder), Absolute(relative), file.text);
     Written(relative, file.doneSuffix);
-}
-
-void TAutoCode::SaveAnsi(const QString& folder, const QString& file, const QString& text,
-                         const QString& suffix) {
-    const int replaced = TFileOperate::SaveAnsiFile(Absolute(folder), Absolute(file), text);
-    Written(file, suffix);
     if (replaced > 0)
-        Progress("警告: " + file + "中有" + QString::number(replaced) +
+        Progress("警告: " + relative + "中有" + QString::number(replaced) +
                  "个字符无法以GBK保存,已写为?");
 }
 

@@ -8,6 +8,8 @@
 #include "ProjectModel.h"
 #include "RunPipeline.h"
 
+class TOutputWriter;
+
 // The last progress line of a stopped run.
 inline const QString kStoppedLine = QStringLiteral("生成已停止");
 
@@ -54,14 +56,11 @@ private:
     QString Absolute(const QString& relative) const;
     // A file of template/ or bak/, relative to the resource folder.
     QString Resource(const QString& relative) const;
-    // Creates the folder (relative to the root folder) so that no link below the output root
-    // leads the files elsewhere.
-    void MakeOutputFolder(const QString& relative) const;
-    // Saves a generated file under the output root and reports it: its warnings, its
-    // progress line, then any character GBK could not hold.
+    QStringList GeneratedFolders() const;
+    static QByteArray Encoded(const TGeneratedFile& file, int& replaced);
+    // Saves a generated file under the output root (unless it holds the same bytes already)
+    // and reports it: its warnings, its progress line, then any character GBK could not hold.
     void Write(const TGeneratedFile& file);
-    void SaveAnsi(const QString& folder, const QString& file, const QString& text,
-                  const QString& suffix);
     // Reports a written file: its progress line, then the file by its path.
     void Written(const QString& relative, const QString& suffix);
 
@@ -72,4 +71,5 @@ private:
 
     TGenerationSettings settings_;
     TGenerationListener* listener_;
+    TOutputWriter* writer_ = nullptr; // while the steps are written
 };

@@ -14,6 +14,12 @@ public:
     QString Message() const { return QString::fromUtf8(what()); }
 };
 
+// The files a folder copy wrote and those it left as they were (same bytes), by target path.
+struct TCopyReport {
+    QStringList written;
+    QStringList unchanged;
+};
+
 // File operations of the generators. Paths may use "\" or "/" as separator; nothing here uses
 // or changes the process's current directory. Templates and ANSI files are GBK bytes.
 // Defined by job: GbkText.cpp (GBK text, templates, markers), AtomicFile.cpp (whole-file
@@ -29,10 +35,14 @@ public:
     // kept); a link to a file is copied as the file's content. A link at target or at a
     // sub-folder of it is replaced, never written through. Returns false, creating nothing,
     // when source cannot be listed; throws when it cannot be entered.
-    static bool CopyFolder(const QString& source, const QString& target, bool failIfExists);
-    // Copies one file's bytes and permissions, made writable by the owner, replacing target.
+    // A target file that already holds the source's bytes and permissions is left as it is;
+    // with report, the files copied and those left are added to it.
+    static bool CopyFolder(const QString& source, const QString& target, bool failIfExists,
+                           TCopyReport* report = nullptr);
+    // Copies one file's bytes and permissions, made writable by the owner, replacing target
+    // unless it holds them already (then changed, when given, is set false).
     // False when source does not exist or is a folder.
-    static bool CopyFile(const QString& source, const QString& target);
+    static bool CopyFile(const QString& source, const QString& target, bool* changed = nullptr);
 
     // The file's lines, each followed by CR LF; the empty text when it does not exist. A file
     // that exists but cannot be read (no permission, a link loop, a folder, a FIFO or device)
@@ -47,6 +57,10 @@ public:
     // to a new file renamed over it. Anything else at fileName (a link, folder, FIFO or device)
     // is refused and left as it is; errors read "无法写入文件: <file> (<reason>)".
     static void ReplaceRegularFile(const QString& fileName, const QByteArray& bytes);
+    // Writes fileName whole like the writers below, unless it is a regular file (not a link)
+    // holding exactly these bytes, and with mode those permission bits: then it is left as it
+    // is, its time and inode kept. Its folder must exist. True when the file was written.
+    static bool WriteIfChanged(const QString& fileName, const QByteArray& bytes, int mode = -1);
 
     // Every writer below replaces the whole file at once: a failed write, reported as
     // "<file>: <reason>", leaves the earlier file as it was, and a link at fileName is

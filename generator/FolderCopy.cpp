@@ -16,15 +16,21 @@ void CheckEnterable(const QString& folder) {
 }
 
 void CopyEntries(const QString& source, const QStringList& names, const QString& target,
-                 bool failIfExists);
+                 bool failIfExists, TCopyReport* report);
 
-void CopySubFolder(const QString& from, const QString& to) {
+void CopySubFolder(const QString& from, const QString& to, TCopyReport* report) {
     CheckEnterable(from);
     QStringList children;
     if (!ListFolder(from, children))
         throw TFileError(QStringLiteral("无法读取文件夹: %1").arg(from));
     MakeRealFolder(to);
-    CopyEntries(from, children, to, false);
+    CopyEntries(from, children, to, false, report);
+}
+
+void CopyReported(const QString& from, const QString& to, TCopyReport* report) {
+    bool changed = true;
+    if (TFileOperate::CopyFile(from, to, &changed) && report != nullptr)
+        (changed ? report->written : report->unchanged).append(to);
 }
 
 // A link to a folder is copied as a link with the same text, so that folders linking to each
@@ -35,7 +41,7 @@ void CopyFolderLink(const QString& from, const QString& to) {
 }
 
 void CopyEntries(const QString& source, const QStringList& names, const QString& target,
-                 bool failIfExists) {
+                 bool failIfExists, TCopyReport* report) {
     for (const QString& name : names) {
         const QString from = QDir(source).filePath(name);
         const QString to = QDir(target).filePath(name);
@@ -43,15 +49,18 @@ void CopyEntries(const QString& source, const QStringList& names, const QString&
         if (info.isDir() && info.isSymLink())
             CopyFolderLink(from, to);
         else if (info.isDir())
-            CopySubFolder(from, to);
+            CopySubFolder(from, to, report);
         else if (!failIfExists || !QFileInfo::exists(to))
-            TFileOperate::CopyFile(from, to);
+            CopyReported(from, to, report);
+        else if (report != nullptr)
+            report->unchanged.append(to); // kept as it is, whatever it holds
     }
 }
 
 } // namespace
 
-bool TFileOperate::CopyFolder(const QString& source, const QString& target, bool failIfExists) {
+bool TFileOperate::CopyFolder(const QString& source, const QString& target, bool failIfExists,
+                              TCopyReport* report) {
     const QString from = ToPath(source);
     const QString to = ToPath(target);
     CheckEnterable(from);
@@ -59,11 +68,11 @@ bool TFileOperate::CopyFolder(const QString& source, const QString& target, bool
     if (!ListFolder(from, names))
         return false;
     MakeRealFolder(to);
-    CopyEntries(from, names, to, failIfExists);
+    CopyEntries(from, names, to, failIfExists, report);
     return true;
 }
 
-bool TFileOperate::CopyFile(const QString& source, const QString& target) {
+bool TFileOperate::CopyFile(const QString& source, const QString& target, bool* changed) {
     const QString from = ToPath(source);
     if (QFileInfo(from).isDir())
         return false;
@@ -71,7 +80,9 @@ bool TFileOperate::CopyFile(const QString& source, const QString& target) {
     const std::optional<QByteArray> bytes = ReadRegular(from, -1, &mode);
     if (!bytes)
         return false;
-    WriteBytes(ToPath(target), *bytes, int(mode | S_IWUSR));
+    const bool wrote = WriteIfChanged(ToPath(target), *bytes, int(mode | S_IWUSR));
+    if (changed != nullptr)
+        *changed = wrote;
     return true;
 }
 

@@ -67,7 +67,8 @@ TEST_F(CliTest, SampleListAndGenerate) {
     EXPECT_TRUE(run.out.startsWith("projects/图书管理系统/src/struts.xml生成完成!\n"));
     EXPECT_TRUE(
         run.out.contains("移动资源文件完毕!\nprojects/图书管理系统/WebRoot/BookType_add.jsp"));
-    EXPECT_TRUE(run.out.endsWith("WebRoot/menu.jsp生成完毕!\n所有代码生成完毕!\n"));
+    EXPECT_TRUE(run.out.contains("WebRoot/menu.jsp生成完毕!\n本次生成: 改写"));
+    EXPECT_TRUE(run.out.endsWith("0个文件没有变化, 保留0个已修改的文件\n所有代码生成完毕!\n"));
     const QByteArray loan = Read("projects/图书管理系统/src/com/lib/domain/Loan.hbm.xml");
     EXPECT_TRUE(loan.contains("column=\"barcode\"") && loan.contains("column=\"readerNo\""));
 }
