@@ -248,7 +248,7 @@ TEST_F(ProgressBarTest, CountsTheWrittenFilesOfTheFilesToWriteAndIsFullOnceTheRu
     };
     Generate();
     const int written = WrittenLines();
-    EXPECT_EQ(written, 3 + 20 * 9 + 15 + 1 + 2);
+    EXPECT_EQ(written, 3 + 20 * 9 + 16 + 1 + 2);
     EXPECT_TRUE(atReport.shown);
     EXPECT_EQ(atReport.maximum, written);
     EXPECT_EQ(atReport.value, written);
@@ -310,7 +310,7 @@ TEST_F(ProgressBarTest, LargeRunReachesTheWindowInBatchesAndItsLogKeepsTheLastLi
     qApp->installEventFilter(&counter);
     Generate();
     qApp->removeEventFilter(&counter);
-    const int planned = 3 + 300 * 9 + 15 + 1 + 2;
+    const int planned = 3 + 300 * 9 + 16 + 1 + 2;
     EXPECT_EQ(seam_.Texts("information"), QStringList({"所有代码生成完毕!"}));
     EXPECT_EQ(Form().ProgressBar1->value(), planned);
     EXPECT_EQ(Form().ProgressBar1->maximum(), planned);
@@ -455,7 +455,7 @@ TEST_F(ProgressBarTest, OnlyTheLatestOfTwoOverlappingRunsMovesTheBar) {
     ASSERT_TRUE(WaitFor([this] { return Form().RunningGenerations() == 0; }, 120000));
     QCoreApplication::processEvents();
     EXPECT_EQ(seam_.Texts("information"), QStringList({"所有代码生成完毕!", "所有代码生成完毕!"}));
-    const int written = 3 + 9 + 15 + 1 + 2;
+    const int written = 3 + 9 + 16 + 1 + 2;
     EXPECT_EQ(planned, QList<int>{written});
     EXPECT_EQ(filesWritten, written);
     EXPECT_EQ(ended, 1);
