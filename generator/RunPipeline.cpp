@@ -42,6 +42,7 @@ const TFixedEntry kFixedEntries[] = {
     {true, "domain", "Admin.hbm.xml"},
     {false, "domain", "Admin-admin-validation.xml"},
     {true, "utils", "LoginGuardFilter.java"},
+    {true, "utils", "LoginThrottle.java"},
     {true, "utils", "FormValueValidator.java"},
     {true, "utils", "ReferenceChoices.java"},
     {true, "utils", "FailureLog.java"},

@@ -18,8 +18,9 @@ QStringList FixedSupportLines(const QString& base) {
           "action/LoginAction.java", "action/LoginAction-login_CheckLogin-validation.xml",
           "action/UserAction.java", "action/ChangePasswordAction.java", "dao/AdminDAO.java",
           "domain/Admin.java", "domain/Admin.hbm.xml", "domain/Admin-admin-validation.xml",
-          "utils/LoginGuardFilter.java", "utils/FormValueValidator.java",
-          "utils/ReferenceChoices.java", "utils/FailureLog.java"})
+          "utils/LoginGuardFilter.java", "utils/LoginThrottle.java",
+          "utils/FormValueValidator.java", "utils/ReferenceChoices.java",
+          "utils/FailureLog.java"})
         lines << base + "com/pkg/" + file + "移动完毕!";
     return lines << base + "validators.xml移动完毕!" << base + "simplelogger.properties移动完毕!";
 }
@@ -289,7 +290,7 @@ TEST_F(RunTest, RunsOnItsOwnThread) {
     run.start();
     ASSERT_TRUE(run.wait(60000));
     EXPECT_EQ(listener.events, QStringList{"finished"});
-    EXPECT_EQ(listener.lines.size(), 36);
+    EXPECT_EQ(listener.lines.size(), 37);
 }
 
 namespace {
@@ -345,6 +346,6 @@ TEST_F(RunTest, EditsDuringARunDoNotChangeItsOutput) {
     EXPECT_EQ(editing.events, QStringList{"finished"});
     EXPECT_EQ(editing.lines.join('\n').replace("During", "Before"), before.lines.join('\n'));
     const QMap<QString, QByteArray> files = Tree(Path("projects/Before"));
-    EXPECT_EQ(files.size(), 43);
+    EXPECT_EQ(files.size(), 44);
     EXPECT_EQ(Tree(Path("projects/During")), files);
 }

@@ -1,5 +1,7 @@
-"""A small browser: cookies, UTF-8 forms, redirects seen one by one, 127.0.0.1 only."""
+"""A small browser: cookies, UTF-8 forms, redirects seen one by one, 127.0.0.1 only (from
+127.0.0.1, or from another loopback address to be another client)."""
 
+import http.client
 import http.cookiejar
 import urllib.error
 import urllib.parse
@@ -36,15 +38,30 @@ class NoRedirect(urllib.request.HTTPRedirectHandler):
         return None
 
 
+class FromAddress(urllib.request.HTTPHandler):
+    """Connects from a given local address: any of 127.0.0.0/8 reaches a server on 127.0.0.1,
+    which then sees that address as the client's."""
+
+    def __init__(self, address):
+        super().__init__()
+        self.address = address
+
+    def http_open(self, req):
+        return self.do_open(http.client.HTTPConnection, req, source_address=(self.address, 0))
+
+
 class Client:
-    def __init__(self, base):
+    def __init__(self, base, source=None):
+        """source: the local address to connect from (a loopback address), else the default."""
         self.base = base
         self.requests = 0
         self.not_utf8 = []  # pages served with another charset than UTF-8
         self.jar = http.cookiejar.CookieJar()
-        self.opener = urllib.request.build_opener(
-            urllib.request.HTTPCookieProcessor(self.jar), NoRedirect(),
-            urllib.request.ProxyHandler({}))
+        handlers = [urllib.request.HTTPCookieProcessor(self.jar), NoRedirect(),
+                    urllib.request.ProxyHandler({})]
+        if source:
+            handlers.append(FromAddress(source))
+        self.opener = urllib.request.build_opener(*handlers)
 
     def cookie(self, name):
         """The value of a cookie the server set, or None."""

@@ -42,7 +42,8 @@ def run(base, results, log_path, db):
               ("many users", lambda: many_users(base, log_path, db, results)),
               ("older database", lambda: attacks.legacy_password(base, db, results)),
               ("logout", lambda: attacks.logout(app, results)),
-              ("throttling", lambda: attacks.throttling(base, results))]
+              ("throttling", lambda: attacks.throttling(base, results)),
+              ("login hardening", lambda: attacks.login_hardening(base, db, results))]
     for name, stage in stages:
         results.stage(name, stage, DriverError)
     odd = sorted(set(app.client.not_utf8 + guest.not_utf8))

@@ -249,7 +249,7 @@ TEST_F(ProgressBarTest, CountsTheWrittenFilesOfTheFilesToWriteAndIsFullOnceTheRu
     };
     Generate();
     const int written = WrittenLines();
-    EXPECT_EQ(written, 3 + 20 * 9 + 17 + 1 + 2);
+    EXPECT_EQ(written, 3 + 20 * 9 + 18 + 1 + 2);
     EXPECT_TRUE(atReport.shown);
     EXPECT_EQ(atReport.maximum, written);
     EXPECT_EQ(atReport.value, written);
@@ -311,7 +311,7 @@ TEST_F(ProgressBarTest, LargeRunReachesTheWindowInBatchesAndItsLogKeepsTheLastLi
     qApp->installEventFilter(&counter);
     Generate();
     qApp->removeEventFilter(&counter);
-    const int planned = 3 + 300 * 9 + 17 + 1 + 2;
+    const int planned = 3 + 300 * 9 + 18 + 1 + 2;
     EXPECT_EQ(seam_.Texts("information"), QStringList({"所有代码生成完毕!"}));
     EXPECT_EQ(Form().ProgressBar1->value(), planned);
     EXPECT_EQ(Form().ProgressBar1->maximum(), planned);
@@ -456,7 +456,7 @@ TEST_F(ProgressBarTest, OnlyTheLatestOfTwoOverlappingRunsMovesTheBar) {
     ASSERT_TRUE(WaitFor([this] { return Form().RunningGenerations() == 0; }, 120000));
     QCoreApplication::processEvents();
     EXPECT_EQ(seam_.Texts("information"), QStringList({"所有代码生成完毕!", "所有代码生成完毕!"}));
-    const int written = 3 + 9 + 17 + 1 + 2;
+    const int written = 3 + 9 + 18 + 1 + 2;
     EXPECT_EQ(planned, QList<int>{written});
     EXPECT_EQ(filesWritten, written);
     EXPECT_EQ(ended, 1);

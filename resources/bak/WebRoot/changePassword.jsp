@@ -1,11 +1,15 @@
 <%@ page language="java" contentType="text/html; charset=UTF-8" pageEncoding="UTF-8"%>
 <%
     String path = request.getContextPath();
-    if (session.getAttribute("username") == null) {
+    Object username = session.getAttribute("username");
+    if (username == null) {
         response.setStatus(302);
         response.setHeader("Location", path + "/login.jsp");
         return;
     }
+    /* 用户名按 HTML 转义后显示 */
+    String shownName = username.toString().replace("&", "&amp;").replace("<", "&lt;").replace(">", "&gt;")
+            .replace("\"", "&quot;").replace("'", "&#39;");
 %>
 <!DOCTYPE html>
 <html>
@@ -20,7 +24,7 @@ body { font-family: "Microsoft YaHei", SimSun, sans-serif; font-size: 14px; }
 </head>
 <body>
 <div class="box">
-  <h3>修改密码 (<%=session.getAttribute("username")%>)</h3>
+  <h3>修改密码 (<%=shownName%>)</h3>
   <form action="<%=path%>/changePassword_ChangePassword.action" method="post">
     <input type="hidden" name="csrfToken" value="${sessionScope.csrfToken}">
     <table>

@@ -1,13 +1,13 @@
 <%@ page language="java" contentType="text/html; charset=UTF-8" pageEncoding="UTF-8"%>
 <%
-    /* 显示错误信息: Action 用 ctx.put("error", URLEncoder.encode(...)) 放入的错误信息 */
+    /* 显示错误信息: 只显示 Action 用 ctx.put("error", URLEncoder.encode(...)) 放入的错误信息,
+       不显示请求参数中的文字 (否则任何人都能发一个在本站显示假通知的链接) */
     String path = request.getContextPath();
     Object value = request.getAttribute("error");
     if (value == null) {
         com.opensymphony.xwork2.ActionContext ac = com.opensymphony.xwork2.ActionContext.getContext();
         if (ac != null) value = ac.get("error");
     }
-    if (value == null) value = request.getParameter("error");
     String error = "";
     if (value != null) {
         try {

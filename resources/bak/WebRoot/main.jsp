@@ -8,6 +8,9 @@
         response.setHeader("Location", path + "/login.jsp");
         return;
     }
+    /* 用户名按 HTML 转义后显示 */
+    String shownName = username.toString().replace("&", "&amp;").replace("<", "&lt;").replace(">", "&gt;")
+            .replace("\"", "&quot;").replace("'", "&#39;");
 %>
 <!DOCTYPE html>
 <html>
@@ -24,7 +27,7 @@ body { font-family: "Microsoft YaHei", SimSun, sans-serif; font-size: 14px; marg
 </head>
 <body>
 <div class="top">
-  欢迎您, <%=username%>
+  欢迎您, <%=shownName%>
   <a href="<%=path%>/changePassword_ChangePasswordView.action">修改密码</a>
   <form class="logout" action="<%=path%>/user_Logout.action" method="post"><input type="hidden" name="csrfToken" value="${sessionScope.csrfToken}"><input type="submit" value="退出登录"></form>
 </div>

@@ -1,13 +1,13 @@
 <%@ page language="java" contentType="text/html; charset=UTF-8" pageEncoding="UTF-8"%>
 <%
-    /* 显示操作结果: Action 用 ctx.put("message", URLEncoder.encode(...)) 放入的提示信息 */
+    /* 显示操作结果: 只显示 Action 用 ctx.put("message", URLEncoder.encode(...)) 放入的提示信息,
+       不显示请求参数中的文字 (否则任何人都能发一个在本站显示假通知的链接) */
     String path = request.getContextPath();
     Object value = request.getAttribute("message");
     if (value == null) {
         com.opensymphony.xwork2.ActionContext ac = com.opensymphony.xwork2.ActionContext.getContext();
         if (ac != null) value = ac.get("message");
     }
-    if (value == null) value = request.getParameter("message");
     String message = "";
     if (value != null) {
         try {

@@ -2,14 +2,22 @@ package com.$packageName.action;
 
 import java.util.Map;
 
+import javax.servlet.http.HttpServletRequest;
+
+import org.apache.struts2.ServletActionContext;
+
 import com.opensymphony.xwork2.ActionContext;
 import com.opensymphony.xwork2.ActionSupport;
 import com.$packageName.dao.AdminDAO;
+import com.$packageName.domain.Admin;
+import com.$packageName.utils.LoginThrottle;
 
 /*
  * 修改密码 Action: struts.xml 中的 changePassword_* (bean id: changePasswordAction)。
  * changePassword_ChangePasswordView.action 显示修改密码界面,
  * changePassword_ChangePassword.action (POST, 带 CSRF 令牌) 修改当前登录用户的密码 (存为哈希)。
+ * 原密码错误与登录失败一样由 utils.LoginThrottle 计数和限制; 修改成功后, 这个账号的其他
+ * Session 作废 (LoginAction.PasswordChanged)。
  */
 public class ChangePasswordAction extends ActionSupport {
 
@@ -80,17 +88,36 @@ public class ChangePasswordAction extends ActionSupport {
             ctx.put("error", java.net.URLEncoder.encode("两次输入的新密码不一致!"));
             return "error";
         }
+        HttpServletRequest request = ServletActionContext.getRequest();
+        LoginThrottle.Attempt attempt = null;
         try {
-            if (!adminDAO.ChangePassword(username, oldPassword, newPassword)) {
+            Admin stored = adminDAO.GetAdminByUsername(username);
+            attempt = LoginThrottle.Begin(
+                    LoginThrottle.Account(stored == null ? null : stored.getUsername(), username),
+                    request.getRemoteAddr());
+            if (attempt == null) {
+                ctx.put("error", java.net.URLEncoder.encode("原密码错误次数过多, 请稍后再试!"));
+                return "error";
+            }
+            attempt.Pause();
+            if (oldPassword == null || !AdminDAO.PasswordCorrect(stored, oldPassword)) {
+                attempt.Failed();
                 ctx.put("error", java.net.URLEncoder.encode("原密码不正确!"));
                 return "error";
             }
+            attempt.Succeeded();
+            adminDAO.SetPassword(stored, newPassword);
+            LoginAction.PasswordChanged(stored, request.getSession(false));
             ctx.put("message", java.net.URLEncoder.encode("密码修改成功!"));
             return "modify_success";
         } catch (Exception e) {
             e.printStackTrace();
             ctx.put("error", java.net.URLEncoder.encode("密码修改失败!"));
             return "error";
+        } finally {
+            if (attempt != null) {
+                attempt.End();
+            }
         }
     }
 }

@@ -1,9 +1,8 @@
 package com.$packageName.action;
 
 import java.security.MessageDigest;
-import java.util.HashMap;
-import java.util.Iterator;
 import java.util.Map;
+import java.util.concurrent.ConcurrentHashMap;
 
 import javax.servlet.http.HttpServletRequest;
 import javax.servlet.http.HttpSession;
@@ -16,33 +15,32 @@ import com.opensymphony.xwork2.ActionSupport;
 import com.$packageName.dao.AdminDAO;
 import com.$packageName.domain.Admin;
 import com.$packageName.utils.LoginGuardFilter;
+import com.$packageName.utils.LoginThrottle;
 
 /*
  * 登录 Action: struts.xml 中的 login_* (bean id: loginAction)。
  * login_CheckLogin.action 先由 LoginAction-login_CheckLogin-validation.xml 校验,
  * 校验失败返回 "input" (login.jsp)。
  * login_Setup.action 在还没有管理员时设置第一个管理员: 须填写服务器日志中的一次性设置口令。
- * 登录成功时作废原来的 Session, 换一个新的 Session (新的 Session 编号和 CSRF 令牌)。
- * 同一用户名或同一客户端地址连续失败 FREE_FAILURES 次后, 暂停登录一段时间 (每多失败一次加倍)。
+ * 登录成功时作废原来的 Session, 换一个新的 Session (新的 Session 编号和 CSRF 令牌);
+ * Session 中记下数据库中的用户名和密码的指纹, 密码修改后其他 Session 作废 (SessionCurrent)。
+ * 失败次数由 utils.LoginThrottle 限制: 按 (账号, 客户端地址)、客户端地址和账号计数。
  */
 public class LoginAction extends ActionSupport {
 
     private static final long serialVersionUID = 1L;
 
-    /*Session 中保存当前登录用户名的键*/
+    /*Session 中保存当前登录用户名 (数据库中的写法) 的键*/
     public static final String SESSION_USER = "username";
+
+    /*Session 中保存登录时密码指纹 (AdminDAO.PasswordStamp) 的键*/
+    public static final String SESSION_STAMP = "passwordStamp";
 
     /*密码的最少字符数 (设置和修改密码时)*/
     public static final int MIN_PASSWORD_LENGTH = 8;
 
-    /*允许连续失败的次数, 之后暂停登录的时间 (毫秒) 及其上限*/
-    private static final int FREE_FAILURES = 5;
-    private static final long LOCK_MILLIS = 30000L;
-    private static final long MAX_LOCK_MILLIS = 15L * 60L * 1000L;
-    private static final int MAX_ENTRIES = 10000;
-
-    /*登录失败记录: 键为 "user:用户名" 或 "addr:客户端地址", 值为 {失败次数, 暂停到的时刻, 最后失败时刻}*/
-    private static final Map<String, long[]> FAILURES = new HashMap<String, long[]>();
+    /*各账号当前的密码指纹 (按需从数据库读取, 修改密码时更新)*/
+    private static final Map<String, String> STAMPS = new ConcurrentHashMap<String, String>();
 
     /*一次性设置口令: 还没有管理员时生成并写入服务器日志, 设置成功后作废*/
     private static String setupToken;
@@ -81,29 +79,40 @@ public class LoginAction extends ActionSupport {
         HttpServletRequest request = ServletActionContext.getRequest();
         String username = admin.getUsername().trim();
         String address = request.getRemoteAddr();
-        if (IsLocked(username, address)) {
-            this.addActionError("登录失败次数过多, 请稍后再试!");
-            return "input";
-        }
+        LoginThrottle.Attempt attempt = null;
         try {
             if (!adminDAO.HasAdmins()) {
                 this.addActionError("还没有管理员, 请先设置管理员!");
                 return "input";
             }
-            if (!adminDAO.CheckLogin(admin)) {
-                RecordFailure(username, address);
+            /*数据库比较用户名时不分大小写和重音: 按查到的管理员计数*/
+            Admin stored = adminDAO.GetAdminByUsername(username);
+            attempt = LoginThrottle.Begin(
+                    LoginThrottle.Account(stored == null ? null : stored.getUsername(), username), address);
+            if (attempt == null) {
+                this.addActionError("登录失败次数过多, 请稍后再试!");
+                return "input";
+            }
+            attempt.Pause();
+            if (!AdminDAO.PasswordCorrect(stored, admin.getPassword())) {
+                attempt.Failed();
                 this.addActionError("用户名或密码错误!");
                 return "input";
             }
+            attempt.Succeeded();
+            adminDAO.UpgradePassword(stored, admin.getPassword());
+            StartSession(request, stored);
+            ctx.put("username", stored.getUsername());
+            return "main_view";
         } catch (Exception e) {
             e.printStackTrace();
             ctx.put("error", java.net.URLEncoder.encode("数据库访问失败, 请检查数据库连接!"));
             return "error";
+        } finally {
+            if (attempt != null) {
+                attempt.End();
+            }
         }
-        RecordSuccess(username, address);
-        StartSession(request, username);
-        ctx.put("username", username);
-        return "main_view";
     }
 
     /*设置第一个管理员 (只在 Admin 表为空时可用), 设置成功后直接登录*/
@@ -114,20 +123,24 @@ public class LoginAction extends ActionSupport {
         String address = request.getRemoteAddr();
         String username = admin == null || admin.getUsername() == null ? "" : admin.getUsername().trim();
         String password = admin == null || admin.getPassword() == null ? "" : admin.getPassword();
+        LoginThrottle.Attempt attempt = null;
+        Admin added;
         try {
             if (adminDAO.HasAdmins()) {
                 this.addActionError("管理员已经设置, 请登录!");
                 return "input";
             }
-            if (IsLocked(null, address)) {
+            attempt = LoginThrottle.Begin(null, address);
+            if (attempt == null) {
                 this.addActionError("失败次数过多, 请稍后再试!");
                 return "input";
             }
             if (!SetupCodeMatches(setupCode)) {
-                RecordFailure(null, address);
+                attempt.Failed();
                 this.addActionError("设置口令不正确, 请查看服务器日志!");
                 return "input";
             }
+            attempt.Succeeded();
             if (username.length() == 0 || username.length() > 20) {
                 this.addActionError("用户名须为1到20个字符!");
                 return "input";
@@ -140,7 +153,8 @@ public class LoginAction extends ActionSupport {
                 this.addActionError("两次输入的密码不一致!");
                 return "input";
             }
-            if (!AdminDAO.AddFirstAdmin(username, password)) {
+            added = AdminDAO.AddFirstAdmin(username, password);
+            if (added == null) {
                 this.addActionError("管理员已经设置, 请登录!");
                 return "input";
             }
@@ -148,16 +162,19 @@ public class LoginAction extends ActionSupport {
             e.printStackTrace();
             ctx.put("error", java.net.URLEncoder.encode("数据库访问失败, 请检查数据库连接!"));
             return "error";
+        } finally {
+            if (attempt != null) {
+                attempt.End();
+            }
         }
         ClearSetupCode();
-        RecordSuccess(null, address);
-        StartSession(request, username);
+        StartSession(request, added);
         ctx.put("username", username);
         return "main_view";
     }
 
-    /*作废原来的 Session, 为登录的用户建立新的 Session (新编号, 新的 CSRF 令牌)*/
-    private static void StartSession(HttpServletRequest request, String username) {
+    /*作废原来的 Session, 为登录的管理员建立新的 Session (新编号, 新的 CSRF 令牌, 密码指纹)*/
+    private static void StartSession(HttpServletRequest request, Admin admin) {
         HttpSession old = request.getSession(false);
         if (old != null) {
             try {
@@ -166,10 +183,48 @@ public class LoginAction extends ActionSupport {
                 /*已经失效*/
             }
         }
+        String stamp = AdminDAO.PasswordStamp(admin);
+        STAMPS.put(admin.getUsername(), stamp);
         HttpSession session = request.getSession(true);
-        session.setAttribute(SESSION_USER, username);
+        session.setAttribute(SESSION_USER, admin.getUsername());
+        session.setAttribute(SESSION_STAMP, stamp);
         session.setAttribute(LoginGuardFilter.CSRF_TOKEN, LoginGuardFilter.NewToken());
         ActionContext.getContext().withSession(new SessionMap(request));
+    }
+
+    /*
+     * 密码已修改 (admin 是修改后的管理员): 记下新的指纹, 当前 Session 随之更新;
+     * 这个账号的其他 Session 在下一次请求时由 SessionCurrent 作废。
+     */
+    public static void PasswordChanged(Admin admin, HttpSession current) {
+        String stamp = AdminDAO.PasswordStamp(admin);
+        STAMPS.put(admin.getUsername(), stamp);
+        if (current != null) {
+            current.setAttribute(SESSION_STAMP, stamp);
+        }
+    }
+
+    /*
+     * Session 的登录仍然有效时返回 true: 记下的密码指纹与账号当前的指纹相同 (登录之后密码没有
+     * 修改过, 账号也还在)。账号的指纹第一次需要时从数据库读取。
+     */
+    public static boolean SessionCurrent(HttpSession session) {
+        Object user = session.getAttribute(SESSION_USER);
+        Object stamp = session.getAttribute(SESSION_STAMP);
+        if (user == null || stamp == null) {
+            return false;
+        }
+        String current = STAMPS.get(user.toString());
+        if (current == null) {
+            Admin admin = new AdminDAO().GetAdminByUsername(user.toString());
+            if (admin == null || !user.toString().equals(admin.getUsername())) {
+                return false;
+            }
+            current = AdminDAO.PasswordStamp(admin);
+            STAMPS.putIfAbsent(admin.getUsername(), current);
+            current = STAMPS.get(admin.getUsername());
+        }
+        return MessageDigest.isEqual(current.getBytes(), stamp.toString().getBytes());
     }
 
     /*一次性设置口令: 第一次需要时生成并写入服务器日志*/
@@ -190,61 +245,5 @@ public class LoginAction extends ActionSupport {
 
     private static synchronized void ClearSetupCode() {
         setupToken = null;
-    }
-
-    /*用户名或客户端地址正在暂停登录时返回 true*/
-    private static synchronized boolean IsLocked(String username, String address) {
-        long now = System.currentTimeMillis();
-        return LockedUntil("addr:" + address) > now || (username != null && LockedUntil("user:" + username) > now);
-    }
-
-    private static long LockedUntil(String key) {
-        long[] entry = FAILURES.get(key);
-        return entry == null ? 0L : entry[1];
-    }
-
-    /*记录一次失败: 超过允许的次数后暂停登录, 每多失败一次暂停时间加倍*/
-    private static synchronized void RecordFailure(String username, String address) {
-        long now = System.currentTimeMillis();
-        if (FAILURES.size() >= MAX_ENTRIES) {
-            Prune(now);
-        }
-        for (String key : new String[] {username == null ? null : "user:" + username, "addr:" + address}) {
-            if (key == null) {
-                continue;
-            }
-            long[] entry = FAILURES.get(key);
-            if (entry == null) {
-                entry = new long[3];
-                FAILURES.put(key, entry);
-            }
-            entry[0]++;
-            entry[2] = now;
-            if (entry[0] >= FREE_FAILURES) {
-                long extra = Math.min(entry[0] - FREE_FAILURES, 10L);
-                entry[1] = now + Math.min(LOCK_MILLIS << extra, MAX_LOCK_MILLIS);
-            }
-        }
-    }
-
-    /*登录成功: 清除该用户名和地址的失败记录*/
-    private static synchronized void RecordSuccess(String username, String address) {
-        if (username != null) {
-            FAILURES.remove("user:" + username);
-        }
-        FAILURES.remove("addr:" + address);
-    }
-
-    /*删除已经过期的失败记录*/
-    private static void Prune(long now) {
-        for (Iterator<long[]> it = FAILURES.values().iterator(); it.hasNext();) {
-            long[] entry = it.next();
-            if (entry[1] < now && entry[2] + MAX_LOCK_MILLIS < now) {
-                it.remove();
-            }
-        }
-        if (FAILURES.size() >= MAX_ENTRIES) {
-            FAILURES.clear();
-        }
     }
 }

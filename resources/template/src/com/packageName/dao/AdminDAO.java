@@ -19,6 +19,7 @@ import com.$packageName.utils.HibernateUtil;
  * 系统管理员的数据访问类。
  * 密码只保存加盐的慢哈希: "pbkdf2-sha256$迭代次数$盐(Base64)$哈希(Base64)"
  * (PBKDF2-HMAC-SHA256, RFC 8018, 密码按 UTF-8 编码)。旧数据库中保存的明文密码在下一次登录成功时改为哈希。
+ * 核对密码时, 不论用户名是否存在, 都计算一次同样的哈希 (PasswordCorrect), 回应时间不透露用户名是否存在。
  * 没有默认管理员: 第一个管理员由部署者设置 (见 README.txt)。
  */
 public class AdminDAO {
@@ -35,10 +36,17 @@ public class AdminDAO {
 
     private static final SecureRandom RANDOM = new SecureRandom();
 
+    /*用户名不存在 (或保存的是明文密码) 时用来核对的哈希: 随机的盐和哈希, 不会与任何密码一致*/
+    private static final String DUMMY_HASH = RandomHash();
+
     /*已经有管理员时为 true (管理员不会被删除, 知道有了就不再查询)*/
     private static volatile boolean adminsExist = false;
 
-    /*根据用户名获取管理员, 不存在时返回 null*/
+    /*
+     * 根据用户名获取管理员, 不存在时返回 null。数据库比较用户名时可能不分大小写和重音
+     * (MySQL/MariaDB 的 utf8mb4 默认排序规则): 返回的管理员的用户名是数据库中的写法
+     * (用查询读出, 而不是按输入的主键 get)。
+     */
     public Admin GetAdminByUsername(String username) {
         if (username == null) {
             return null;
@@ -46,7 +54,8 @@ public class AdminDAO {
         Session s = null;
         try {
             s = HibernateUtil.getSession();
-            Admin admin = (Admin) s.get(Admin.class, username);
+            Admin admin = (Admin) s.createQuery("from Admin where username = :username")
+                    .setParameter("username", username).uniqueResult();
             return admin;
         } finally {
             HibernateUtil.closeSession();
@@ -73,34 +82,39 @@ public class AdminDAO {
         return adminsExist;
     }
 
-    /*添加第一个管理员 (密码存为哈希): 已经有管理员时什么也不做并返回 false*/
-    public static synchronized boolean AddFirstAdmin(String username, String password) throws Exception {
+    /*添加第一个管理员 (密码存为哈希) 并返回它: 已经有管理员时什么也不做并返回 null*/
+    public static synchronized Admin AddFirstAdmin(String username, String password) throws Exception {
         AdminDAO dao = new AdminDAO();
         if (dao.HasAdmins()) {
-            return false;
+            return null;
         }
         Admin admin = new Admin();
         admin.setUsername(username);
         admin.setPassword(HashPassword(password));
         dao.AddAdmin(admin);
         adminsExist = true;
-        return true;
+        return admin;
     }
 
-    /*验证登录: 用户名存在并且密码一致时返回 true; 明文保存的密码改存为哈希*/
-    public boolean CheckLogin(Admin admin) throws Exception {
-        if (admin == null || admin.getUsername() == null || admin.getPassword() == null) {
-            return false;
+    /*
+     * 核对密码: stored 是按用户名查到的管理员, 没有查到时为 null。不论用户名是否存在、保存的是
+     * 哈希还是旧数据库的明文, 都计算一次同样迭代次数的哈希, 从回应时间看不出用户名是否存在。
+     */
+    public static boolean PasswordCorrect(Admin stored, String password) {
+        String saved = stored == null ? null : stored.getPassword();
+        if (IsHashed(saved)) {
+            return PasswordMatches(password, saved);
         }
-        Admin db_admin = GetAdminByUsername(admin.getUsername().trim());
-        if (db_admin == null || !PasswordMatches(admin.getPassword(), db_admin.getPassword())) {
-            return false;
+        PasswordMatches(password == null ? "" : password, DUMMY_HASH);
+        return saved != null && PasswordMatches(password, saved);
+    }
+
+    /*登录成功后: 旧数据库中明文保存的密码改存为哈希*/
+    public void UpgradePassword(Admin stored, String password) throws Exception {
+        if (!IsHashed(stored.getPassword())) {
+            stored.setPassword(HashPassword(password));
+            UpdateAdmin(stored);
         }
-        if (!IsHashed(db_admin.getPassword())) {
-            db_admin.setPassword(HashPassword(admin.getPassword()));
-            UpdateAdmin(db_admin);
-        }
-        return true;
     }
 
     /*添加管理员 (password 须已是哈希)*/
@@ -166,15 +180,28 @@ public class AdminDAO {
         }
     }
 
-    /*修改密码: 旧密码正确时改为新密码 (存为哈希) 并返回 true, 否则返回 false*/
-    public boolean ChangePassword(String username, String oldPassword, String newPassword) throws Exception {
-        Admin admin = GetAdminByUsername(username);
-        if (admin == null || oldPassword == null || !PasswordMatches(oldPassword, admin.getPassword())) {
-            return false;
-        }
+    /*修改密码: 改为新密码 (存为哈希); 原密码由调用者核对 (PasswordCorrect)*/
+    public void SetPassword(Admin admin, String newPassword) throws Exception {
         admin.setPassword(HashPassword(newPassword));
         UpdateAdmin(admin);
-        return true;
+    }
+
+    /*
+     * 保存的密码的指纹 (SHA-256 的前 16 个字节, 十六进制): 登录时记在 Session 中, 密码修改后
+     * 指纹改变, 之前登录的 Session 随之作废。
+     */
+    public static String PasswordStamp(Admin admin) {
+        String saved = admin == null || admin.getPassword() == null ? "" : admin.getPassword();
+        try {
+            byte[] digest = MessageDigest.getInstance("SHA-256").digest(Utf8(saved));
+            StringBuilder text = new StringBuilder();
+            for (int i = 0; i < 16; i++) {
+                text.append(String.format("%02x", digest[i] & 0xff));
+            }
+            return text.toString();
+        } catch (GeneralSecurityException e) {
+            throw new IllegalStateException("SHA-256 不可用", e);
+        }
     }
 
     /*保存的密码是哈希 (而不是旧数据库中的明文) 时返回 true*/
@@ -189,6 +216,17 @@ public class AdminDAO {
         Base64.Encoder base64 = Base64.getEncoder().withoutPadding();
         return HASH_PREFIX + "$" + ITERATIONS + "$" + base64.encodeToString(salt) + "$"
                 + base64.encodeToString(Pbkdf2(password, salt, ITERATIONS, HASH_BITS));
+    }
+
+    /*随机的盐和哈希组成的哈希文本 (格式与 HashPassword 相同)*/
+    private static String RandomHash() {
+        byte[] salt = new byte[SALT_BYTES];
+        byte[] hash = new byte[HASH_BITS / 8];
+        RANDOM.nextBytes(salt);
+        RANDOM.nextBytes(hash);
+        Base64.Encoder base64 = Base64.getEncoder().withoutPadding();
+        return HASH_PREFIX + "$" + ITERATIONS + "$" + base64.encodeToString(salt) + "$"
+                + base64.encodeToString(hash);
     }
 
     /*密码与保存的哈希 (或旧数据库中的明文) 一致时返回 true*/

@@ -42,8 +42,11 @@ import com.$packageName.dao.AdminDAO;
  *   - 修改数据的请求 (添加、修改、删除、修改密码、退出登录) 以及登录和设置管理员只接受 POST,
  *     其他方法返回 405;
  *   - 除登录和设置管理员以外, 每个 POST 都须带有本 Session 的 CSRF 令牌 (参数 csrfToken),
- *     Origin (没有时 Referer) 头须指向本站, 否则返回 403;
- *   - 重定向只发相对地址 (不用请求中的 Host 头)。
+ *     Origin (没有时 Referer) 头须指向本站 (协议、主机和端口都相同), 否则返回 403;
+ *   - 重定向只发相对地址 (不用请求中的 Host 头);
+ *   - 每个回应都禁止被其他网页嵌入 (X-Frame-Options 和 Content-Security-Policy 的
+ *     frame-ancestors), 并带有页面允许的内容安全策略 (CSP, 强制执行);
+ *   - 登录之后密码修改过的 Session 作废 (LoginAction.SessionCurrent)。
  *
  * 判断依据是容器解码并规范化后的路径 (getServletPath() + getPathInfo())。下列路径一律
  * 需要登录: 含有 ";"、"%"、"\"、控制字符、空的或 "."、".." 路径段的路径, 以及与原始
@@ -92,6 +95,14 @@ public class LoginGuardFilter implements Filter {
 
     private static final SecureRandom RANDOM = new SecureRandom();
 
+    /*
+     * 强制执行的内容安全策略: 不许被嵌入, 不许插件和 <base>, 表单只提交到本站, 脚本、样式、
+     * 图片和请求只来自本站。页面中有内联的样式和脚本 (键值查询、删除确认), 所以允许内联。
+     */
+    static final String CONTENT_SECURITY_POLICY = "default-src 'self'; "
+            + "script-src 'self' 'unsafe-inline'; style-src 'self' 'unsafe-inline'; img-src 'self'; "
+            + "object-src 'none'; base-uri 'none'; form-action 'self'; frame-ancestors 'none'";
+
     /*新的随机令牌: 32 个十六进制数字*/
     public static String NewToken() {
         byte[] bytes = new byte[16];
@@ -129,6 +140,7 @@ public class LoginGuardFilter implements Filter {
             response.sendError(HttpServletResponse.SC_BAD_REQUEST);
             return;
         }
+        addSecurityHeaders(response);
         boolean post = "POST".equals(request.getMethod());
         if (post && !isSameOrigin(request)) {
             response.sendError(HttpServletResponse.SC_FORBIDDEN);
@@ -236,7 +248,18 @@ public class LoginGuardFilter implements Filter {
                 || uri != null && uri.toLowerCase(Locale.ROOT).contains(SESSION_ID_PARAMETER);
     }
 
-    /*POST 的 Origin (没有时 Referer) 头指向本站, 或者两者都没有时返回 true*/
+    /*禁止嵌入的头和内容安全策略*/
+    private static void addSecurityHeaders(HttpServletResponse response) {
+        response.setHeader("X-Frame-Options", "DENY");
+        response.setHeader("Content-Security-Policy", CONTENT_SECURITY_POLICY);
+        response.setHeader("X-Content-Type-Options", "nosniff");
+    }
+
+    /*
+     * POST 的 Origin (没有时 Referer) 头指向本站 (协议、主机和端口都与请求相同; 没写端口时按
+     * 协议的默认端口), 或者两者都没有时返回 true。在反向代理之后, 请求的协议、主机和端口
+     * 由容器按代理的头设置 (见 README.txt)。
+     */
     private static boolean isSameOrigin(HttpServletRequest request) {
         String source = request.getHeader("Origin");
         if (source == null) {
@@ -245,13 +268,35 @@ public class LoginGuardFilter implements Filter {
         if (source == null) {
             return true;
         }
-        String host = request.getHeader("Host");
         try {
-            String authority = new URI(source.trim()).getRawAuthority();
-            return host != null && authority != null && authority.equalsIgnoreCase(host.trim());
+            URI uri = new URI(source.trim());
+            String scheme = uri.getScheme();
+            String host = uri.getHost();
+            if (scheme == null || host == null || uri.getRawUserInfo() != null) {
+                return false;
+            }
+            int port = uri.getPort() >= 0 ? uri.getPort() : defaultPort(scheme);
+            return scheme.equalsIgnoreCase(request.getScheme())
+                    && unbracketed(host).equalsIgnoreCase(unbracketed(request.getServerName()))
+                    && port == request.getServerPort();
         } catch (URISyntaxException e) {
             return false;
         }
+    }
+
+    /*IPv6 地址去掉方括号 ([::1] 与 ::1 相同)*/
+    private static String unbracketed(String host) {
+        if (host != null && host.startsWith("[") && host.endsWith("]")) {
+            return host.substring(1, host.length() - 1);
+        }
+        return host == null ? "" : host;
+    }
+
+    private static int defaultPort(String scheme) {
+        if ("http".equalsIgnoreCase(scheme)) {
+            return 80;
+        }
+        return "https".equalsIgnoreCase(scheme) ? 443 : -1;
     }
 
     /*只接受 POST 的请求: 按地址的最后一段判断*/
@@ -294,10 +339,29 @@ public class LoginGuardFilter implements Filter {
         return type != null && type.trim().toLowerCase(Locale.ROOT).startsWith("multipart/");
     }
 
-    /*Session 中有当前用户时返回 true (不创建 Session)*/
+    /*
+     * Session 中有当前用户, 并且登录之后密码没有修改过时返回 true (不创建 Session);
+     * 密码已修改 (或账号已不在) 的 Session 作废。
+     */
     private static boolean isLoggedIn(HttpServletRequest request) {
         HttpSession session = request.getSession(false);
-        return session != null && session.getAttribute(LoginAction.SESSION_USER) != null;
+        if (session == null || session.getAttribute(LoginAction.SESSION_USER) == null) {
+            return false;
+        }
+        try {
+            if (LoginAction.SessionCurrent(session)) {
+                return true;
+            }
+        } catch (RuntimeException e) {
+            /*数据库不可用: 这次当作没有登录, Session 保留*/
+            return false;
+        }
+        try {
+            session.invalidate();
+        } catch (IllegalStateException e) {
+            /*已经失效*/
+        }
+        return false;
     }
 
     /*请求的路径不用登录就能访问时返回 true*/
