@@ -261,6 +261,10 @@ bool TFileOperate::WriteIfChanged(const QString& fileName, const QByteArray& byt
     return true;
 }
 
+void TFileOperate::WriteWhole(const QString& fileName, const QByteArray& bytes) {
+    WriteBytes(fileName, bytes);
+}
+
 void TFileOperate::SaveTextFile(const QString& folder, const QString& fileName,
                                 const QString& text) {
     MakeFolder(ToPath(folder));

@@ -61,6 +61,8 @@ public:
     // holding exactly these bytes, and with mode those permission bits: then it is left as it
     // is, its time and inode kept. Its folder must exist. True when the file was written.
     static bool WriteIfChanged(const QString& fileName, const QByteArray& bytes, int mode = -1);
+    // Writes fileName whole like the writers below, without looking at what is there.
+    static void WriteWhole(const QString& fileName, const QByteArray& bytes);
 
     // Every writer below replaces the whole file at once: a failed write, reported as
     // "<file>: <reason>", leaves the earlier file as it was, and a link at fileName is

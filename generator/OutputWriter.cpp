@@ -1,6 +1,7 @@
 #include "OutputWriter.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <algorithm>
 #include <dirent.h>
 
@@ -27,6 +28,9 @@ QString TOutputWriter::Absolute(const QString& relative) const {
 void TOutputWriter::MakeFolder(const QString& relative) {
     if (folders_.contains(relative))
         return;
+    // A folder this run creates holds no earlier file: its files are written without a look.
+    if (!QFileInfo::exists(Absolute(relative)) && !QFileInfo(Absolute(relative)).isSymLink())
+        newFolders_.insert(relative);
     TFileOperate::MakeFolderBelow(root_, Absolute(relative));
     for (QString level = relative; !level.isEmpty(); level = Parent(level))
         folders_.insert(level);
@@ -38,7 +42,13 @@ void TOutputWriter::Count(const QString& relative, bool changed) {
 }
 
 void TOutputWriter::WriteFile(const QString& relative, const QByteArray& bytes) {
-    MakeFolder(Parent(relative));
+    const QString folder = Parent(relative);
+    MakeFolder(folder);
+    if (newFolders_.contains(folder)) {
+        TFileOperate::WriteWhole(Absolute(relative), bytes);
+        Count(relative, true);
+        return;
+    }
     Count(relative, TFileOperate::WriteIfChanged(Absolute(relative), bytes));
 }
 

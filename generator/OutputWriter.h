@@ -39,7 +39,8 @@ private:
     void Count(const QString& relative, bool changed);
 
     QString root_;
-    QSet<QString> folders_; // made real in this run, relative
+    QSet<QString> folders_;    // made real in this run, relative
+    QSet<QString> newFolders_; // of those, the ones that were not there before
     QSet<QString> produced_;
     int written_ = 0;
     int unchanged_ = 0;

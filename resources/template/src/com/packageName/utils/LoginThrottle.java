@@ -19,7 +19,9 @@ import java.util.Map;
  * 登录成功只清除这个账号在这个地址的记录。最后一次失败 (或暂停结束) FORGET_MILLIS 之后记录作废。
  * 占用的内存有上限: 未达到限制的记录最多 COUNTING_ENTRIES 条, 已达到限制 (暂停或延迟中) 的记录
  * 最多 HOLDING_ENTRIES 条; 满了时删除最久没有失败的记录, 从不整表清空。
- * 同时进行的尝试也计入限制: 达到限制前, 一个键同时进行的尝试不超过剩余的次数。
+ * 同时进行的尝试也计入限制: 达到限制前, 一个键同时进行的尝试不超过剩余的次数; 更多的尝试
+ * 等前面的结束再开始 (最多等 SLOT_WAIT_MILLIS), 所以同一地址 (例如同一个代理之后) 的多个用户
+ * 同时登录时只是稍等, 不会被拒绝。
  */
 public final class LoginThrottle {
 
@@ -36,6 +38,9 @@ public final class LoginThrottle {
     /*账号登录前的等待时间及其上限 (毫秒)*/
     private static final long DELAY_MILLIS = 250L;
     private static final long MAX_DELAY_MILLIS = 4000L;
+
+    /*进行中的尝试占满剩余次数时, 新的尝试最多等待的时间 (毫秒)*/
+    private static final long SLOT_WAIT_MILLIS = 15000L;
     /*最后一次失败或暂停结束之后多久作废记录*/
     private static final long FORGET_MILLIS = 15L * 60L * 1000L;
 
@@ -139,19 +144,46 @@ public final class LoginThrottle {
      * (设置第一个管理员)。
      */
     public static synchronized Attempt Begin(String account, String address) {
-        long now = System.currentTimeMillis();
-        Prune(now);
+        long deadline = System.currentTimeMillis() + SLOT_WAIT_MILLIS;
         String addressKey = ADDRESS + address;
         String pairKey = account == null ? null : PairKey(account, address);
-        if (!Allows(Find(addressKey), ADDRESS_FREE, now)
-                || pairKey != null && !Allows(Find(pairKey), PAIR_FREE, now)) {
-            return null;
+        while (true) {
+            long now = System.currentTimeMillis();
+            Prune(now);
+            if (Locked(Find(addressKey), now) || pairKey != null && Locked(Find(pairKey), now)) {
+                return null;
+            }
+            if (Allows(Find(addressKey), ADDRESS_FREE, now)
+                    && (pairKey == null || Allows(Find(pairKey), PAIR_FREE, now))) {
+                break;
+            }
+            /*进行中的尝试已占满剩余的次数: 等它们结束 (同一地址同时登录的正常用户也只是稍等)*/
+            if (now >= deadline || !WaitForSlot(deadline - now)) {
+                return null;
+            }
         }
+        long now = System.currentTimeMillis();
         Obtain(addressKey, now).pending++;
         if (pairKey != null) {
             Obtain(pairKey, now).pending++;
         }
         return new Attempt(account, address, account == null ? 0L : Delay(Find(account)));
+    }
+
+    /*正在暂停*/
+    private static boolean Locked(Entry entry, long now) {
+        return entry != null && now < entry.lockedUntil;
+    }
+
+    /*等一个进行中的尝试结束 (最多 millis 毫秒); 线程被中断时返回 false*/
+    private static boolean WaitForSlot(long millis) {
+        try {
+            LoginThrottle.class.wait(millis);
+            return true;
+        } catch (InterruptedException e) {
+            Thread.currentThread().interrupt();
+            return false;
+        }
     }
 
     /*还能开始一次尝试: 没有暂停, 并且失败次数加上进行中的尝试数还没有达到限制
@@ -175,6 +207,8 @@ public final class LoginThrottle {
             return;
         }
         attempt.ended = true;
+        /*等着开始的尝试重新检查*/
+        LoginThrottle.class.notifyAll();
         long now = System.currentTimeMillis();
         String addressKey = ADDRESS + attempt.address;
         String pairKey = attempt.account == null ? null : PairKey(attempt.account, attempt.address);
