@@ -118,13 +118,10 @@ public:
 
     void OnPlanned(int) override {}
     void OnProgress(const QString& line) override { Print(stdout, line); }
-    void OnPrimaryKeyError(qint64, const QString& className) override {
-        CheckFailed(PrimaryKeyErrorText(Printable(className)));
+    void OnRefused(const TRefusal& refusal) override {
+        Print(stderr, refusal.message);
+        exitCode_ = kCheckFailed;
     }
-    void OnDisplayMemberError(qint64, const QString& className) override {
-        CheckFailed(DisplayMemberErrorText(Printable(className)));
-    }
-    void OnModelError(const QString& message) override { CheckFailed(message); }
     void OnFinished() override { Print(stdout, QStringLiteral("所有代码生成完毕!")); }
     void OnError(const QString& message) override {
         Print(stderr, message);
@@ -132,11 +129,6 @@ public:
     }
 
 private:
-    void CheckFailed(const QString& text) {
-        Print(stderr, text);
-        exitCode_ = kCheckFailed;
-    }
-
     int exitCode_ = kOk;
 };
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QDir>
 #include <QSet>
 #include <QStringList>
 
@@ -434,6 +435,55 @@ const TClassModel* FirstWithoutOne(const TProjectModel& model, int (TClassModel:
         if ((c.*count)() != 1)
             return &c;
     return nullptr;
+}
+
+namespace {
+
+// The folders of the run and every name that becomes part of a path: none may lead out of the
+// output root.
+std::optional<QString> PathError(const TProjectModel& model, const TGenerationSettings& settings) {
+    if (!QDir::isAbsolutePath(settings.rootDir))
+        return "程序目录必须是绝对路径: " + Quoted(settings.rootDir);
+    if (!settings.resourceDir.isEmpty() && !QDir::isAbsolutePath(settings.resourceDir))
+        return "资源目录必须是绝对路径: " + Quoted(settings.resourceDir);
+    if (std::optional<QString> error = UnsafeNameError(QStringLiteral("工程名称"), settings.projectName))
+        return error;
+    if (std::optional<QString> error = ProjectNameError(settings.projectName))
+        return error;
+    if (std::optional<QString> error = UnsafeNameError(QStringLiteral("包名"), settings.packageName))
+        return error;
+    for (const TClassModel& c : model.Classes())
+        if (std::optional<QString> error = UnsafeNameError(QStringLiteral("类名"), c.className))
+            return error;
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<TRefusal> FirstRefusal(const TProjectModel& model,
+                                     const TGenerationSettings& settings) {
+    if (const TClassModel* c = FirstWithoutOne(model, &TClassModel::CountKeyMembers))
+        return TRefusal{TRefusalKind::PrimaryKey, PrimaryKeyErrorText(Printable(c->className)),
+                        c->classId, c->className};
+    if (const TClassModel* c = FirstWithoutOne(model, &TClassModel::CountDisplayMembers))
+        return TRefusal{TRefusalKind::DisplayMember,
+                        DisplayMemberErrorText(Printable(c->className)), c->classId,
+                        c->className};
+    if (std::optional<QString> error = PathError(model, settings))
+        return TRefusal{TRefusalKind::Path, *error, 0, QString()};
+    if (settings.skipModelRules)
+        return std::nullopt;
+    if (std::optional<QString> error = FirstModelError(model, settings.packageName))
+        return TRefusal{TRefusalKind::ModelRule, *error, 0, QString()};
+    return std::nullopt;
+}
+
+QString PrimaryKeyErrorText(const QString& className) {
+    return className + QStringLiteral("表主键设置错误，每个类只能设置一个主键!");
+}
+
+QString DisplayMemberErrorText(const QString& className) {
+    return className + QStringLiteral("表显示成员设置错误，每个类有且只能设置一个显示成员!");
 }
 
 std::optional<QString> FirstModelError(const TProjectModel& model, const QString& packageName) {

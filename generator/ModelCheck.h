@@ -3,7 +3,9 @@
 #include <QString>
 #include <optional>
 
+#include "GenerationSettings.h"
 #include "ProjectModel.h"
+#include "Refusal.h"
 
 // The rules a model must follow before anything is generated from it, so that the generated
 // project compiles: the one home of every model rule. The run, the import, the dialogs and the
@@ -42,6 +44,18 @@ bool IsWebName(const QString& name);
 
 // The refusal of a name, or nothing: kind is "类名", "包名" or "类X的成员名" for the message.
 std::optional<QString> NameError(const QString& kind, const QString& name);
+
+// The gate of a run, called by the run (TAutoCode) and by the preview: the first refusal of the
+// model read for these settings, in this order: every class has one key member, then every
+// class one display member (naming the first class that fails), then the folders and the names
+// that become paths (TRefusalKind::Path), then the model rules (FirstModelError) unless
+// settings.skipModelRules. Nothing when a run may build and write.
+std::optional<TRefusal> FirstRefusal(const TProjectModel& model,
+                                     const TGenerationSettings& settings);
+
+// What the user is told when a class fails the key or the display check.
+QString PrimaryKeyErrorText(const QString& className);
+QString DisplayMemberErrorText(const QString& className);
 
 // The first class whose count (CountKeyMembers, CountDisplayMembers) is not exactly one, or null.
 const TClassModel* FirstWithoutOne(const TProjectModel& model, int (TClassModel::*count)() const);

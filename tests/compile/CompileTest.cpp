@@ -41,9 +41,11 @@ class TOutcome : public TGenerationListener {
 public:
     void OnPlanned(int) override {}
     void OnProgress(const QString&) override {}
-    void OnPrimaryKeyError(qint64, const QString&) override { ending = "key"; }
-    void OnDisplayMemberError(qint64, const QString&) override { ending = "display"; }
-    void OnModelError(const QString& message) override { ending = "model " + message; }
+    void OnRefused(const TRefusal& refusal) override {
+        ending = refusal.kind == TRefusalKind::PrimaryKey      ? QString("key")
+                 : refusal.kind == TRefusalKind::DisplayMember ? QString("display")
+                                                               : "model " + refusal.message;
+    }
     void OnFinished() override { ending = "finished"; }
     void OnError(const QString& message) override { ending = "error " + message; }
     QString ending;

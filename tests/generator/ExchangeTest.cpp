@@ -51,7 +51,7 @@ QString MemberFields(const TMember& m) {
     return fields.join('|');
 }
 
-struct TRefusal {
+struct TFileRefusal {
     QString json;
     QString message;
 };
@@ -193,7 +193,7 @@ TEST_F(ExchangeTest, RefusalsNameThePlaceAndStoreNothing) {
     const QString rows = Rows();
     const QString identifierRule =
         "不是合法的Java标识符: 只能由字母、汉字、数字、_和$组成，且不能以数字开头";
-    const QList<TRefusal> refusals = {
+    const QList<TFileRefusal> refusals = {
         {"{\"format\": \"brennoquill-model\",", "文件不是合法的JSON: 在字节偏移量31处对象没有结束"},
         {"{\"format\" 1}", "文件不是合法的JSON: 在字节偏移量11处缺少冒号"},
         {"", "文件不是合法的JSON: 在字节偏移量0处非法的值"},
@@ -270,7 +270,7 @@ TEST_F(ExchangeTest, RefusalsNameThePlaceAndStoreNothing) {
         {ModelJson(ProjectJson("出版社") + ", " + ProjectJson("书店")),
          "projects[1].projectName: 已经有名为书店的工程"},
     };
-    for (const TRefusal& refusal : refusals) {
+    for (const TFileRefusal& refusal : refusals) {
         EXPECT_EQ(Refusal(refusal.json), refusal.message) << refusal.json.toStdString();
         EXPECT_EQ(Rows(), rows) << refusal.json.toStdString();
     }
@@ -294,7 +294,7 @@ TEST_F(ExchangeTest, RawControlCharactersAndRepeatedKeysAreRefused) {
     const QString rows = Rows();
     const QString friendAt = "\"friendName\": \"图书\"";
     const qsizetype friendOffset = kBookstore.toUtf8().indexOf("图书\"") + 6;
-    const QList<TRefusal> refusals = {
+    const QList<TFileRefusal> refusals = {
         {Replaced(kBookstore, friendAt, "\"friendName\": \"图书\x01\""),
          "projects[0].classes[1].friendName: 在字节偏移量" + QString::number(friendOffset) +
              "处文本中有未转义的控制字符"},
@@ -315,7 +315,7 @@ TEST_F(ExchangeTest, RawControlCharactersAndRepeatedKeysAreRefused) {
                   "\"memberName\": \"author\", \"note\": 1, \"note\": [2]"),
          "projects[0].classes[1].members[1].note: 该字段出现了两次"},
     };
-    for (const TRefusal& refusal : refusals) {
+    for (const TFileRefusal& refusal : refusals) {
         EXPECT_EQ(Refusal(refusal.json), refusal.message) << refusal.json.toStdString();
         EXPECT_EQ(Rows(), rows) << refusal.json.toStdString();
     }

@@ -130,14 +130,14 @@ TEST_F(ClassDialogTest, StoreErrorsAreShownAndTheDialogStaysOpen) {
 
 namespace {
 
-struct TRefusal {
+struct TNameRefusal {
     QString className;
     QString message;
 };
 
 // Names a generation run refuses, each with the dialog's message; the first-letter rule
 // keeps answering first.
-const QList<TRefusal> kRefusedClassNames = {
+const QList<TNameRefusal> kRefusedClassNames = {
     {"Book-1", "类名只能用英文字母、数字和下划线, 因为网页地址不支持中文和$!"},
     {"Book Store", "类名只能用英文字母、数字和下划线, 因为网页地址不支持中文和$!"},
     {"Book.Store", "类名只能用英文字母、数字和下划线, 因为网页地址不支持中文和$!"},
@@ -159,7 +159,7 @@ const QList<TRefusal> kRefusedClassNames = {
 // Submits each refused name with the focus in the other box, and expects the message, the
 // dialog still open and, where a rule of the run refused, the focus in the name box.
 void ExpectRefusals(TClassForm& form, TScriptedSeam& seam) {
-    for (const TRefusal& refusal : kRefusedClassNames) {
+    for (const TNameRefusal& refusal : kRefusedClassNames) {
         const std::string name = refusal.className.toStdString();
         seam.shown.clear();
         MoveFocusTo(*form.Edt_FriendName);

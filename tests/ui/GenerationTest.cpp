@@ -103,8 +103,8 @@ TEST_F(GenerationTest, KeyCheckNamesTheFirstFailingClassAndWritesNothing) {
     EXPECT_TRUE(Log().isEmpty());
     EXPECT_TRUE(seam_.foldersOpened.isEmpty());
     EXPECT_FALSE(QFileInfo::exists(Output("shop")));
-    // The run waited for the box to be closed, and the box was shown by the window's thread.
-    EXPECT_EQ(runsWhileShown_, QList<int>({1}));
+    // The refusal was shown once, by the window's thread; the run did not wait for the box.
+    EXPECT_EQ(runsWhileShown_.size(), 1);
     EXPECT_TRUE(onGuiThread_);
 }
 
@@ -393,9 +393,7 @@ TEST_F(GenerationTest, StoppedRunEndsItsLogWithTheStopAndReportsNothingElse) {
             if (lines.size() == 5)
                 run->requestInterruption();
         }
-        void OnPrimaryKeyError(qint64, const QString&) override { ++other; }
-        void OnDisplayMemberError(qint64, const QString&) override { ++other; }
-        void OnModelError(const QString&) override { ++other; }
+        void OnRefused(const TRefusal&) override { ++other; }
         void OnFinished() override { ++other; }
         void OnError(const QString&) override { ++other; }
         TAutoCode* run = nullptr;

@@ -179,6 +179,19 @@ TEST_F(PreviewTest, ShowsWhatARunWouldRefuseTheModelForInstead) {
     EXPECT_FALSE(QFileInfo::exists(Output()));
 }
 
+// A project name a run refuses as a folder name: the preview shows the run's error.
+TEST_F(PreviewTest, ShowsTheRunsErrorForAProjectNameThatIsNoFolderName) {
+    AddGoodClass(AddProject("a/b"), "Book");
+    Form().LoadProjects();
+    EXPECT_TRUE(Preview().isEmpty());
+    const QStringList byPreview = seam_.TakeTexts("error");
+    Generate();
+    ASSERT_EQ(byPreview.size(), 1);
+    EXPECT_TRUE(byPreview[0].startsWith("工程名称\"a/b\"")) << byPreview[0].toStdString();
+    EXPECT_EQ(seam_.TakeTexts("error"), byPreview);
+    EXPECT_EQ(dialogsShown_, 0);
+}
+
 TEST_F(PreviewTest, NeedsASelectedProjectAndClass) {
     Form().V1->trigger();
     const int shop = AddProject("shop");
