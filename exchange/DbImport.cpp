@@ -1,5 +1,6 @@
 #include "DbImport.h"
 
+#include "ModelCheck.h"
 #include "ModelExchange.h"
 #include "Printable.h"
 #include "ProjectDAO.h"
@@ -38,8 +39,9 @@ TDbImportResult Store(const TDbImportRequest& request, const TSchemaMapping& map
         throw TExchangeError("数据库中有模型不能原样表示的内容, 没有导入任何内容:" +
                              ReportText(mapping.report));
     const QString name = ProjectName(request);
-    if (TProjectDAO().CountProjectsByName(name) > 0)
-        throw TNameTakenError("已经有名为" + Printable(name) + "的工程");
+    if (const std::optional<QString> error =
+            ModelCheck::ProjectNameTakenError(name, TProjectDAO().FindProjects(name)))
+        throw TNameTakenError("工程名称 (" + Printable(name) + "): " + *error);
     ModelExchange::ImportProjects(SchemaImport::ModelJson(mapping, name));
     return {name, mapping.classes.size(), mapping.report};
 }

@@ -362,13 +362,7 @@ void CheckMembers(const TImportClass& c, const QSet<QString>& classNames) {
                    ModelCheck::DuplicateMemberError(c.className, m.memberName));
         names.insert(m.memberName);
         if (!MemberTypes::IsSimple(m.memberType) && !classNames.contains(m.memberType))
-            Refuse(item.place + ".memberType",
-                   "引用的类" + Quoted(Printable(m.memberType)) + "不在本工程中");
-        try {
-            TMemberDAO::CheckLength(m, c.className);
-        } catch (const TDbError& error) {
-            Refuse(item.place + ".memberLength", error.Message());
-        }
+            Refuse(item.place + ".memberType", ModelCheck::MissingReferenceError(c.className, m));
         if (const std::optional<QString> error = ModelCheck::LengthError(m, c.className))
             Refuse(item.place + ".memberLength", *error);
     }
@@ -387,7 +381,8 @@ TProjectModel ModelOf(const TImportProject& p) {
 }
 
 void CheckProject(const TImportProject& p) {
-    if (const std::optional<QString> error = ModelCheck::UnsafeProjectNameError(p.projectName))
+    if (const std::optional<QString> error =
+            ModelCheck::UnsafeNameError(QStringLiteral("工程名称"), p.projectName))
         Refuse(p.namePlace, *error);
     QSet<QString> classNames;
     for (const TImportClass& c : p.classes) {
@@ -408,13 +403,19 @@ void CheckProject(const TImportProject& p) {
             Refuse(p.classes[i].place, *error);
 }
 
+// "<place> (<name>): <message>": a refusal of a project name taken names the project too.
+QString TakenText(const TImportProject& p, const QString& message) {
+    return p.namePlace + " (" + Printable(p.projectName) + "): " + message;
+}
+
 void CheckModel(const TImportModel& model) {
-    QSet<QString> names;
+    TProjectList earlier;
     for (const TImportProject& p : model) {
         CheckProject(p);
-        if (names.contains(p.projectName))
-            Refuse(p.namePlace, "文件中有两个名为" + Printable(p.projectName) + "的工程");
-        names.insert(p.projectName);
+        if (const std::optional<QString> error =
+                ModelCheck::ProjectNameTakenError(p.projectName, earlier))
+            throw TExchangeError(TakenText(p, *error)); // no other name helps here
+        earlier.append({p.projectName, 0});
     }
 }
 
@@ -422,8 +423,9 @@ void CheckModel(const TImportModel& model) {
 
 void StoreProject(const TImportProject& p) {
     TProjectDAO projects;
-    if (projects.CountProjectsByName(p.projectName) > 0)
-        throw TNameTakenError(p.namePlace + ": 已经有名为" + Printable(p.projectName) + "的工程");
+    if (const std::optional<QString> error =
+            ModelCheck::ProjectNameTakenError(p.projectName, projects.FindProjects(p.projectName)))
+        throw TNameTakenError(TakenText(p, *error));
     const qint64 projectId = projects.AddProject(p.projectName);
     TClassDAO classes;
     TMemberDAO members;

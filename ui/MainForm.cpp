@@ -396,11 +396,9 @@ void TFormMain::F2Click() {
             seam_->InputBox(QStringLiteral("请输入工程名称"), QString(), QString());
         if (name.isEmpty())
             return Message(QStringLiteral("工程名称不能为空!"));
-        if (const std::optional<QString> refusal = ModelCheck::ProjectNameEntryError(name))
-            return Message(*refusal);
         TProjectDAO projects;
-        if (projects.CountProjectsByName(name) >= 1)
-            return Message(QStringLiteral("该工程名称已经存在!"));
+        if (const std::optional<QString> refusal = ProjectNameRefusal(name, projects))
+            return Message(*refusal);
         projects.AddProject(name);
         LoadProjectsSelecting(projects.FindProjects(name).last().projectId);
         Message(QStringLiteral("工程名称添加成功！"));
@@ -415,17 +413,27 @@ void TFormMain::N1Click() {
             seam_->InputBox(QStringLiteral("请输入项目名称"), QString(), QString());
         if (name.isEmpty())
             return Message(QStringLiteral("工程项目名称不能为空!"));
-        if (const std::optional<QString> refusal = ModelCheck::ProjectNameEntryError(name))
-            return Message(*refusal);
         TProjectDAO projects;
-        // Two projects of one name would generate into one folder.
-        if (name != CB_Project->currentText() && projects.CountProjectsByName(name) >= 1)
-            return Message(QStringLiteral("该工程名称已经存在!"));
+        // Keeping its own name is no clash.
+        const bool same = name == CB_Project->currentText();
+        if (const std::optional<QString> refusal = ProjectNameRefusal(name, projects, !same))
+            return Message(*refusal);
         projects.RenameProject(SelectedProjectId(), name);
         keptProjectIndex = CB_Project->currentIndex();
         Message(QStringLiteral("工程名称修改成功！"));
         LoadProjects();
     });
+}
+
+// The rules of a project name (a folder name, valid text, not too long), then the names of
+// the other projects: two projects of one name would generate into one folder.
+std::optional<QString> TFormMain::ProjectNameRefusal(const QString& name, TProjectDAO& projects,
+                                                     bool checkTaken) {
+    if (std::optional<QString> error = ModelCheck::ProjectNameError(name))
+        return error;
+    if (!checkTaken)
+        return std::nullopt;
+    return ModelCheck::ProjectNameTakenError(name, projects.FindProjects(name));
 }
 
 void TFormMain::D1Click() {

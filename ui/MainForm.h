@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "UserSeam.h"
 
@@ -25,6 +26,7 @@ class TGenerationRunner;
 struct TGenerationSettings;
 struct TMember;
 struct TRefusal;
+class TProjectDAO;
 
 // The program's main window: projects, their classes and members, and the
 // progress log of the last generation.
@@ -170,6 +172,8 @@ private:
     void KeepClassHighlight();
     void RenameClassItem(qint64 classId, const QString& className);
     void ShowModal(QDialog& dialog);
+    static std::optional<QString> ProjectNameRefusal(const QString& name, TProjectDAO& projects,
+                                                     bool checkTaken = true);
     // The folders of a run, without its project.
     TGenerationSettings Folders() const;
     TGenerationSettings Settings() const;

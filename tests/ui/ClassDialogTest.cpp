@@ -6,6 +6,14 @@
 
 namespace {
 
+const QString kWebNameRule =
+    "只能用英文字母、数字和下划线, 因为网页地址(Struts的命名空间和action名)不支持中文和$";
+const QString kChineseAuthor = "类名\"作者\"" + kWebNameRule;
+
+} // namespace
+
+namespace {
+
 struct TNames {
     QString className;
     QString friendName;
@@ -45,7 +53,7 @@ TEST_F(ClassDialogTest, AddChecksEmptinessThenFirstLetterThenDuplicates) {
     Form().A2Click();
     EXPECT_EQ(seam_.Texts(),
               QStringList({"类名称不能为空!", "友好名称不能为空", "友好名称不能为空",
-                           "类名首个字母必须大写", "类名首个字母必须大写", "类名首个字母必须大写",
+                           "类名首个字母必须大写", "类名首个字母必须大写", kChineseAuthor,
                            "该类名称已经存在!", "类名称添加成功！"}));
     EXPECT_FALSE(dialogLeftOpen_);
     EXPECT_EQ(Classes(), QStringList({"Book", "Author"}));
@@ -135,15 +143,22 @@ struct TNameRefusal {
     QString message;
 };
 
-// Names a generation run refuses, each with the dialog's message; the first-letter rule
-// keeps answering first.
+// What a class name may hold, in the run's words.
+QString WebNameRule(const QString& quotedName) {
+    return "类名" + quotedName + kWebNameRule;
+}
+
+// Names a generation run refuses, each with the run's message; the first-letter rule keeps
+// answering first, but a name that does not start with an ASCII character is told what it may
+// hold.
 const QList<TNameRefusal> kRefusedClassNames = {
-    {"Book-1", "类名只能用英文字母、数字和下划线, 因为网页地址不支持中文和$!"},
-    {"Book Store", "类名只能用英文字母、数字和下划线, 因为网页地址不支持中文和$!"},
-    {"Book.Store", "类名只能用英文字母、数字和下划线, 因为网页地址不支持中文和$!"},
-    {"Book한", "类名只能用英文字母、数字和下划线, 因为网页地址不支持中文和$!"},
-    {"Book图书", "类名只能用英文字母、数字和下划线, 因为网页地址不支持中文和$!"},
-    {"Book$1", "类名只能用英文字母、数字和下划线, 因为网页地址不支持中文和$!"},
+    {"Book-1", WebNameRule("\"Book-1\"")},
+    {"Book Store", WebNameRule("\"Book Store\"")},
+    {"Book.Store", WebNameRule("\"Book.Store\"")},
+    {"Book한", WebNameRule("\"Book한\"")},
+    {"Book图书", WebNameRule("\"Book图书\"")},
+    {"Book$1", WebNameRule("\"Book$1\"")},
+    {"图书", WebNameRule("\"图书\"")},
     {"book-1", "类名首个字母必须大写"},
     // The names the generated code takes, and the length: the run's own messages.
     {"Admin", "类名Admin与固定支持类重名: 不能使用Admin、Login、User和ChangePassword"},

@@ -89,7 +89,7 @@ TEST_F(ImportDbDialogTest, ImportsTheChosenFileShowsTheReportAndAsksForATakenNam
     EXPECT_EQ(seam_.shown[1].text, "数据库中有模型不能原样表示的内容, 没有导入任何内容:\n"
                                    "列book.cover的类型BLOB不受支持, 未导入");
     EXPECT_EQ(seam_.shown[2].kind, "input");
-    EXPECT_EQ(seam_.shown[2].text, "已经有名为shop的工程\n请输入新的工程名称:");
+    EXPECT_EQ(seam_.shown[2].text, "工程名称 (shop): 该工程名称已经存在!\n请输入新的工程名称:");
     EXPECT_EQ(seam_.shown[4].kind, "message");
     EXPECT_EQ(seam_.shown[4].text, "数据库导入成功: 网上书店 (2个类)\n\n"
                                    "列book.cover的类型BLOB不受支持, 未导入");

@@ -104,14 +104,19 @@ TEST_F(MainFormTest, NewProjectRefusesEmptyAndTakenNamesAndSelectsTheNewProject)
 }
 
 TEST_F(MainFormTest, ProjectNamesARunWouldRefuseAreNotStoredOnCreationNorOnRename) {
-    const QString refusal = "工程名称不能为空、不能是\".\"或\"..\"，也不能含有/、\\或控制字符!";
-    const QStringList unsafe = {".",    "..",   "a/b",  "/",
-                                "a\\b", "a\tb", "a\nb", QString("a") + QChar(0x7f)};
+    // The run's words, naming the name as the run does.
+    const QString rule = "不能用作文件或文件夹名: 名称不能为空、不能是\".\"或\"..\","
+                         "也不能含有/、\\或控制字符";
+    const QList<std::pair<QString, QString>> unsafe = {
+        {".", "\".\""},         {"..", "\"..\""},       {"a/b", "\"a/b\""},
+        {"/", "\"/\""},         {"a\\b", "\"a\\b\""}, {"a\tb", "\"a\\tb\""},
+        {"a\nb", "\"a\\nb\""}, {QString("a") + QChar(0x7f), "\"a\\x7f\""}};
     AddProject("shop");
-    for (const QString& name : unsafe) {
+    for (const auto& [name, shown] : unsafe) {
         seam_.inputAnswers = {name, name};
         Form().F2Click();
         Form().N1Click();
+        const QString refusal = "工程名称" + shown + rule;
         EXPECT_EQ(seam_.TakeTexts("message"), QStringList({refusal, refusal}))
             << name.toStdString();
     }

@@ -76,10 +76,10 @@ TEST_F(ModelFileTest, ExportThenImportGivesTheProjectBackUnderANewName) {
     EXPECT_EQ(seam_.shown[0].caption, "导入模型");
     EXPECT_EQ(seam_.shown[1].kind, "input");
     EXPECT_EQ(seam_.shown[1].caption, "导入模型");
-    EXPECT_TRUE(seam_.shown[1].text.contains("已经有名为网上书店的工程"))
+    EXPECT_TRUE(seam_.shown[1].text.contains("(网上书店): 该工程名称已经存在!"))
         << seam_.shown[1].text.toStdString();
     EXPECT_TRUE(seam_.shown[1].text.endsWith("请输入新的工程名称:"));
-    EXPECT_TRUE(seam_.shown[2].text.contains("已经有名为网上书店的工程"));
+    EXPECT_TRUE(seam_.shown[2].text.contains("(网上书店): 该工程名称已经存在!"));
     EXPECT_EQ(seam_.shown[3].text, "模型导入成功: 书店二");
     seam_.shown.clear();
     EXPECT_EQ(Projects(), QStringList({"网上书店", "书店二"}));
