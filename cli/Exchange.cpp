@@ -5,6 +5,7 @@
 #include <cstring>
 #include <optional>
 
+#include "MdbImport.h"
 #include "ModelExchange.h"
 #include "Printable.h"
 #include "ProjectChoice.h"
@@ -144,7 +145,7 @@ int Import(const TExchangeArgs& args) {
 
 int ImportMdb(const TExchangeArgs& args) {
     try {
-        return PrintImported(ModelExchange::ImportMdb(args.file));
+        return PrintImported(MdbImport::ImportMdb(args.file));
     } catch (const TExchangeError& error) {
         Print(stderr, error.Message());
     }

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "DbImport.h"
-#include "ModelExchange.h"
+#include "ExchangeError.h"
 #include "Printable.h"
 
 namespace {

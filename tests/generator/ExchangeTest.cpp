@@ -364,7 +364,7 @@ protected:
     }
     static QString Refusal(const QString& file) {
         try {
-            ModelExchange::ImportMdb(file);
+            MdbImport::ImportMdb(file);
         } catch (const TExchangeError& error) {
             return error.Message();
         }
@@ -387,7 +387,7 @@ TEST_F(MdbImportTest, ImportsEveryProjectInIdOrder) {
             qunsetenv("MDBOPTS");
         }
     } gbk;
-    EXPECT_EQ(ModelExchange::ImportMdb(Fixture()), (QStringList{"图书管理系统旧版", "学生管理"}));
+    EXPECT_EQ(MdbImport::ImportMdb(Fixture()), (QStringList{"图书管理系统旧版", "学生管理"}));
     const TProjectList projects = TProjectDAO().ListProjects();
     ASSERT_EQ(projects.size(), 2);
     EXPECT_EQ(projects[0].projectName, "图书管理系统旧版");
@@ -450,7 +450,7 @@ TEST_F(MdbImportTest, ImportsEveryProjectInIdOrder) {
 
 // A refused Access file stores nothing, and says where the problem is.
 TEST_F(MdbImportTest, RefusalsNameTheRowAndStoreNothing) {
-    ASSERT_EQ(ModelExchange::ImportMdb(Fixture()).size(), 2);
+    ASSERT_EQ(MdbImport::ImportMdb(Fixture()).size(), 2);
     const QString rows = Rows();
     EXPECT_EQ(Refusal(Fixture()),
               "t_project[projectId=3].projectName (图书管理系统旧版): 该工程名称已经存在!");
@@ -483,7 +483,7 @@ TEST_F(ExchangeTest, MdbExportOutputWithCrLfAndWithoutDebuggingLines) {
     qputenv("MDBICONV", "GBK");
     QString refusal;
     try {
-        EXPECT_EQ(ModelExchange::ImportMdb(Path("old.mdb")), QStringList{"甲"});
+        EXPECT_EQ(MdbImport::ImportMdb(Path("old.mdb")), QStringList{"甲"});
     } catch (const TExchangeError& error) {
         refusal = error.Message();
     }
