@@ -10,6 +10,7 @@
 #include "AppPaths.h"
 #include "AutoCode.h"
 #include "ClassDAO.h"
+#include "Console.h"
 #include "DbHelper.h"
 #include "Exchange.h"
 #include "GenerationListener.h"
@@ -52,13 +53,6 @@ struct TOptions {
     QString package = QStringLiteral("brennoquill");
     QStringList exchangeArgs; // after export, import, import-mdb or import-db
 };
-
-// Writes every byte, a NUL character included.
-void Print(FILE* stream, const QString& line) {
-    const QByteArray bytes = (line + QLatin1Char('\n')).toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-    std::fflush(stream);
-}
 
 // Takes the value after an option, even an empty one; false when there is none.
 bool TakeValue(const QStringList& args, qsizetype& i, QString& value) {
