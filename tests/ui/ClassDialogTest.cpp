@@ -50,7 +50,7 @@ TEST_F(ClassDialogTest, AddChecksEmptinessThenFirstLetterThenDuplicates) {
         EXPECT_TRUE(form.isVisible());
         Submit(form, {{"Author", "作者"}});
     });
-    Form().A2Click();
+    Trigger(Form().A2);
     EXPECT_EQ(seam_.Texts(),
               QStringList({"类名称不能为空!", "友好名称不能为空", "友好名称不能为空",
                            "类名首个字母必须大写", "类名首个字母必须大写", kChineseAuthor,
@@ -62,7 +62,7 @@ TEST_F(ClassDialogTest, AddChecksEmptinessThenFirstLetterThenDuplicates) {
     // The same name in another project is no duplicate.
     SelectProject(1);
     OnDialog<TAddClassForm>([](TAddClassForm& form) { Submit(form, {{"Book", "书"}}); });
-    Form().A2Click();
+    Trigger(Form().A2);
     EXPECT_EQ(Classes(), QStringList({"Book"}));
     EXPECT_EQ(Count("select count(*) from t_class"), 3);
 }
@@ -83,7 +83,7 @@ TEST_F(ClassDialogTest, UpdateChecksInItsOwnOrderAndRenamesTheTypeWordsOfItsProj
         EXPECT_EQ(form.Edt_FriendName->text(), "部门");
         Submit(form, {{"", ""}, {"dept", ""}, {"Department", ""}, {"Department", "大部门"}});
     });
-    Form().N2Click();
+    Trigger(Form().N2);
     EXPECT_EQ(seam_.Texts(), QStringList({"类名称不能为空", "类名首个字母必须大写",
                                           "友好名称不能为空", "类名称更新成功"}));
     EXPECT_FALSE(dialogLeftOpen_);
@@ -119,14 +119,14 @@ TEST_F(ClassDialogTest, StoreErrorsAreShownAndTheDialogStaysOpen) {
     Execute("drop table t_class");
 
     OnDialog<TAddClassForm>([](TAddClassForm& form) { Submit(form, {{"Author", "作者"}}); });
-    Form().A2Click();
+    Trigger(Form().A2);
     EXPECT_TRUE(dialogLeftOpen_);
 
     OnDialog<TUpdateClassForm>([](TUpdateClassForm& form) {
         EXPECT_EQ(form.Edt_ClassName->text(), "Book");
         Submit(form, {{"Books", "书"}});
     });
-    Form().N2Click();
+    Trigger(Form().N2);
     EXPECT_TRUE(dialogLeftOpen_);
     EXPECT_EQ(Classes(), QStringList({"Book"}));
     const QStringList errors = seam_.Texts("error");
@@ -197,7 +197,7 @@ TEST_F(ClassDialogTest, AddAndUpdateRefuseNamesARunWouldRefuseWithTheFocusOnTheN
         seam_.shown.clear();
         Submit(form, {{"Author_2", "作者"}});
     });
-    Form().A2Click();
+    Trigger(Form().A2);
     EXPECT_EQ(seam_.TakeTexts(), QStringList({"类名称添加成功！"}));
     EXPECT_EQ(Classes(), QStringList({"Book", "Author_2"}));
 
@@ -208,7 +208,7 @@ TEST_F(ClassDialogTest, AddAndUpdateRefuseNamesARunWouldRefuseWithTheFocusOnTheN
         seam_.shown.clear();
         Submit(form, {{"Book_1", "图书"}});
     });
-    Form().N2Click();
+    Trigger(Form().N2);
     EXPECT_EQ(seam_.TakeTexts(), QStringList({"类名称更新成功"}));
     EXPECT_EQ(Classes(), QStringList({"Book_1", "Author_2"}));
     EXPECT_EQ(Count("select count(*) from t_class"), 2);

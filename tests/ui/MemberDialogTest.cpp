@@ -51,7 +51,7 @@ protected:
             for (const TEntry& entry : entries)
                 Submit(form, entry);
         });
-        Form().M1Click();
+        Trigger(Form().M1);
         return seam_.TakeTexts();
     }
 
@@ -73,7 +73,7 @@ TEST_F(MemberDialogTest, AddOpensWithStringTypeLengthTwentyAndTheOtherClassesOfT
         form.Button2->click();
         EXPECT_FALSE(form.isVisible());
     });
-    Form().M1Click();
+    Trigger(Form().M1);
     EXPECT_EQ(dialogsShown_, 1);
     EXPECT_EQ(Count("select count(*) from t_member"), 0);
     EXPECT_TRUE(seam_.shown.isEmpty());
@@ -123,7 +123,7 @@ TEST_F(MemberDialogTest, AddAcceptsWhatTheRulesAllowAndDerivesTheTypeFields) {
         form.CB_MemberIsDisplay->setChecked(false);
         form.Button1->click();
     });
-    Form().M1Click();
+    Trigger(Form().M1);
     EXPECT_EQ(seam_.Texts(), QStringList({"类Book的成员author是引用, 不能作为显示成员: "
                                           "下拉框和列表中显示的是文字, 请选择一个非引用的成员",
                                           "类成员属性添加成功!"}));
@@ -199,7 +199,7 @@ TEST_F(MemberDialogTest, UpdateShowsTheStoredMemberAndOnlyFlagsOfOneAreChecked) 
         EXPECT_TRUE(form.CB_MemberQueryDisplay->isChecked());
         EXPECT_EQ(form.Edt_MemberComment->text(), "作者");
     });
-    Form().N3Click();
+    Trigger(Form().N3);
     EXPECT_EQ(dialogsShown_, 1);
 }
 
@@ -214,7 +214,7 @@ TEST_F(MemberDialogTest, UpdateRefusesAKeyOfAnotherTypeAndRewritesTheSameRow) {
         EXPECT_EQ(TMemberDAO().GetMember(born)->memberType, "字符串");
         Submit(form, {"birthday", "整型", true, true, false, "x"});
     });
-    Form().N3Click();
+    Trigger(Form().N3);
     EXPECT_EQ(seam_.Texts(), QStringList({"除了字符串类型外其他类型必须勾选是否必填标志!",
                                           "主键字段必须是整型或字符串型!",
                                           "主键字段必须是整型或字符串型!", "类成员属性更新成功!"}));
@@ -244,7 +244,7 @@ TEST_F(MemberDialogTest, UpdateOfAMemberTypedByADeletedClassStartsWithNoType) {
         form.CB_MemberType->setCurrentText(MemberTypes::Date);
         form.Button1->click();
     });
-    Form().N3Click();
+    Trigger(Form().N3);
     EXPECT_EQ(seam_.Texts(), QStringList({"除了字符串类型外其他类型必须勾选是否必填标志!",
                                           "类Book的成员gone引用的类不在本工程中",
                                           "类成员属性更新成功!"}));
@@ -256,7 +256,7 @@ TEST_F(MemberDialogTest, UpdateOfAVanishedMemberSaysSoAndShowsNoDialog) {
     SelectMemberRow(0);
     TMemberDAO().DeleteMember(id);
     Form().SetModalHook([this](QDialog&) { ++dialogsShown_; });
-    Form().N3Click();
+    Trigger(Form().N3);
     EXPECT_EQ(seam_.Texts(), QStringList({"该成员已不存在!"}));
     EXPECT_EQ(dialogsShown_, 0);
     EXPECT_EQ(Form().LV_Member->rowCount(), 0);
@@ -267,7 +267,7 @@ TEST_F(MemberDialogTest, StoreErrorWhileSavingKeepsTheDialogOpen) {
     Form();
     Execute("drop table t_member");
     OnDialog<TAddMemberForm>([](TAddMemberForm& form) { Submit(form, {"title", "字符串"}); });
-    Form().M1Click();
+    Trigger(Form().M1);
     EXPECT_EQ(seam_.Texts("error").size(), 1);
     EXPECT_EQ(seam_.Texts("message"), QStringList());
     EXPECT_TRUE(dialogLeftOpen_);
@@ -337,7 +337,7 @@ TEST_F(MemberDialogTest, AddRefusesNamesARunWouldRefuseWithTheFocusOnTheName) {
         EXPECT_EQ(Count("select count(*) from t_member"), 1);
         Submit(form, {"t_Book_1", "字符串"});
     });
-    Form().M1Click();
+    Trigger(Form().M1);
     EXPECT_EQ(seam_.TakeTexts(), QStringList({"类成员属性添加成功!"}));
     EXPECT_EQ(MemberColumn(1), QStringList({"title", "t_Book_1"}));
 
@@ -362,7 +362,7 @@ TEST_F(MemberDialogTest, UpdateRefusesNamesARunWouldRefuseAndKeepsItsOwnName) {
         EXPECT_EQ(TMemberDAO().GetMember(bad)->memberName, "my name");
         Submit(form, {"name", "字符串"});
     });
-    Form().N3Click();
+    Trigger(Form().N3);
     EXPECT_EQ(seam_.TakeTexts(), QStringList({"类成员属性更新成功!"}));
     EXPECT_EQ(TMemberDAO().GetMember(bad)->memberName, "name");
 
@@ -371,7 +371,7 @@ TEST_F(MemberDialogTest, UpdateRefusesNamesARunWouldRefuseAndKeepsItsOwnName) {
     OnDialog<TUpdateMemberForm>([](TUpdateMemberForm& form) {
         Submit(form, {"title", "字符串", false, false, false, "40"});
     });
-    Form().N3Click();
+    Trigger(Form().N3);
     EXPECT_EQ(seam_.TakeTexts(), QStringList({"类成员属性更新成功!"}));
     EXPECT_EQ(TMemberDAO().GetMember(title)->memberLength, 40);
     EXPECT_EQ(MemberColumn(1), QStringList({"title", "name"}));
