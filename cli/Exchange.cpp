@@ -1,10 +1,11 @@
 #include "Exchange.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <optional>
 
+#include "Console.h"
+#include "MdbImport.h"
 #include "ModelExchange.h"
 #include "Printable.h"
 #include "ProjectChoice.h"
@@ -20,19 +21,6 @@ struct TExchangeArgs {
     QString file;
     QString newName;
 };
-
-// 0 when every byte reached the stream, else the error.
-int Write(FILE* stream, const QByteArray& bytes) {
-    errno = 0;
-    const size_t written = std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-    if (std::fflush(stream) != 0 || written != size_t(bytes.size()))
-        return errno != 0 ? errno : EIO;
-    return 0;
-}
-
-void Print(FILE* stream, const QString& line) {
-    Write(stream, (line + QLatin1Char('\n')).toUtf8());
-}
 
 bool TakeValue(const QStringList& args, qsizetype& i, QString& value) {
     return ::TakeValue(args, i, value, TEmptyValue::Refused);
@@ -107,7 +95,7 @@ int Export(const TExchangeArgs& args) {
         return exitCode;
     const QByteArray json = ModelExchange::ExportProject(project->projectId);
     if (args.out.isEmpty()) {
-        if (const int error = Write(stdout, json); error != 0) {
+        if (const int error = WriteAll(stdout, json); error != 0) {
             const QString reason = QString::fromLocal8Bit(std::strerror(error));
             Print(stderr, "无法写入标准输出 (" + reason + ")");
             return kFailed;
@@ -144,7 +132,7 @@ int Import(const TExchangeArgs& args) {
 
 int ImportMdb(const TExchangeArgs& args) {
     try {
-        return PrintImported(ModelExchange::ImportMdb(args.file));
+        return PrintImported(MdbImport::ImportMdb(args.file));
     } catch (const TExchangeError& error) {
         Print(stderr, error.Message());
     }

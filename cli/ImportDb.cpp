@@ -8,13 +8,12 @@
 #include <optional>
 #include <string>
 
+#include "Console.h"
 #include "DbImport.h"
-#include "ModelExchange.h"
+#include "ExchangeError.h"
 #include "Printable.h"
 
 namespace {
-
-enum TExitCode { kOk = 0, kFailed = 1, kBadArguments = 2 };
 
 struct TImportDbArgs {
     QString url;
@@ -23,17 +22,8 @@ struct TImportDbArgs {
     bool strict = false;
 };
 
-void Print(FILE* stream, const QString& line) {
-    const QByteArray bytes = (line + QLatin1Char('\n')).toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-    std::fflush(stream);
-}
-
 bool TakeValue(const QStringList& args, qsizetype& i, QString& value) {
-    if (i + 1 >= args.size() || args[i + 1].isEmpty())
-        return false;
-    value = args[++i];
-    return true;
+    return ::TakeValue(args, i, value, TEmptyValue::Refused);
 }
 
 std::optional<TImportDbArgs> Parse(const QStringList& args) {

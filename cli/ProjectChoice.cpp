@@ -19,10 +19,3 @@ QString ProjectNotFoundText(const std::optional<qint64>& projectId,
         return "没有编号为" + QString::number(*projectId) + "的工程";
     return "没有名为\"" + Printable(projectName.value_or(QString())) + "\"的工程";
 }
-
-bool TakeValue(const QStringList& args, qsizetype& i, QString& value, TEmptyValue empty) {
-    if (i + 1 >= args.size() || (empty == TEmptyValue::Refused && args[i + 1].isEmpty()))
-        return false;
-    value = args[++i];
-    return true;
-}

@@ -10,6 +10,7 @@
 #include "AppPaths.h"
 #include "AutoCode.h"
 #include "ClassDAO.h"
+#include "Console.h"
 #include "DbHelper.h"
 #include "Exchange.h"
 #include "GenerationListener.h"
@@ -52,13 +53,6 @@ struct TOptions {
     QString package = QStringLiteral("brennoquill");
     QStringList exchangeArgs; // after export, import, import-mdb or import-db
 };
-
-// Writes every byte, a NUL character included.
-void Print(FILE* stream, const QString& line) {
-    const QByteArray bytes = (line + QLatin1Char('\n')).toUtf8();
-    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stream);
-    std::fflush(stream);
-}
 
 // Takes the value after an option, even an empty one; false when there is none.
 bool TakeValue(const QStringList& args, qsizetype& i, QString& value) {
@@ -118,13 +112,10 @@ public:
 
     void OnPlanned(int) override {}
     void OnProgress(const QString& line) override { Print(stdout, line); }
-    void OnPrimaryKeyError(qint64, const QString& className) override {
-        CheckFailed(PrimaryKeyErrorText(Printable(className)));
+    void OnRefused(const TRefusal& refusal) override {
+        Print(stderr, refusal.message);
+        exitCode_ = kCheckFailed;
     }
-    void OnDisplayMemberError(qint64, const QString& className) override {
-        CheckFailed(DisplayMemberErrorText(Printable(className)));
-    }
-    void OnModelError(const QString& message) override { CheckFailed(message); }
     void OnFinished() override { Print(stdout, QStringLiteral("所有代码生成完毕!")); }
     void OnError(const QString& message) override {
         Print(stderr, message);
@@ -132,11 +123,6 @@ public:
     }
 
 private:
-    void CheckFailed(const QString& text) {
-        Print(stderr, text);
-        exitCode_ = kCheckFailed;
-    }
-
     int exitCode_ = kOk;
 };
 

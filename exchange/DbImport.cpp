@@ -1,8 +1,7 @@
 #include "DbImport.h"
 
-#include "ModelExchange.h"
+#include "ExchangeError.h"
 #include "Printable.h"
-#include "ProjectDAO.h"
 
 namespace {
 
@@ -33,14 +32,26 @@ QString ProjectName(const TDbImportRequest& request) {
                                          : request.projectName;
 }
 
+TImportModel ImportModelOf(const TSchemaMapping& mapping, const QString& projectName) {
+    TImportProject project{projectName, QStringLiteral("工程名称"), {}};
+    for (qsizetype i = 0; i < mapping.classes.size(); ++i) {
+        const TClassModel& c = mapping.classes[i];
+        const QString place = "classes[" + QString::number(i) + "]";
+        TImportClass imported{c.className, c.friendName, place, {}};
+        for (qsizetype j = 0; j < c.members.size(); ++j)
+            imported.members.append(
+                {c.members[j], place + ".members[" + QString::number(j) + "]"});
+        project.classes.append(imported);
+    }
+    return {project};
+}
+
 TDbImportResult Store(const TDbImportRequest& request, const TSchemaMapping& mapping) {
     if (request.strict && !mapping.report.isEmpty())
         throw TExchangeError("数据库中有模型不能原样表示的内容, 没有导入任何内容:" +
                              ReportText(mapping.report));
     const QString name = ProjectName(request);
-    if (TProjectDAO().CountProjectsByName(name) > 0)
-        throw TNameTakenError("已经有名为" + Printable(name) + "的工程");
-    ModelExchange::ImportProjects(SchemaImport::ModelJson(mapping, name));
+    ImportModel(ImportModelOf(mapping, name));
     return {name, mapping.classes.size(), mapping.report};
 }
 

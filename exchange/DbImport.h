@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "ImportModel.h"
 #include "SchemaImport.h"
 #include "SchemaReader.h"
 
@@ -21,8 +22,9 @@ struct TDbImportResult {
     QStringList report;
 };
 
-// Reads a database's schema, maps it to a model and stores it as one project, through the
-// model file import: its checks, and one transaction, so a refused import stores nothing.
+// Reads a database's schema, maps it to a model and stores it as one project through the one
+// typed import (ImportModel): its checks, and one transaction, so a refused import stores
+// nothing.
 namespace DbImport {
 
 // The mapping of the database's (filtered) tables; throws TExchangeError when the database
@@ -31,6 +33,10 @@ TSchemaMapping ReadMapping(const TDbImportRequest& request);
 
 // The project name the request stores under.
 QString ProjectName(const TDbImportRequest& request);
+
+// The mapping as the typed model of one project of that name (its name's place "工程名称",
+// each class's "classes[i]").
+TImportModel ImportModelOf(const TSchemaMapping& mapping, const QString& projectName);
 
 // Stores the mapping as the request's project. Throws TNameTakenError for a name already in
 // the database, TExchangeError when strict and the report is not empty or the model is

@@ -4,7 +4,11 @@
 #include <QProcess>
 #include <QStringDecoder>
 
-#include "ModelExchange.h"
+#include "CodeText.h"
+#include "ImportModel.h"
+#include "Printable.h"
+
+using CodeText::Quoted;
 
 namespace {
 
@@ -45,7 +49,7 @@ void Collect(QProcess& process, TExportOutput& output) {
         const QByteArray piece = process.readAllStandardOutput();
         if (output.tooLarge)
             return;
-        if (output.out.size() + piece.size() > ModelExchange::kMaxFileBytes) {
+        if (output.out.size() + piece.size() > kMaxImportBytes) {
             output.tooLarge = true;
             output.out.clear();
             process.kill();
@@ -77,7 +81,7 @@ QByteArray RunExport(const QString& mdbFile, const QString& table) {
     }
     if (output.tooLarge)
         throw TExchangeError(what + "mdb-export的输出大于" +
-                             QString::number(ModelExchange::kMaxFileBytes / (1024 * 1024)) +
+                             QString::number(kMaxImportBytes / (1024 * 1024)) +
                              " MiB");
     if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
         throw TExchangeError(what + ErrorOutput(process, output));
@@ -151,6 +155,133 @@ TMdbTable ReadTable(const QString& mdbFile, const QString& table) {
     result.columns = rows.takeFirst();
     result.rows = rows;
     return result;
+}
+
+namespace {
+
+[[noreturn]] void Refuse(const QString& place, const QString& text) {
+    throw TExchangeError(place + ": " + text);
+}
+
+// A table of the Access file, read by column name (Access names ignore case).
+class TMdbReader {
+public:
+    TMdbReader(const QString& mdbFile, const QString& table)
+        : table_(table), data_(ReadTable(mdbFile, table)) {}
+
+    const QString& Table() const { return table_; }
+    qsizetype Count() const { return data_.rows.size(); }
+    QString Text(qsizetype row, const QString& column) const { return Cell(row, column); }
+    // A missing value reads as 0, as the store reads it.
+    qint64 Integer(qsizetype row, const QString& column, const QString& place) const {
+        const QString text = Cell(row, column);
+        bool ok = true;
+        const qint64 value = text.isEmpty() ? 0 : text.toLongLong(&ok);
+        if (!ok)
+            Refuse(place + QLatin1Char('.') + column, "应为整数: " + Quoted(Printable(text)));
+        return value;
+    }
+
+private:
+    QString Cell(qsizetype row, const QString& column) const {
+        const QStringList& cells = data_.rows[row];
+        const qsizetype index = ColumnIndex(column);
+        if (index >= cells.size())
+            Refuse(table_, "第" + QString::number(row + 1) + "行的列数不对");
+        return cells[index];
+    }
+    qsizetype ColumnIndex(const QString& column) const {
+        for (qsizetype i = 0; i < data_.columns.size(); ++i)
+            if (data_.columns[i].compare(column, Qt::CaseInsensitive) == 0)
+                return i;
+        Refuse(table_, "缺少列" + column);
+    }
+
+    QString table_;
+    TMdbTable data_;
+};
+
+struct TMdbRow {
+    qint64 id;
+    qsizetype index;
+    QString place;
+};
+
+// The rows in the order of their ids, which must be present and distinct.
+QList<TMdbRow> RowsById(const TMdbReader& reader, const QString& idColumn) {
+    QList<TMdbRow> rows;
+    for (qsizetype i = 0; i < reader.Count(); ++i) {
+        const QString place = reader.Table() + "第" + QString::number(i + 1) + "行";
+        if (reader.Text(i, idColumn).isEmpty())
+            Refuse(place + QLatin1Char('.') + idColumn, QStringLiteral("缺少编号"));
+        const qint64 id = reader.Integer(i, idColumn, place);
+        rows.append({id, i, reader.Table() + "[" + idColumn + "=" + QString::number(id) + "]"});
+    }
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const TMdbRow& a, const TMdbRow& b) { return a.id < b.id; });
+    for (qsizetype i = 1; i < rows.size(); ++i)
+        if (rows[i].id == rows[i - 1].id)
+            Refuse(rows[i].place, "有两行的" + idColumn + "都是" + QString::number(rows[i].id));
+    return rows;
+}
+
+TMember ReadMdbMember(const TMdbReader& members, const TMdbRow& row) {
+    TMember m;
+    m.memberName = members.Text(row.index, "memberName");
+    m.memberType = members.Text(row.index, "memberType");
+    m.memberLength = members.Integer(row.index, "memberLength", row.place);
+    m.memberComment = members.Text(row.index, "memberComment");
+    for (const TMemberFlag& flag : kMemberFlags)
+        m.*flag.field = members.Integer(row.index, flag.name, row.place) == 1 ? 1 : 0;
+    return m;
+}
+
+// Classes whose project the file does not hold and members whose class it does not hold are
+// left out: the earlier version kept the members of a deleted project.
+TImportModel ReadMdbModel(const QString& mdbFile) {
+    const TMdbReader projects(mdbFile, "t_project");
+    const TMdbReader classes(mdbFile, "t_class");
+    const TMdbReader members(mdbFile, "t_member");
+    TImportModel model;
+    QHash<qint64, qsizetype> projectIndex;
+    for (const TMdbRow& row : RowsById(projects, "projectId")) {
+        projectIndex.insert(row.id, model.size());
+        model.append({projects.Text(row.index, "projectName"), row.place + ".projectName", {}});
+    }
+    if (model.isEmpty())
+        Refuse("t_project", QStringLiteral("数据库中没有工程"));
+    QHash<qint64, std::pair<qsizetype, qsizetype>> classIndex;
+    for (const TMdbRow& row : RowsById(classes, "classId")) {
+        const auto owner =
+            projectIndex.constFind(classes.Integer(row.index, "projectId", row.place));
+        if (owner == projectIndex.constEnd())
+            continue;
+        QList<TImportClass>& list = model[*owner].classes;
+        classIndex.insert(row.id, {*owner, list.size()});
+        list.append({classes.Text(row.index, "className"),
+                     classes.Text(row.index, "friendName"),
+                     row.place,
+                     {}});
+    }
+    for (const TMdbRow& row : RowsById(members, "memberId")) {
+        const auto owner = classIndex.constFind(members.Integer(row.index, "classId", row.place));
+        if (owner != classIndex.constEnd())
+            model[owner->first].classes[owner->second].members.append(
+                {ReadMdbMember(members, row), row.place});
+    }
+    return model;
+}
+
+} // namespace
+
+TImportModel ReadModel(const QString& mdbFile) {
+    if (!QFileInfo(mdbFile).isFile())
+        throw TExchangeError("没有找到文件: " + mdbFile);
+    return ReadMdbModel(mdbFile);
+}
+
+QStringList ImportMdb(const QString& mdbFile) {
+    return ImportModel(ReadModel(mdbFile));
 }
 
 } // namespace MdbImport

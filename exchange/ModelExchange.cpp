@@ -1,20 +1,11 @@
 #include "ModelExchange.h"
 
-#include <QFileInfo>
-#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSet>
-#include <algorithm>
-#include <utility>
 
-#include "ClassDAO.h"
 #include "CodeText.h"
 #include "FileOperate.h"
-#include "MdbImport.h"
-#include "MemberDAO.h"
-#include "ModelCheck.h"
 #include "Printable.h"
 #include "ProjectDAO.h"
 #include "ProjectModel.h"
@@ -28,38 +19,6 @@ const QString kFormat = QStringLiteral("brennoquill-model");
 const int kVersion = 1;
 const QByteArray kBom("\xEF\xBB\xBF");
 
-// A model read from a file, before it is checked and stored. Each item keeps its place in the
-// file ("projects[0].classes[2]", "t_class[classId=7]") for the messages.
-struct TImportMember {
-    TMember member;
-    QString place;
-};
-struct TImportClass {
-    QString className;
-    QString friendName;
-    QString place;
-    QList<TImportMember> members;
-};
-struct TImportProject {
-    QString projectName;
-    QString namePlace; // where the name comes from
-    QList<TImportClass> classes;
-};
-using TImportModel = QList<TImportProject>;
-
-// The member flags, in the file and in t_member alike; a flag is set when it is 1.
-struct TFlagField {
-    const char* name;
-    qint64 TMember::*field;
-};
-const TFlagField kFlags[] = {{"memberIsPri", &TMember::memberIsPri},
-                             {"memberIsMust", &TMember::memberIsMust},
-                             {"memberIsInteger", &TMember::memberIsInteger},
-                             {"memberIsFloat", &TMember::memberIsFloat},
-                             {"queryFlag", &TMember::queryFlag},
-                             {"memberIsDisplay", &TMember::memberIsDisplay},
-                             {"memberQueryDisplay", &TMember::memberQueryDisplay}};
-
 [[noreturn]] void Refuse(const QString& place, const QString& text) {
     throw TExchangeError(place + ": " + text);
 }
@@ -71,7 +30,7 @@ QJsonObject MemberObject(const TMember& m) {
                        {"memberType", m.memberType},
                        {"memberLength", m.memberLength},
                        {"memberComment", m.memberComment}};
-    for (const TFlagField& flag : kFlags)
+    for (const TMemberFlag& flag : kMemberFlags)
         object.insert(QLatin1String(flag.name), m.*flag.field == 1);
     return object;
 }
@@ -181,7 +140,7 @@ TImportMember ReadJsonMember(const QJsonValue& value, const QString& place) {
     m.memberType = fields.Text("memberType");
     m.memberLength = fields.Integer("memberLength");
     m.memberComment = fields.Text("memberComment");
-    for (const TFlagField& flag : kFlags)
+    for (const TMemberFlag& flag : kMemberFlags)
         m.*flag.field = fields.Flag(QLatin1String(flag.name));
     result.place = place;
     return result;
@@ -237,228 +196,7 @@ TImportModel ReadJson(const QByteArray& json) {
     return model;
 }
 
-// ---- Reading the Access database
-
-// A table of the Access file, read by column name (Access names ignore case).
-class TMdbReader {
-public:
-    TMdbReader(const QString& mdbFile, const QString& table)
-        : table_(table), data_(MdbImport::ReadTable(mdbFile, table)) {}
-
-    const QString& Table() const { return table_; }
-    qsizetype Count() const { return data_.rows.size(); }
-    QString Text(qsizetype row, const QString& column) const { return Cell(row, column); }
-    // A missing value reads as 0, as the store reads it.
-    qint64 Integer(qsizetype row, const QString& column, const QString& place) const {
-        const QString text = Cell(row, column);
-        bool ok = true;
-        const qint64 value = text.isEmpty() ? 0 : text.toLongLong(&ok);
-        if (!ok)
-            Refuse(place + QLatin1Char('.') + column, "应为整数: " + Quoted(Printable(text)));
-        return value;
-    }
-
-private:
-    QString Cell(qsizetype row, const QString& column) const {
-        const QStringList& cells = data_.rows[row];
-        const qsizetype index = ColumnIndex(column);
-        if (index >= cells.size())
-            Refuse(table_, "第" + QString::number(row + 1) + "行的列数不对");
-        return cells[index];
-    }
-    qsizetype ColumnIndex(const QString& column) const {
-        for (qsizetype i = 0; i < data_.columns.size(); ++i)
-            if (data_.columns[i].compare(column, Qt::CaseInsensitive) == 0)
-                return i;
-        Refuse(table_, "缺少列" + column);
-    }
-
-    QString table_;
-    TMdbTable data_;
-};
-
-struct TMdbRow {
-    qint64 id;
-    qsizetype index;
-    QString place;
-};
-
-// The rows in the order of their ids, which must be present and distinct.
-QList<TMdbRow> RowsById(const TMdbReader& reader, const QString& idColumn) {
-    QList<TMdbRow> rows;
-    for (qsizetype i = 0; i < reader.Count(); ++i) {
-        const QString place = reader.Table() + "第" + QString::number(i + 1) + "行";
-        if (reader.Text(i, idColumn).isEmpty())
-            Refuse(place + QLatin1Char('.') + idColumn, QStringLiteral("缺少编号"));
-        const qint64 id = reader.Integer(i, idColumn, place);
-        rows.append({id, i, reader.Table() + "[" + idColumn + "=" + QString::number(id) + "]"});
-    }
-    std::stable_sort(rows.begin(), rows.end(),
-                     [](const TMdbRow& a, const TMdbRow& b) { return a.id < b.id; });
-    for (qsizetype i = 1; i < rows.size(); ++i)
-        if (rows[i].id == rows[i - 1].id)
-            Refuse(rows[i].place, "有两行的" + idColumn + "都是" + QString::number(rows[i].id));
-    return rows;
-}
-
-TMember ReadMdbMember(const TMdbReader& members, const TMdbRow& row) {
-    TMember m;
-    m.memberName = members.Text(row.index, "memberName");
-    m.memberType = members.Text(row.index, "memberType");
-    m.memberLength = members.Integer(row.index, "memberLength", row.place);
-    m.memberComment = members.Text(row.index, "memberComment");
-    for (const TFlagField& flag : kFlags)
-        m.*flag.field = members.Integer(row.index, flag.name, row.place) == 1 ? 1 : 0;
-    return m;
-}
-
-// Classes whose project the file does not hold and members whose class it does not hold are
-// left out: the earlier version kept the members of a deleted project.
-TImportModel ReadMdbModel(const QString& mdbFile) {
-    const TMdbReader projects(mdbFile, "t_project");
-    const TMdbReader classes(mdbFile, "t_class");
-    const TMdbReader members(mdbFile, "t_member");
-    TImportModel model;
-    QHash<qint64, qsizetype> projectIndex;
-    for (const TMdbRow& row : RowsById(projects, "projectId")) {
-        projectIndex.insert(row.id, model.size());
-        model.append({projects.Text(row.index, "projectName"), row.place + ".projectName", {}});
-    }
-    if (model.isEmpty())
-        Refuse("t_project", QStringLiteral("数据库中没有工程"));
-    QHash<qint64, std::pair<qsizetype, qsizetype>> classIndex;
-    for (const TMdbRow& row : RowsById(classes, "classId")) {
-        const auto owner =
-            projectIndex.constFind(classes.Integer(row.index, "projectId", row.place));
-        if (owner == projectIndex.constEnd())
-            continue;
-        QList<TImportClass>& list = model[*owner].classes;
-        classIndex.insert(row.id, {*owner, list.size()});
-        list.append({classes.Text(row.index, "className"),
-                     classes.Text(row.index, "friendName"),
-                     row.place,
-                     {}});
-    }
-    for (const TMdbRow& row : RowsById(members, "memberId")) {
-        const auto owner = classIndex.constFind(members.Integer(row.index, "classId", row.place));
-        if (owner != classIndex.constEnd())
-            model[owner->first].classes[owner->second].members.append(
-                {ReadMdbMember(members, row), row.place});
-    }
-    return model;
-}
-
-// ---- Checks
-
-void CheckMembers(const TImportClass& c, const QSet<QString>& classNames) {
-    const QString kind = "类" + Printable(c.className) + "的成员名";
-    QSet<QString> names;
-    for (const TImportMember& item : c.members) {
-        const TMember& m = item.member;
-        if (const std::optional<QString> error = ModelCheck::NameError(kind, m.memberName))
-            Refuse(item.place + ".memberName", *error);
-        if (names.contains(m.memberName))
-            Refuse(item.place + ".memberName",
-                   ModelCheck::DuplicateMemberError(c.className, m.memberName));
-        names.insert(m.memberName);
-        if (!MemberTypes::IsSimple(m.memberType) && !classNames.contains(m.memberType))
-            Refuse(item.place + ".memberType",
-                   "引用的类" + Quoted(Printable(m.memberType)) + "不在本工程中");
-        try {
-            TMemberDAO::CheckLength(m, c.className);
-        } catch (const TDbError& error) {
-            Refuse(item.place + ".memberLength", error.Message());
-        }
-        if (const std::optional<QString> error = ModelCheck::LengthError(m, c.className))
-            Refuse(item.place + ".memberLength", *error);
-    }
-}
-
-// The project as a run would read it, for the rules a run applies to each class.
-TProjectModel ModelOf(const TImportProject& p) {
-    TProjectModel model;
-    qint64 id = 0;
-    for (const TImportClass& c : p.classes) {
-        TClassModel& added = model.AddClass({++id, c.className, c.friendName, {}});
-        for (const TImportMember& item : c.members)
-            added.members.append(item.member);
-    }
-    return model;
-}
-
-void CheckProject(const TImportProject& p) {
-    if (const std::optional<QString> error = ModelCheck::UnsafeProjectNameError(p.projectName))
-        Refuse(p.namePlace, *error);
-    QSet<QString> classNames;
-    for (const TImportClass& c : p.classes) {
-        if (const std::optional<QString> error = ModelCheck::NameError("类名", c.className))
-            Refuse(c.place + ".className", *error);
-        if (classNames.contains(c.className))
-            Refuse(c.place + ".className", ModelCheck::DuplicateClassError(c.className));
-        classNames.insert(c.className);
-    }
-    for (const TImportClass& c : p.classes)
-        CheckMembers(c, classNames);
-    if (const std::optional<QString> error = ModelCheck::ProjectNameError(p.projectName))
-        Refuse(p.namePlace, *error);
-    const TProjectModel model = ModelOf(p);
-    for (qsizetype i = 0; i < p.classes.size(); ++i)
-        if (const std::optional<QString> error =
-                ModelCheck::ClassRuleError(model, model.Classes()[i]))
-            Refuse(p.classes[i].place, *error);
-}
-
-void CheckModel(const TImportModel& model) {
-    QSet<QString> names;
-    for (const TImportProject& p : model) {
-        CheckProject(p);
-        if (names.contains(p.projectName))
-            Refuse(p.namePlace, "文件中有两个名为" + Printable(p.projectName) + "的工程");
-        names.insert(p.projectName);
-    }
-}
-
-// ---- Storing
-
-void StoreProject(const TImportProject& p) {
-    TProjectDAO projects;
-    if (projects.CountProjectsByName(p.projectName) > 0)
-        throw TNameTakenError(p.namePlace + ": 已经有名为" + Printable(p.projectName) + "的工程");
-    const qint64 projectId = projects.AddProject(p.projectName);
-    TClassDAO classes;
-    TMemberDAO members;
-    for (const TImportClass& c : p.classes) {
-        const qint64 classId = classes.AddClass(projectId, c.className, c.friendName);
-        for (const TImportMember& item : c.members) {
-            TMember m = item.member;
-            NormaliseTypeFlags(m);
-            m.projectId = projectId;
-            m.classId = classId;
-            members.AddMember(m);
-        }
-    }
-}
-
-// The stores of this thread share its connection, so they all run inside this transaction.
-QStringList Store(const TImportModel& model) {
-    TTransaction transaction;
-    QStringList names;
-    for (const TImportProject& p : model) {
-        StoreProject(p);
-        names << p.projectName;
-    }
-    transaction.Commit();
-    return names;
-}
-
 } // namespace
-
-TExchangeError::TExchangeError(const QString& message)
-    : std::runtime_error(message.toStdString()) {}
-
-QString TExchangeError::Message() const {
-    return QString::fromUtf8(what());
-}
 
 namespace ModelExchange {
 
@@ -478,7 +216,7 @@ QByteArray ExportProject(qint64 projectId) {
 
 QByteArray ReadModelFile(const QString& file) {
     try {
-        return TFileOperate::ReadWholeFile(file, kMaxFileBytes);
+        return TFileOperate::ReadWholeFile(file, kMaxImportBytes);
     } catch (const TFileError& error) {
         throw TExchangeError(error.Message());
     }
@@ -492,6 +230,10 @@ void WriteModelFile(const QString& file, const QByteArray& json) {
     }
 }
 
+TImportModel ReadModel(const QByteArray& json) {
+    return ReadJson(json);
+}
+
 QStringList ImportProjects(const QByteArray& json, const QString& newName) {
     TImportModel model = ReadJson(json);
     if (!newName.isNull()) {
@@ -501,16 +243,7 @@ QStringList ImportProjects(const QByteArray& json, const QString& newName) {
         model[0].projectName = newName;
         model[0].namePlace = QStringLiteral("新的工程名称");
     }
-    CheckModel(model);
-    return Store(model);
-}
-
-QStringList ImportMdb(const QString& mdbFile) {
-    if (!QFileInfo(mdbFile).isFile())
-        throw TExchangeError("没有找到文件: " + mdbFile);
-    const TImportModel model = ReadMdbModel(mdbFile);
-    CheckModel(model);
-    return Store(model);
+    return ImportModel(model);
 }
 
 } // namespace ModelExchange

@@ -2,24 +2,15 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
-#include <stdexcept>
-// A model file that cannot be imported; the message names the place in the file.
-class TExchangeError : public std::runtime_error {
-public:
-    explicit TExchangeError(const QString& message);
-    QString Message() const;
-};
-// A project of the file has the name of a project already in the database.
-class TNameTakenError : public TExchangeError {
-public:
-    using TExchangeError::TExchangeError;
-};
+
+#include "ImportModel.h"
+
+// Model files: the versioned JSON format of a project (the one JSON writer and reader), and the
+// files themselves. Importing a model file is reading it into the typed model and the one
+// typed import (ImportModel).
 namespace ModelExchange {
-// The largest model file read, and the largest table mdb-export may print: far above any real
-// model (16,000 classes of 15 members take 147 MiB).
-inline constexpr qint64 kMaxFileBytes = 256 * 1024 * 1024;
 // The bytes of a model file. A missing file, anything but a regular file (a FIFO or device is
-// refused without waiting) and a file larger than kMaxFileBytes are refused with
+// refused without waiting) and a file larger than kMaxImportBytes are refused with
 // "无法读取文件: <file> (<reason>)".
 QByteArray ReadModelFile(const QString& file);
 // Writes the model file whole: a new file renamed over a regular file, keeping its permission
@@ -28,10 +19,10 @@ QByteArray ReadModelFile(const QString& file);
 void WriteModelFile(const QString& file, const QByteArray& json);
 // The project as the versioned JSON text (UTF-8, ends with a line break).
 QByteArray ExportProject(qint64 projectId);
-// Stores every project of the JSON text in one transaction and returns their names; with
-// newName, the (single) project is stored under that name. Throws TExchangeError; nothing is
-// stored then.
+// The projects of the JSON text, typed; throws TExchangeError naming the place in the text.
+TImportModel ReadModel(const QByteArray& json);
+// Stores every project of the JSON text (ReadModel, then ImportModel) and returns their names;
+// with newName, the (single) project is stored under that name. Throws TExchangeError (or
+// TNameTakenError); nothing is stored then.
 QStringList ImportProjects(const QByteArray& json, const QString& newName = QString());
-// Adds every project of an old Access database (t_project, t_class, t_member) the same way.
-QStringList ImportMdb(const QString& mdbFile);
 } // namespace ModelExchange

@@ -1,9 +1,6 @@
 #include "SchemaImport.h"
 
 #include <QHash>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QRegularExpression>
 #include <QSet>
 #include <optional>
@@ -556,31 +553,6 @@ QList<TSchemaTable> FilterTables(const QList<TSchemaTable>& tables, const QStrin
 
 TSchemaMapping MapSchema(const QList<TSchemaTable>& tables) {
     return TMapper(tables).Run();
-}
-
-QByteArray ModelJson(const TSchemaMapping& mapping, const QString& projectName) {
-    QJsonArray classes;
-    for (const TClassModel& c : mapping.classes) {
-        QJsonArray members;
-        for (const TMember& m : c.members)
-            members.append(QJsonObject{{"memberName", m.memberName},
-                                       {"memberType", m.memberType},
-                                       {"memberLength", m.memberLength},
-                                       {"memberComment", m.memberComment},
-                                       {"memberIsPri", m.memberIsPri == 1},
-                                       {"memberIsMust", m.memberIsMust == 1},
-                                       {"memberIsInteger", m.memberIsInteger == 1},
-                                       {"memberIsFloat", m.memberIsFloat == 1},
-                                       {"queryFlag", m.queryFlag == 1},
-                                       {"memberIsDisplay", m.memberIsDisplay == 1},
-                                       {"memberQueryDisplay", m.memberQueryDisplay == 1}});
-        classes.append(QJsonObject{
-            {"className", c.className}, {"friendName", c.friendName}, {"members", members}});
-    }
-    const QJsonObject project{{"projectName", projectName}, {"classes", classes}};
-    const QJsonObject top{
-        {"format", "brennoquill-model"}, {"version", 1}, {"projects", QJsonArray{project}}};
-    return QJsonDocument(top).toJson(QJsonDocument::Indented);
 }
 
 } // namespace SchemaImport

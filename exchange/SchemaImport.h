@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -64,8 +63,5 @@ QList<TSchemaTable> FilterTables(const QList<TSchemaTable>& tables, const QStrin
 // to imported tables, and a display member per class. Every class passes the run's rules;
 // what is left out, renamed or changed is named in the report.
 TSchemaMapping MapSchema(const QList<TSchemaTable>& tables);
-
-// The mapping as a model file of one project, for the model file import.
-QByteArray ModelJson(const TSchemaMapping& mapping, const QString& projectName);
 
 } // namespace SchemaImport

@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <atomic>
 
-#include "ModelExchange.h"
+#include "ExchangeError.h"
 #include "Printable.h"
 
 namespace {

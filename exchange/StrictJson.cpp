@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "ModelExchange.h"
+#include "ExchangeError.h"
 #include "Printable.h"
 
 namespace {

@@ -5,26 +5,17 @@
 #include <exception>
 #include <stdexcept>
 
-#include "CodeText.h"
 #include "FileOperate.h"
 #include "ModelCheck.h"
 #include "OutputWriter.h"
-#include "Printable.h"
 #include "ViewFiles.h"
 
 namespace {
-
-using CodeText::Quoted;
 
 const QString kBusy = QStringLiteral("该工程正在生成代码,请稍候");
 
 // Thrown between two files of a run that was asked to stop.
 struct TStopped {};
-
-void RequireSafeName(const QString& kind, const QString& name) {
-    if (const std::optional<QString> error = ModelCheck::UnsafeNameError(kind, name))
-        throw std::runtime_error(error->toStdString());
-}
 
 } // namespace
 
@@ -56,14 +47,16 @@ void TAutoCode::Generate() {
 }
 
 // The model and the templates are read once; every step after that works on that copy. False
-// when the model was refused.
+// when the gate refused the model.
 bool TAutoCode::BuildAndWrite() {
     const RunPipeline::TRunInput input = RunPipeline::ReadRunInput(settings_);
-    if (!CheckModel(input.model))
+    if (const std::optional<TRefusal> refusal = ModelCheck::FirstRefusal(input.model, settings_)) {
+        if (refusal->kind == TRefusalKind::Path)
+            throw std::runtime_error(refusal->message.toStdString());
+        if (listener_ != nullptr)
+            listener_->OnRefused(*refusal);
         return false;
-    CheckNames(input.model);
-    if (!CheckModelRules(input.model))
-        return false;
+    }
     StopIfAsked();
     const RunPipeline::TRunSteps steps = RunPipeline::BuildProject(input);
     StopIfAsked();
@@ -119,13 +112,13 @@ void TAutoCode::WriteStep(const RunPipeline::TRunStep& step) {
         return;
     }
     case TKind::CopyFile: {
-        writer_->CopyFile(Resource(step.source), step.target);
+        writer_->CopyFile(settings_.Resource(step.source), step.target);
         if (!step.doneSuffix.isEmpty())
             Written(Output(step.target), step.doneSuffix);
         return;
     }
     case TKind::CopyFolder: {
-        const QString source = Resource(step.source);
+        const QString source = settings_.Resource(step.source);
         if (!writer_->CopyFolder(source, step.target))
             throw TFileError("无法读取文件夹: " + source);
         Progress(step.linePrefix + Output(step.target) + step.doneSuffix);
@@ -137,63 +130,12 @@ void TAutoCode::WriteStep(const RunPipeline::TRunStep& step) {
     }
 }
 
-// Every class has exactly one key member, then every class exactly one display member; the
-// first class that fails is reported.
-bool TAutoCode::CheckModel(const TProjectModel& model) {
-    if (const TClassModel* c = ModelCheck::FirstWithoutOne(model, &TClassModel::CountKeyMembers)) {
-        if (listener_ != nullptr)
-            listener_->OnPrimaryKeyError(c->classId, c->className);
-        return false;
-    }
-    if (const TClassModel* c =
-            ModelCheck::FirstWithoutOne(model, &TClassModel::CountDisplayMembers)) {
-        if (listener_ != nullptr)
-            listener_->OnDisplayMemberError(c->classId, c->className);
-        return false;
-    }
-    return true;
-}
-
-// The rules that make the generated code compile, after the names are known to be safe paths.
-bool TAutoCode::CheckModelRules(const TProjectModel& model) {
-    if (settings_.skipModelRules)
-        return true;
-    if (const std::optional<QString> error =
-            ModelCheck::FirstModelError(model, settings_.packageName)) {
-        if (listener_ != nullptr)
-            listener_->OnModelError(*error);
-        return false;
-    }
-    return true;
-}
-
-// Every name below becomes part of a path: none may lead out of the output root.
-void TAutoCode::CheckNames(const TProjectModel& model) const {
-    if (!QDir::isAbsolutePath(settings_.rootDir))
-        throw std::runtime_error(
-            QString("程序目录必须是绝对路径: " + Quoted(settings_.rootDir)).toStdString());
-    if (!settings_.resourceDir.isEmpty() && !QDir::isAbsolutePath(settings_.resourceDir))
-        throw std::runtime_error(
-            QString("资源目录必须是绝对路径: " + Quoted(settings_.resourceDir)).toStdString());
-    RequireSafeName(QStringLiteral("工程名称"), settings_.projectName);
-    if (const std::optional<QString> error = ModelCheck::ProjectNameError(settings_.projectName))
-        throw std::runtime_error(error->toStdString());
-    RequireSafeName(QStringLiteral("包名"), settings_.packageName);
-    for (const TClassModel& c : model.Classes())
-        RequireSafeName(QStringLiteral("类名"), c.className);
-}
-
 QString TAutoCode::Output(const QString& tail) const {
     return "projects/" + settings_.projectName + "/" + tail;
 }
 
 QString TAutoCode::Absolute(const QString& relative) const {
     return QDir(settings_.rootDir).filePath(relative);
-}
-
-QString TAutoCode::Resource(const QString& relative) const {
-    const bool own = !settings_.resourceDir.isEmpty();
-    return QDir(own ? settings_.resourceDir : settings_.rootDir).filePath(relative);
 }
 
 // The file's bytes in its encoding; replaced counts the characters GBK could not hold.

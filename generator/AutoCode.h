@@ -5,6 +5,7 @@
 
 #include "GeneratedFile.h"
 #include "GenerationListener.h"
+#include "GenerationSettings.h"
 #include "ProjectModel.h"
 #include "RunPipeline.h"
 
@@ -13,20 +14,12 @@ class TOutputWriter;
 // The last progress line of a stopped run.
 inline const QString kStoppedLine = QStringLiteral("生成已停止");
 
-struct TGenerationSettings {
-    QString rootDir; // the output folder projects/ is there
-    qint64 projectId = 0;
-    QString projectName; // fixed for the run when it starts
-    QString packageName;
-    // Tests only: generate even a model the model rules refuse (the key and display checks
-    // still apply), to show that such a model would not compile.
-    bool skipModelRules = false;
-    QString resourceDir = QString(); // template/ and bak/ are there; empty means rootDir
-};
-
-// One generation run: reads the model and the templates, checks the model, builds every file in
-// memory (RunPipeline), then writes its web project into rootDir/projects/<projectName>,
-// reporting every finished file to the listener. Only one run of a project writes at a time:
+// One generation run: reads the model and the templates (RunPipeline::ReadRunInput), passes them
+// through the gate (ModelCheck::FirstRefusal), builds every file in memory
+// (RunPipeline::BuildProject), then writes its web project into rootDir/projects/<projectName>,
+// reporting every finished file to the listener. A refused model is reported by OnRefused and
+// nothing is written; a refusal of the folders or of a name that would lead out of the output
+// folder ends the run as an error. Only one run of a project writes at a time:
 // it holds rootDir/projects/.<projectName>.lock meanwhile.
 // requestInterruption() stops a run on its thread before its next file: the files written
 // stay whole, the log ends with kStoppedLine, and neither OnFinished nor OnError follows.
@@ -43,9 +36,6 @@ protected:
 private:
     void Generate();
     bool BuildAndWrite();
-    bool CheckModel(const TProjectModel& model);
-    bool CheckModelRules(const TProjectModel& model);
-    void CheckNames(const TProjectModel& model) const;
     // The writer: carries out the steps of RunPipeline::BuildProject in their order, under the
     // project's lock.
     void WriteProject(const RunPipeline::TRunSteps& steps);
@@ -54,8 +44,6 @@ private:
     // "projects/<projectName>/" + tail, relative to the root folder.
     QString Output(const QString& tail) const;
     QString Absolute(const QString& relative) const;
-    // A file of template/ or bak/, relative to the resource folder.
-    QString Resource(const QString& relative) const;
     QStringList GeneratedFolders() const;
     static QByteArray Encoded(const TGeneratedFile& file, int& replaced);
     // Saves a generated file under the output root (unless it holds the same bytes already)

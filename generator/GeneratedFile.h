@@ -23,18 +23,23 @@ struct TGeneratedFile {
 
 using TGeneratedFiles = QList<TGeneratedFile>;
 
-// What every builder reads: the model of the run and its package name.
+// What every builder reads: the model of the run and its package name. The per-class builders
+// build the files of every class, or of the one class onlyClassId names (a preview).
 struct TBuildContext {
     const TProjectModel& model;
     QString packageName;
+    qint64 onlyClassId = 0; // 0: every class
+
+    bool InScope(const TClassModel& c) const { return onlyClassId == 0 || c.classId == onlyClassId; }
 };
 
-// One file per class of the model, in class order.
+// One file per class of the build, in class order.
 template <typename Builder>
 TGeneratedFiles BuildPerClass(const TBuildContext& context, Builder build) {
     TGeneratedFiles files;
     for (const TClassModel& c : context.model.Classes())
-        files.append(build(context, c));
+        if (context.InScope(c))
+            files.append(build(context, c));
     return files;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QDir>
 #include <QSet>
 #include <QStringList>
 
@@ -131,6 +132,22 @@ QString ObjectNameText(const TClassModel& c) {
     return "类名" + Printable(c.className) + "的对象名" + Printable(LowerFirst(c.className));
 }
 
+QString MemberWebNameError(const TClassModel& c, const QString& memberName) {
+    return MemberKind(c) + Quoted(Printable(memberName)) +
+           "只能用英文字母、数字和下划线, 因为网页表单的参数名不支持中文和$";
+}
+
+QString ClassWebNameError(const QString& className) {
+    return "类名" + Quoted(Printable(className)) +
+           "只能用英文字母、数字和下划线, "
+           "因为网页地址(Struts的命名空间和action名)不支持中文和$";
+}
+
+QString GetterClashError(const QString& className, const QString& first, const QString& second) {
+    return "类" + Printable(className) + "的成员" + Printable(first) + "和" + Printable(second) +
+           "的get/set方法同名";
+}
+
 std::optional<QString> DuplicateClass(const TProjectModel& model) {
     QSet<QString> seen;
     for (const TClassModel& c : model.Classes()) {
@@ -187,9 +204,7 @@ std::optional<QString> ClassNameError(const TClassModel& c) {
     if (ModelCheck::IsReservedWord(LowerFirst(c.className)))
         return ObjectNameText(c) + "是Java的保留字";
     if (!ModelCheck::IsWebName(c.className))
-        return "类名" + Quoted(Printable(c.className)) +
-               "只能用英文字母、数字和下划线, "
-               "因为网页地址(Struts的命名空间和action名)不支持中文和$";
+        return ClassWebNameError(c.className);
     if (PageExpressionWords().contains(LowerFirst(c.className)))
         return ObjectNameText(c) + "是页面表达式(OGNL)的运算符";
     if (HqlAliasWords().contains(LowerFirst(c.className)))
@@ -261,8 +276,7 @@ std::optional<QString> MemberError(const TProjectModel& model, const TClassModel
     if (std::optional<QString> error = ModelCheck::NameError(MemberKind(c), m.memberName))
         return error;
     if (!ModelCheck::IsWebName(m.memberName))
-        return MemberKind(c) + Quoted(Printable(m.memberName)) +
-               "只能用英文字母、数字和下划线, 因为网页表单的参数名不支持中文和$";
+        return MemberWebNameError(c, m.memberName);
     if (PageExpressionWords().contains(m.memberName))
         return MemberKind(c) + Printable(m.memberName) + "是页面表达式(OGNL)的运算符";
     if (PageRootNames().contains(m.memberName))
@@ -279,7 +293,7 @@ std::optional<QString> MemberError(const TProjectModel& model, const TClassModel
         return MemberKind(c) + Printable(m.memberName) + "与beans.xml中的bean同名";
     const bool simple = MemberTypes::IsSimple(m.memberType);
     if (!simple && model.FindClass(m.memberType) == nullptr)
-        return MemberPlace(c, m) + "引用的类" + Printable(m.memberType) + "不在本工程中";
+        return ModelCheck::MissingReferenceError(c.className, m);
     if (m.queryFlag == 1 && m.memberType == c.className) // its list would clash with the result
         return MemberPlace(c, m) + "引用它所在的类" + Printable(c.className) +
                ": 引用本类的成员不能参与查询";
@@ -327,8 +341,7 @@ std::optional<QString> ClassError(const TProjectModel& model, const TClassModel&
         if (byGetter.contains(getter)) {
             if (byGetter[getter] == m.memberName)
                 return ModelCheck::DuplicateMemberError(c.className, m.memberName);
-            return "类" + Printable(c.className) + "的成员" + Printable(byGetter[getter]) + "和" +
-                   Printable(m.memberName) + "的get/set方法同名";
+            return GetterClashError(c.className, byGetter[getter], m.memberName);
         }
         byGetter.insert(getter, m.memberName);
         if (std::optional<QString> error = MemberError(model, c, m))
@@ -396,6 +409,8 @@ bool IsSafeName(const QString& name) {
 }
 
 std::optional<QString> LengthError(const TMember& m, const QString& className) {
+    if (std::optional<QString> error = LengthRangeError(m, className))
+        return error;
     if (m.memberType != MemberTypes::String ||
         (m.memberLength >= 1 && m.memberLength <= kMaxStringLength))
         return std::nullopt;
@@ -405,7 +420,7 @@ std::optional<QString> LengthError(const TMember& m, const QString& className) {
 }
 
 std::optional<QString> ProjectNameError(const QString& name) {
-    if (std::optional<QString> error = UnsafeProjectNameError(name))
+    if (std::optional<QString> error = UnsafeNameError(QStringLiteral("工程名称"), name))
         return error;
     if (HasLoneSurrogate(name))
         return "工程名称" + Quoted(Printable(name)) + "含有无效的字符(不成对的UTF-16代理项)";
@@ -436,6 +451,53 @@ const TClassModel* FirstWithoutOne(const TProjectModel& model, int (TClassModel:
     return nullptr;
 }
 
+namespace {
+
+// The folders of the run and every name that becomes part of a path: none may lead out of the
+// output root.
+std::optional<QString> PathError(const TProjectModel& model, const TGenerationSettings& settings) {
+    if (!QDir::isAbsolutePath(settings.rootDir))
+        return "程序目录必须是绝对路径: " + Quoted(settings.rootDir);
+    if (!settings.resourceDir.isEmpty() && !QDir::isAbsolutePath(settings.resourceDir))
+        return "资源目录必须是绝对路径: " + Quoted(settings.resourceDir);
+    if (std::optional<QString> error = ProjectNameError(settings.projectName))
+        return error;
+    if (std::optional<QString> error = UnsafeNameError(QStringLiteral("包名"), settings.packageName))
+        return error;
+    for (const TClassModel& c : model.Classes())
+        if (std::optional<QString> error = UnsafeNameError(QStringLiteral("类名"), c.className))
+            return error;
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<TRefusal> FirstRefusal(const TProjectModel& model,
+                                     const TGenerationSettings& settings) {
+    if (const TClassModel* c = FirstWithoutOne(model, &TClassModel::CountKeyMembers))
+        return TRefusal{TRefusalKind::PrimaryKey, PrimaryKeyErrorText(Printable(c->className)),
+                        c->classId, c->className};
+    if (const TClassModel* c = FirstWithoutOne(model, &TClassModel::CountDisplayMembers))
+        return TRefusal{TRefusalKind::DisplayMember,
+                        DisplayMemberErrorText(Printable(c->className)), c->classId,
+                        c->className};
+    if (std::optional<QString> error = PathError(model, settings))
+        return TRefusal{TRefusalKind::Path, *error, 0, QString()};
+    if (settings.skipModelRules)
+        return std::nullopt;
+    if (std::optional<QString> error = FirstModelError(model, settings.packageName))
+        return TRefusal{TRefusalKind::ModelRule, *error, 0, QString()};
+    return std::nullopt;
+}
+
+QString PrimaryKeyErrorText(const QString& className) {
+    return className + QStringLiteral("表主键设置错误，每个类只能设置一个主键!");
+}
+
+QString DisplayMemberErrorText(const QString& className) {
+    return className + QStringLiteral("表显示成员设置错误，每个类有且只能设置一个显示成员!");
+}
+
 std::optional<QString> FirstModelError(const TProjectModel& model, const QString& packageName) {
     if (std::optional<QString> error = NameError(QStringLiteral("包名"), packageName))
         return error;
@@ -457,24 +519,14 @@ std::optional<QString> UnsafeNameError(const QString& kind, const QString& name)
            "也不能含有/、\\或控制字符";
 }
 
-std::optional<QString> UnsafeProjectNameError(const QString& name) {
-    if (IsSafeName(name))
-        return std::nullopt;
-    return "工程名称" + Quoted(Printable(name)) +
-           "不能为空、不能是\".\"或\"..\"，也不能含有/、\\或控制字符";
-}
-
-std::optional<QString> ProjectNameEntryError(const QString& name) {
-    if (!IsSafeName(name))
-        return QStringLiteral("工程名称不能为空、不能是\".\"或\"..\"，也不能含有/、\\或控制字符!");
-    return ProjectNameError(name);
-}
-
 std::optional<QString> ClassNameEntryError(const QString& className) {
+    // A name that does not even start with an ASCII character is told what it may hold.
+    if (!className.isEmpty() && className[0].unicode() >= 0x80)
+        return ClassWebNameError(className);
+    if (!StartsUpperCase(className))
+        return kClassFirstLetterRule;
     if (!IsWebName(className))
-        return QStringLiteral("类名只能用英文字母、数字和下划线, 因为网页地址不支持中文和$!");
-    if (!FitsGbk(className))
-        return QStringLiteral("类名中有GBK无法保存的字符!");
+        return ClassWebNameError(className);
     // Then every rule the run applies to the name alone: names the generated code takes,
     // the length, words of the pages and the queries.
     TClassModel named;
@@ -482,29 +534,34 @@ std::optional<QString> ClassNameEntryError(const QString& className) {
     return ClassNameError(named);
 }
 
+bool StartsUpperCase(const QString& text) {
+    return !text.isEmpty() && text[0] >= QLatin1Char('A') && text[0] <= QLatin1Char('Z');
+}
+
 bool StartsLowerCase(const QString& text) {
     return !text.isEmpty() && text[0] >= QLatin1Char('a') && text[0] <= QLatin1Char('z');
 }
 
-std::optional<QString> MemberNameEntryError(const QString& name, const QList<TMember>& siblings,
+std::optional<QString> MemberNameEntryError(const QString& name, const TClassModel& c,
                                             qint64 editedMemberId) {
+    if (!name.isEmpty() && name[0].unicode() >= 0x80)
+        return MemberWebNameError(c, name);
+    if (!StartsLowerCase(name))
+        return kMemberFirstLetterRule;
     if (!IsWebName(name))
-        return QStringLiteral(
-            "成员名称只能用英文字母、数字和下划线, 因为网页表单的参数名不支持中文和$!");
-    if (IsReservedWord(name))
-        return QStringLiteral("成员名称不能是Java保留字!");
-    if (!FitsGbk(name))
-        return QStringLiteral("成员名称中有GBK无法保存的字符!");
-    for (const TMember& member : siblings)
+        return MemberWebNameError(c, name);
+    if (std::optional<QString> error = NameError(MemberKind(c), name))
+        return error;
+    for (const TMember& member : c.members)
         if (member.memberName == name && member.memberId != editedMemberId)
-            return "该类中已经有名为" + Printable(name) + "的成员!";
+            return DuplicateMemberError(c.className, name);
     return std::nullopt;
 }
 
 std::optional<QString> MemberTypeEntryError(const QString& type, bool required, bool key,
                                             bool query) {
     if (type != MemberTypes::String && !required)
-        return QStringLiteral("除了字符串类型外其他类型必须勾选是否必填标志!");
+        return kRequiredRule;
     if (key && !IsKeyType(type))
         return kKeyTypeRule;
     if (query && !IsQueryType(type))
@@ -521,7 +578,26 @@ bool IsQueryType(const QString& type) {
 }
 
 QString DuplicateClassError(const QString& className) {
-    return "工程中有两个名为" + Printable(className) + "的类";
+    return "类" + Printable(className) + ": " + kClassNameTaken;
+}
+
+std::optional<QString> ProjectNameTakenError(const QString& name, const TProjectList& projects) {
+    for (const TProjectEntry& project : projects)
+        if (project.projectName == name)
+            return kProjectNameTaken;
+    return std::nullopt;
+}
+
+std::optional<QString> ClassNameTakenError(const QString& name, const TClassList& classes) {
+    for (const TClassEntry& entry : classes)
+        if (entry.className == name)
+            return kClassNameTaken;
+    return std::nullopt;
+}
+
+QString MissingReferenceError(const QString& className, const TMember& m) {
+    return "类" + Printable(className) + "的成员" + Printable(m.memberName) + "引用的类" +
+           Printable(m.memberType) + "不在本工程中";
 }
 
 QString DuplicateMemberError(const QString& className, const QString& memberName) {
@@ -558,8 +634,7 @@ std::optional<QString> MemberRuleError(const TProjectModel& model, qint64 classI
         for (const TMember& other : c.members)
             if (other.memberName != m.memberName &&
                 UpperFirst(other.memberName) == UpperFirst(m.memberName))
-                return "类" + Printable(c.className) + "的成员" + Printable(other.memberName) +
-                       "和" + Printable(m.memberName) + "的get/set方法同名";
+                return GetterClashError(c.className, other.memberName, m.memberName);
         if (std::optional<QString> error = MemberError(edited, c, m))
             return error;
         return RowSizeError(edited, c);

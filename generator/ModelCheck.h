@@ -3,7 +3,11 @@
 #include <QString>
 #include <optional>
 
+#include "GenerationSettings.h"
+#include "ClassDAO.h"
+#include "ProjectDAO.h"
 #include "ProjectModel.h"
+#include "Refusal.h"
 
 // The rules a model must follow before anything is generated from it, so that the generated
 // project compiles: the one home of every model rule. The run, the import, the dialogs and the
@@ -25,7 +29,8 @@ bool IsSafeName(const QString& name);
 // The most characters a generated VARCHAR column of a string member may declare (utf8mb4).
 inline constexpr int kMaxStringLength = 16383;
 
-// The refusal of a string member's length outside 1 .. kMaxStringLength, or nothing.
+// The refusal of a member's length: one that does not fit an int (LengthRangeError of the
+// store), then a string member's length outside 1 .. kMaxStringLength; or nothing.
 std::optional<QString> LengthError(const TMember& m, const QString& className);
 
 // The refusal of a project name: not a folder name, invalid UTF-16, or too long for the files
@@ -43,6 +48,18 @@ bool IsWebName(const QString& name);
 // The refusal of a name, or nothing: kind is "类名", "包名" or "类X的成员名" for the message.
 std::optional<QString> NameError(const QString& kind, const QString& name);
 
+// The gate of a run, called by the run (TAutoCode) and by the preview: the first refusal of the
+// model read for these settings, in this order: every class has one key member, then every
+// class one display member (naming the first class that fails), then the folders and the names
+// that become paths (TRefusalKind::Path), then the model rules (FirstModelError) unless
+// settings.skipModelRules. Nothing when a run may build and write.
+std::optional<TRefusal> FirstRefusal(const TProjectModel& model,
+                                     const TGenerationSettings& settings);
+
+// What the user is told when a class fails the key or the display check.
+QString PrimaryKeyErrorText(const QString& className);
+QString DisplayMemberErrorText(const QString& className);
+
 // The first class whose count (CountKeyMembers, CountDisplayMembers) is not exactly one, or null.
 const TClassModel* FirstWithoutOne(const TProjectModel& model, int (TClassModel::*count)() const);
 
@@ -50,38 +67,52 @@ const TClassModel* FirstWithoutOne(const TProjectModel& model, int (TClassModel:
 // display checks of the run come before these and are not repeated here.
 std::optional<QString> FirstModelError(const TProjectModel& model, const QString& packageName);
 
-// ---- The rules at entry: each function gives the wording its caller shows.
+// ---- The rules at entry. Each rule has one message: where the Parts fix a dialog's text for a
+// rule, that text (kClassFirstLetterRule, kProjectNameTaken, ...); otherwise the run's words.
+// A caller adds the place where it needs one (an import: "projects[0].classes[1]: ...").
 
 // The run's refusal of a name that becomes part of a path (kind: "工程名称", "包名", "类名"),
 // or nothing when IsSafeName holds.
 std::optional<QString> UnsafeNameError(const QString& kind, const QString& name);
-// The import's refusal of a project name that is no folder name (the first rule of
-// ProjectNameError), or nothing.
-std::optional<QString> UnsafeProjectNameError(const QString& name);
-// The window's refusal of a non-empty project name (new project, rename), or nothing.
-std::optional<QString> ProjectNameEntryError(const QString& name);
-// The class dialogs' refusal of a class name whose first letter has been checked already: the
-// dialogs' own wording first, then what a run refuses of the name alone (ClassRuleError).
-std::optional<QString> ClassNameEntryError(const QString& className);
-// True when the first character is a..z (a member name's first rule).
+
+inline const QString kClassFirstLetterRule = QStringLiteral("类名首个字母必须大写");
+inline const QString kMemberFirstLetterRule = QStringLiteral("成员属性首个字母必须小写");
+// True when the first character is A..Z (a class name's first rule), a..z (a member name's).
+bool StartsUpperCase(const QString& text);
 bool StartsLowerCase(const QString& text);
-// The member dialogs' refusal of a member name among its class's members (siblings; the
-// member being edited, editedMemberId, is not compared with itself), or nothing.
-std::optional<QString> MemberNameEntryError(const QString& name, const QList<TMember>& siblings,
+// The class dialogs' refusal of a class name, or nothing: a name whose first character is not
+// ASCII is told which characters a class name may hold; then the first letter; then every rule
+// the run applies to the name alone (ClassRuleError), in the run's words.
+std::optional<QString> ClassNameEntryError(const QString& className);
+// The member dialogs' refusal of a member name in the class c (the member being edited,
+// editedMemberId, is not compared with itself): as ClassNameEntryError, then the name of
+// another member of the class.
+std::optional<QString> MemberNameEntryError(const QString& name, const TClassModel& c,
                                             qint64 editedMemberId);
 // The member dialogs' refusal of a type with its flags (required, key, query), or nothing.
 std::optional<QString> MemberTypeEntryError(const QString& type, bool required, bool key,
                                             bool query);
 
+// A name another project or another class of the project has (compared exactly, as the
+// database compares names). The window's commands and dialogs show the message alone; the
+// import adds where the name comes from.
+inline const QString kProjectNameTaken = QStringLiteral("该工程名称已经存在!");
+inline const QString kClassNameTaken = QStringLiteral("该类名称已经存在!");
+std::optional<QString> ProjectNameTakenError(const QString& name, const TProjectList& projects);
+std::optional<QString> ClassNameTakenError(const QString& name, const TClassList& classes);
+
 // A key member is an integer or a string; a query member is no integer or float.
 bool IsKeyType(const QString& type);
 bool IsQueryType(const QString& type);
+inline const QString kRequiredRule = QStringLiteral("除了字符串类型外其他类型必须勾选是否必填标志!");
 inline const QString kKeyTypeRule = QStringLiteral("主键字段必须是整型或字符串型!");
 inline const QString kQueryTypeRule = QStringLiteral("参与查询的字段不要设置整型或浮点型");
 
-// Two classes of a project, or two members of a class, of one name.
+// Two classes of a project ("类X: " + kClassNameTaken), or two members of a class, of one name.
 QString DuplicateClassError(const QString& className);
 QString DuplicateMemberError(const QString& className, const QString& memberName);
+// A reference member whose type names no class of the project.
+QString MissingReferenceError(const QString& className, const TMember& m);
 // What a run refuses of the member m once stored in the class classId of the model (in place
 // of the member of its id, or added): its own rules, a getter it shares with another member,
 // and the row it makes too large; or nothing. The member dialogs call it.

@@ -1,40 +1,48 @@
 #include "Preview.h"
 
-#include <QDir>
+#include <algorithm>
 
-#include "ActionOperate.h"
-#include "DaoOperate.h"
-#include "DomainOperate.h"
-#include "FileOperate.h"
-#include "GenerationListener.h"
-#include "MappingFile.h"
 #include "ModelCheck.h"
-#include "Printable.h"
 #include "RunPipeline.h"
 
 namespace Preview {
 
-std::optional<TRefusal> FirstRefusal(const TProjectModel& model, const QString& packageName) {
-    if (const TClassModel* c = ModelCheck::FirstWithoutOne(model, &TClassModel::CountKeyMembers))
-        return TRefusal{TCheck::PrimaryKey, PrimaryKeyErrorText(Printable(c->className))};
-    if (const TClassModel* c =
-            ModelCheck::FirstWithoutOne(model, &TClassModel::CountDisplayMembers))
-        return TRefusal{TCheck::DisplayMember, DisplayMemberErrorText(Printable(c->className))};
-    if (std::optional<QString> error = ModelCheck::FirstModelError(model, packageName))
-        return TRefusal{TCheck::ModelRule, *error};
-    return std::nullopt;
+namespace {
+
+// The files the preview shows, of the class's steps: by their paths.
+TGeneratedFiles Shown(const RunPipeline::TRunSteps& steps, const QString& packageName,
+                      const QString& className) {
+    const QString src = "src/com/" + packageName + "/";
+    const QStringList paths{src + "domain/" + className + ".hbm.xml",
+                            src + "domain/" + className + ".java",
+                            src + "dao/" + className + "DAO.java",
+                            src + "action/" + className + "Action.java"};
+    TGeneratedFiles files;
+    for (const QString& path : paths)
+        for (const RunPipeline::TRunStep& step : steps)
+            if (step.WritesFile() && step.file.path == path)
+                files << step.file;
+    return files;
 }
 
-QString MappingTemplate(const TGenerationSettings& settings) {
-    const QString& dir = settings.resourceDir.isEmpty() ? settings.rootDir : settings.resourceDir;
-    return TFileOperate::ReadTextFile(QDir(dir).filePath(RunPipeline::kMappingTemplate));
-}
+} // namespace
 
-TGeneratedFiles ClassFiles(const TBuildContext& context, const TClassModel& c,
-                           const QString& mappingTemplate) {
-    return {MappingFile::BuildMappingFile(context, c, mappingTemplate),
-            TDomainOperate::BuildDomainClass(context, c), TDaoOperate::BuildDaoClass(context, c),
-            TActionOperate::BuildActionClass(context, c)};
+TPreview BuildPreview(const TGenerationSettings& settings, qint64 classId) {
+    const RunPipeline::TRunInput input = RunPipeline::ReadRunInput(settings);
+    TPreview preview;
+    preview.refusal = ModelCheck::FirstRefusal(input.model, settings);
+    if (preview.refusal)
+        return preview;
+    const QList<TClassModel>& classes = input.model.Classes();
+    const auto c = std::find_if(classes.begin(), classes.end(),
+                                [classId](const TClassModel& m) { return m.classId == classId; });
+    if (c == classes.end())
+        return preview;
+    preview.classFound = true;
+    preview.className = c->className;
+    preview.files = Shown(RunPipeline::BuildProject(input, classId), settings.packageName,
+                          c->className);
+    return preview;
 }
 
 } // namespace Preview

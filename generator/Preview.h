@@ -3,29 +3,23 @@
 #include <QString>
 #include <optional>
 
-#include "AutoCode.h"
 #include "GeneratedFile.h"
+#include "GenerationSettings.h"
+#include "Refusal.h"
 
-// The files of one class as the next run would write them, built without writing anything.
+// The files of one class as the next run would write them: the run's input
+// (RunPipeline::ReadRunInput), the run's gate (ModelCheck::FirstRefusal) and the run's build
+// (RunPipeline::BuildProject) restricted to the class. Nothing is written.
 namespace Preview {
 
-enum class TCheck { PrimaryKey, DisplayMember, ModelRule };
-
-// A check the model fails, with the text a run shows for it.
-struct TRefusal {
-    TCheck check;
-    QString message;
+struct TPreview {
+    std::optional<TRefusal> refusal; // what a run would refuse the model for; no files then
+    bool classFound = false;         // false: the class is not in the project (any more)
+    QString className;
+    // The class's mapping file, domain class, DAO class and Action class, in that order.
+    TGeneratedFiles files;
 };
 
-// The first check a run would refuse the model for: every class has one key member, then every
-// class one display member (naming the first class that fails), then the model rules.
-std::optional<TRefusal> FirstRefusal(const TProjectModel& model, const QString& packageName);
-
-// The mapping template, read from where a run with these settings reads it.
-QString MappingTemplate(const TGenerationSettings& settings);
-
-// The class's mapping file, domain class, DAO class and Action class, in that order.
-TGeneratedFiles ClassFiles(const TBuildContext& context, const TClassModel& c,
-                           const QString& mappingTemplate);
+TPreview BuildPreview(const TGenerationSettings& settings, qint64 classId);
 
 } // namespace Preview

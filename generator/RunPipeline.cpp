@@ -1,11 +1,9 @@
 #include "RunPipeline.h"
 
-#include <QDir>
 #include <QStringList>
 #include <future>
 
 #include "ActionOperate.h"
-#include "AutoCode.h"
 #include "CodeText.h"
 #include "ConfigFiles.h"
 #include "DaoOperate.h"
@@ -100,13 +98,16 @@ TRunStep Copy(TRunStep::TKind kind, const QString& source, const QString& target
 }
 
 // The views, the menu and the build files; each replaces only a file that still has the mark.
+// Restricted to one class: its views only.
 TRunSteps WebFiles(const TBuildContext& context, const TRunInput& input) {
     TGeneratedFiles files = ViewFiles::GenerateViews(context);
-    files << ViewFiles::BuildMenu(context);
-    for (const QString& file : ConfigFiles::kRootFiles)
-        if (std::optional<TGeneratedFile> root =
-                ConfigFiles::BuildRootFile(context, file, input.Template("template/" + file)))
-            files << *root;
+    if (context.onlyClassId == 0) {
+        files << ViewFiles::BuildMenu(context);
+        for (const QString& file : ConfigFiles::kRootFiles)
+            if (std::optional<TGeneratedFile> root =
+                    ConfigFiles::BuildRootFile(context, file, input.Template("template/" + file)))
+                files << *root;
+    }
     TRunSteps steps;
     for (const TGeneratedFile& file : files) {
         steps << WriteStep(file);
@@ -142,9 +143,8 @@ QStringList TemplatePaths() {
 TRunInput ReadRunInput(const TGenerationSettings& settings) {
     TRunInput input{ReadProjectModel(settings.projectId), settings.projectName,
                     settings.packageName, {}};
-    const QDir resources(settings.resourceDir.isEmpty() ? settings.rootDir : settings.resourceDir);
     for (const QString& path : TemplatePaths())
-        input.templates.insert(path, TFileOperate::ReadTextFile(resources.filePath(path)));
+        input.templates.insert(path, TFileOperate::ReadTextFile(settings.Resource(path)));
     return input;
 }
 
@@ -182,8 +182,9 @@ TRunSteps CopyResourceFolders() {
     return steps;
 }
 
-TRunSteps BuildProject(const TRunInput& input) {
-    const TBuildContext context{input.model, input.packageName};
+TRunSteps BuildProject(const TRunInput& input, qint64 onlyClassId) {
+    const TBuildContext context{input.model, input.packageName, onlyClassId};
+    const bool whole = onlyClassId == 0;
     // The Java sources are built on a second thread while the other files are built.
     std::future<TGeneratedFiles> javaSources = std::async(std::launch::async, [&context] {
         return TDomainOperate::GenerateDomainClasses(context) +
@@ -192,17 +193,23 @@ TRunSteps BuildProject(const TRunInput& input) {
                ValidationFiles::GenerateValidationFiles(context);
     });
     TRunSteps steps;
-    steps << WriteStep(ConfigFiles::BuildStrutsXml(context, input.Template(kStrutsTemplate)));
-    steps << WriteStep(ConfigFiles::BuildBeansXml(context, input.Template(kBeansTemplate)));
-    steps << WriteStep(
-        ConfigFiles::BuildHibernateConfig(context, input.Template(kHibernateTemplate)));
+    if (whole) {
+        steps << WriteStep(ConfigFiles::BuildStrutsXml(context, input.Template(kStrutsTemplate)));
+        steps << WriteStep(ConfigFiles::BuildBeansXml(context, input.Template(kBeansTemplate)));
+        steps << WriteStep(
+            ConfigFiles::BuildHibernateConfig(context, input.Template(kHibernateTemplate)));
+    }
     const QString mapping = input.Template(kMappingTemplate);
-    for (const TClassModel& c : input.model.Classes())
-        steps << WriteStep(MappingFile::BuildMappingFile(context, c, mapping));
-    steps << CopyFixedTemplates(input);
+    steps << WriteSteps(
+        BuildPerClass(context, [&mapping](const TBuildContext& build, const TClassModel& c) {
+            return MappingFile::BuildMappingFile(build, c, mapping);
+        }));
+    if (whole)
+        steps << CopyFixedTemplates(input);
     TRunSteps webFiles = WebFiles(context, input);
     steps << WriteSteps(javaSources.get());
-    steps << CopyResourceFolders();
+    if (whole)
+        steps << CopyResourceFolders();
     steps << webFiles;
     return steps;
 }

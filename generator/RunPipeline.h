@@ -7,7 +7,7 @@
 #include "GeneratedFile.h"
 #include "ProjectModel.h"
 
-struct TGenerationSettings;
+#include "GenerationSettings.h"
 
 // A run in three steps: ReadRunInput reads everything the run needs (the model's snapshot and
 // every template), BuildProject turns that input into the run's steps without touching files
@@ -62,7 +62,9 @@ TRunInput ReadRunInput(const TGenerationSettings& settings);
 
 // The whole run as steps: configuration files, mappings, fixed sources, Java sources,
 // scaffolding, views, menu and root files. Pure: reads nothing but its input.
-TRunSteps BuildProject(const TRunInput& input);
+// Restricted to one class (onlyClassId, a preview): only that class's own files, its mapping,
+// Java sources, validation files and views, in the same order and built the same way.
+TRunSteps BuildProject(const TRunInput& input, qint64 onlyClassId = 0);
 
 // The fixed support sources: templates filled with the package name, and files copied as they
 // are, in the order of the entries.

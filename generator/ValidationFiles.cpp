@@ -123,7 +123,8 @@ TGeneratedFile BuildModifyValidation(const TBuildContext& context, const TClassM
 TGeneratedFiles GenerateValidationFiles(const TBuildContext& context) {
     TGeneratedFiles files;
     for (const TClassModel& c : context.model.Classes())
-        files << BuildAddValidation(context, c) << BuildModifyValidation(context, c);
+        if (context.InScope(c))
+            files << BuildAddValidation(context, c) << BuildModifyValidation(context, c);
     return files;
 }
 

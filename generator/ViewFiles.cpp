@@ -382,8 +382,9 @@ TGeneratedFile BuildModifyView(const TBuildContext& context, const TClassModel& 
 TGeneratedFiles GenerateViews(const TBuildContext& context) {
     TGeneratedFiles files;
     for (const TClassModel& c : context.model.Classes())
-        files << BuildAddView(context, c) << BuildQueryView(context, c)
-              << BuildModifyView(context, c);
+        if (context.InScope(c))
+            files << BuildAddView(context, c) << BuildQueryView(context, c)
+                  << BuildModifyView(context, c);
     return files;
 }
 

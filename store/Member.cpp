@@ -1,5 +1,10 @@
 #include "Member.h"
 
+#include <limits>
+#include <utility>
+
+#include "Printable.h"
+
 bool MemberTypes::IsSimple(const QString& typeWord) {
     return typeWord == String || typeWord == Integer || typeWord == Float || typeWord == Date;
 }
@@ -7,4 +12,15 @@ bool MemberTypes::IsSimple(const QString& typeWord) {
 void NormaliseTypeFlags(TMember& m) {
     m.memberIsInteger = m.memberType == MemberTypes::Integer ? 1 : 0;
     m.memberIsFloat = m.memberType == MemberTypes::Float ? 1 : 0;
+}
+
+std::optional<QString> LengthRangeError(const TMember& m, const QString& className) {
+    using Limits = std::numeric_limits<int>;
+    const qint64 length = m.memberLength;
+    if (std::in_range<int>(length))
+        return std::nullopt;
+    const QString limit = length > 0 ? "不能大于" + QString::number(Limits::max())
+                                     : "不能小于" + QString::number(Limits::min());
+    return "类" + Printable(className) + "的成员" + Printable(m.memberName) + "的长度" +
+           QString::number(length) + "超出范围: 长度" + limit;
 }

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <optional>
 
 // One row of t_member, its integers as stored (64 bits). A flag is set when it is 1.
 struct TMember {
@@ -32,3 +33,9 @@ bool IsSimple(const QString& typeWord);
 
 // Sets memberIsInteger and memberIsFloat from the type word, which alone decides them.
 void NormaliseTypeFlags(TMember& m);
+
+// The rule that a member's length fits the int the generated code declares, with the words
+// the user reads (naming the class and the member), or nothing. Its one home: the store applies
+// it when a model is read or a member stored (TMemberDAO::CheckLength), the model checks
+// through ModelCheck::LengthError.
+std::optional<QString> LengthRangeError(const TMember& m, const QString& className);

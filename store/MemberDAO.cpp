@@ -1,10 +1,8 @@
 #include "MemberDAO.h"
 
-#include <limits>
 #include <utility>
 
 #include "ClassDAO.h"
-#include "Printable.h"
 
 namespace {
 
@@ -74,14 +72,8 @@ TMember TMemberDAO::ReadMember(const TResultSet& rows) {
 }
 
 void TMemberDAO::CheckLength(const TMember& member, const QString& className) {
-    using Limits = std::numeric_limits<int>;
-    const qint64 length = member.memberLength;
-    if (std::in_range<int>(length))
-        return;
-    const QString limit = length > 0 ? "不能大于" + QString::number(Limits::max())
-                                     : "不能小于" + QString::number(Limits::min());
-    throw TDbError("类" + Printable(className) + "的成员" + Printable(member.memberName) +
-                   "的长度" + QString::number(length) + "超出范围: 长度" + limit);
+    if (const std::optional<QString> error = LengthRangeError(member, className))
+        throw TDbError(*error);
 }
 
 std::optional<TMember> TMemberDAO::FirstMember(const QString& sql, const QVariantList& params) {

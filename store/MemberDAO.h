@@ -20,8 +20,8 @@ public:
 
     // Fills a record from the current row of a member result set.
     static TMember ReadMember(const TResultSet& rows);
-    // Raises when the member's length does not fit the int that the generated code declares,
-    // naming the class and the member.
+    // Raises the refusal of LengthRangeError (Member.h): a length that does not fit the int
+    // that the generated code declares, naming the class and the member.
     static void CheckLength(const TMember& member, const QString& className);
 
 private:

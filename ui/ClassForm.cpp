@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "ClassDAO.h"
 #include "Guard.h"
 #include "ModelCheck.h"
 #include "UserSeam.h"
@@ -42,10 +43,6 @@ void TClassForm::Message(const QString& text) {
     seam_.Message(text);
 }
 
-bool TClassForm::StartsUpperCase(const QString& text) {
-    return !text.isEmpty() && text[0] >= QLatin1Char('A') && text[0] <= QLatin1Char('Z');
-}
-
 bool TClassForm::RefusesClassName(const QString& className) {
     const std::optional<QString> refusal = ModelCheck::ClassNameEntryError(className);
     if (!refusal)
@@ -53,4 +50,12 @@ bool TClassForm::RefusesClassName(const QString& className) {
     Message(*refusal);
     Edt_ClassName->setFocus();
     return true;
+}
+
+bool TClassForm::RefusesTakenName(const QString& className) {
+    const std::optional<QString> refusal =
+        ModelCheck::ClassNameTakenError(className, TClassDAO().ListClasses(projectId_));
+    if (refusal)
+        Message(*refusal);
+    return refusal.has_value();
 }

@@ -32,11 +32,13 @@ protected:
     TUserSeam& Seam() const { return seam_; }
     qint64 ProjectId() const { return projectId_; }
     void Message(const QString& text);
-    static bool StartsUpperCase(const QString& text);
-    // After the first-letter rule: refuses a class name a generation run would refuse for its
-    // characters (identifier characters only, each one GBK can hold), with a message and the
-    // focus on the name box. True when refused.
+    // Refuses a class name the rules refuse (ModelCheck::ClassNameEntryError: the first letter,
+    // then what a run refuses of the name), with a message and the focus on the name box. True
+    // when refused.
     bool RefusesClassName(const QString& className);
+    // Refuses the name of another class of the project (ModelCheck::ClassNameTakenError). True
+    // when refused.
+    bool RefusesTakenName(const QString& className);
 
 private:
     TUserSeam& seam_;

@@ -7,7 +7,7 @@
 
 #include "DbImport.h"
 #include "Guard.h"
-#include "ModelExchange.h"
+#include "ExchangeError.h"
 #include "Printable.h"
 #include "UserSeam.h"
 

@@ -28,16 +28,14 @@ void TUpdateClassForm::Save() {
     const QString friendName = Edt_FriendName->text();
     if (className.isEmpty())
         return Message(QStringLiteral("类名称不能为空"));
-    if (!StartsUpperCase(className))
-        return Message(QStringLiteral("类名首个字母必须大写"));
     if (RefusesClassName(className))
         return;
     if (friendName.isEmpty())
         return Message(QStringLiteral("友好名称不能为空"));
-    TClassDAO classes;
-    if (className != className_ && classes.CountClassesByName(ProjectId(), className) > 0)
-        return Message(QStringLiteral("该类名称已经存在!"));
-    classes.UpdateClass(ProjectId(), classId_, className, friendName);
+    // Keeping its own name is no clash.
+    if (className != className_ && RefusesTakenName(className))
+        return;
+    TClassDAO().UpdateClass(ProjectId(), classId_, className, friendName);
     className_ = className;
     emit ClassRenamed(classId_, className);
     Message(QStringLiteral("类名称更新成功"));

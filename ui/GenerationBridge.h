@@ -29,20 +29,12 @@ public:
     void OnPlanned(int files) override;
     void OnProgress(const QString& line) override;
     void OnFileWritten(const QString& path) override;
-    void OnPrimaryKeyError(qint64 classId, const QString& className) override {
-        emit PrimaryKeyError(classId, className);
-    }
-    void OnDisplayMemberError(qint64 classId, const QString& className) override {
-        emit DisplayMemberError(classId, className);
-    }
-    void OnModelError(const QString& message) override { emit ModelError(message); }
+    void OnRefused(const TRefusal& refusal) override { emit Refused(refusal); }
     void OnFinished() override { emit Finished(projectName_); }
     void OnError(const QString& message) override { emit Failed(message); }
 
 signals:
-    void PrimaryKeyError(qint64 classId, const QString& className);
-    void DisplayMemberError(qint64 classId, const QString& className);
-    void ModelError(const QString& message);
+    void Refused(const TRefusal& refusal);
     void Finished(const QString& projectName);
     void Failed(const QString& message);
 

@@ -30,11 +30,13 @@ void TGenerationRunner::Connect(const TRun& run) {
     const auto blocking = Qt::BlockingQueuedConnection;
     const auto queued = Qt::QueuedConnection;
     const int serial = run.serial;
-    connect(run.bridge, &Bridge::PrimaryKeyError, this, &TGenerationRunner::PrimaryKeyError,
-            blocking);
-    connect(run.bridge, &Bridge::DisplayMemberError, this, &TGenerationRunner::DisplayMemberError,
-            blocking);
-    connect(run.bridge, &Bridge::ModelError, this, &TGenerationRunner::ModelError, blocking);
+    connect(
+        run.bridge, &Bridge::Refused, this,
+        [this, run](const TRefusal& refusal) {
+            Flush(run);
+            emit Refused(refusal);
+        },
+        queued);
     connect(
         run.bridge, &Bridge::Finished, this,
         [this, run](const QString& projectName) {

@@ -13,8 +13,9 @@ class TGenerationBridge;
 // Starts generation runs, each on a thread of its own, and hands their reports to the thread
 // that made the runner. Progress lines and written files are handed on in batches, every
 // kFlushMilliseconds while a run goes on, so that a large run leaves that thread's events
-// free. A run waits until its key, display, model and finished reports have been handled
-// there; the lines before a report are handed on before it.
+// free. A refused run does not wait for its refusal to be shown: it ends, and the refusal
+// follows on that thread; a run waits until its finished report has been handled there. The
+// lines before a report are handed on before it.
 class TGenerationRunner : public QObject {
     Q_OBJECT
 
@@ -36,9 +37,8 @@ public:
 signals:
     // Lines of any run, in order.
     void Progress(const QStringList& lines);
-    void PrimaryKeyError(qint64 classId, const QString& className);
-    void DisplayMemberError(qint64 classId, const QString& className);
-    void ModelError(const QString& message);
+    // The run's gate refused its model (ModelCheck::FirstRefusal).
+    void Refused(const TRefusal& refusal);
     // projectName: the run's project, as the run was started with it.
     void Finished(const QString& projectName);
     void Failed(const QString& message);

@@ -253,9 +253,7 @@ void TFormMain::ConnectRunner() {
     connect(runner_, &Runner::Planned, this, &TFormMain::OnGenerationPlanned);
     connect(runner_, &Runner::Progress, this, &TFormMain::OnGenerationProgress);
     connect(runner_, &Runner::FilesWritten, this, &TFormMain::OnFilesWritten);
-    connect(runner_, &Runner::PrimaryKeyError, this, &TFormMain::OnPrimaryKeyError);
-    connect(runner_, &Runner::DisplayMemberError, this, &TFormMain::OnDisplayMemberError);
-    connect(runner_, &Runner::ModelError, this, &TFormMain::OnModelError);
+    connect(runner_, &Runner::Refused, this, &TFormMain::OnRefused);
     connect(runner_, &Runner::Finished, this, &TFormMain::OnGenerationFinished);
     connect(runner_, &Runner::Failed, this, &TFormMain::OnGenerationError);
     connect(runner_, &Runner::Ended, this, &TFormMain::OnGenerationEnded);
@@ -272,8 +270,7 @@ void TFormMain::SetModalHook(TModalHook hook) {
 }
 
 QUrl TFormMain::HomePage() const {
-    const QString& dir = resourceDir_.isEmpty() ? rootDir_ : resourceDir_;
-    return QUrl::fromLocalFile(dir + QStringLiteral("/help/index.html"));
+    return QUrl::fromLocalFile(Folders().Resource(QStringLiteral("help/index.html")));
 }
 
 qint64 TFormMain::SelectedProjectId() const {
@@ -399,11 +396,9 @@ void TFormMain::F2Click() {
             seam_->InputBox(QStringLiteral("请输入工程名称"), QString(), QString());
         if (name.isEmpty())
             return Message(QStringLiteral("工程名称不能为空!"));
-        if (const std::optional<QString> refusal = ModelCheck::ProjectNameEntryError(name))
-            return Message(*refusal);
         TProjectDAO projects;
-        if (projects.CountProjectsByName(name) >= 1)
-            return Message(QStringLiteral("该工程名称已经存在!"));
+        if (const std::optional<QString> refusal = ProjectNameRefusal(name, projects))
+            return Message(*refusal);
         projects.AddProject(name);
         LoadProjectsSelecting(projects.FindProjects(name).last().projectId);
         Message(QStringLiteral("工程名称添加成功！"));
@@ -418,17 +413,27 @@ void TFormMain::N1Click() {
             seam_->InputBox(QStringLiteral("请输入项目名称"), QString(), QString());
         if (name.isEmpty())
             return Message(QStringLiteral("工程项目名称不能为空!"));
-        if (const std::optional<QString> refusal = ModelCheck::ProjectNameEntryError(name))
-            return Message(*refusal);
         TProjectDAO projects;
-        // Two projects of one name would generate into one folder.
-        if (name != CB_Project->currentText() && projects.CountProjectsByName(name) >= 1)
-            return Message(QStringLiteral("该工程名称已经存在!"));
+        // Keeping its own name is no clash.
+        const bool same = name == CB_Project->currentText();
+        if (const std::optional<QString> refusal = ProjectNameRefusal(name, projects, !same))
+            return Message(*refusal);
         projects.RenameProject(SelectedProjectId(), name);
         keptProjectIndex = CB_Project->currentIndex();
         Message(QStringLiteral("工程名称修改成功！"));
         LoadProjects();
     });
+}
+
+// The rules of a project name (a folder name, valid text, not too long), then the names of
+// the other projects: two projects of one name would generate into one folder.
+std::optional<QString> TFormMain::ProjectNameRefusal(const QString& name, TProjectDAO& projects,
+                                                     bool checkTaken) {
+    if (std::optional<QString> error = ModelCheck::ProjectNameError(name))
+        return error;
+    if (!checkTaken)
+        return std::nullopt;
+    return ModelCheck::ProjectNameTakenError(name, projects.FindProjects(name));
 }
 
 void TFormMain::D1Click() {
@@ -609,11 +614,16 @@ void TFormMain::V1Click() {
     });
 }
 
-// The selected project as a run would be started on it now.
-TGenerationSettings TFormMain::Settings() const {
+TGenerationSettings TFormMain::Folders() const {
     TGenerationSettings settings;
     settings.rootDir = rootDir_;
     settings.resourceDir = resourceDir_;
+    return settings;
+}
+
+// The selected project as a run would be started on it now.
+TGenerationSettings TFormMain::Settings() const {
+    TGenerationSettings settings = Folders();
     settings.projectId = SelectedProjectId();
     settings.projectName = CB_Project->currentText();
     settings.packageName = packageName;
@@ -622,21 +632,16 @@ TGenerationSettings TFormMain::Settings() const {
 
 // What the next run would write for the class, or what it would refuse the model for.
 void TFormMain::ShowPreview(const TGenerationSettings& settings, qint64 classId) {
-    const TProjectModel model = ReadProjectModel(settings.projectId);
-    if (const std::optional<Preview::TRefusal> refusal =
-            Preview::FirstRefusal(model, settings.packageName)) {
-        if (refusal->check == Preview::TCheck::ModelRule)
-            return seam_->Error(refusal->message);
-        return Message(refusal->message);
+    const Preview::TPreview preview = Preview::BuildPreview(settings, classId);
+    if (preview.refusal) {
+        const TRefusalKind kind = preview.refusal->kind;
+        if (kind == TRefusalKind::PrimaryKey || kind == TRefusalKind::DisplayMember)
+            return Message(preview.refusal->message);
+        return seam_->Error(preview.refusal->message);
     }
-    const auto& classes = model.Classes();
-    const auto c = std::find_if(classes.begin(), classes.end(),
-                                [classId](const TClassModel& m) { return m.classId == classId; });
-    if (c == classes.end())
+    if (!preview.classFound)
         return Message(QStringLiteral("没有类被选中!"));
-    const TBuildContext context{model, settings.packageName};
-    TPreviewForm form(c->className,
-                      Preview::ClassFiles(context, *c, Preview::MappingTemplate(settings)), this);
+    TPreviewForm form(preview.className, preview.files, this);
     ShowModal(form);
 }
 
@@ -691,22 +696,11 @@ void TFormMain::OnFilesWritten(int count) {
     ProgressBar1->setValue(qMin(ProgressBar1->value() + count, ProgressBar1->maximum()));
 }
 
-void TFormMain::OnPrimaryKeyError(qint64 classId, const QString& className) {
-    ReportClass(classId, className, PrimaryKeyErrorText);
-}
-
-void TFormMain::OnDisplayMemberError(qint64 classId, const QString& className) {
-    ReportClass(classId, className, DisplayMemberErrorText);
-}
-
-void TFormMain::OnModelError(const QString& message) {
-    seam_->Error(message);
-}
-
-void TFormMain::ReportClass(qint64 classId, const QString& className,
-                            QString (*text)(const QString& className)) {
-    errorClassId = classId;
-    Guard([&] { Message(text(Printable(className))); });
+void TFormMain::OnRefused(const TRefusal& refusal) {
+    if (refusal.kind != TRefusalKind::PrimaryKey && refusal.kind != TRefusalKind::DisplayMember)
+        return seam_->Error(refusal.message);
+    errorClassId = refusal.classId;
+    Guard([&] { Message(refusal.message); });
 }
 
 void TFormMain::OnGenerationFinished(const QString& projectName) {

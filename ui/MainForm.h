@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "UserSeam.h"
 
@@ -24,6 +25,8 @@ class TProgressLog;
 class TGenerationRunner;
 struct TGenerationSettings;
 struct TMember;
+struct TRefusal;
+class TProjectDAO;
 
 // The program's main window: projects, their classes and members, and the
 // progress log of the last generation.
@@ -134,9 +137,9 @@ public slots:
     void OnGenerationPlanned(int files);
     void OnGenerationProgress(const QStringList& lines);
     void OnFilesWritten(int count);
-    void OnPrimaryKeyError(qint64 classId, const QString& className);
-    void OnDisplayMemberError(qint64 classId, const QString& className);
-    void OnModelError(const QString& message);
+    // The run's gate refused the model: a key or display refusal names its class in a message
+    // (and keeps it in errorClassId), a model rule is shown as an error.
+    void OnRefused(const TRefusal& refusal);
     // Opens the output folder of the run's project, named as when the run started.
     void OnGenerationFinished(const QString& projectName);
     void OnGenerationError(const QString& message);
@@ -169,8 +172,10 @@ private:
     void KeepClassHighlight();
     void RenameClassItem(qint64 classId, const QString& className);
     void ShowModal(QDialog& dialog);
-    void ReportClass(qint64 classId, const QString& className,
-                     QString (*text)(const QString& className));
+    static std::optional<QString> ProjectNameRefusal(const QString& name, TProjectDAO& projects,
+                                                     bool checkTaken = true);
+    // The folders of a run, without its project.
+    TGenerationSettings Folders() const;
     TGenerationSettings Settings() const;
     void ShowPreview(const TGenerationSettings& settings, qint64 classId);
     bool Guard(const std::function<void()>& command);

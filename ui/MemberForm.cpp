@@ -1,10 +1,8 @@
 #include "MemberForm.h"
 
 #include "ClassDAO.h"
-#include "ClassMembers.h"
 #include "Guard.h"
 #include "ModelCheck.h"
-#include "Printable.h"
 #include "UserSeam.h"
 
 namespace {
@@ -96,9 +94,10 @@ void TMemberForm::Button2Click() {
 }
 
 void TMemberForm::Save() {
-    if (!Validate())
+    const TProjectModel model = ReadProjectModel(projectId_);
+    if (!Validate(model))
         return;
-    std::optional<TMember> member = BuildMember();
+    std::optional<TMember> member = BuildMember(model);
     if (!member)
         return;
     Store(*member);
@@ -107,7 +106,8 @@ void TMemberForm::Save() {
     accept();
 }
 
-bool TMemberForm::Validate() {
+// The rules in their order, each in ModelCheck: the name, then the type with its flags.
+bool TMemberForm::Validate(const TProjectModel& model) {
     const QString name = Edt_MemberName->text();
     const QString type = CB_MemberType->currentText();
     if (name.isEmpty()) {
@@ -115,11 +115,8 @@ bool TMemberForm::Validate() {
         Edt_MemberName->setFocus();
         return false;
     }
-    if (!ModelCheck::StartsLowerCase(name)) {
-        Message(QStringLiteral("成员属性首个字母必须小写"));
-        return false;
-    }
-    if (const std::optional<QString> refusal = NameRefusal(name)) {
+    if (const std::optional<QString> refusal =
+            ModelCheck::MemberNameEntryError(name, OwnClass(model), EditedMemberId())) {
         Message(*refusal);
         Edt_MemberName->setFocus();
         return false;
@@ -133,11 +130,14 @@ bool TMemberForm::Validate() {
     return true;
 }
 
-std::optional<QString> TMemberForm::NameRefusal(const QString& name) {
-    return ModelCheck::MemberNameEntryError(name, ClassMembers(classId_), EditedMemberId());
+TClassModel TMemberForm::OwnClass(const TProjectModel& model) const {
+    for (const TClassModel& c : model.Classes())
+        if (c.classId == classId_)
+            return c;
+    return TClassModel{classId_, TClassDAO().GetClassName(classId_), QString(), {}};
 }
 
-std::optional<TMember> TMemberForm::BuildMember() {
+std::optional<TMember> TMemberForm::BuildMember(const TProjectModel& model) {
     TMember m;
     m.projectId = projectId_;
     m.classId = classId_;
@@ -150,9 +150,9 @@ std::optional<TMember> TMemberForm::BuildMember() {
             Message(QStringLiteral("长度必须是整数!"));
             return std::nullopt;
         }
-        if (ModelCheck::LengthError(m, QString())) {
-            Message("字符串的长度必须在1到" + QString::number(ModelCheck::kMaxStringLength) +
-                    "之间!");
+        if (const std::optional<QString> refusal =
+                ModelCheck::LengthError(m, OwnClass(model).className)) {
+            Message(*refusal);
             Edt_MemberLength->setFocus();
             return std::nullopt;
         }
@@ -168,7 +168,7 @@ std::optional<TMember> TMemberForm::BuildMember() {
     TMember stored = m;
     stored.memberId = EditedMemberId();
     if (const std::optional<QString> refusal =
-            ModelCheck::MemberRuleError(ReadProjectModel(projectId_), classId_, stored)) {
+            ModelCheck::MemberRuleError(model, classId_, stored)) {
         Message(*refusal);
         Edt_MemberName->setFocus();
         return std::nullopt;

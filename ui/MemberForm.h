@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "Member.h"
+#include "ProjectModel.h"
 
 class TUserSeam;
 
@@ -63,10 +64,10 @@ private:
     QLabel* AddLabel(const QString& text, int left, int top);
     QCheckBox* AddCheckBox(const QString& text, int left, int top, int width);
     void Save();
-    bool Validate();
-    // The rules a generation run applies to a member name, after the first-letter rule.
-    std::optional<QString> NameRefusal(const QString& name);
-    std::optional<TMember> BuildMember();
+    bool Validate(const TProjectModel& model);
+    // The dialog's class as the model holds it.
+    TClassModel OwnClass(const TProjectModel& model) const;
+    std::optional<TMember> BuildMember(const TProjectModel& model);
 
     TUserSeam& seam_;
     qint64 projectId_;

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "MdbImport.h"
 #include "ModelExchange.h"
 #include "Printable.h"
 #include "UserSeam.h"
@@ -78,7 +79,7 @@ QStringList ImportMdb(TUserSeam& seam, const TOffThread& offThread) {
     if (file.isEmpty())
         return {};
     QStringList names;
-    offThread(kImporting, [&] { names = ModelExchange::ImportMdb(file); });
+    offThread(kImporting, [&] { names = MdbImport::ImportMdb(file); });
     seam.Message(QStringLiteral("旧版数据库导入成功: ") + Names(names));
     return names;
 }

@@ -15,6 +15,7 @@
 #include "DbHelper.h"
 #include "FileOperate.h"
 #include "JavaCompiler.h"
+#include "ModelCheck.h"
 #include "RandomModel.h"
 
 namespace {
@@ -41,9 +42,11 @@ class TOutcome : public TGenerationListener {
 public:
     void OnPlanned(int) override {}
     void OnProgress(const QString&) override {}
-    void OnPrimaryKeyError(qint64, const QString&) override { ending = "key"; }
-    void OnDisplayMemberError(qint64, const QString&) override { ending = "display"; }
-    void OnModelError(const QString& message) override { ending = "model " + message; }
+    void OnRefused(const TRefusal& refusal) override {
+        ending = refusal.kind == TRefusalKind::PrimaryKey      ? QString("key")
+                 : refusal.kind == TRefusalKind::DisplayMember ? QString("display")
+                                                               : "model " + refusal.message;
+    }
     void OnFinished() override { ending = "finished"; }
     void OnError(const QString& message) override { ending = "error " + message; }
     QString ending;
@@ -165,7 +168,7 @@ QStringList ActionMethodProblems(const QString& project) {
 // a length or row the database cannot hold, and an Action property hidden by a local variable
 // of the same name.
 bool RefusalMayCompile(const QString& ending) {
-    return ending.contains(QStringLiteral("工程中有两个名为")) ||
+    return ending.contains(ModelCheck::kClassNameTaken) ||
            ending.contains(QStringLiteral("与固定支持类重名")) ||
            ending.contains(QStringLiteral("太长")) ||
            ending.contains(QStringLiteral("页面表达式")) ||

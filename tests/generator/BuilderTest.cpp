@@ -1,8 +1,10 @@
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 #include "CodeText.h"
 #include "DomainOperate.h"
 #include "MappingFile.h"
+#include "RunPipeline.h"
 #include "TestModel.h"
 #include "TextCompare.h"
 #include "ViewFiles.h"
@@ -216,4 +218,35 @@ TEST(MappingFileTest, StringKeyLongerThanItsColumnIsWarnedAndCappedOnThePage) {
     EXPECT_TRUE(MappingFile::BuildMappingFile(context, model.Classes()[1], "").warnings.isEmpty());
     EXPECT_TRUE(
         ViewFiles::BuildAddView(context, model.Classes()[1]).text.contains("maxlength=\"5\""));
+}
+
+// A preview builds one class the way the run builds it: the steps of BuildProject restricted to
+// the class are exactly the class's own files of the whole build, in the same order.
+TEST(RunPipelineTest, BuildRestrictedToOneClassGivesThatClassFilesOfTheWholeBuild) {
+    const TProjectModel model = TModelBuilder()
+                                    .Class("BookType")
+                                    .Member("typeId", "整型", {TFlag::Key})
+                                    .Member("typeName", "字符串", {TFlag::Display})
+                                    .Class("Book")
+                                    .Member("barcode", "字符串", {TFlag::Key, TFlag::Query})
+                                    .Member("title", "字符串", {TFlag::Display})
+                                    .Member("bookType", "BookType", {TFlag::Must})
+                                    .Build();
+    const RunPipeline::TRunInput input{model, "shop", "lib", {}};
+    const RunPipeline::TRunSteps whole = RunPipeline::BuildProject(input);
+    const qint64 bookId = model.FindClass("Book")->classId;
+    const RunPipeline::TRunSteps book = RunPipeline::BuildProject(input, bookId);
+    QStringList expected;
+    for (const RunPipeline::TRunStep& step : whole)
+        if (step.WritesFile() && QFileInfo(step.file.path).completeBaseName().startsWith("Book") &&
+            !QFileInfo(step.file.path).completeBaseName().startsWith("BookType"))
+            expected << step.file.path + "\n" + step.file.text;
+    QStringList built;
+    for (const RunPipeline::TRunStep& step : book) {
+        ASSERT_TRUE(step.WritesFile());
+        built << step.file.path + "\n" + step.file.text;
+    }
+    EXPECT_EQ(built.size(), 9); // mapping, three Java sources, two validation files, three views
+    EXPECT_EQ(built, expected);
+    EXPECT_EQ(RunPipeline::PlannedFiles(book), 9);
 }

@@ -316,7 +316,7 @@ TEST_F(CliTest, ExportedProjectsImportUnderANewName) {
 
     const TCliResult taken = Cli({"--root", root_.path(), "import", file});
     EXPECT_EQ(taken.exitCode, 1);
-    EXPECT_EQ(taken.err, "projects[0].projectName: 已经有名为图书管理系统的工程\n"
+    EXPECT_EQ(taken.err, "projects[0].projectName (图书管理系统): 该工程名称已经存在!\n"
                          "可用 --as 新名称 以另一个名称导入\n");
     const TCliResult copied = Cli({"--root", root_.path(), "import", file, "--as", "副本"});
     EXPECT_EQ(copied.exitCode, 0) << copied.err.toStdString();
@@ -344,6 +344,6 @@ TEST_F(CliTest, ImportMdbAddsTheProjectsOnce) {
     EXPECT_EQ(added.out, "已导入工程: 图书管理系统旧版\n已导入工程: 学生管理\n");
     const TCliResult again = Cli({"--root", root_.path(), "import-mdb", BRENNOQUILL_MDB_FIXTURE});
     EXPECT_EQ(again.exitCode, 1);
-    EXPECT_EQ(again.err, "t_project[projectId=3].projectName: 已经有名为图书管理系统旧版的工程\n");
+    EXPECT_EQ(again.err, "t_project[projectId=3].projectName (图书管理系统旧版): 该工程名称已经存在!\n");
     EXPECT_EQ(again.out, "");
 }

@@ -51,7 +51,7 @@ QString MemberFields(const TMember& m) {
     return fields.join('|');
 }
 
-struct TRefusal {
+struct TFileRefusal {
     QString json;
     QString message;
 };
@@ -193,7 +193,7 @@ TEST_F(ExchangeTest, RefusalsNameThePlaceAndStoreNothing) {
     const QString rows = Rows();
     const QString identifierRule =
         "不是合法的Java标识符: 只能由字母、汉字、数字、_和$组成，且不能以数字开头";
-    const QList<TRefusal> refusals = {
+    const QList<TFileRefusal> refusals = {
         {"{\"format\": \"brennoquill-model\",", "文件不是合法的JSON: 在字节偏移量31处对象没有结束"},
         {"{\"format\" 1}", "文件不是合法的JSON: 在字节偏移量11处缺少冒号"},
         {"", "文件不是合法的JSON: 在字节偏移量0处非法的值"},
@@ -231,11 +231,11 @@ TEST_F(ExchangeTest, RefusalsNameThePlaceAndStoreNothing) {
                   ", \"memberComment\": \"说明\"}]}, "),
          "projects[0].classes[0].members[0].memberIsPri: 缺少该字段"},
         {Replaced(kBookstore, "\"Author\", \"memberLength\"", "\"Writer\", \"memberLength\""),
-         "projects[0].classes[1].members[1].memberType: 引用的类\"Writer\"不在本工程中"},
+         "projects[0].classes[1].members[1].memberType: 类Book的成员author引用的类Writer不在本工程中"},
         {ModelJson(Replaced(ProjectJson("书店"), "\"className\": \"Author\"",
                             "\"className\": \"Person\"") +
                    ", " + ProjectJson("出版社")),
-         "projects[0].classes[1].members[1].memberType: 引用的类\"Author\"不在本工程中"},
+         "projects[0].classes[1].members[1].memberType: 类Book的成员author引用的类Author不在本工程中"},
         {Replaced(kBookstore, "\"className\": \"Book\"", "\"className\": \"9Book\""),
          "projects[0].classes[1].className: 类名\"9Book\"" + identifierRule},
         {Replaced(kBookstore, "\"memberName\": \"title\"", "\"memberName\": \"class\""),
@@ -243,14 +243,14 @@ TEST_F(ExchangeTest, RefusalsNameThePlaceAndStoreNothing) {
         {Replaced(kBookstore, "\"memberName\": \"title\"", "\"memberName\": \"t\\u0001\""),
          "projects[0].classes[1].members[0].memberName: 类Book的成员名\"t\\x01\"" + identifierRule},
         {Replaced(kBookstore, "\"className\": \"Author\"", "\"className\": \"Book\""),
-         "projects[0].classes[1].className: 工程中有两个名为Book的类"},
+         "projects[0].classes[1].className: 类Book: 该类名称已经存在!"},
         {Replaced(kBookstore, "\"memberName\": \"author\"", "\"memberName\": \"title\""),
          "projects[0].classes[1].members[1].memberName: 类Book中有两个名为title的成员"},
         {Replaced(kBookstore, "\"projectName\": \"书店\"", "\"projectName\": \"a/b\""),
          "projects[0].projectName: "
-         "工程名称\"a/b\"不能为空、不能是\".\"或\"..\"，也不能含有/、\\或控制字符"},
+         "工程名称\"a/b\"不能用作文件或文件夹名: 名称不能为空、不能是\".\"或\"..\",也不能含有/、\\或控制字符"},
         {ModelJson(ProjectJson("出版社") + ", " + ProjectJson("出版社")),
-         "projects[1].projectName: 文件中有两个名为出版社的工程"},
+         "projects[1].projectName (出版社): 该工程名称已经存在!"},
         // What a run would refuse: the same rules for an import.
         {Replaced(kBookstore, MemberJson("title", "字符串"),
                   Replaced(MemberJson("title", "字符串"), "20", "0")),
@@ -265,12 +265,12 @@ TEST_F(ExchangeTest, RefusalsNameThePlaceAndStoreNothing) {
         {Replaced(kBookstore, "\"className\": \"Book\"",
                   "\"className\": \"" + QString(10000, 'B') + "\""),
          "projects[0].classes[1]: 类名BBBBBBBBBBBBBBBBBBBB...太长: 以UTF-8计不能超过200个字节"},
-        {kBookstore, "projects[0].projectName: 已经有名为书店的工程"},
+        {kBookstore, "projects[0].projectName (书店): 该工程名称已经存在!"},
         // the first project would be stored, the second is refused: neither is
         {ModelJson(ProjectJson("出版社") + ", " + ProjectJson("书店")),
-         "projects[1].projectName: 已经有名为书店的工程"},
+         "projects[1].projectName (书店): 该工程名称已经存在!"},
     };
-    for (const TRefusal& refusal : refusals) {
+    for (const TFileRefusal& refusal : refusals) {
         EXPECT_EQ(Refusal(refusal.json), refusal.message) << refusal.json.toStdString();
         EXPECT_EQ(Rows(), rows) << refusal.json.toStdString();
     }
@@ -294,7 +294,7 @@ TEST_F(ExchangeTest, RawControlCharactersAndRepeatedKeysAreRefused) {
     const QString rows = Rows();
     const QString friendAt = "\"friendName\": \"图书\"";
     const qsizetype friendOffset = kBookstore.toUtf8().indexOf("图书\"") + 6;
-    const QList<TRefusal> refusals = {
+    const QList<TFileRefusal> refusals = {
         {Replaced(kBookstore, friendAt, "\"friendName\": \"图书\x01\""),
          "projects[0].classes[1].friendName: 在字节偏移量" + QString::number(friendOffset) +
              "处文本中有未转义的控制字符"},
@@ -315,7 +315,7 @@ TEST_F(ExchangeTest, RawControlCharactersAndRepeatedKeysAreRefused) {
                   "\"memberName\": \"author\", \"note\": 1, \"note\": [2]"),
          "projects[0].classes[1].members[1].note: 该字段出现了两次"},
     };
-    for (const TRefusal& refusal : refusals) {
+    for (const TFileRefusal& refusal : refusals) {
         EXPECT_EQ(Refusal(refusal.json), refusal.message) << refusal.json.toStdString();
         EXPECT_EQ(Rows(), rows) << refusal.json.toStdString();
     }
@@ -332,7 +332,7 @@ TEST_F(ExchangeTest, NewNameStoresACopy) {
         ModelExchange::ImportProjects(exported);
         ADD_FAILURE() << "stored twice";
     } catch (const TNameTakenError& error) {
-        EXPECT_EQ(error.Message(), "projects[0].projectName: 已经有名为图书管理系统的工程");
+        EXPECT_EQ(error.Message(), "projects[0].projectName (图书管理系统): 该工程名称已经存在!");
     }
     EXPECT_EQ(ModelExchange::ImportProjects(exported, "图书副本"), QStringList{"图书副本"});
     EXPECT_EQ(Export("图书副本"),
@@ -341,10 +341,10 @@ TEST_F(ExchangeTest, NewNameStoresACopy) {
                   .toUtf8());
     const QString rows = Rows();
     EXPECT_EQ(Refusal(QString::fromUtf8(exported), "图书副本"),
-              "新的工程名称: 已经有名为图书副本的工程");
+              "新的工程名称 (图书副本): 该工程名称已经存在!");
     EXPECT_EQ(
         Refusal(QString::fromUtf8(exported), ".."),
-        "新的工程名称: 工程名称\"..\"不能为空、不能是\".\"或\"..\"，也不能含有/、\\或控制字符");
+        "新的工程名称: 工程名称\"..\"不能用作文件或文件夹名: 名称不能为空、不能是\".\"或\"..\",也不能含有/、\\或控制字符");
     EXPECT_EQ(Refusal(ModelJson(ProjectJson("甲") + ", " + ProjectJson("乙")), "丙"),
               "projects: 文件中有2个工程, 只有一个工程时才能指定新的名称");
     EXPECT_EQ(Rows(), rows);
@@ -364,7 +364,7 @@ protected:
     }
     static QString Refusal(const QString& file) {
         try {
-            ModelExchange::ImportMdb(file);
+            MdbImport::ImportMdb(file);
         } catch (const TExchangeError& error) {
             return error.Message();
         }
@@ -387,7 +387,7 @@ TEST_F(MdbImportTest, ImportsEveryProjectInIdOrder) {
             qunsetenv("MDBOPTS");
         }
     } gbk;
-    EXPECT_EQ(ModelExchange::ImportMdb(Fixture()), (QStringList{"图书管理系统旧版", "学生管理"}));
+    EXPECT_EQ(MdbImport::ImportMdb(Fixture()), (QStringList{"图书管理系统旧版", "学生管理"}));
     const TProjectList projects = TProjectDAO().ListProjects();
     ASSERT_EQ(projects.size(), 2);
     EXPECT_EQ(projects[0].projectName, "图书管理系统旧版");
@@ -450,12 +450,12 @@ TEST_F(MdbImportTest, ImportsEveryProjectInIdOrder) {
 
 // A refused Access file stores nothing, and says where the problem is.
 TEST_F(MdbImportTest, RefusalsNameTheRowAndStoreNothing) {
-    ASSERT_EQ(ModelExchange::ImportMdb(Fixture()).size(), 2);
+    ASSERT_EQ(MdbImport::ImportMdb(Fixture()).size(), 2);
     const QString rows = Rows();
     EXPECT_EQ(Refusal(Fixture()),
-              "t_project[projectId=3].projectName: 已经有名为图书管理系统旧版的工程");
+              "t_project[projectId=3].projectName (图书管理系统旧版): 该工程名称已经存在!");
     EXPECT_EQ(Refusal(Fixture("refused.mdb")),
-              "t_member[memberId=3].memberType: 引用的类\"Goods\"不在本工程中");
+              "t_member[memberId=3].memberType: 类Order的成员goods引用的类Goods不在本工程中");
     EXPECT_EQ(Refusal(Fixture("missing-column.mdb")), "t_member: 缺少列memberQueryDisplay");
     Write("text.mdb", "not an Access file");
     EXPECT_EQ(Refusal(Path("text.mdb")),
@@ -483,7 +483,7 @@ TEST_F(ExchangeTest, MdbExportOutputWithCrLfAndWithoutDebuggingLines) {
     qputenv("MDBICONV", "GBK");
     QString refusal;
     try {
-        EXPECT_EQ(ModelExchange::ImportMdb(Path("old.mdb")), QStringList{"甲"});
+        EXPECT_EQ(MdbImport::ImportMdb(Path("old.mdb")), QStringList{"甲"});
     } catch (const TExchangeError& error) {
         refusal = error.Message();
     }

@@ -21,6 +21,7 @@
 #include <unistd.h>
 
 #include "GeneratorTestSupport.h"
+#include "MdbImport.h"
 #include "ModelExchange.h"
 
 namespace {
@@ -508,7 +509,7 @@ TEST_F(FaultTest, ExportReplacesOnlyRegularFilesAndReportsFailedWrites) {
 TEST_F(FaultTest, ImportsRefuseSpecialAndOversizedFiles) {
     ASSERT_EQ(::mkfifo(Native(Path("fifo.json")).constData(), 0600), 0);
     Write("big.json", "");
-    ASSERT_TRUE(QFile(Path("big.json")).resize(ModelExchange::kMaxFileBytes + 1));
+    ASSERT_TRUE(QFile(Path("big.json")).resize(kMaxImportBytes + 1));
     const QList<std::pair<QString, QString>> cases = {
         {Path("fifo.json"), "不是普通文件"},
         {"/dev/null", "不是普通文件"},
@@ -525,12 +526,12 @@ TEST_F(FaultTest, ImportsRefuseSpecialAndOversizedFiles) {
 // What mdb-export prints is read up to the same limit; a longer output stops it.
 TEST_F(FaultTest, ImportMdbStopsAnOversizedOutput) {
     WriteScript("fake/mdb-export",
-                "head -c " + QByteArray::number(ModelExchange::kMaxFileBytes + 1) + " /dev/zero\n");
+                "head -c " + QByteArray::number(kMaxImportBytes + 1) + " /dev/zero\n");
     Write("old.mdb", "");
     const TPathFirst fake(Path("fake"));
     QString message;
     try {
-        ModelExchange::ImportMdb(Path("old.mdb"));
+        MdbImport::ImportMdb(Path("old.mdb"));
     } catch (const TExchangeError& error) {
         message = error.Message();
     }

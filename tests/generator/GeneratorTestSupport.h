@@ -24,15 +24,20 @@ public:
     void OnPlanned(int files) override { planned = files; }
     void OnProgress(const QString& line) override { lines << line; }
     void OnFileWritten(const QString& path) override { written << path; }
-    void OnPrimaryKeyError(qint64 classId, const QString& className) override {
-        events << "key " + QString::number(classId);
-        classNames << className;
+    void OnRefused(const TRefusal& refusal) override {
+        switch (refusal.kind) {
+        case TRefusalKind::PrimaryKey:
+            events << "key " + QString::number(refusal.classId);
+            classNames << refusal.className;
+            return;
+        case TRefusalKind::DisplayMember:
+            events << "display " + QString::number(refusal.classId);
+            classNames << refusal.className;
+            return;
+        default:
+            events << "model " + refusal.message;
+        }
     }
-    void OnDisplayMemberError(qint64 classId, const QString& className) override {
-        events << "display " + QString::number(classId);
-        classNames << className;
-    }
-    void OnModelError(const QString& message) override { events << "model " + message; }
     void OnFinished() override { events << "finished"; }
     void OnError(const QString& message) override { events << "error " + message; }
 

@@ -59,7 +59,7 @@ TEST(ModelCheckTest, EachRuleRefusesWithItsMessage) {
         {Sound().Class("A B").Member("id", "整型", {Key, Display}), "类名\"A B\"" + identifier},
         {Sound().Class("var").Member("id", "整型", {Key, Display}),
          "类名\"var\"在Java 10及以后的版本中不能用作类名"},
-        {Sound().Class("Book").Member("id", "整型", {Key, Display}), "工程中有两个名为Book的类"},
+        {Sound().Class("Book").Member("id", "整型", {Key, Display}), "类Book: 该类名称已经存在!"},
         {Sound().Member("title", "字符串"), "类Book中有两个名为title的成员"},
         {Sound().Member("Title", "字符串"), "类Book的成员title和Title的get/set方法同名"},
         {Sound().Class("D").Member("day", "日期型", {Key, Display}),
@@ -186,7 +186,7 @@ TEST(ModelCheckTest, ControlCharactersOfNamesAreShownEscaped) {
         {Sound().Class(nul).Member("id", "整型", {Key, Display}), "类名\"Bo\\0ok\"" + identifier},
         {Sound().Member(QString("ti") + QChar(0x1B) + "tle", "字符串"),
          "类Book的成员名\"ti\\x1btle\"" + identifier},
-        {Sound().Class(rtl).Class(rtl), "工程中有两个名为Sh\\u202eelf的类"},
+        {Sound().Class(rtl).Class(rtl), "类Sh\\u202eelf: 该类名称已经存在!"},
         {Sound().Member("shelf", rtl), "类Book的成员shelf引用的类Sh\\u202eelf不在本工程中"},
     };
     for (const auto& [model, message] : cases)
@@ -208,31 +208,41 @@ TEST(ModelCheckTest, ProjectNamesMustBeValidTextAndFitTheFileNames) {
 }
 
 // The rules at entry, as the dialogs, the window's project commands, the run and the import
-// call them.
-TEST(ModelCheckTest, EntryRulesGiveTheirCallersWording) {
-    EXPECT_EQ(ModelCheck::ProjectNameEntryError("shop"), std::nullopt);
-    EXPECT_EQ(ModelCheck::ProjectNameEntryError(".."),
-              "工程名称不能为空、不能是\".\"或\"..\"，也不能含有/、\\或控制字符!");
-    EXPECT_EQ(ModelCheck::UnsafeProjectNameError("a/b"),
-              "工程名称\"a/b\"不能为空、不能是\".\"或\"..\"，也不能含有/、\\或控制字符");
-    EXPECT_EQ(ModelCheck::ProjectNameError("a/b"), ModelCheck::UnsafeProjectNameError("a/b"));
+// call them: one message per rule, the Parts' text where the Parts fix one.
+TEST(ModelCheckTest, EntryRulesHaveOneMessageEach) {
+    const QString unsafe = "不能用作文件或文件夹名: 名称不能为空、不能是\".\"或\"..\","
+                           "也不能含有/、\\或控制字符";
+    EXPECT_EQ(ModelCheck::ProjectNameError("shop"), std::nullopt);
+    EXPECT_EQ(ModelCheck::ProjectNameError(".."), "工程名称\"..\"" + unsafe);
+    EXPECT_EQ(ModelCheck::ProjectNameError("a/b"), ModelCheck::UnsafeNameError("工程名称", "a/b"));
     EXPECT_EQ(ModelCheck::UnsafeNameError("类名", "Book"), std::nullopt);
-    EXPECT_EQ(ModelCheck::UnsafeNameError("类名", "a/b"),
-              "类名\"a/b\"不能用作文件或文件夹名: 名称不能为空、不能是\".\"或\"..\","
-              "也不能含有/、\\或控制字符");
+    EXPECT_EQ(ModelCheck::UnsafeNameError("类名", "a/b"), "类名\"a/b\"" + unsafe);
     EXPECT_EQ(ModelCheck::ClassNameEntryError("Book"), std::nullopt);
-    EXPECT_EQ(ModelCheck::ClassNameEntryError("Book图"),
-              "类名只能用英文字母、数字和下划线, 因为网页地址不支持中文和$!");
+    // The first letter, in the Parts' words; a name that starts with no ASCII character is told
+    // what a class name may hold, in the run's words.
+    EXPECT_EQ(ModelCheck::ClassNameEntryError("book"), "类名首个字母必须大写");
+    EXPECT_EQ(ModelCheck::ClassNameEntryError(" Book"), "类名首个字母必须大写");
+    const QString webClass =
+        "只能用英文字母、数字和下划线, 因为网页地址(Struts的命名空间和action名)不支持中文和$";
+    EXPECT_EQ(ModelCheck::ClassNameEntryError("图书"), "类名\"图书\"" + webClass);
+    EXPECT_EQ(ModelCheck::ClassNameEntryError("Book图"), "类名\"Book图\"" + webClass);
+    EXPECT_EQ(ModelCheck::FirstModelError(TModelBuilder().Class("图书").Build(), "pkg"),
+              "类名\"图书\"" + webClass);
     EXPECT_TRUE(ModelCheck::StartsLowerCase("title"));
     EXPECT_FALSE(ModelCheck::StartsLowerCase("Title"));
     EXPECT_FALSE(ModelCheck::StartsLowerCase("é"));
+    TClassModel book{3, "Book", "图书", {}};
     TMember title;
     title.memberId = 7;
     title.memberName = "title";
-    EXPECT_EQ(ModelCheck::MemberNameEntryError("title", {title}, 7), std::nullopt);
-    EXPECT_EQ(ModelCheck::MemberNameEntryError("title", {title}, 8),
-              "该类中已经有名为title的成员!");
-    EXPECT_EQ(ModelCheck::MemberNameEntryError("int", {}, 0), "成员名称不能是Java保留字!");
+    book.members << title;
+    EXPECT_EQ(ModelCheck::MemberNameEntryError("title", book, 7), std::nullopt);
+    EXPECT_EQ(ModelCheck::MemberNameEntryError("title", book, 8),
+              ModelCheck::DuplicateMemberError("Book", "title"));
+    EXPECT_EQ(ModelCheck::MemberNameEntryError("int", book, 0), "类Book的成员名\"int\"是Java的保留字");
+    EXPECT_EQ(ModelCheck::MemberNameEntryError("Title", book, 0), "成员属性首个字母必须小写");
+    EXPECT_EQ(ModelCheck::MemberNameEntryError("书名", book, 0),
+              "类Book的成员名\"书名\"只能用英文字母、数字和下划线, 因为网页表单的参数名不支持中文和$");
     EXPECT_EQ(ModelCheck::MemberTypeEntryError("整型", false, false, false),
               "除了字符串类型外其他类型必须勾选是否必填标志!");
     EXPECT_EQ(ModelCheck::MemberTypeEntryError("日期型", true, true, false),
@@ -240,8 +250,22 @@ TEST(ModelCheckTest, EntryRulesGiveTheirCallersWording) {
     EXPECT_EQ(ModelCheck::MemberTypeEntryError("浮点型", true, false, true),
               ModelCheck::kQueryTypeRule);
     EXPECT_EQ(ModelCheck::MemberTypeEntryError("字符串", false, true, true), std::nullopt);
-    EXPECT_EQ(ModelCheck::DuplicateClassError("Book"), "工程中有两个名为Book的类");
+    EXPECT_EQ(ModelCheck::DuplicateClassError("Book"), "类Book: 该类名称已经存在!");
     EXPECT_EQ(ModelCheck::DuplicateMemberError("Book", "title"), "类Book中有两个名为title的成员");
+    EXPECT_EQ(ModelCheck::ProjectNameTakenError("shop", {{"shop", 1}}), "该工程名称已经存在!");
+    EXPECT_EQ(ModelCheck::ProjectNameTakenError("shop", {{"Shop", 1}}), std::nullopt);
+    EXPECT_EQ(ModelCheck::ClassNameTakenError("Book", {{"Book", 2}}), "该类名称已经存在!");
+    EXPECT_EQ(ModelCheck::ClassNameTakenError("Book", {{"Author", 2}}), std::nullopt);
+    // The length: an int first (the store's rule), then a string's length.
+    TMember note;
+    note.memberName = "note";
+    note.memberType = "字符串";
+    note.memberLength = 3000000000;
+    EXPECT_EQ(ModelCheck::LengthError(note, "Book"),
+              "类Book的成员note的长度3000000000超出范围: 长度不能大于2147483647");
+    note.memberLength = 0;
+    EXPECT_EQ(ModelCheck::LengthError(note, "Book"),
+              "类Book的成员note的长度0超出范围: 字符串的长度必须在1到16383之间");
 }
 
 // The names the generated DAO and Action declare are the builders' constants, which the checks

@@ -12,7 +12,7 @@
 #include "../generator/TextCompare.h"
 #include "DbHelper.h"
 #include "DbImport.h"
-#include "ModelExchange.h"
+#include "ExchangeError.h"
 #include "ProjectDAO.h"
 #include "ProjectModel.h"
 

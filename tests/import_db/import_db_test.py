@@ -191,7 +191,7 @@ def check_refusals(results, cli, kind, url):
     code, _, err = cli.run("import-db", url, "--tables", TABLES, "--as", kind,
                            password=PASSWORD)
     results.check(kind + ": a taken name needs --as", first_difference([
-        ("exit", code, 1), ("message", "已经有名为%s的工程" % kind in err, True),
+        ("exit", code, 1), ("message", "(%s): 该工程名称已经存在!" % kind in err, True),
         ("stored", cli.projects(), before)]))
     code, _, err = cli.run("import-db", url, "--as", kind + "-wrong", password="wrong")
     results.check(kind + ": a wrong password is refused", first_difference([

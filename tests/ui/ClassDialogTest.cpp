@@ -6,6 +6,14 @@
 
 namespace {
 
+const QString kWebNameRule =
+    "只能用英文字母、数字和下划线, 因为网页地址(Struts的命名空间和action名)不支持中文和$";
+const QString kChineseAuthor = "类名\"作者\"" + kWebNameRule;
+
+} // namespace
+
+namespace {
+
 struct TNames {
     QString className;
     QString friendName;
@@ -42,10 +50,10 @@ TEST_F(ClassDialogTest, AddChecksEmptinessThenFirstLetterThenDuplicates) {
         EXPECT_TRUE(form.isVisible());
         Submit(form, {{"Author", "作者"}});
     });
-    Form().A2Click();
+    Trigger(Form().A2);
     EXPECT_EQ(seam_.Texts(),
               QStringList({"类名称不能为空!", "友好名称不能为空", "友好名称不能为空",
-                           "类名首个字母必须大写", "类名首个字母必须大写", "类名首个字母必须大写",
+                           "类名首个字母必须大写", "类名首个字母必须大写", kChineseAuthor,
                            "该类名称已经存在!", "类名称添加成功！"}));
     EXPECT_FALSE(dialogLeftOpen_);
     EXPECT_EQ(Classes(), QStringList({"Book", "Author"}));
@@ -54,7 +62,7 @@ TEST_F(ClassDialogTest, AddChecksEmptinessThenFirstLetterThenDuplicates) {
     // The same name in another project is no duplicate.
     SelectProject(1);
     OnDialog<TAddClassForm>([](TAddClassForm& form) { Submit(form, {{"Book", "书"}}); });
-    Form().A2Click();
+    Trigger(Form().A2);
     EXPECT_EQ(Classes(), QStringList({"Book"}));
     EXPECT_EQ(Count("select count(*) from t_class"), 3);
 }
@@ -75,7 +83,7 @@ TEST_F(ClassDialogTest, UpdateChecksInItsOwnOrderAndRenamesTheTypeWordsOfItsProj
         EXPECT_EQ(form.Edt_FriendName->text(), "部门");
         Submit(form, {{"", ""}, {"dept", ""}, {"Department", ""}, {"Department", "大部门"}});
     });
-    Form().N2Click();
+    Trigger(Form().N2);
     EXPECT_EQ(seam_.Texts(), QStringList({"类名称不能为空", "类名首个字母必须大写",
                                           "友好名称不能为空", "类名称更新成功"}));
     EXPECT_FALSE(dialogLeftOpen_);
@@ -111,14 +119,14 @@ TEST_F(ClassDialogTest, StoreErrorsAreShownAndTheDialogStaysOpen) {
     Execute("drop table t_class");
 
     OnDialog<TAddClassForm>([](TAddClassForm& form) { Submit(form, {{"Author", "作者"}}); });
-    Form().A2Click();
+    Trigger(Form().A2);
     EXPECT_TRUE(dialogLeftOpen_);
 
     OnDialog<TUpdateClassForm>([](TUpdateClassForm& form) {
         EXPECT_EQ(form.Edt_ClassName->text(), "Book");
         Submit(form, {{"Books", "书"}});
     });
-    Form().N2Click();
+    Trigger(Form().N2);
     EXPECT_TRUE(dialogLeftOpen_);
     EXPECT_EQ(Classes(), QStringList({"Book"}));
     const QStringList errors = seam_.Texts("error");
@@ -130,20 +138,27 @@ TEST_F(ClassDialogTest, StoreErrorsAreShownAndTheDialogStaysOpen) {
 
 namespace {
 
-struct TRefusal {
+struct TNameRefusal {
     QString className;
     QString message;
 };
 
-// Names a generation run refuses, each with the dialog's message; the first-letter rule
-// keeps answering first.
-const QList<TRefusal> kRefusedClassNames = {
-    {"Book-1", "类名只能用英文字母、数字和下划线, 因为网页地址不支持中文和$!"},
-    {"Book Store", "类名只能用英文字母、数字和下划线, 因为网页地址不支持中文和$!"},
-    {"Book.Store", "类名只能用英文字母、数字和下划线, 因为网页地址不支持中文和$!"},
-    {"Book한", "类名只能用英文字母、数字和下划线, 因为网页地址不支持中文和$!"},
-    {"Book图书", "类名只能用英文字母、数字和下划线, 因为网页地址不支持中文和$!"},
-    {"Book$1", "类名只能用英文字母、数字和下划线, 因为网页地址不支持中文和$!"},
+// What a class name may hold, in the run's words.
+QString WebNameRule(const QString& quotedName) {
+    return "类名" + quotedName + kWebNameRule;
+}
+
+// Names a generation run refuses, each with the run's message; the first-letter rule keeps
+// answering first, but a name that does not start with an ASCII character is told what it may
+// hold.
+const QList<TNameRefusal> kRefusedClassNames = {
+    {"Book-1", WebNameRule("\"Book-1\"")},
+    {"Book Store", WebNameRule("\"Book Store\"")},
+    {"Book.Store", WebNameRule("\"Book.Store\"")},
+    {"Book한", WebNameRule("\"Book한\"")},
+    {"Book图书", WebNameRule("\"Book图书\"")},
+    {"Book$1", WebNameRule("\"Book$1\"")},
+    {"图书", WebNameRule("\"图书\"")},
     {"book-1", "类名首个字母必须大写"},
     // The names the generated code takes, and the length: the run's own messages.
     {"Admin", "类名Admin与固定支持类重名: 不能使用Admin、Login、User和ChangePassword"},
@@ -159,7 +174,7 @@ const QList<TRefusal> kRefusedClassNames = {
 // Submits each refused name with the focus in the other box, and expects the message, the
 // dialog still open and, where a rule of the run refused, the focus in the name box.
 void ExpectRefusals(TClassForm& form, TScriptedSeam& seam) {
-    for (const TRefusal& refusal : kRefusedClassNames) {
+    for (const TNameRefusal& refusal : kRefusedClassNames) {
         const std::string name = refusal.className.toStdString();
         seam.shown.clear();
         MoveFocusTo(*form.Edt_FriendName);
@@ -182,7 +197,7 @@ TEST_F(ClassDialogTest, AddAndUpdateRefuseNamesARunWouldRefuseWithTheFocusOnTheN
         seam_.shown.clear();
         Submit(form, {{"Author_2", "作者"}});
     });
-    Form().A2Click();
+    Trigger(Form().A2);
     EXPECT_EQ(seam_.TakeTexts(), QStringList({"类名称添加成功！"}));
     EXPECT_EQ(Classes(), QStringList({"Book", "Author_2"}));
 
@@ -193,7 +208,7 @@ TEST_F(ClassDialogTest, AddAndUpdateRefuseNamesARunWouldRefuseWithTheFocusOnTheN
         seam_.shown.clear();
         Submit(form, {{"Book_1", "图书"}});
     });
-    Form().N2Click();
+    Trigger(Form().N2);
     EXPECT_EQ(seam_.TakeTexts(), QStringList({"类名称更新成功"}));
     EXPECT_EQ(Classes(), QStringList({"Book_1", "Author_2"}));
     EXPECT_EQ(Count("select count(*) from t_class"), 2);

@@ -55,7 +55,7 @@ TEST_F(ImportDbDialogTest, KindChoosesTheFieldsAndThePortFollowsUnlessTyped) {
         EXPECT_FALSE(form.Btn_Browse->isHidden());
         form.reject();
     });
-    Form().I3->trigger();
+    Trigger(Form().I3);
     EXPECT_EQ(Form().I3->text(), "从数据库导入...");
     EXPECT_EQ(seam_.Texts(), QStringList({"请输入数据库名称", "端口必须是1到65535之间的数字"}));
     EXPECT_EQ(Count("select count(*) from t_project"), 0);
@@ -81,7 +81,7 @@ TEST_F(ImportDbDialogTest, ImportsTheChosenFileShowsTheReportAndAsksForATakenNam
         seam_.inputAnswers = {QString("网上书店")};
         form.Button1->click();
     });
-    Form().I3->trigger();
+    Trigger(Form().I3);
     EXPECT_FALSE(dialogLeftOpen_);
     ASSERT_EQ(seam_.shown.size(), 5);
     EXPECT_EQ(seam_.shown[0].kind, "open-file");
@@ -89,7 +89,7 @@ TEST_F(ImportDbDialogTest, ImportsTheChosenFileShowsTheReportAndAsksForATakenNam
     EXPECT_EQ(seam_.shown[1].text, "数据库中有模型不能原样表示的内容, 没有导入任何内容:\n"
                                    "列book.cover的类型BLOB不受支持, 未导入");
     EXPECT_EQ(seam_.shown[2].kind, "input");
-    EXPECT_EQ(seam_.shown[2].text, "已经有名为shop的工程\n请输入新的工程名称:");
+    EXPECT_EQ(seam_.shown[2].text, "工程名称 (shop): 该工程名称已经存在!\n请输入新的工程名称:");
     EXPECT_EQ(seam_.shown[4].kind, "message");
     EXPECT_EQ(seam_.shown[4].text, "数据库导入成功: 网上书店 (2个类)\n\n"
                                    "列book.cover的类型BLOB不受支持, 未导入");
@@ -114,12 +114,12 @@ TEST_F(ImportDbDialogTest, ImportRunsOffTheWindowsThreadWithABusyIndicator) {
         QTimer::singleShot(0, [&] {
             shown = Form().Panel_Busy->isVisibleTo(&Form());
             doing = Form().Label_Busy->text();
-            Form().I1->trigger();
+            Trigger(Form().I1);
             Execute("commit");
         });
         form.Button1->click();
     });
-    Form().I3->trigger();
+    Trigger(Form().I3);
     EXPECT_TRUE(shown);
     EXPECT_EQ(doing, "正在读取数据库...");
     EXPECT_EQ(seam_.Texts(),

@@ -88,7 +88,7 @@ TEST_F(MainFormTest, NewProjectRefusesEmptyAndTakenNamesAndSelectsTheNewProject)
     AddClass(shop, "Book");
     seam_.inputAnswers = {std::nullopt, QString(""), QString("shop"), QString("hr")};
     for (int i = 0; i < 4; ++i)
-        Form().F2Click();
+        Trigger(Form().F2);
     EXPECT_EQ(seam_.Texts("message"), QStringList({"工程名称不能为空!", "工程名称不能为空!",
                                                    "该工程名称已经存在!", "工程名称添加成功！"}));
     EXPECT_EQ(seam_.shown.first().caption, "请输入工程名称");
@@ -104,14 +104,19 @@ TEST_F(MainFormTest, NewProjectRefusesEmptyAndTakenNamesAndSelectsTheNewProject)
 }
 
 TEST_F(MainFormTest, ProjectNamesARunWouldRefuseAreNotStoredOnCreationNorOnRename) {
-    const QString refusal = "工程名称不能为空、不能是\".\"或\"..\"，也不能含有/、\\或控制字符!";
-    const QStringList unsafe = {".",    "..",   "a/b",  "/",
-                                "a\\b", "a\tb", "a\nb", QString("a") + QChar(0x7f)};
+    // The run's words, naming the name as the run does.
+    const QString rule = "不能用作文件或文件夹名: 名称不能为空、不能是\".\"或\"..\","
+                         "也不能含有/、\\或控制字符";
+    const QList<std::pair<QString, QString>> unsafe = {
+        {".", "\".\""},         {"..", "\"..\""},       {"a/b", "\"a/b\""},
+        {"/", "\"/\""},         {"a\\b", "\"a\\b\""}, {"a\tb", "\"a\\tb\""},
+        {"a\nb", "\"a\\nb\""}, {QString("a") + QChar(0x7f), "\"a\\x7f\""}};
     AddProject("shop");
-    for (const QString& name : unsafe) {
+    for (const auto& [name, shown] : unsafe) {
         seam_.inputAnswers = {name, name};
-        Form().F2Click();
-        Form().N1Click();
+        Trigger(Form().F2);
+        Trigger(Form().N1);
+        const QString refusal = "工程名称" + shown + rule;
         EXPECT_EQ(seam_.TakeTexts("message"), QStringList({refusal, refusal}))
             << name.toStdString();
     }
@@ -120,10 +125,10 @@ TEST_F(MainFormTest, ProjectNamesARunWouldRefuseAreNotStoredOnCreationNorOnRenam
 
     // Cancel still means an empty name; dots inside a name are harmless.
     seam_.inputAnswers = {std::nullopt, std::nullopt, QString("a..b"), QString("书店 v1.0")};
-    Form().N1Click();
-    Form().F2Click();
-    Form().F2Click();
-    Form().N1Click();
+    Trigger(Form().N1);
+    Trigger(Form().F2);
+    Trigger(Form().F2);
+    Trigger(Form().N1);
     EXPECT_EQ(seam_.TakeTexts("message"),
               QStringList({"工程项目名称不能为空!", "工程名称不能为空!", "工程名称添加成功！",
                            "工程名称修改成功！"}));
@@ -137,9 +142,9 @@ TEST_F(MainFormTest, RenamingAProjectRefusesTheNameOfAnother) {
     AddProject("shop");
     AddProject("hr");
     seam_.inputAnswers = {QString("hr"), QString("shop"), QString("store")};
-    Form().N1Click();
-    Form().N1Click();
-    Form().N1Click();
+    Trigger(Form().N1);
+    Trigger(Form().N1);
+    Trigger(Form().N1);
     EXPECT_EQ(seam_.TakeTexts("message"),
               QStringList({"该工程名称已经存在!", "工程名称修改成功！", "工程名称修改成功！"}));
     EXPECT_EQ(Projects(), QStringList({"store", "hr"}));
@@ -153,8 +158,8 @@ TEST_F(MainFormTest, RenamedPositionSurvivesRenameButNotCreationNorDeletion) {
     SelectProject(2);
 
     seam_.inputAnswers = {QString(""), QString("cc")};
-    Form().N1Click();
-    Form().N1Click();
+    Trigger(Form().N1);
+    Trigger(Form().N1);
     EXPECT_EQ(seam_.Texts("message"), QStringList({"工程项目名称不能为空!", "工程名称修改成功！"}));
     EXPECT_EQ(seam_.shown.first().caption, "请输入项目名称");
     EXPECT_EQ(Projects(), QStringList({"a", "b", "cc"}));
@@ -162,16 +167,16 @@ TEST_F(MainFormTest, RenamedPositionSurvivesRenameButNotCreationNorDeletion) {
     EXPECT_EQ(Classes(), QStringList({"Gamma"}));
 
     seam_.inputAnswers = {QString("d")};
-    Form().F2Click();
+    Trigger(Form().F2);
     EXPECT_EQ(Form().CB_Project->currentIndex(), 3);
     EXPECT_TRUE(Classes().isEmpty());
     SelectProject(2);
 
     seam_.shown.clear();
     seam_.confirmAnswers = {false, true};
-    Form().D1Click();
+    Trigger(Form().D1);
     EXPECT_EQ(Projects().size(), 4);
-    Form().D1Click();
+    Trigger(Form().D1);
     EXPECT_EQ(seam_.shown[0].caption, "删除提示");
     EXPECT_EQ(seam_.Texts(),
               QStringList({"确认删除当前项目吗?", "确认删除当前项目吗?", "删除成功!"}));
@@ -188,10 +193,10 @@ TEST_F(MainFormTest, DeletingTheSelectedClassLeavesNoClassSelected) {
     AddMember(Member(p, book, "title", "字符串"));
 
     seam_.confirmAnswers = {false, true};
-    Form().S1Click();
+    Trigger(Form().S1);
     EXPECT_EQ(Classes().size(), 2);
     EXPECT_EQ(Form().LV_Member->rowCount(), 1);
-    Form().S1Click();
+    Trigger(Form().S1);
     EXPECT_EQ(seam_.shown[0].caption, "提示");
     EXPECT_EQ(Classes(), QStringList({"Author"}));
     EXPECT_EQ(Form().SelectedClassId(), -1);
@@ -199,10 +204,10 @@ TEST_F(MainFormTest, DeletingTheSelectedClassLeavesNoClassSelected) {
     EXPECT_EQ(Count("select count(*) from t_member"), 0);
 
     seam_.shown.clear();
-    Form().M1Click();
-    Form().N3Click();
-    Form().C1Click();
-    Form().N2Click();
+    Trigger(Form().M1);
+    Trigger(Form().N3);
+    Trigger(Form().C1);
+    Trigger(Form().N2);
     EXPECT_EQ(seam_.Texts(), QStringList({"请先选择类对象", "请先选择一个成员", "请先选择一个成员",
                                           "没有类被选中!"}));
 }
@@ -215,9 +220,9 @@ TEST_F(MainFormTest, DeletingAMemberAsksFirstAndReloadsTheTable) {
 
     SelectMemberRow(1);
     seam_.confirmAnswers = {false, true};
-    Form().C1Click();
+    Trigger(Form().C1);
     EXPECT_EQ(Form().LV_Member->rowCount(), 2);
-    Form().C1Click();
+    Trigger(Form().C1);
     EXPECT_EQ(seam_.Texts(),
               QStringList({"确定删除当前成员属性?", "确定删除当前成员属性?", "成员属性删除成功"}));
     EXPECT_EQ(seam_.shown[0].caption, "删除提示");
@@ -245,7 +250,7 @@ TEST_F(MainFormTest, DoubleClickOnTheMemberTableAddsBesideTheRowsAndEditsOnARow)
     EXPECT_EQ(Form().SelectedMemberRow(), -1);
 
     seam_.confirmAnswers = {true};
-    Form().S1Click();
+    Trigger(Form().S1);
     seam_.shown.clear();
     Form().LV_MemberDblClick();
     EXPECT_EQ(seam_.Texts(), QStringList({"请先选择一个成员"}));
@@ -259,7 +264,7 @@ TEST_F(MainFormTest, StoreErrorsStopTheCommandAndShowTheEnginesText) {
     Execute("drop table t_class");
 
     seam_.confirmAnswers = {true};
-    Form().D1Click();
+    Trigger(Form().D1);
     ASSERT_EQ(seam_.shown.size(), 2);
     EXPECT_EQ(seam_.shown[1].kind, "error");
     EXPECT_TRUE(seam_.shown[1].text.contains("t_class")) << seam_.shown[1].text.toStdString();
@@ -275,7 +280,7 @@ TEST_F(MainFormTest, StoreErrorsStopTheCommandAndShowTheEnginesText) {
     // A command stops where the error happens; what ran before stays done.
     seam_.shown.clear();
     seam_.inputAnswers = {QString("hr")};
-    Form().F2Click();
+    Trigger(Form().F2);
     EXPECT_EQ(seam_.Texts("message"), QStringList());
     EXPECT_EQ(seam_.Texts("error").size(), 1);
     EXPECT_EQ(Projects(), QStringList({"shop", "hr"}));
@@ -303,11 +308,11 @@ TEST_F(MainFormTest, BannerAndTimerOpenTheHelpPageBesideTheProgram) {
 
 TEST_F(MainFormTest, PackageNameKeepsItsValueOnEmptyAnswersAndCancel) {
     seam_.inputAnswers = {QString(""), std::nullopt, QString(" org.Shop ")};
-    Form().S2Click();
+    Trigger(Form().S2);
     EXPECT_EQ(Form().packageName, "brennoquill");
-    Form().S2Click();
+    Trigger(Form().S2);
     EXPECT_EQ(Form().packageName, "brennoquill");
-    Form().S2Click();
+    Trigger(Form().S2);
     EXPECT_EQ(Form().packageName, " org.Shop ");
     EXPECT_EQ(seam_.Texts("message"), QStringList({"包名输入不能为空!"}));
     const TShown& box = seam_.shown[0];
@@ -346,9 +351,9 @@ TEST_F(MainFormTest, KeysFlagsAndLengthsBeyond32BitsAreShownAsStored) {
         EXPECT_FALSE(form.CB_MemberQueryDisplay->isChecked());
         form.reject();
     });
-    Form().N3Click();
+    Trigger(Form().N3);
     EXPECT_EQ(dialogsShown_, 1);
     seam_.confirmAnswers = {true};
-    Form().C1Click();
+    Trigger(Form().C1);
     EXPECT_EQ(Count("select count(*) from t_member"), 0);
 }

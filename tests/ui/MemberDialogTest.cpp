@@ -51,7 +51,7 @@ protected:
             for (const TEntry& entry : entries)
                 Submit(form, entry);
         });
-        Form().M1Click();
+        Trigger(Form().M1);
         return seam_.TakeTexts();
     }
 
@@ -73,7 +73,7 @@ TEST_F(MemberDialogTest, AddOpensWithStringTypeLengthTwentyAndTheOtherClassesOfT
         form.Button2->click();
         EXPECT_FALSE(form.isVisible());
     });
-    Form().M1Click();
+    Trigger(Form().M1);
     EXPECT_EQ(dialogsShown_, 1);
     EXPECT_EQ(Count("select count(*) from t_member"), 0);
     EXPECT_TRUE(seam_.shown.isEmpty());
@@ -93,7 +93,9 @@ TEST_F(MemberDialogTest, AddAppliesTheRulesInOrderAndStopsAtTheFirstFailure) {
     });
     EXPECT_EQ(texts,
               QStringList(
-                  {"成员名称输入不能为空!", "成员属性首个字母必须小写", "成员属性首个字母必须小写",
+                  {"成员名称输入不能为空!", "成员属性首个字母必须小写",
+                   "类Book的成员名\"价格\"只能用英文字母、数字和下划线, "
+                   "因为网页表单的参数名不支持中文和$",
                    "除了字符串类型外其他类型必须勾选是否必填标志!",
                    "除了字符串类型外其他类型必须勾选是否必填标志!",
                    "除了字符串类型外其他类型必须勾选是否必填标志!", "主键字段必须是整型或字符串型!",
@@ -121,7 +123,7 @@ TEST_F(MemberDialogTest, AddAcceptsWhatTheRulesAllowAndDerivesTheTypeFields) {
         form.CB_MemberIsDisplay->setChecked(false);
         form.Button1->click();
     });
-    Form().M1Click();
+    Trigger(Form().M1);
     EXPECT_EQ(seam_.Texts(), QStringList({"类Book的成员author是引用, 不能作为显示成员: "
                                           "下拉框和列表中显示的是文字, 请选择一个非引用的成员",
                                           "类成员属性添加成功!"}));
@@ -164,7 +166,8 @@ TEST_F(MemberDialogTest, StringLengthThatIsNoIntegerStoresNothing) {
 TEST_F(MemberDialogTest, StringLengthTheColumnCannotHoldStoresNothing) {
     for (const char* length : {"0", "-1", "16384", "20000"}) {
         EXPECT_EQ(AddWith({{"title", "字符串", false, false, false, length}}),
-                  QStringList({"字符串的长度必须在1到16383之间!"}))
+                  QStringList({"类Book的成员title的长度" + QString(length) +
+                               "超出范围: 字符串的长度必须在1到16383之间"}))
             << length;
         EXPECT_EQ(Count("select count(*) from t_member"), 0);
     }
@@ -196,7 +199,7 @@ TEST_F(MemberDialogTest, UpdateShowsTheStoredMemberAndOnlyFlagsOfOneAreChecked) 
         EXPECT_TRUE(form.CB_MemberQueryDisplay->isChecked());
         EXPECT_EQ(form.Edt_MemberComment->text(), "作者");
     });
-    Form().N3Click();
+    Trigger(Form().N3);
     EXPECT_EQ(dialogsShown_, 1);
 }
 
@@ -211,7 +214,7 @@ TEST_F(MemberDialogTest, UpdateRefusesAKeyOfAnotherTypeAndRewritesTheSameRow) {
         EXPECT_EQ(TMemberDAO().GetMember(born)->memberType, "字符串");
         Submit(form, {"birthday", "整型", true, true, false, "x"});
     });
-    Form().N3Click();
+    Trigger(Form().N3);
     EXPECT_EQ(seam_.Texts(), QStringList({"除了字符串类型外其他类型必须勾选是否必填标志!",
                                           "主键字段必须是整型或字符串型!",
                                           "主键字段必须是整型或字符串型!", "类成员属性更新成功!"}));
@@ -241,7 +244,7 @@ TEST_F(MemberDialogTest, UpdateOfAMemberTypedByADeletedClassStartsWithNoType) {
         form.CB_MemberType->setCurrentText(MemberTypes::Date);
         form.Button1->click();
     });
-    Form().N3Click();
+    Trigger(Form().N3);
     EXPECT_EQ(seam_.Texts(), QStringList({"除了字符串类型外其他类型必须勾选是否必填标志!",
                                           "类Book的成员gone引用的类不在本工程中",
                                           "类成员属性更新成功!"}));
@@ -253,7 +256,7 @@ TEST_F(MemberDialogTest, UpdateOfAVanishedMemberSaysSoAndShowsNoDialog) {
     SelectMemberRow(0);
     TMemberDAO().DeleteMember(id);
     Form().SetModalHook([this](QDialog&) { ++dialogsShown_; });
-    Form().N3Click();
+    Trigger(Form().N3);
     EXPECT_EQ(seam_.Texts(), QStringList({"该成员已不存在!"}));
     EXPECT_EQ(dialogsShown_, 0);
     EXPECT_EQ(Form().LV_Member->rowCount(), 0);
@@ -264,7 +267,7 @@ TEST_F(MemberDialogTest, StoreErrorWhileSavingKeepsTheDialogOpen) {
     Form();
     Execute("drop table t_member");
     OnDialog<TAddMemberForm>([](TAddMemberForm& form) { Submit(form, {"title", "字符串"}); });
-    Form().M1Click();
+    Trigger(Form().M1);
     EXPECT_EQ(seam_.Texts("error").size(), 1);
     EXPECT_EQ(seam_.Texts("message"), QStringList());
     EXPECT_TRUE(dialogLeftOpen_);
@@ -277,28 +280,35 @@ struct TNameRefusal {
     QString message;
 };
 
-// Names a generation run refuses, in a class that has a member "title", each with the
-// dialog's message. The first-letter rule keeps answering first, and the name rules come
-// before the rules on the type and the flags.
+// What a member name may hold, in the run's words.
+QString WebNameRule(const QString& name) {
+    return "类Book的成员名\"" + name +
+           "\"只能用英文字母、数字和下划线, 因为网页表单的参数名不支持中文和$";
+}
+
+// Names a generation run refuses, in a class that has a member "title", each with the run's
+// message. The first-letter rule keeps answering first (but a name that does not start with
+// an ASCII character is told what it may hold), and the name rules come before the rules on
+// the type and the flags.
 const QList<TNameRefusal> kRefusedMemberNames = {
     {{"price-1", "字符串"},
-     "成员名称只能用英文字母、数字和下划线, 因为网页表单的参数名不支持中文和$!"},
+     WebNameRule("price-1")},
     {{"my name", "整型"},
-     "成员名称只能用英文字母、数字和下划线, 因为网页表单的参数名不支持中文和$!"},
+     WebNameRule("my name")},
     {{"non-sealed", "字符串"},
-     "成员名称只能用英文字母、数字和下划线, 因为网页表单的参数名不支持中文和$!"},
-    {{"int", "整型"}, "成员名称不能是Java保留字!"},
-    {{"true", "字符串"}, "成员名称不能是Java保留字!"},
-    {{"null", "字符串"}, "成员名称不能是Java保留字!"},
+     WebNameRule("non-sealed")},
+    {{"int", "整型"}, "类Book的成员名\"int\"是Java的保留字"},
+    {{"true", "字符串"}, "类Book的成员名\"true\"是Java的保留字"},
+    {{"null", "字符串"}, "类Book的成员名\"null\"是Java的保留字"},
     {{"name한", "字符串"},
-     "成员名称只能用英文字母、数字和下划线, 因为网页表单的参数名不支持中文和$!"},
+     WebNameRule("name한")},
     {{"bei注", "字符串"},
-     "成员名称只能用英文字母、数字和下划线, 因为网页表单的参数名不支持中文和$!"},
+     WebNameRule("bei注")},
     {{"price$", "浮点型", false, true},
-     "成员名称只能用英文字母、数字和下划线, 因为网页表单的参数名不支持中文和$!"},
-    {{"title", "日期型", false, true}, "该类中已经有名为title的成员!"},
+     WebNameRule("price$")},
+    {{"title", "日期型", false, true}, "类Book中有两个名为title的成员"},
     {{"Int", "整型"}, "成员属性首个字母必须小写"},
-    {{"图书", "字符串"}, "成员属性首个字母必须小写"},
+    {{"图书", "字符串"}, WebNameRule("图书")},
 };
 
 // Submits each refused name with the focus in the comment box, and expects the message, the
@@ -327,7 +337,7 @@ TEST_F(MemberDialogTest, AddRefusesNamesARunWouldRefuseWithTheFocusOnTheName) {
         EXPECT_EQ(Count("select count(*) from t_member"), 1);
         Submit(form, {"t_Book_1", "字符串"});
     });
-    Form().M1Click();
+    Trigger(Form().M1);
     EXPECT_EQ(seam_.TakeTexts(), QStringList({"类成员属性添加成功!"}));
     EXPECT_EQ(MemberColumn(1), QStringList({"title", "t_Book_1"}));
 
@@ -347,13 +357,12 @@ TEST_F(MemberDialogTest, UpdateRefusesNamesARunWouldRefuseAndKeepsItsOwnName) {
         form.Button1->click();
         EXPECT_EQ(
             seam_.TakeTexts(),
-            QStringList(
-                {"成员名称只能用英文字母、数字和下划线, 因为网页表单的参数名不支持中文和$!"}));
+            QStringList({WebNameRule("my name")}));
         ExpectRefusals(form, seam_);
         EXPECT_EQ(TMemberDAO().GetMember(bad)->memberName, "my name");
         Submit(form, {"name", "字符串"});
     });
-    Form().N3Click();
+    Trigger(Form().N3);
     EXPECT_EQ(seam_.TakeTexts(), QStringList({"类成员属性更新成功!"}));
     EXPECT_EQ(TMemberDAO().GetMember(bad)->memberName, "name");
 
@@ -362,7 +371,7 @@ TEST_F(MemberDialogTest, UpdateRefusesNamesARunWouldRefuseAndKeepsItsOwnName) {
     OnDialog<TUpdateMemberForm>([](TUpdateMemberForm& form) {
         Submit(form, {"title", "字符串", false, false, false, "40"});
     });
-    Form().N3Click();
+    Trigger(Form().N3);
     EXPECT_EQ(seam_.TakeTexts(), QStringList({"类成员属性更新成功!"}));
     EXPECT_EQ(TMemberDAO().GetMember(title)->memberLength, 40);
     EXPECT_EQ(MemberColumn(1), QStringList({"title", "name"}));
@@ -377,7 +386,7 @@ TEST_F(MemberDialogTest, DialogsWorkWithoutAMainWindow) {
     Submit(add, {"title", "字符串"});
     Submit(add, {"price", "浮点型", true});
     EXPECT_EQ(seam_.TakeTexts(),
-              QStringList({"该类中已经有名为title的成员!", "类成员属性添加成功!"}));
+              QStringList({"类Book中有两个名为title的成员", "类成员属性添加成功!"}));
     ASSERT_EQ(saved.size(), 1);
     EXPECT_EQ(saved[0][0].toLongLong(), book_);
 

@@ -58,7 +58,7 @@ TEST_F(ModelFileTest, ExportThenImportGivesTheProjectBackUnderANewName) {
     const QStringList model = ModelLines(shop);
 
     seam_.fileAnswers = {File("shop.json")};
-    Form().E1->trigger();
+    Trigger(Form().E1);
     ASSERT_EQ(seam_.shown.size(), 2);
     EXPECT_EQ(seam_.shown[0].kind, "save-file");
     EXPECT_EQ(seam_.shown[0].caption, "导出模型");
@@ -70,16 +70,16 @@ TEST_F(ModelFileTest, ExportThenImportGivesTheProjectBackUnderANewName) {
     // The name is taken: asked for another until a free one is given.
     seam_.fileAnswers = {File("shop.json")};
     seam_.inputAnswers = {QString("网上书店"), QString("书店二")};
-    Form().I1->trigger();
+    Trigger(Form().I1);
     ASSERT_EQ(seam_.shown.size(), 4);
     EXPECT_EQ(seam_.shown[0].kind, "open-file");
     EXPECT_EQ(seam_.shown[0].caption, "导入模型");
     EXPECT_EQ(seam_.shown[1].kind, "input");
     EXPECT_EQ(seam_.shown[1].caption, "导入模型");
-    EXPECT_TRUE(seam_.shown[1].text.contains("已经有名为网上书店的工程"))
+    EXPECT_TRUE(seam_.shown[1].text.contains("(网上书店): 该工程名称已经存在!"))
         << seam_.shown[1].text.toStdString();
     EXPECT_TRUE(seam_.shown[1].text.endsWith("请输入新的工程名称:"));
-    EXPECT_TRUE(seam_.shown[2].text.contains("已经有名为网上书店的工程"));
+    EXPECT_TRUE(seam_.shown[2].text.contains("(网上书店): 该工程名称已经存在!"));
     EXPECT_EQ(seam_.shown[3].text, "模型导入成功: 书店二");
     seam_.shown.clear();
     EXPECT_EQ(Projects(), QStringList({"网上书店", "书店二"}));
@@ -88,7 +88,7 @@ TEST_F(ModelFileTest, ExportThenImportGivesTheProjectBackUnderANewName) {
     // Renamed away, the original name is free again.
     Execute("delete from t_project where projectName='网上书店'");
     seam_.fileAnswers = {File("shop.json")};
-    Form().I1->trigger();
+    Trigger(Form().I1);
     EXPECT_EQ(seam_.TakeTexts("message"), QStringList({"模型导入成功: 网上书店"}));
     EXPECT_EQ(ModelLines(ProjectId("网上书店")), model);
 }
@@ -96,9 +96,9 @@ TEST_F(ModelFileTest, ExportThenImportGivesTheProjectBackUnderANewName) {
 TEST_F(ModelFileTest, CancelledDialogsChangeNothing) {
     AddProject("shop");
     seam_.fileAnswers = {QString(), QString(), QString(), File("shop.json")};
-    Form().E1->trigger();
-    Form().I1->trigger();
-    Form().I2->trigger();
+    Trigger(Form().E1);
+    Trigger(Form().I1);
+    Trigger(Form().I2);
     QStringList kinds;
     for (const TShown& item : seam_.shown)
         kinds << item.kind;
@@ -106,16 +106,16 @@ TEST_F(ModelFileTest, CancelledDialogsChangeNothing) {
     seam_.shown.clear();
 
     seam_.fileAnswers = {File("shop.json"), File("shop.json")};
-    Form().E1->trigger();
+    Trigger(Form().E1);
     seam_.inputAnswers = {std::nullopt};
-    Form().I1->trigger();
+    Trigger(Form().I1);
     EXPECT_EQ(seam_.TakeTexts("message"), QStringList({"模型导出成功!"}));
     EXPECT_EQ(Projects(), QStringList({"shop"}));
     EXPECT_EQ(Count("select count(*) from t_project"), 1);
 }
 
 TEST_F(ModelFileTest, ErrorsAreShownWithTheirReasonAndStoreNothing) {
-    Form().E1->trigger();
+    Trigger(Form().E1);
     EXPECT_EQ(seam_.TakeTexts(), QStringList({"当前未有任何项目被选中!"}));
 
     AddProject("shop");
@@ -124,10 +124,10 @@ TEST_F(ModelFileTest, ErrorsAreShownWithTheirReasonAndStoreNothing) {
     const QString missing = File("missing.json");
     WriteFile("broken.json", "{\"format\": ");
     seam_.fileAnswers = {unwritable, missing, File("broken.json"), File("missing.mdb")};
-    Form().E1->trigger();
-    Form().I1->trigger();
-    Form().I1->trigger();
-    Form().I2->trigger();
+    Trigger(Form().E1);
+    Trigger(Form().I1);
+    Trigger(Form().I1);
+    Trigger(Form().I2);
     const QStringList errors = seam_.Texts("error");
     ASSERT_EQ(errors.size(), 4);
     EXPECT_TRUE(errors[0].startsWith("无法写入文件: " + unwritable + " ("))
@@ -149,9 +149,9 @@ TEST_F(ModelFileTest, ImportSelectsTheImportedProject) {
     AddClass(AddProject("hr"), "Staff");
     AddClass(shop, "Book");
     seam_.fileAnswers = {File("shop.json"), File("shop.json")};
-    Form().E1->trigger();
+    Trigger(Form().E1);
     seam_.inputAnswers = {QString("shop2")};
-    Form().I1->trigger();
+    Trigger(Form().I1);
     EXPECT_EQ(seam_.TakeTexts("message"), QStringList({"模型导出成功!", "模型导入成功: shop2"}));
     EXPECT_EQ(Projects(), QStringList({"shop", "hr", "shop2"}));
     EXPECT_EQ(Form().CB_Project->currentText(), "shop2");
@@ -161,7 +161,7 @@ TEST_F(ModelFileTest, ImportSelectsTheImportedProject) {
     // Nothing imported: the selection stays.
     seam_.fileAnswers = {File("shop.json")};
     seam_.inputAnswers = {std::nullopt};
-    Form().I1->trigger();
+    Trigger(Form().I1);
     EXPECT_EQ(Form().CB_Project->currentText(), "shop2");
 }
 
@@ -169,7 +169,7 @@ TEST_F(ModelFileTest, ImportSelectsTheImportedProject) {
 TEST_F(ModelFileTest, ImportRunsOffTheWindowsThreadWithABusyIndicator) {
     AddProject("shop");
     seam_.fileAnswers = {File("shop.json")};
-    Form().E1->trigger();
+    Trigger(Form().E1);
     Execute("delete from t_project");
     Form().LoadProjects();
     seam_.shown.clear();
@@ -183,12 +183,12 @@ TEST_F(ModelFileTest, ImportRunsOffTheWindowsThreadWithABusyIndicator) {
         busy = Form().ModelFileBusy();
         shown = Form().Panel_Busy->isVisibleTo(&Form());
         doing = Form().Label_Busy->text();
-        Form().I1->trigger(); // refused while the first one runs
-        Form().E1->trigger();
+        Trigger(Form().I1); // refused while the first one runs
+        Trigger(Form().E1);
         Execute("commit");
     });
     seam_.fileAnswers = {File("shop.json")};
-    Form().I1->trigger();
+    Trigger(Form().I1);
     EXPECT_TRUE(busy);
     EXPECT_TRUE(shown);
     EXPECT_EQ(doing, "正在导入模型...");

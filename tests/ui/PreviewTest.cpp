@@ -77,12 +77,12 @@ protected:
             }
             form.Button1->click();
         });
-        Form().V1->trigger();
+        Trigger(Form().V1);
         return pages;
     }
 
     void Generate() {
-        Form().A1->trigger();
+        Trigger(Form().A1);
         ASSERT_TRUE(WaitFor([this] { return Form().RunningGenerations() == 0; }));
         QCoreApplication::processEvents();
     }
@@ -101,7 +101,7 @@ TEST_F(PreviewTest, ShowsTheSelectedClassFilesAsTheNextRunWritesThemAndWritesNot
     writer.queryFlag = 1;
     AddMember(writer);
     seam_.inputAnswers = {QString("bookshop")};
-    Form().S2->trigger();
+    Trigger(Form().S2);
     Form().LB_Object->setCurrentRow(1);
 
     const QList<TPage> pages = Preview();
@@ -132,7 +132,7 @@ TEST_F(PreviewTest, ShowsTheSelectedClassFilesAsTheNextRunWritesThemAndWritesNot
     // A later change of the model or the package shows in the next preview.
     Execute("update t_member set memberComment='标题' where memberName='title'");
     seam_.inputAnswers = {QString("store")};
-    Form().S2->trigger();
+    Trigger(Form().S2);
     const QList<TPage> changed = Preview();
     ASSERT_EQ(changed.size(), 4);
     EXPECT_TRUE(changed[0].text.contains("package=\"com.store.domain\""));
@@ -179,16 +179,29 @@ TEST_F(PreviewTest, ShowsWhatARunWouldRefuseTheModelForInstead) {
     EXPECT_FALSE(QFileInfo::exists(Output()));
 }
 
+// A project name a run refuses as a folder name: the preview shows the run's error.
+TEST_F(PreviewTest, ShowsTheRunsErrorForAProjectNameThatIsNoFolderName) {
+    AddGoodClass(AddProject("a/b"), "Book");
+    Form().LoadProjects();
+    EXPECT_TRUE(Preview().isEmpty());
+    const QStringList byPreview = seam_.TakeTexts("error");
+    Generate();
+    ASSERT_EQ(byPreview.size(), 1);
+    EXPECT_TRUE(byPreview[0].startsWith("工程名称\"a/b\"")) << byPreview[0].toStdString();
+    EXPECT_EQ(seam_.TakeTexts("error"), byPreview);
+    EXPECT_EQ(dialogsShown_, 0);
+}
+
 TEST_F(PreviewTest, NeedsASelectedProjectAndClass) {
-    Form().V1->trigger();
+    Trigger(Form().V1);
     const int shop = AddProject("shop");
     Form().LoadProjects();
-    Form().V1->trigger();
+    Trigger(Form().V1);
     AddGoodClass(shop, "Book");
     Form().LoadProjects();
     seam_.confirmAnswers = {true};
-    Form().S1->trigger();
-    Form().V1->trigger();
+    Trigger(Form().S1);
+    Trigger(Form().V1);
     EXPECT_EQ(seam_.Texts("message"), QStringList({"没有一个工程被选中！", "没有类被选中!",
                                                    "类对象删除成功!", "没有类被选中!"}));
     EXPECT_EQ(dialogsShown_, 0);

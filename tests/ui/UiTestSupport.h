@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QTemporaryDir>
@@ -14,6 +15,7 @@
 #include "MainForm.h"
 #include "MemberDAO.h"
 #include "ProjectDAO.h"
+#include "RunPipeline.h"
 #include "ScriptedSeam.h"
 
 // Gives widget the keyboard focus, its window activated first as the offscreen platform does
@@ -22,6 +24,15 @@ inline void MoveFocusTo(QWidget& widget) {
     QCoreApplication::processEvents();
     widget.setFocus();
     ASSERT_TRUE(widget.hasFocus());
+}
+
+// Triggers a menu action as the user does: only when it is there, shown and enabled (a test
+// that finds it disabled fails instead of running its handler).
+inline void Trigger(QAction* action) {
+    ASSERT_NE(action, nullptr);
+    ASSERT_TRUE(action->isEnabled()) << action->text().toStdString() << " is disabled";
+    ASSERT_TRUE(action->isVisible()) << action->text().toStdString() << " is hidden";
+    action->trigger();
 }
 
 // Each test has a database and a program folder of its own, a scripted seam,
@@ -93,6 +104,18 @@ protected:
     }
 
     void SelectMemberRow(int row) { Form().LV_Member->selectRow(row); }
+
+    // The files a run of the project would write now: the count of its plan, from the run's
+    // own input and build (RunPipeline), in this test's folder with the window's package name.
+    int PlannedFiles(qint64 projectId, const QString& projectName) {
+        TGenerationSettings settings;
+        settings.rootDir = dir_.path();
+        settings.projectId = projectId;
+        settings.projectName = projectName;
+        settings.packageName = Form().packageName;
+        return RunPipeline::PlannedFiles(
+            RunPipeline::BuildProject(RunPipeline::ReadRunInput(settings)));
+    }
 
     // Runs the event loop until done() holds; false on time-out.
     static bool WaitFor(const std::function<bool()>& done, int milliseconds = 20000) {

@@ -109,7 +109,7 @@ TEST_F(WindowTest, HighlightedClassIsAlwaysTheClassTheCommandsActOn) {
     // With no class left current, nothing is highlighted; the arrow keys make a class current
     // and highlight it.
     seam_.confirmAnswers = {true};
-    Form().S1->trigger();
+    Trigger(Form().S1);
     EXPECT_EQ(Current(), nullptr);
     EXPECT_TRUE(Form().LB_Object->selectedItems().isEmpty());
     EXPECT_EQ(Form().LV_Member->rowCount(), 0);
