@@ -1,15 +1,15 @@
 #include "FormImportDb.h"
 
 #include <QFormLayout>
-#include <QPointer>
 #include <QHBoxLayout>
+#include <QPointer>
 #include <QVBoxLayout>
 #include <optional>
 #include <utility>
 
 #include "DbImport.h"
-#include "Guard.h"
 #include "ExchangeError.h"
+#include "Guard.h"
 #include "Printable.h"
 #include "UserSeam.h"
 
