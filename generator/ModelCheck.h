@@ -3,8 +3,8 @@
 #include <QString>
 #include <optional>
 
-#include "GenerationSettings.h"
 #include "ClassDAO.h"
+#include "GenerationSettings.h"
 #include "ProjectDAO.h"
 #include "ProjectModel.h"
 #include "Refusal.h"

@@ -2,12 +2,14 @@
 
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QPointer>
 #include <QVBoxLayout>
+#include <optional>
 #include <utility>
 
 #include "DbImport.h"
-#include "Guard.h"
 #include "ExchangeError.h"
+#include "Guard.h"
 #include "Printable.h"
 #include "UserSeam.h"
 
@@ -29,7 +31,7 @@ QString SuccessText(const TDbImportResult& result) {
 TImportDbForm::TImportDbForm(TUserSeam& seam, QWidget* parent, TOffThread offThread)
     : QDialog(parent), seam_(seam), offThread_(std::move(offThread)) {
     if (!offThread_)
-        offThread_ = [](const QString&, const std::function<void()>& work) { work(); };
+        offThread_ = RightHere();
     setWindowTitle(kCaption);
     setFont(FormFont());
     CB_Kind = new QComboBox(this);
@@ -117,36 +119,69 @@ bool TImportDbForm::ReadBoxes(TDbImportRequest& request) {
     return true;
 }
 
+void TImportDbForm::reject() {
+    if (!working_)
+        QDialog::reject();
+}
+
+void TImportDbForm::SetWorking(bool working) {
+    working_ = working;
+    setEnabled(!working);
+}
+
+bool TImportDbForm::Succeeded(const std::exception_ptr& error) {
+    if (!error)
+        return true;
+    SetWorking(false);
+    RunGuarded(seam_, [&error] { std::rethrow_exception(error); });
+    return false;
+}
+
 // Errors (connection, a refused model, --strict) reach the error box through RunGuarded and
-// leave the dialog open with nothing stored.
+// leave the dialog open with nothing stored. The dialog takes no second click while the
+// database is read and the project stored.
 void TImportDbForm::Import() {
-    TDbImportRequest request;
-    if (!ReadBoxes(request))
+    auto request = std::make_shared<TDbImportRequest>();
+    if (!ReadBoxes(*request))
         return;
-    // The dialog takes no second click while the database is read and the project stored.
-    setEnabled(false);
-    struct TEnable {
-        QWidget* form;
-        ~TEnable() { form->setEnabled(true); }
-    } enable{this};
-    TSchemaMapping mapping;
-    offThread_(QStringLiteral("正在读取数据库..."),
-               [&request, &mapping] { mapping = DbImport::ReadMapping(request); });
-    for (;;) {
+    SetWorking(true);
+    auto mapping = std::make_shared<TSchemaMapping>();
+    QPointer<TImportDbForm> self(this);
+    offThread_(
+        QStringLiteral("正在读取数据库..."),
+        [request, mapping] { *mapping = DbImport::ReadMapping(*request); },
+        [self, request, mapping](std::exception_ptr error) {
+            if (self && self->Succeeded(error))
+                self->Store(request, mapping);
+        });
+}
+
+void TImportDbForm::Store(const std::shared_ptr<TDbImportRequest>& request,
+                          const std::shared_ptr<TSchemaMapping>& mapping) {
+    auto result = std::make_shared<TDbImportResult>();
+    auto taken = std::make_shared<std::optional<QString>>();
+    QPointer<TImportDbForm> self(this);
+    auto work = [request, mapping, result, taken] {
         try {
-            TDbImportResult result;
-            offThread_(QStringLiteral("正在导入模型..."), [&request, &mapping, &result] {
-                result = DbImport::Store(request, mapping);
-            });
-            emit ProjectImported(result.projectName);
-            seam_.Message(SuccessText(result));
-            accept();
-            return;
-        } catch (const TNameTakenError& taken) {
-            request.projectName = seam_.InputBox(
-                kCaption, taken.Message() + QStringLiteral("\n请输入新的工程名称:"), QString());
-            if (request.projectName.isEmpty())
-                return;
+            *result = DbImport::Store(*request, *mapping);
+        } catch (const TNameTakenError& error) {
+            *taken = error.Message();
         }
-    }
+    };
+    auto then = [self, request, mapping, result, taken](std::exception_ptr error) {
+        if (!self || !self->Succeeded(error))
+            return;
+        if (*taken) {
+            request->projectName = self->seam_.InputBox(
+                kCaption, **taken + QStringLiteral("\n请输入新的工程名称:"), QString());
+            if (request->projectName.isEmpty())
+                return self->SetWorking(false);
+            return self->Store(request, mapping);
+        }
+        self->SetWorking(false);
+        emit self->ProjectImported(result->projectName);
+        self->seam_.Message(SuccessText(*result));
+        self->accept();
+    };
+    offThread_(QStringLiteral("正在导入模型..."), work, then);
 }

@@ -6,10 +6,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "ModelFiles.h"
+#include <memory>
+
+#include "BusyRunner.h"
 
 class TUserSeam;
 struct TDbImportRequest;
+struct TSchemaMapping;
 
 // Reads the tables of a database (MariaDB/MySQL, PostgreSQL or a SQLite file) into a new
 // project. A name already taken is asked for again; the report of what the model could not
@@ -18,9 +21,8 @@ class TImportDbForm : public QDialog {
     Q_OBJECT
 
 public:
-    using TOffThread = ModelFiles::TOffThread;
-
     // offThread: where the database is read and the project stored; by default right here.
+    // While that work runs the dialog takes no input and does not close.
     TImportDbForm(TUserSeam& seam, QWidget* parent = nullptr, TOffThread offThread = {});
 
     QComboBox* CB_Kind; // MariaDB/MySQL, PostgreSQL, SQLite
@@ -43,12 +45,21 @@ public slots:
     void Btn_BrowseClick();
     void CB_KindChange(int index);
 
+    void reject() override;
+
 private:
     void Import();
+    // Stores the mapping; a taken name is asked for again.
+    void Store(const std::shared_ptr<TDbImportRequest>& request,
+               const std::shared_ptr<TSchemaMapping>& mapping);
+    // Shows the work's error, if any, and takes input again then; true when there was none.
+    bool Succeeded(const std::exception_ptr& error);
+    void SetWorking(bool working);
     // Fills the request from the boxes; false after telling the user what is missing.
     bool ReadBoxes(TDbImportRequest& request);
 
     TUserSeam& seam_;
     TOffThread offThread_;
     int defaultPort_ = 0;
+    bool working_ = false;
 };

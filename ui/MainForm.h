@@ -18,10 +18,12 @@
 #include <memory>
 #include <optional>
 
+#include "ModelFiles.h"
 #include "UserSeam.h"
 
 class TProgressLog;
 
+class TBusyRunner;
 class TGenerationRunner;
 struct TGenerationSettings;
 struct TMember;
@@ -51,7 +53,7 @@ public:
     QUrl HomePage() const;
     // Generation runs started here that have not ended yet.
     int RunningGenerations() const;
-    // True while a model file is read or written.
+    // True while a model file command runs (its actions are disabled meanwhile).
     bool ModelFileBusy() const { return modelFileBusy_; }
 
     // The current selection; -1 (or empty text) when nothing is selected.
@@ -153,6 +155,8 @@ protected:
 
 private:
     void FormCreate();
+    // MainFormLayout.cpp: the widgets, their layout and the menu.
+    void CreateWidgets();
     void CreateBanner(QWidget* parent);
     void CreateProjectArea(QWidget* parent);
     void CreateMemberTable();
@@ -162,6 +166,8 @@ private:
     void CreateMenu();
     void ConnectRunner();
     QAction* AddItem(QMenu* menu, const QString& text, void (TFormMain::*handler)());
+
+    // MainFormLists.cpp: the lists and the selection.
     void FillProjectBox();
     // Reloads the projects with the given one selected, kept as a rename keeps its position.
     void LoadProjectsSelecting(qint64 projectId);
@@ -171,22 +177,45 @@ private:
     // The highlighted class is the one the commands act on.
     void KeepClassHighlight();
     void RenameClassItem(qint64 classId, const QString& className);
-    void ShowModal(QDialog& dialog);
+
+    // MainFormCommands.cpp: the commands on the model; store errors propagate.
+    void NewProject();
+    void RenameProject();
+    void DeleteProject();
+    void AddClassCommand();
+    void RenameClass();
+    void DeleteClass();
+    void AddMemberCommand();
+    void EditMember();
+    void DeleteMember();
+    void SetPackageName();
     static std::optional<QString> ProjectNameRefusal(const QString& name, TProjectDAO& projects,
                                                      bool checkTaken = true);
+
+    // MainFormModelFiles.cpp: the model file commands, on the busy runner.
+    void ExportModel();
+    void ImportModelFile();
+    void ImportOldDatabase();
+    void ImportFromDatabase();
+    // Starts a model file command, unless one is running: the model file actions are disabled
+    // until the command calls ended, which also selects the projects it added.
+    void ModelFileCommand(const std::function<void(const ModelFiles::TEnded& ended)>& command);
+    void SetModelFileBusy(bool busy);
+    // The busy bar beside the menus, while work runs on the busy runner.
+    void ShowBusy(bool busy, const QString& doing);
+
+    // MainFormRun.cpp: the run's view.
+    void Generate();
+    void PreviewClass();
     // The folders of a run, without its project.
     TGenerationSettings Folders() const;
     TGenerationSettings Settings() const;
     void ShowPreview(const TGenerationSettings& settings, qint64 classId);
-    bool Guard(const std::function<void()>& command);
-    // Runs work on a thread of its own while the window stays usable and shows what it does;
-    // returns once work has ended, rethrowing its error here.
-    void RunBusy(const QString& doing, const std::function<void()>& work);
-    std::function<void(const QString&, const std::function<void()>&)> BusyRunner();
     void ReleaseFreedMemory();
     static constexpr int kReleaseDelayMs = 100;
-    // A model file command, refused while another is busy.
-    void ModelFileCommand(const std::function<void()>& command);
+
+    void ShowModal(QDialog& dialog);
+    bool Guard(const std::function<void()>& command);
     void Message(const QString& text);
 
     TUserSeam* seam_;
@@ -194,6 +223,7 @@ private:
     QString resourceDir_; // empty: rootDir_
     TModalHook modalHook_;
     TGenerationRunner* runner_;
+    TBusyRunner* busy_; // the model file commands' work
     std::unique_ptr<TProgressLog> progressLog_;
     bool modelFileBusy_ = false;
 };

@@ -1,6 +1,5 @@
 #include <QFile>
 #include <QFileInfo>
-#include <QTimer>
 
 #include "ProjectModel.h"
 #include "UiTestSupport.h"
@@ -58,7 +57,7 @@ TEST_F(ModelFileTest, ExportThenImportGivesTheProjectBackUnderANewName) {
     const QStringList model = ModelLines(shop);
 
     seam_.fileAnswers = {File("shop.json")};
-    Trigger(Form().E1);
+    RunCommand(Form().E1);
     ASSERT_EQ(seam_.shown.size(), 2);
     EXPECT_EQ(seam_.shown[0].kind, "save-file");
     EXPECT_EQ(seam_.shown[0].caption, "导出模型");
@@ -70,7 +69,7 @@ TEST_F(ModelFileTest, ExportThenImportGivesTheProjectBackUnderANewName) {
     // The name is taken: asked for another until a free one is given.
     seam_.fileAnswers = {File("shop.json")};
     seam_.inputAnswers = {QString("网上书店"), QString("书店二")};
-    Trigger(Form().I1);
+    RunCommand(Form().I1);
     ASSERT_EQ(seam_.shown.size(), 4);
     EXPECT_EQ(seam_.shown[0].kind, "open-file");
     EXPECT_EQ(seam_.shown[0].caption, "导入模型");
@@ -88,7 +87,7 @@ TEST_F(ModelFileTest, ExportThenImportGivesTheProjectBackUnderANewName) {
     // Renamed away, the original name is free again.
     Execute("delete from t_project where projectName='网上书店'");
     seam_.fileAnswers = {File("shop.json")};
-    Trigger(Form().I1);
+    RunCommand(Form().I1);
     EXPECT_EQ(seam_.TakeTexts("message"), QStringList({"模型导入成功: 网上书店"}));
     EXPECT_EQ(ModelLines(ProjectId("网上书店")), model);
 }
@@ -96,9 +95,9 @@ TEST_F(ModelFileTest, ExportThenImportGivesTheProjectBackUnderANewName) {
 TEST_F(ModelFileTest, CancelledDialogsChangeNothing) {
     AddProject("shop");
     seam_.fileAnswers = {QString(), QString(), QString(), File("shop.json")};
-    Trigger(Form().E1);
-    Trigger(Form().I1);
-    Trigger(Form().I2);
+    RunCommand(Form().E1);
+    RunCommand(Form().I1);
+    RunCommand(Form().I2);
     QStringList kinds;
     for (const TShown& item : seam_.shown)
         kinds << item.kind;
@@ -106,16 +105,16 @@ TEST_F(ModelFileTest, CancelledDialogsChangeNothing) {
     seam_.shown.clear();
 
     seam_.fileAnswers = {File("shop.json"), File("shop.json")};
-    Trigger(Form().E1);
+    RunCommand(Form().E1);
     seam_.inputAnswers = {std::nullopt};
-    Trigger(Form().I1);
+    RunCommand(Form().I1);
     EXPECT_EQ(seam_.TakeTexts("message"), QStringList({"模型导出成功!"}));
     EXPECT_EQ(Projects(), QStringList({"shop"}));
     EXPECT_EQ(Count("select count(*) from t_project"), 1);
 }
 
 TEST_F(ModelFileTest, ErrorsAreShownWithTheirReasonAndStoreNothing) {
-    Trigger(Form().E1);
+    RunCommand(Form().E1);
     EXPECT_EQ(seam_.TakeTexts(), QStringList({"当前未有任何项目被选中!"}));
 
     AddProject("shop");
@@ -124,10 +123,10 @@ TEST_F(ModelFileTest, ErrorsAreShownWithTheirReasonAndStoreNothing) {
     const QString missing = File("missing.json");
     WriteFile("broken.json", "{\"format\": ");
     seam_.fileAnswers = {unwritable, missing, File("broken.json"), File("missing.mdb")};
-    Trigger(Form().E1);
-    Trigger(Form().I1);
-    Trigger(Form().I1);
-    Trigger(Form().I2);
+    RunCommand(Form().E1);
+    RunCommand(Form().I1);
+    RunCommand(Form().I1);
+    RunCommand(Form().I2);
     const QStringList errors = seam_.Texts("error");
     ASSERT_EQ(errors.size(), 4);
     EXPECT_TRUE(errors[0].startsWith("无法写入文件: " + unwritable + " ("))
@@ -149,9 +148,9 @@ TEST_F(ModelFileTest, ImportSelectsTheImportedProject) {
     AddClass(AddProject("hr"), "Staff");
     AddClass(shop, "Book");
     seam_.fileAnswers = {File("shop.json"), File("shop.json")};
-    Trigger(Form().E1);
+    RunCommand(Form().E1);
     seam_.inputAnswers = {QString("shop2")};
-    Trigger(Form().I1);
+    RunCommand(Form().I1);
     EXPECT_EQ(seam_.TakeTexts("message"), QStringList({"模型导出成功!", "模型导入成功: shop2"}));
     EXPECT_EQ(Projects(), QStringList({"shop", "hr", "shop2"}));
     EXPECT_EQ(Form().CB_Project->currentText(), "shop2");
@@ -161,40 +160,37 @@ TEST_F(ModelFileTest, ImportSelectsTheImportedProject) {
     // Nothing imported: the selection stays.
     seam_.fileAnswers = {File("shop.json")};
     seam_.inputAnswers = {std::nullopt};
-    Trigger(Form().I1);
+    RunCommand(Form().I1);
     EXPECT_EQ(Form().CB_Project->currentText(), "shop2");
 }
 
-// The import waits for the database here, so that the window is seen while it runs.
+// The import waits for the database here, so that the window is seen while it runs: the
+// command has returned, the busy bar says what runs, and only the model file commands are
+// disabled until the import has ended.
 TEST_F(ModelFileTest, ImportRunsOffTheWindowsThreadWithABusyIndicator) {
     AddProject("shop");
     seam_.fileAnswers = {File("shop.json")};
-    Trigger(Form().E1);
+    RunCommand(Form().E1);
     Execute("delete from t_project");
     Form().LoadProjects();
     seam_.shown.clear();
     EXPECT_FALSE(Form().Panel_Busy->isVisibleTo(&Form()));
 
     Execute("begin immediate");
-    bool busy = false;
-    bool shown = false;
-    QString doing;
-    QTimer::singleShot(0, [&] {
-        busy = Form().ModelFileBusy();
-        shown = Form().Panel_Busy->isVisibleTo(&Form());
-        doing = Form().Label_Busy->text();
-        Trigger(Form().I1); // refused while the first one runs
-        Trigger(Form().E1);
-        Execute("commit");
-    });
     seam_.fileAnswers = {File("shop.json")};
     Trigger(Form().I1);
-    EXPECT_TRUE(busy);
-    EXPECT_TRUE(shown);
-    EXPECT_EQ(doing, "正在导入模型...");
-    EXPECT_EQ(seam_.TakeTexts(), QStringList({"模型文件 (*.json)", "正在读写模型文件,请稍候",
-                                              "正在读写模型文件,请稍候", "模型导入成功: shop"}));
-    EXPECT_FALSE(Form().ModelFileBusy());
+    EXPECT_TRUE(Form().ModelFileBusy());
+    EXPECT_TRUE(Form().Panel_Busy->isVisibleTo(&Form()));
+    EXPECT_EQ(Form().Label_Busy->text(), "正在导入模型...");
+    for (QAction* action : {Form().E1, Form().I1, Form().I2, Form().I3})
+        EXPECT_FALSE(action->isEnabled()) << action->text().toStdString();
+    EXPECT_TRUE(Form().F2->isEnabled());
+    EXPECT_TRUE(Form().A1->isEnabled());
+    Execute("commit");
+    ASSERT_TRUE(WaitFor([this] { return !Form().ModelFileBusy(); }));
+    EXPECT_EQ(seam_.TakeTexts(), QStringList({"模型文件 (*.json)", "模型导入成功: shop"}));
+    for (QAction* action : {Form().E1, Form().I1, Form().I2, Form().I3})
+        EXPECT_TRUE(action->isEnabled()) << action->text().toStdString();
     EXPECT_FALSE(Form().Panel_Busy->isVisibleTo(&Form()));
     EXPECT_EQ(Projects(), QStringList({"shop"}));
 }

@@ -117,6 +117,13 @@ protected:
             RunPipeline::BuildProject(RunPipeline::ReadRunInput(settings)));
     }
 
+    // Triggers a model file command and runs the event loop until it has ended: its work runs
+    // on the window's busy runner, and the command goes on once that work has ended.
+    void RunCommand(QAction* action) {
+        Trigger(action);
+        ASSERT_TRUE(WaitFor([this] { return !Form().ModelFileBusy(); }));
+    }
+
     // Runs the event loop until done() holds; false on time-out.
     static bool WaitFor(const std::function<bool()>& done, int milliseconds = 20000) {
         QDeadlineTimer deadline(milliseconds);
