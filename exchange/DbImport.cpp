@@ -37,7 +37,7 @@ TImportModel ImportModelOf(const TSchemaMapping& mapping, const QString& project
     for (qsizetype i = 0; i < mapping.classes.size(); ++i) {
         const TClassModel& c = mapping.classes[i];
         const QString place = "classes[" + QString::number(i) + "]";
-        TImportClass imported{c.className, c.friendName, place, {}};
+        TImportClass imported{c.className, c.friendName, place, {}, c.tableName};
         for (qsizetype j = 0; j < c.members.size(); ++j)
             imported.members.append(
                 {c.members[j], place + ".members[" + QString::number(j) + "]"});

@@ -35,7 +35,7 @@ TProjectModel ModelOf(const TImportProject& p) {
     TProjectModel model;
     qint64 id = 0;
     for (const TImportClass& c : p.classes) {
-        TClassModel& added = model.AddClass({++id, c.className, c.friendName, {}});
+        TClassModel& added = model.AddClass({++id, c.className, c.friendName, {}, c.tableName});
         for (const TImportMember& item : c.members)
             added.members.append(item.member);
     }

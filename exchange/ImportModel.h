@@ -19,6 +19,7 @@ struct TImportClass {
     QString friendName;
     QString place;
     QList<TImportMember> members;
+    QString tableName; // empty: named after the class
 };
 struct TImportProject {
     QString projectName;

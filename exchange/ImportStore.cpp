@@ -17,7 +17,7 @@ void StoreProject(const TImportProject& p) {
     TClassDAO classes;
     TMemberDAO members;
     for (const TImportClass& c : p.classes) {
-        const qint64 classId = classes.AddClass(projectId, c.className, c.friendName);
+        const qint64 classId = classes.AddClass(projectId, c.className, c.friendName, c.tableName);
         for (const TImportMember& item : c.members) {
             TMember m = item.member;
             NormaliseTypeFlags(m);

@@ -261,6 +261,7 @@ TImportModel ReadMdbModel(const QString& mdbFile) {
         list.append({classes.Text(row.index, "className"),
                      classes.Text(row.index, "friendName"),
                      row.place,
+                     {},
                      {}});
     }
     for (const TMdbRow& row : RowsById(members, "memberId")) {

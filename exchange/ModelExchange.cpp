@@ -32,6 +32,8 @@ QJsonObject MemberObject(const TMember& m) {
                        {"memberComment", m.memberComment}};
     for (const TMemberFlag& flag : kMemberFlags)
         object.insert(QLatin1String(flag.name), m.*flag.field == 1);
+    if (!m.columnName.isEmpty()) // a member named like its column has none
+        object.insert(QStringLiteral("columnName"), m.columnName);
     return object;
 }
 
@@ -39,7 +41,11 @@ QJsonObject ClassObject(const TClassModel& c) {
     QJsonArray members;
     for (const TMember& m : c.members)
         members.append(MemberObject(m));
-    return {{"className", c.className}, {"friendName", c.friendName}, {"members", members}};
+    QJsonObject object{
+        {"className", c.className}, {"friendName", c.friendName}, {"members", members}};
+    if (!c.tableName.isEmpty()) // a class named like its table has none
+        object.insert(QStringLiteral("tableName"), c.tableName);
+    return object;
 }
 
 // ---- Reading the JSON text
@@ -110,6 +116,10 @@ public:
             Refuse(Place(key), QStringLiteral("应为true或false"));
         return value.toBool() ? 1 : 0;
     }
+    // A text that may be left out: empty then.
+    QString OptionalText(const QString& key) const {
+        return object_.contains(key) ? Text(key) : QString();
+    }
     QJsonArray Array(const QString& key) const {
         const QJsonValue value = Value(key);
         if (!value.isArray())
@@ -142,13 +152,15 @@ TImportMember ReadJsonMember(const QJsonValue& value, const QString& place) {
     m.memberComment = fields.Text("memberComment");
     for (const TMemberFlag& flag : kMemberFlags)
         m.*flag.field = fields.Flag(QLatin1String(flag.name));
+    m.columnName = fields.OptionalText("columnName");
     result.place = place;
     return result;
 }
 
 TImportClass ReadJsonClass(const QJsonValue& value, const QString& place) {
     const TJsonFields fields(value, place);
-    TImportClass result{fields.Text("className"), fields.Text("friendName"), place, {}};
+    TImportClass result{fields.Text("className"), fields.Text("friendName"), place, {},
+                        fields.OptionalText("tableName")};
     const QJsonArray members = fields.Array("members");
     for (qsizetype i = 0; i < members.size(); ++i)
         result.members << ReadJsonMember(members[i], Indexed(fields.Place("members"), i));

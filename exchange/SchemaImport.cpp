@@ -139,6 +139,8 @@ private:
     // ---- Tables and their keys
 
     std::optional<QString> KeyProblem(const TSchemaTable& t) const {
+        if (std::optional<QString> error = ModelCheck::DatabaseNameError("表名", t.name))
+            return "表" + Printable(t.name) + "未导入: " + *error;
         if (t.primaryKey.isEmpty())
             return "表" + Printable(t.name) + "没有主键, 未导入";
         if (t.primaryKey.size() > 1)
@@ -149,6 +151,8 @@ private:
             return "表" + Printable(t.name) + "的主键列" + Printable(t.primaryKey.first()) +
                    "不在表中, 未导入";
         const TSchemaColumn& key = t.columns[index];
+        if (std::optional<QString> error = ModelCheck::DatabaseNameError("列名", key.name))
+            return "表" + Printable(t.name) + "未导入: " + *error;
         if (!IsKeyKind(key.kind))
             return "表" + Printable(t.name) + "的主键列" + Printable(key.name) + "的类型" +
                    Printable(key.typeName) + "不能作为主键(只能是整数或字符类型), 未导入";
@@ -170,6 +174,7 @@ private:
         TClassModel c;
         c.classId = classes_.size() + 1;
         c.friendName = t.comment;
+        c.tableName = t.name;
         const qsizetype keyIndex = ColumnIndex(t, t.primaryKey.first());
         if (!ChooseClassName(t, position, c))
             return;
@@ -181,6 +186,8 @@ private:
         c.members = {key};
         if (c.friendName.isEmpty())
             c.friendName = c.className;
+        classIndex_.insert(c.className.toLower(), classes_.size());
+        tableIndex_.insert(t.name, classes_.size());
         classes_ << c;
         kept_ << TKept{&t, keyIndex, position - 1};
         keys_ << key;
@@ -224,17 +231,22 @@ private:
     }
 
     bool TakenClass(const QString& name) const {
-        for (const TClassModel& c : classes_)
-            if (c.className.compare(name, Qt::CaseInsensitive) == 0)
-                return true;
-        return false;
+        return classIndex_.contains(name.toLower());
     }
 
     QString TableOfClass(const QString& name) const {
-        for (qsizetype i = 0; i < classes_.size(); ++i)
-            if (classes_[i].className.compare(name, Qt::CaseInsensitive) == 0)
-                return kept_[i].table->name;
-        return QString();
+        const auto found = classIndex_.constFind(name.toLower());
+        return found == classIndex_.constEnd() ? QString() : kept_[*found].table->name;
+    }
+
+    // The look-ups of kept classes by lower-cased class name and by table name.
+    void IndexClasses() {
+        classIndex_.clear();
+        tableIndex_.clear();
+        for (qsizetype i = 0; i < classes_.size(); ++i) {
+            classIndex_.insert(classes_[i].className.toLower(), i);
+            tableIndex_.insert(kept_[i].table->name, i);
+        }
     }
 
     template <typename TTaken> static QStringList Candidates(const QString& base, TTaken taken) {
@@ -252,6 +264,7 @@ private:
         TMember m;
         m.memberType = TypeWordOf(column.kind);
         m.memberComment = column.comment;
+        m.columnName = column.name;
         m.memberIsMust = column.notNull ? 1 : 0;
         if (column.kind == TColumnKind::Text)
             m.memberLength = TextLength(t, column);
@@ -312,16 +325,17 @@ private:
         return false;
     }
 
-    // The rules for the member alone beside the class's key, with every kept class present.
+    // The rules for the member alone beside the class's key, in a model of that class and the
+    // class the member refers to (the only other class those rules read), so that the check
+    // does not grow with the number of tables.
     std::optional<QString> MemberError(const TClassModel& c, const TMember& m) const {
-        QList<TClassModel> classes = classes_;
         TClassModel trial = c;
         trial.members = c.members.isEmpty() ? QList<TMember>{m} : QList<TMember>{c.members[0], m};
-        for (TClassModel& other : classes)
-            if (other.classId == c.classId)
-                other = trial;
-        if (classes.isEmpty() || classes.last().classId < c.classId)
-            classes << trial;
+        QList<TClassModel> classes{trial};
+        const auto target = classIndex_.constFind(m.memberType.toLower());
+        if (!MemberTypes::IsSimple(m.memberType) && target != classIndex_.constEnd() &&
+            classes_[*target].classId != c.classId)
+            classes << classes_[*target];
         return ModelCheck::ClassRuleError(ModelOf(classes), trial);
     }
 
@@ -358,10 +372,15 @@ private:
     }
 
     std::optional<TMember> ColumnMember(const TSchemaTable& t, const TSchemaColumn& column) {
+        if (std::optional<QString> error = ModelCheck::DatabaseNameError("列名", column.name)) {
+            Note("列" + ColumnPlace(t, column) + "未导入: " + *error);
+            return std::nullopt;
+        }
         if (std::optional<QString> target = ReferencedClass(t, column)) {
             TMember m;
             m.memberType = *target;
             m.memberComment = column.comment;
+            m.columnName = column.name;
             m.memberIsMust = column.notNull ? 1 : 0;
             return m;
         }
@@ -398,10 +417,7 @@ private:
     }
 
     qsizetype KeptIndex(const QString& table) const {
-        for (qsizetype i = 0; i < kept_.size(); ++i)
-            if (kept_[i].table->name == table)
-                return i;
-        return -1;
+        return tableIndex_.value(table, -1);
     }
 
     // The first string member whose column names a name or title, else the first string
@@ -440,6 +456,7 @@ private:
                 classes_.removeAt(i);
                 kept_.removeAt(i);
                 keys_.removeAt(i);
+                IndexClasses();
                 return true;
             }
         }
@@ -463,6 +480,8 @@ private:
     QList<TClassModel> classes_;
     QList<TKept> kept_;
     QList<TMember> keys_;
+    QHash<QString, qsizetype> classIndex_; // lower-cased class name -> index in classes_
+    QHash<QString, qsizetype> tableIndex_; // table name -> index in kept_
     qsizetype current_ = 0;                    // the table the notes are about
     QHash<qsizetype, QStringList> tableNotes_; // tables left out or renamed, keys renamed
     QHash<qsizetype, QStringList> notes_;      // the latest pass's lines by table

@@ -79,8 +79,12 @@ TGeneratedFile BuildHibernateConfig(const TBuildContext& context, const QString&
             "com/" + context.packageName + "/domain/" + c.className + ".hbm.xml";
         AddLines(section, 8, {"<mapping resource=" + Quoted(resource) + " />"});
     }
+    QString text = Fill(templateText, "$hibernateConfigString", section, context.packageName);
+    if (context.model.MapsExistingTables()) // the user's tables are neither created nor altered
+        text.replace(QLatin1String("<property name=\"hibernate.hbm2ddl.auto\">update</property>"),
+                     QLatin1String("<property name=\"hibernate.hbm2ddl.auto\">none</property>"));
     return {"src/hibernate.cfg.xml",
-            Fill(templateText, "$hibernateConfigString", section, context.packageName),
+            text,
             TFileEncoding::Ansi,
             kConfigDone,
             {}};

@@ -7,17 +7,44 @@ using namespace CodeText;
 
 namespace {
 
+// A database name in an attribute; the model's rules keep quotes and control characters out.
+QString XmlName(const QString& name) {
+    QString text = name;
+    text.replace(QLatin1Char('&'), QLatin1String("&amp;"));
+    text.replace(QLatin1Char('<'), QLatin1String("&lt;"));
+    text.replace(QLatin1Char('>'), QLatin1String("&gt;"));
+    return text;
+}
+
+// The member's column: its own database name, else the member's name.
+QString ColumnOf(const TMember& m) {
+    return m.columnName.isEmpty() ? m.memberName : m.columnName;
+}
+
+QString ColumnAttribute(const TMember& m) {
+    return Quoted(XmlName(ColumnOf(m)));
+}
+
 QStringList KeyLines(const TMember& key) {
     const QString comment = "<!-- 主键" + XmlComment(key.memberComment) + " -->";
     const QString name = Quoted(key.memberName);
     if (key.memberIsInteger == 1)
-        return {comment, "<id name=" + name + " column=" + name + ">",
+        return {comment, "<id name=" + name + " column=" + ColumnAttribute(key) + ">",
                 "  <generator class=\"native\"/>", "</id>", ""};
     // Any other key is an assigned string of length 20, whatever its own type and length.
+    const QString column =
+        key.columnName.isEmpty() ? QString() : " column=" + ColumnAttribute(key);
     return {comment,
-            "<id name=" + name +
+            "<id name=" + name + column +
                 " type=\"string\" length=" + Quoted(QString::number(kStringKeyLength)) + ">",
             "  <generator class=\"assigned\"/>", "</id>", ""};
+}
+
+// A text column of an existing table that may be NULL: an empty field is written as NULL, so
+// that a row saved unchanged keeps its NULLs (a NULL is shown as an empty field).
+bool EmptyIsNull(const TMember& m) {
+    return !m.columnName.isEmpty() && m.memberIsMust == 0 &&
+           (m.memberType == MemberTypes::String || m.memberType == MemberTypes::Date);
 }
 
 // The lines between a property's column line and its closing line.
@@ -51,10 +78,17 @@ QStringList PropertyLines(const TMember& m, bool indexed) {
                 "  name=" + name,
                 "  type=\"float\"",
                 ">",
-                "  <column name=" + name + " sql-type=\"double\"/>",
+                "  <column name=" + ColumnAttribute(m) + " sql-type=\"double\"/>",
                 "</property>",
                 ""};
-    QStringList lines{comment, "<property", "  name=" + name, "  column=" + name};
+    if (EmptyIsNull(m)) {
+        QStringList lines{comment, "<property", "  name=" + name};
+        lines << PropertyAttributes(m) << QStringLiteral(">")
+              << "  <column name=" + ColumnAttribute(m) + " write=\"nullif(?, '')\"/>"
+              << QStringLiteral("</property>") << QString();
+        return lines;
+    }
+    QStringList lines{comment, "<property", "  name=" + name, "  column=" + ColumnAttribute(m)};
     lines << PropertyAttributes(m);
     if (indexed)
         lines << QStringLiteral("  index=\"lookup\"");
@@ -67,7 +101,8 @@ QStringList PropertyLines(const TMember& m, bool indexed) {
 // loads it, and two references may reach one row.
 QStringList ReferenceLines(const TMember& m, const QString& column) {
     QStringList lines{"<!-- 多对一属性: " + XmlComment(m.memberComment) + " -->",
-                      "<many-to-one name=" + Quoted(m.memberName), "  column=" + Quoted(column),
+                      "<many-to-one name=" + Quoted(m.memberName),
+                      "  column=" + Quoted(XmlName(column)),
                       "  class=" + Quoted(m.memberType)};
     if (m.memberIsMust == 1)
         lines << QStringLiteral("  not-null=\"true\"");
@@ -81,7 +116,7 @@ bool ColumnTaken(const TClassModel& c, const TMember& m, const QString& column,
                  const QStringList& taken) {
     for (const TMember& other : c.members)
         if (other.memberName != m.memberName &&
-            other.memberName.compare(column, Qt::CaseInsensitive) == 0)
+            ColumnOf(other).compare(column, Qt::CaseInsensitive) == 0)
             return true;
     for (const QString& t : taken)
         if (t.compare(column, Qt::CaseInsensitive) == 0)
@@ -96,6 +131,8 @@ QString ReferenceColumn(const TBuildContext& context, const TClassModel& c,
                         const QList<TMember>& members, qsizetype index, const QStringList& taken,
                         QStringList& warnings) {
     const TMember& m = members[index];
+    if (!m.columnName.isEmpty()) // the foreign key's own column
+        return m.columnName;
     if (!IsFirstOfType(members, index))
         return m.memberName;
     const QString column = ReferencedKey(context.model, m.memberType).memberName;
@@ -145,6 +182,9 @@ TGeneratedFile BuildMappingFile(const TBuildContext& context, const TClassModel&
     QString text = TFileOperate::ReplaceMarker(
         templateText, QStringLiteral("$hibernateContentConfigString"), section);
     text = TFileOperate::ReplaceMarker(text, kPackageMarker, context.packageName);
+    if (!c.tableName.isEmpty()) // the template names the table after the class
+        text.replace(QStringLiteral("table=\"`$className`\""),
+                     "table=\"`" + XmlName(c.tableName) + "`\"");
     file.text = TFileOperate::ReplaceMarker(text, QStringLiteral("$className"), c.className);
     return file;
 }

@@ -335,6 +335,9 @@ std::optional<QString> RowSizeError(const TProjectModel& model, const TClassMode
 std::optional<QString> ClassError(const TProjectModel& model, const TClassModel& c) {
     if (std::optional<QString> error = ClassNameError(c))
         return error;
+    if (std::optional<QString> error =
+            ModelCheck::DatabaseNameError("类" + c.className + "的表名", c.tableName))
+        return error;
     QHash<QString, QString> byGetter; // two members with one getter name clash too
     for (const TMember& m : c.members) {
         const QString getter = UpperFirst(m.memberName);
@@ -347,6 +350,9 @@ std::optional<QString> ClassError(const TProjectModel& model, const TClassModel&
         if (std::optional<QString> error = MemberError(model, c, m))
             return error;
         if (std::optional<QString> error = ModelCheck::LengthError(m, c.className))
+            return error;
+        if (std::optional<QString> error = ModelCheck::DatabaseNameError(
+                "成员" + c.className + "." + m.memberName + "的列名", m.columnName))
             return error;
     }
     return RowSizeError(model, c);
@@ -432,6 +438,19 @@ std::optional<QString> ProjectNameError(const QString& name) {
 
 std::optional<QString> ClassRuleError(const TProjectModel& model, const TClassModel& c) {
     return ClassError(model, c);
+}
+
+std::optional<QString> DatabaseNameError(const QString& kind, const QString& name) {
+    if (name.size() > kMaxDatabaseNameLength)
+        return kind + Quoted(Printable(name)) + "超过" + QString::number(kMaxDatabaseNameLength) +
+               "个字符";
+    for (QChar c : name)
+        if (c == QLatin1Char('`') || c == QLatin1Char('"') || c.unicode() < 0x20 ||
+            c.unicode() == 0x7f)
+            return kind + Quoted(Printable(name)) + "不能含有引号(`或\")或控制字符";
+    if (name != name.trimmed())
+        return kind + Quoted(Printable(name)) + "不能以空白开始或结束";
+    return std::nullopt;
 }
 
 std::optional<QString> NameError(const QString& kind, const QString& name) {

@@ -47,6 +47,10 @@ bool IsWebName(const QString& name);
 
 // The refusal of a name, or nothing: kind is "类名", "包名" or "类X的成员名" for the message.
 std::optional<QString> NameError(const QString& kind, const QString& name);
+// A table or column name the mappings can quote for MariaDB/MySQL and PostgreSQL (empty: the
+// derived name): at most 64 characters, no quote, no control character, no surrounding space.
+inline constexpr int kMaxDatabaseNameLength = 64;
+std::optional<QString> DatabaseNameError(const QString& kind, const QString& name);
 
 // The gate of a run, called by the run (TAutoCode) and by the preview: the first refusal of the
 // model read for these settings, in this order: every class has one key member, then every

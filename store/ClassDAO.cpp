@@ -8,6 +8,10 @@ QString TClassDAO::GetFriendName(qint64 classId) {
     return db_.QueryText("select friendName from t_class where classId=?", {classId});
 }
 
+QString TClassDAO::GetTableName(qint64 classId) {
+    return db_.QueryText("select tableName from t_class where classId=?", {classId});
+}
+
 qint64 TClassDAO::GetClassId(qint64 projectId, const QString& className) {
     return db_.QueryInteger("select classId from t_class where projectId=? and className=? "
                             "order by classId",
@@ -20,9 +24,10 @@ qint64 TClassDAO::CountClassesByName(qint64 projectId, const QString& className)
 }
 
 qint64 TClassDAO::AddClass(qint64 projectId, const QString& className,
-                          const QString& friendName) {
-    return db_.ExecuteInsert("insert into t_class(projectId,className,friendName) values (?,?,?)",
-                             {projectId, className, friendName});
+                          const QString& friendName, const QString& tableName) {
+    return db_.ExecuteInsert(
+        "insert into t_class(projectId,className,friendName,tableName) values (?,?,?,?)",
+        {projectId, className, friendName, tableName});
 }
 
 void TClassDAO::DeleteClass(qint64 classId) {
@@ -32,12 +37,12 @@ void TClassDAO::DeleteClass(qint64 classId) {
 
 // The member types are rewritten first, while the class row still has its old name.
 void TClassDAO::UpdateClass(qint64 projectId, qint64 classId, const QString& className,
-                            const QString& friendName) {
+                            const QString& friendName, const QString& tableName) {
     db_.ExecuteBatch({{"update t_member set memberType=? where projectId=? and "
                        "memberType=(select className from t_class where classId=?)",
                        {className, projectId, classId}},
-                      {"update t_class set friendName=?,className=? where classId=?",
-                       {friendName, className, classId}}});
+                      {"update t_class set friendName=?,className=?,tableName=? where classId=?",
+                       {friendName, className, tableName, classId}}});
 }
 
 TClassList TClassDAO::ListClasses(qint64 projectId) {

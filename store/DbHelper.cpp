@@ -23,18 +23,25 @@ const char* const kSchema[] = {
     "create table if not exists t_project(projectId integer primary key autoincrement, "
     "projectName text)",
     "create table if not exists t_class(classId integer primary key autoincrement, "
-    "projectId integer, className text, friendName text)",
+    "projectId integer, className text, friendName text, tableName text default '')",
     "create table if not exists t_member(memberId integer primary key autoincrement, "
     "projectId integer, classId integer, memberName text, memberType text, "
     "memberLength integer, memberIsPri integer, memberComment text, memberIsMust integer, "
     "memberIsInteger integer, memberIsFloat integer, queryFlag integer, "
-    "memberIsDisplay integer, memberQueryDisplay integer)",
+    "memberIsDisplay integer, memberQueryDisplay integer, columnName text default '')",
     // The look-ups of classes by project and name and of members by class; also added to
     // databases made without them. With the first alone, the model's read (classes joined
     // with their members) would scan t_member once per class.
     "create index if not exists t_class_project_name on t_class(projectId, className)",
     "create index if not exists t_member_class on t_member(classId)",
 };
+
+// Columns added after the first version, added to an older database when it is opened.
+struct TAddedColumn {
+    const char* table;
+    const char* column;
+};
+const TAddedColumn kAddedColumns[] = {{"t_class", "tableName"}, {"t_member", "columnName"}};
 
 // The calling thread's connection name and the file it is open on. A worker thread's
 // connection is closed and removed when the thread ends; the main thread's lives on.
@@ -95,6 +102,14 @@ QSqlQuery Run(const QSqlDatabase& db, const QString& sql, const QVariantList& pa
     return query;
 }
 
+bool HasColumn(const QSqlDatabase& db, const QString& table, const QString& column) {
+    QSqlQuery query = Run(db, "select count(*) from pragma_table_info(?) where name=?",
+                          {table, column});
+    const bool found = query.next() && query.value(0).toLongLong() > 0;
+    query.finish();
+    return found;
+}
+
 // How a file is opened: created when missing, read and written, read-only with SQLite's
 // locking, or read-only as a file nobody writes (nothing is created beside it).
 enum class TAccess { Create, ReadWrite, ReadOnly, Immutable };
@@ -132,6 +147,12 @@ void Prepare(const QSqlDatabase& db, TAccess access) {
     Run(db, "pragma synchronous=NORMAL", {});
     for (const char* statement : kSchema)
         Run(db, statement, {});
+    for (const TAddedColumn& added : kAddedColumns)
+        if (!HasColumn(db, added.table, added.column))
+            Run(db,
+                QStringLiteral("alter table %1 add column %2 text default ''")
+                    .arg(QLatin1String(added.table), QLatin1String(added.column)),
+                {});
 }
 
 // The file set last, or the executable's folder's; the caller holds g_fileMutex.
@@ -177,6 +198,13 @@ const QVariant& TResultSet::Value(const QString& column) const {
 QString TResultSet::AsText(const QString& column) const {
     const QVariant& value = Value(column);
     return value.isNull() ? QString(QLatin1String("")) : value.toString();
+}
+
+bool TResultSet::HasColumn(const QString& column) const {
+    for (const QString& name : columns_)
+        if (name.compare(column, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
 }
 
 qint64 TResultSet::AsInteger(const QString& column) const {
@@ -270,6 +298,10 @@ TTransaction::~TTransaction() {
 void TTransaction::Commit() {
     db_.ExecuteCommand(QStringLiteral("commit"));
     open_ = false;
+}
+
+bool TDbHelper::HasColumn(const QString& table, const QString& column) {
+    return ::HasColumn(GetConnection(), table, column);
 }
 
 qint64 TDbHelper::QueryInteger(const QString& sql, const QVariantList& params) {

@@ -41,6 +41,7 @@ public:
     // Value of a column of the current row; an integer column reads as its digits.
     QString AsText(const QString& column) const;
     qint64 AsInteger(const QString& column) const;
+    bool HasColumn(const QString& column) const;
 
 private:
     const QVariant& Value(const QString& column) const;
@@ -79,6 +80,8 @@ public:
     // First column of the first row; -1 or empty text when there is no row.
     qint64 QueryInteger(const QString& sql, const QVariantList& params = {});
     QString QueryText(const QString& sql, const QVariantList& params = {});
+    // Whether the table has the column (an older read-only database may lack a later one).
+    bool HasColumn(const QString& table, const QString& column);
 
 private:
     QString file_;

@@ -20,6 +20,9 @@ struct TMember {
     qint64 queryFlag = 0;
     qint64 memberIsDisplay = 0;
     qint64 memberQueryDisplay = 1;
+    // The database column; empty: the column is named after the member (a reference's after
+    // the referenced key).
+    QString columnName;
 };
 
 // The four simple member type words.

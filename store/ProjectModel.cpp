@@ -57,6 +57,11 @@ int TClassModel::CountDisplayMembers() const {
     return int(std::count_if(members.begin(), members.end(), IsDisplay));
 }
 
+bool TProjectModel::MapsExistingTables() const {
+    return std::any_of(classes_.begin(), classes_.end(),
+                       [](const TClassModel& c) { return !c.tableName.isEmpty(); });
+}
+
 TClassModel& TProjectModel::AddClass(const TClassModel& c) {
     if (!firstByName_.contains(c.className)) // an earlier class of the name is found first
         firstByName_.insert(c.className, classes_.size());
@@ -81,18 +86,22 @@ std::optional<TMember> TProjectModel::KeyMemberOfClass(const QString& className)
 // One statement, so classes and members come from the same state of the database. A class
 // without members comes as one row with a null memberId.
 TProjectModel ReadProjectModel(qint64 projectId) {
-    TResultSetPtr rows = TDbHelper().OpenQuery(
-        "select c.classId as ownerId, c.className as ownerName, c.friendName as ownerFriend, "
-        "m.* from t_class c left join t_member m on m.classId = c.classId "
-        "where c.projectId = ? order by c.classId, m.memberId",
+    TDbHelper db;
+    // An older read-only database has no table names.
+    const QString table = db.HasColumn("t_class", "tableName") ? "c.tableName" : "''";
+    TResultSetPtr rows = db.OpenQuery(
+        "select c.classId as ownerId, c.className as ownerName, c.friendName as ownerFriend, " +
+            table +
+            " as ownerTable, m.* from t_class c left join t_member m on m.classId = c.classId "
+            "where c.projectId = ? order by c.classId, m.memberId",
         {projectId});
     TProjectModel model(projectId);
     TClassModel* current = nullptr;
     for (rows->First(); !rows->Eof(); rows->Next()) {
         const qint64 classId = rows->AsInteger("ownerId");
         if (current == nullptr || current->classId != classId)
-            current = &model.AddClass(
-                {classId, rows->AsText("ownerName"), rows->AsText("ownerFriend"), {}});
+            current = &model.AddClass({classId, rows->AsText("ownerName"),
+                                       rows->AsText("ownerFriend"), {}, rows->AsText("ownerTable")});
         if (rows->AsText("memberId").isEmpty())
             continue;
         TMember member = TMemberDAO::ReadMember(*rows);

@@ -14,6 +14,8 @@ struct TClassModel {
     QString className;
     QString friendName;
     QList<TMember> members;
+    // The database table; empty: the table is named after the class.
+    QString tableName;
 
     // The member sets the generators use, each in store order.
     QList<TMember> NonKeyMembers() const;    // memberIsPri = 0
@@ -34,6 +36,9 @@ public:
 
     qint64 ProjectId() const { return projectId_; }
     const QList<TClassModel>& Classes() const { return classes_; }
+    // True when a class names its database table: the model maps an existing database,
+    // whose tables the application must not change.
+    bool MapsExistingTables() const;
     // Appends a class (store order); the reference stays valid until the next AddClass.
     TClassModel& AddClass(const TClassModel& c);
 

@@ -58,7 +58,7 @@ public:
     explicit TModelBuilder(int projectId = 1) : model_(projectId) {}
 
     TModelBuilder& Class(const QString& name, const QString& friendName = QString()) {
-        current_ = &model_.AddClass({++lastClassId_, name, friendName, {}});
+        current_ = &model_.AddClass({++lastClassId_, name, friendName, {}, {}});
         return *this;
     }
     // A member of the current class; an integer or float type sets its flag as the dialogs do.

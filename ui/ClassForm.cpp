@@ -30,8 +30,13 @@ TClassForm::TClassForm(TUserSeam& seam, qint64 projectId, const QString& caption
     Label2->setGeometry(16, top + 47, 84, 16);
     Edt_FriendName = new QLineEdit(this);
     Edt_FriendName->setGeometry(kBoxLeft, top + 44, kBoxWidth, 22);
+    Label3 = new QLabel(QStringLiteral("数据库表名:"), this);
+    Label3->setGeometry(16, top + 91, 84, 16);
+    Edt_TableName = new QLineEdit(this);
+    Edt_TableName->setGeometry(kBoxLeft, top + 88, kBoxWidth, 22);
+    Edt_TableName->setPlaceholderText(QStringLiteral("空: 与类名相同"));
     Button1 = new QPushButton(QStringLiteral("确定"), this);
-    Button1->setGeometry((width - kButtonWidth) / 2, top + 100, kButtonWidth, 27);
+    Button1->setGeometry((width - kButtonWidth) / 2, top + 128, kButtonWidth, 27);
     connect(Button1, &QPushButton::clicked, this, &TClassForm::Button1Click);
 }
 
@@ -49,6 +54,16 @@ bool TClassForm::RefusesClassName(const QString& className) {
         return false;
     Message(*refusal);
     Edt_ClassName->setFocus();
+    return true;
+}
+
+bool TClassForm::RefusesTableName(const QString& tableName) {
+    const std::optional<QString> refusal =
+        ModelCheck::DatabaseNameError(QStringLiteral("表名"), tableName);
+    if (!refusal)
+        return false;
+    Message(*refusal);
+    Edt_TableName->setFocus();
     return true;
 }
 

@@ -7,7 +7,7 @@
 
 class TUserSeam;
 
-// What the two class dialogs share: two named boxes and the OK button.
+// What the two class dialogs share: the name, friend name and table boxes and the OK button.
 class TClassForm : public QDialog {
     Q_OBJECT
 
@@ -16,6 +16,8 @@ public:
     QLineEdit* Edt_ClassName;
     QLabel* Label2;
     QLineEdit* Edt_FriendName;
+    QLabel* Label3;
+    QLineEdit* Edt_TableName; // empty: the table is named after the class
     QPushButton* Button1;
 
 public slots:
@@ -39,6 +41,9 @@ protected:
     // Refuses the name of another class of the project (ModelCheck::ClassNameTakenError). True
     // when refused.
     bool RefusesTakenName(const QString& className);
+    // Refuses a table name the mappings cannot quote (ModelCheck::DatabaseNameError). True
+    // when refused.
+    bool RefusesTableName(const QString& tableName);
 
 private:
     TUserSeam& seam_;

@@ -12,10 +12,12 @@ void TAddClassForm::Save() {
         return Message(QStringLiteral("类名称不能为空!"));
     if (friendName.isEmpty())
         return Message(QStringLiteral("友好名称不能为空"));
-    if (RefusesClassName(className) || RefusesTakenName(className))
+    const QString tableName = Edt_TableName->text();
+    if (RefusesClassName(className) || RefusesTakenName(className) ||
+        RefusesTableName(tableName))
         return;
     const qint64 projectId = ProjectId();
-    TClassDAO().AddClass(projectId, className, friendName);
+    TClassDAO().AddClass(projectId, className, friendName, tableName);
     emit ClassAdded(projectId);
     Message(QStringLiteral("类名称添加成功！"));
     accept();

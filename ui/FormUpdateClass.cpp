@@ -14,6 +14,7 @@ void TUpdateClassForm::FormShow() {
     RunGuarded(Seam(), [this] {
         Edt_ClassName->setText(className_);
         Edt_FriendName->setText(TClassDAO().GetFriendName(classId_));
+        Edt_TableName->setText(TClassDAO().GetTableName(classId_));
     });
 }
 
@@ -35,7 +36,10 @@ void TUpdateClassForm::Save() {
     // Keeping its own name is no clash.
     if (className != className_ && RefusesTakenName(className))
         return;
-    TClassDAO().UpdateClass(ProjectId(), classId_, className, friendName);
+    const QString tableName = Edt_TableName->text();
+    if (RefusesTableName(tableName))
+        return;
+    TClassDAO().UpdateClass(ProjectId(), classId_, className, friendName, tableName);
     className_ = className;
     emit ClassRenamed(classId_, className);
     Message(QStringLiteral("类名称更新成功"));

@@ -31,6 +31,7 @@ void TUpdateMemberForm::ShowMember(const TMember& member) {
     CB_MemberIsDisplay->setChecked(member.memberIsDisplay == 1);
     CB_MemberQueryDisplay->setChecked(member.memberQueryDisplay == 1);
     Edt_MemberComment->setText(member.memberComment);
+    Edt_ColumnName->setText(member.columnName);
 }
 
 void TUpdateMemberForm::Store(TMember& member) {

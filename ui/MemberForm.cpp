@@ -49,10 +49,14 @@ void TMemberForm::CreateControls(int left, int top) {
     Label5 = AddLabel(QStringLiteral("成员注释："), left + 24, top + 207);
     Edt_MemberComment = new QLineEdit(this);
     Edt_MemberComment->setGeometry(left + kBoxLeft, top + 204, kBoxWidth, 22);
+    Label6 = AddLabel(QStringLiteral("数据库列名："), left + 24, top + 243);
+    Edt_ColumnName = new QLineEdit(this);
+    Edt_ColumnName->setGeometry(left + kBoxLeft, top + 240, kBoxWidth, 22);
+    Edt_ColumnName->setPlaceholderText(QStringLiteral("空: 与成员名相同"));
     Button1 = new QPushButton(QStringLiteral("确定"), this);
-    Button1->setGeometry(left + 88, top + 256, 81, 27);
+    Button1->setGeometry(left + 88, top + 280, 81, 27);
     Button2 = new QPushButton(QStringLiteral("取消"), this);
-    Button2->setGeometry(left + 200, top + 256, 81, 27);
+    Button2->setGeometry(left + 200, top + 280, 81, 27);
 }
 
 QLabel* TMemberForm::AddLabel(const QString& text, int left, int top) {
@@ -134,7 +138,7 @@ TClassModel TMemberForm::OwnClass(const TProjectModel& model) const {
     for (const TClassModel& c : model.Classes())
         if (c.classId == classId_)
             return c;
-    return TClassModel{classId_, TClassDAO().GetClassName(classId_), QString(), {}};
+    return TClassModel{classId_, TClassDAO().GetClassName(classId_), QString(), {}, QString()};
 }
 
 std::optional<TMember> TMemberForm::BuildMember(const TProjectModel& model) {
@@ -165,6 +169,13 @@ std::optional<TMember> TMemberForm::BuildMember(const TProjectModel& model) {
     m.memberIsDisplay = Flag(CB_MemberIsDisplay);
     m.memberQueryDisplay = Flag(CB_MemberQueryDisplay);
     m.memberComment = Edt_MemberComment->text();
+    m.columnName = Edt_ColumnName->text();
+    if (const std::optional<QString> refusal =
+            ModelCheck::DatabaseNameError(QStringLiteral("列名"), m.columnName)) {
+        Message(*refusal);
+        Edt_ColumnName->setFocus();
+        return std::nullopt;
+    }
     TMember stored = m;
     stored.memberId = EditedMemberId();
     if (const std::optional<QString> refusal =

@@ -34,6 +34,8 @@ public:
     QCheckBox* CB_MemberQueryDisplay;
     QLabel* Label5;
     QLineEdit* Edt_MemberComment;
+    QLabel* Label6;
+    QLineEdit* Edt_ColumnName; // empty: the column is named after the member
     QPushButton* Button1;
     QPushButton* Button2;
 

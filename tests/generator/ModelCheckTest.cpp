@@ -231,7 +231,7 @@ TEST(ModelCheckTest, EntryRulesHaveOneMessageEach) {
     EXPECT_TRUE(ModelCheck::StartsLowerCase("title"));
     EXPECT_FALSE(ModelCheck::StartsLowerCase("Title"));
     EXPECT_FALSE(ModelCheck::StartsLowerCase("é"));
-    TClassModel book{3, "Book", "图书", {}};
+    TClassModel book{3, "Book", "图书", {}, {}};
     TMember title;
     title.memberId = 7;
     title.memberName = "title";

@@ -4,6 +4,7 @@
 #include <QRandomGenerator>
 
 #include "../generator/TextCompare.h"
+#include "MappingFile.h"
 #include "ModelCheck.h"
 #include "SchemaImport.h"
 
@@ -216,6 +217,33 @@ TEST(SchemaImportTest, ClassNamesTheRunRefusesAreRenamedAndTooLargeRowsLeftOut) 
     EXPECT_EQ(mapping.report[2], "表Users导入为类Users2: 与表USERS重名");
     EXPECT_TRUE(mapping.report[3].startsWith("表wide未导入: 类Wide的数据表一行需要"));
     EXPECT_EQ(mapping.report[4], "列holder.wide_id的外键引用的表wide没有导入, 作为普通列导入");
+}
+
+// The mapping file of an imported class names the table and columns of the database, a
+// reference its own foreign-key column (not the referenced key's), and a nullable text column
+// writes an empty field as NULL; a name the mappings cannot quote is left out.
+TEST(SchemaImportTest, ImportedClassesKeepTheDatabaseNamesInTheirMappings) {
+    const TSchemaMapping mapping = SchemaImport::MapSchema(
+        {Table("staff", {Column("staff_id", "int", true), Column("full_name", "varchar(40)", true)},
+               {"staff_id"}),
+         Table("store_branch",
+               {Column("branch_id", "int", true), Column("manager_staff_id", "int", true),
+                Column("note", "varchar(80)"), Column("odd`name", "varchar(9)")},
+               {"branch_id"}, {{{"manager_staff_id"}, "staff", {"staff_id"}}})});
+    TProjectModel model;
+    for (const TClassModel& c : mapping.classes)
+        model.AddClass(c);
+    const QString text = MappingFile::BuildMappingFile(
+                             {model, "p"}, model.Classes()[1],
+                             "<class name=\"$className\" table=\"`$className`\">$hibernateContentConfigString")
+                             .text;
+    EXPECT_TRUE(text.contains("table=\"`store_branch`\"")) << text.toStdString();
+    EXPECT_TRUE(text.contains("<id name=\"branchId\" column=\"branch_id\">")) << text.toStdString();
+    EXPECT_TRUE(text.contains("column=\"manager_staff_id\"")) << text.toStdString();
+    EXPECT_TRUE(text.contains("<column name=\"note\" write=\"nullif(?, '')\"/>")) << text.toStdString();
+    EXPECT_FALSE(text.contains("odd")) << text.toStdString();
+    EXPECT_TRUE(mapping.report.join("\n").contains("odd`name")) << mapping.report.join("\n").toStdString();
+    EXPECT_TRUE(model.MapsExistingTables());
 }
 
 TEST(SchemaImportTest, TableFilterTakesCommaSeparatedWildcards) {

@@ -1,5 +1,10 @@
 package com.$packageName.utils;
 
+import java.sql.Connection;
+import java.sql.DatabaseMetaData;
+import java.sql.ResultSet;
+import java.sql.SQLException;
+import java.sql.Statement;
 import java.util.Arrays;
 import java.util.Collections;
 import java.util.List;
@@ -10,6 +15,8 @@ import org.hibernate.Query;
 import org.hibernate.Session;
 import org.hibernate.SessionFactory;
 import org.hibernate.cfg.Configuration;
+import org.hibernate.dialect.Dialect;
+import org.hibernate.engine.spi.SessionFactoryImplementor;
 
 /**
  * Hibernate 工具类 (Hibernate 5.6)。
@@ -140,7 +147,9 @@ public class HibernateUtil {
     /*返回唯一的 SessionFactory, 第一次调用时创建*/
     public static synchronized SessionFactory getSessionFactory() throws HibernateException {
         if (sessionFactory == null) {
-            sessionFactory = getConfiguration().buildSessionFactory();
+            SessionFactory built = getConfiguration().buildSessionFactory();
+            createAdminTableIfAbsent(built);
+            sessionFactory = built;
         }
         return sessionFactory;
     }
@@ -181,6 +190,51 @@ public class HibernateUtil {
             }
         }
         configuration = null;
+    }
+
+    /*hbm2ddl.auto 为 none 时 (由已有数据库导入的工程: 不改动数据库中已有的表),
+      只在没有管理员表时创建它, 其他表一概不动*/
+    private static void createAdminTableIfAbsent(SessionFactory factory) {
+        String auto = getConfiguration().getProperty("hibernate.hbm2ddl.auto");
+        if (!"none".equals(auto == null ? "" : auto.trim())) {
+            return;
+        }
+        Dialect dialect = ((SessionFactoryImplementor) factory).getJdbcServices().getDialect();
+        Session session = factory.openSession();
+        try {
+            session.doWork(connection -> {
+                if (!tableExists(connection, "Admin")) {
+                    createAdminTable(connection, dialect);
+                }
+            });
+        } finally {
+            session.close();
+        }
+    }
+
+    /*表名按原样、小写和大写各查一次 (lower_case_table_names 与 PostgreSQL 的小写)*/
+    private static boolean tableExists(Connection connection, String table) throws SQLException {
+        DatabaseMetaData meta = connection.getMetaData();
+        for (String name : new String[] {table, table.toLowerCase(), table.toUpperCase()}) {
+            try (ResultSet rows = meta.getTables(connection.getCatalog(), connection.getSchema(),
+                    name, new String[] {"TABLE"})) {
+                if (rows.next()) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    }
+
+    private static void createAdminTable(Connection connection, Dialect dialect) throws SQLException {
+        String open = String.valueOf(dialect.openQuote());
+        String close = String.valueOf(dialect.closeQuote());
+        String sql = "create table " + open + "Admin" + close + " (" + open + "username" + close
+                + " varchar(20) not null, " + open + "password" + close + " varchar(200), primary key ("
+                + open + "username" + close + "))";
+        try (Statement statement = connection.createStatement()) {
+            statement.executeUpdate(sql);
+        }
     }
 
     /*用 "hibernate." 开头的系统属性覆盖配置文件中的设置*/
