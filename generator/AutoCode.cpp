@@ -76,14 +76,13 @@ void TAutoCode::WriteProject(const RunPipeline::TRunSteps& steps) {
     TFileOperate::MakeFolderBelow(Absolute(QStringLiteral("projects")),
                                   Absolute(Output(QString())));
     TFileOperate::RemovePartialFiles(Absolute(Output(QString())));
-    TOutputWriter writer(Absolute(Output(QString())));
-    writer_ = &writer;
+    writer_.emplace(Absolute(Output(QString())));
     for (const RunPipeline::TRunStep& step : steps)
         WriteStep(step);
-    writer_ = nullptr;
     // Files are not flushed one by one: once, before the run says it is done.
     TFileOperate::SyncFileSystem(Absolute(Output(QString())));
-    Progress(writer.Summary(writer.Unproduced(GeneratedFolders())));
+    Progress(writer_->Summary(writer_->Unproduced(GeneratedFolders())));
+    writer_.reset();
 }
 
 // The folders whose files all come from the model: a file there that the run did not produce

@@ -2,14 +2,14 @@
 
 #include <QString>
 #include <QThread>
+#include <optional>
 
 #include "GeneratedFile.h"
 #include "GenerationListener.h"
 #include "GenerationSettings.h"
+#include "OutputWriter.h"
 #include "ProjectModel.h"
 #include "RunPipeline.h"
-
-class TOutputWriter;
 
 // The last progress line of a stopped run.
 inline const QString kStoppedLine = QStringLiteral("生成已停止");
@@ -59,5 +59,5 @@ private:
 
     TGenerationSettings settings_;
     TGenerationListener* listener_;
-    TOutputWriter* writer_ = nullptr; // while the steps are written
+    std::optional<TOutputWriter> writer_; // while the steps are written
 };

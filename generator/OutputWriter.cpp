@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
-#include <dirent.h>
 
 namespace {
 
