@@ -27,9 +27,8 @@ public:
 
     // Names the generated Action declares, which the model's names must not take (ModelCheck).
     // Simple names every Action imports beside the model's classes.
-    static inline const QSet<QString> kImports{"List", "ActionContext", "ActionSupport",
-                                               "TestUtil", "ReferenceChoices",
-                                               "FailureLog"};
+    static inline const QSet<QString> kImports{"List",     "ActionContext",    "ActionSupport",
+                                               "TestUtil", "ReferenceChoices", "FailureLog"};
     // Locals of the methods that also hold or take the class's object, named after the class.
     static inline const QSet<QString> kObjectLocals{"ctx"};
     // Properties of every Action, and the getClass() of every object.

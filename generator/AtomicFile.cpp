@@ -327,4 +327,3 @@ void TFileOperate::SyncFileSystem(const QString& folder) {
     if (dir.Get() < 0 || ::syncfs(dir.Get()) != 0)
         throw TFileError(QStringLiteral("无法写入文件夹: %1 (%2)").arg(folder, Reason(errno)));
 }
-

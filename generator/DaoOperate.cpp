@@ -112,7 +112,8 @@ QStringList PageLines(const TBuildContext& context, const TClassModel& c) {
                kIndent12 + "    /*页码超过最后一页时取最后一页*/",
                kIndent12 + "    currentPage = HibernateUtil.lastPage(currentPage, "
                            "this.countedNumber, this.PAGE_SIZE);",
-               kIndent12 + "}", kIndent12 + "/*计算当前显示页码的开始记录*/",
+               kIndent12 + "}",
+               kIndent12 + "/*计算当前显示页码的开始记录*/",
                kIndent12 + "int startIndex = (currentPage-1) * this.PAGE_SIZE;",
                kIndent12 + "q = s.createQuery(hql + HibernateUtil.pageOrder(" + key +
                    ", startIndex, this.countedNumber));"} +

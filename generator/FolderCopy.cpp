@@ -85,4 +85,3 @@ bool TFileOperate::CopyFile(const QString& source, const QString& target, bool* 
         *changed = wrote;
     return true;
 }
-

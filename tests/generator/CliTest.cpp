@@ -344,6 +344,7 @@ TEST_F(CliTest, ImportMdbAddsTheProjectsOnce) {
     EXPECT_EQ(added.out, "已导入工程: 图书管理系统旧版\n已导入工程: 学生管理\n");
     const TCliResult again = Cli({"--root", root_.path(), "import-mdb", BRENNOQUILL_MDB_FIXTURE});
     EXPECT_EQ(again.exitCode, 1);
-    EXPECT_EQ(again.err, "t_project[projectId=3].projectName (图书管理系统旧版): 该工程名称已经存在!\n");
+    EXPECT_EQ(again.err,
+              "t_project[projectId=3].projectName (图书管理系统旧版): 该工程名称已经存在!\n");
     EXPECT_EQ(again.out, "");
 }

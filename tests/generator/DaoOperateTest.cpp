@@ -406,13 +406,14 @@ TEST(DaoOperateTest, ReferenceToAnUnknownClassIsBoundAsAStringKey) {
         .Member("shelf", "Shelf", {TFlag::Query});
     const TProjectModel& model = builder.Build();
     const QString method = TDaoOperate::BuildQueryMethod(Context(model), model.Classes()[0]);
-    EXPECT_TRUE(method.contains(
-        "            if(null != shelf && null != shelf.getShelfId() && !shelf.getShelfId().equals(\"\")) hql += \" and "
-        "book.shelf.shelfId=:shelf\";\r\n"));
+    EXPECT_TRUE(method.contains("            if(null != shelf && null != shelf.getShelfId() && "
+                                "!shelf.getShelfId().equals(\"\")) hql += \" and "
+                                "book.shelf.shelfId=:shelf\";\r\n"));
     EXPECT_TRUE(method.contains(
         "            q = s.createQuery(hql + HibernateUtil.pageOrder(\"book.id\", startIndex, "
         "this.countedNumber));\r\n"
-        "            if(null != shelf && null != shelf.getShelfId() && !shelf.getShelfId().equals(\"\")) "
+        "            if(null != shelf && null != shelf.getShelfId() && "
+        "!shelf.getShelfId().equals(\"\")) "
         "q.setParameter(\"shelf\", shelf.getShelfId());\r\n"));
 }
 
@@ -477,7 +478,8 @@ TEST(DaoOperateTest, NamesStartingWithAnUnderscoreKeepTheirCase) {
     EXPECT_EQ(Signature(TDaoOperate::BuildGetMethod(item)),
               "    public _Item Get_ItemBy_no(int _no) {");
     EXPECT_TRUE(TDaoOperate::BuildQueryMethod(Context(model), item)
-                    .contains("            if(null != _tag && null != _tag.get_code() && !_tag.get_code().equals(\"\")) hql "
+                    .contains("            if(null != _tag && null != _tag.get_code() && "
+                              "!_tag.get_code().equals(\"\")) hql "
                               "+= \" and _Item._tag._code=:_tag\";\r\n"));
 }
 

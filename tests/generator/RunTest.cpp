@@ -19,8 +19,7 @@ QStringList FixedSupportLines(const QString& base) {
           "action/UserAction.java", "action/ChangePasswordAction.java", "dao/AdminDAO.java",
           "domain/Admin.java", "domain/Admin.hbm.xml", "domain/Admin-admin-validation.xml",
           "utils/LoginGuardFilter.java", "utils/LoginThrottle.java",
-          "utils/FormValueValidator.java", "utils/ReferenceChoices.java",
-          "utils/FailureLog.java"})
+          "utils/FormValueValidator.java", "utils/ReferenceChoices.java", "utils/FailureLog.java"})
         lines << base + "com/pkg/" + file + "移动完毕!";
     return lines << base + "validators.xml移动完毕!" << base + "simplelogger.properties移动完毕!";
 }

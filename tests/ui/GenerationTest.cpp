@@ -432,7 +432,8 @@ TEST_F(ProgressBarTest, OnlyTheLatestOfTwoOverlappingRunsMovesTheBar) {
     ASSERT_NE(runner, nullptr);
     QList<int> planned;
     int filesWritten = 0;
-    QObject::connect(runner, &TGenerationRunner::Planned, [&planned](int files) { planned << files; });
+    QObject::connect(runner, &TGenerationRunner::Planned,
+                     [&planned](int files) { planned << files; });
     QObject::connect(runner, &TGenerationRunner::FilesWritten,
                      [&filesWritten](int count) { filesWritten += count; });
     int ended = 0;
