@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <atomic>
 
+#include "ConnectionError.h"
 #include "ExchangeError.h"
 #include "Printable.h"
 
@@ -62,8 +63,7 @@ public:
             db.setPassword(source.password);
         }
         if (!db.open())
-            throw TExchangeError("无法连接数据库" + Printable(source.database) + ": " +
-                                 db.lastError().text());
+            throw TExchangeError(ConnectionErrorText(source, db.lastError()));
     }
 
     QList<TRow> Rows(const QString& sql, const QVariantList& values = {}) const {

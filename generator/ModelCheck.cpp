@@ -494,7 +494,8 @@ std::optional<QString> PathError(const TProjectModel& model, const TGenerationSe
 std::optional<TRefusal> FirstRefusal(const TProjectModel& model,
                                      const TGenerationSettings& settings) {
     if (const TClassModel* c = FirstWithoutOne(model, &TClassModel::CountKeyMembers))
-        return TRefusal{TRefusalKind::PrimaryKey, PrimaryKeyErrorText(Printable(c->className)),
+        return TRefusal{TRefusalKind::PrimaryKey,
+                        PrimaryKeyErrorText(Printable(c->className), c->CountKeyMembers()),
                         c->classId, c->className};
     if (const TClassModel* c = FirstWithoutOne(model, &TClassModel::CountDisplayMembers))
         return TRefusal{TRefusalKind::DisplayMember,
@@ -509,7 +510,9 @@ std::optional<TRefusal> FirstRefusal(const TProjectModel& model,
     return std::nullopt;
 }
 
-QString PrimaryKeyErrorText(const QString& className) {
+QString PrimaryKeyErrorText(const QString& className, int keyCount) {
+    if (keyCount == 0)
+        return className + QStringLiteral("表没有设置主键，每个类必须设置一个主键!");
     return className + QStringLiteral("表主键设置错误，每个类只能设置一个主键!");
 }
 

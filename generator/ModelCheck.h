@@ -60,8 +60,9 @@ std::optional<QString> DatabaseNameError(const QString& kind, const QString& nam
 std::optional<TRefusal> FirstRefusal(const TProjectModel& model,
                                      const TGenerationSettings& settings);
 
-// What the user is told when a class fails the key or the display check.
-QString PrimaryKeyErrorText(const QString& className);
+// What the user is told when a class fails the key check (keyCount: its key members, not 1)
+// or the display check.
+QString PrimaryKeyErrorText(const QString& className, int keyCount);
 QString DisplayMemberErrorText(const QString& className);
 
 // The first class whose count (CountKeyMembers, CountDisplayMembers) is not exactly one, or null.

@@ -1,5 +1,6 @@
 #include "Preview.h"
 
+#include <QSet>
 #include <algorithm>
 
 #include "ModelCheck.h"
@@ -25,18 +26,41 @@ TGeneratedFiles Shown(const RunPipeline::TRunSteps& steps, const QString& packag
     return files;
 }
 
+// The class and the classes it reaches through its references, in the model's order: what the
+// preview of that class is checked on, so that an unfinished class elsewhere does not stop it.
+TProjectModel Needed(const TProjectModel& model, const TClassModel& chosen) {
+    QSet<QString> names{chosen.className};
+    QList<const TClassModel*> pending{&chosen};
+    while (!pending.isEmpty()) {
+        const TClassModel* c = pending.takeLast();
+        for (const TMember& member : c->ReferenceMembers()) {
+            const TClassModel* referenced = model.FindClass(member.memberType);
+            if (referenced != nullptr && !names.contains(referenced->className)) {
+                names.insert(referenced->className);
+                pending.append(referenced);
+            }
+        }
+    }
+    TProjectModel needed(model.ProjectId());
+    for (const TClassModel& c : model.Classes())
+        if (c.classId == chosen.classId ||
+            (names.contains(c.className) && &c == model.FindClass(c.className)))
+            needed.AddClass(c);
+    return needed;
+}
+
 } // namespace
 
 TPreview BuildPreview(const TGenerationSettings& settings, qint64 classId) {
     const RunPipeline::TRunInput input = RunPipeline::ReadRunInput(settings);
     TPreview preview;
-    preview.refusal = ModelCheck::FirstRefusal(input.model, settings);
-    if (preview.refusal)
-        return preview;
     const QList<TClassModel>& classes = input.model.Classes();
     const auto c = std::find_if(classes.begin(), classes.end(),
                                 [classId](const TClassModel& m) { return m.classId == classId; });
     if (c == classes.end())
+        return preview;
+    preview.refusal = ModelCheck::FirstRefusal(Needed(input.model, *c), settings);
+    if (preview.refusal)
         return preview;
     preview.classFound = true;
     preview.className = c->className;

@@ -8,8 +8,9 @@
 #include "Refusal.h"
 
 // The files of one class as the next run would write them: the run's input
-// (RunPipeline::ReadRunInput), the run's gate (ModelCheck::FirstRefusal) and the run's build
-// (RunPipeline::BuildProject) restricted to the class. Nothing is written.
+// (RunPipeline::ReadRunInput), the run's gate (ModelCheck::FirstRefusal) on the class and the
+// classes it reaches through references (another class does not stop the preview) and the
+// run's build (RunPipeline::BuildProject) restricted to the class. Nothing is written.
 namespace Preview {
 
 struct TPreview {

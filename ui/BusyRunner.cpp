@@ -38,15 +38,30 @@ void TBusyRunner::Run(const QString& doing, std::function<void()> work,
     threads_.append(thread);
     // Queued: the thread's end reaches this object on its own thread.
     connect(thread, &QThread::finished, this, [this, thread, error, then = std::move(then)] {
-        thread->wait();
-        threads_.removeOne(thread);
-        delete thread;
-        if (threads_.isEmpty())
+        const bool abandoned = abandoned_.remove(thread);
+        Ended(thread);
+        if (abandoned)
+            return;
+        if (!Busy())
             emit BusyChanged(false, QString());
         then(*error);
     });
     emit BusyChanged(true, doing);
     thread->start();
+}
+
+void TBusyRunner::Ended(QThread* thread) {
+    thread->wait();
+    threads_.removeOne(thread);
+    delete thread;
+}
+
+void TBusyRunner::Abandon() {
+    if (!Busy())
+        return;
+    for (QThread* thread : threads_)
+        abandoned_.insert(thread);
+    emit BusyChanged(false, QString());
 }
 
 TOffThread TBusyRunner::OffThread() {

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QThread>
 #include <exception>
@@ -30,12 +31,20 @@ public:
     void Run(const QString& doing, std::function<void()> work,
              std::function<void(std::exception_ptr error)> then);
     TOffThread OffThread();
-    bool Busy() const { return !threads_.isEmpty(); }
+    // Threads still running, abandoned ones included.
+    int Threads() const { return int(threads_.size()); }
+    bool Busy() const { return threads_.size() > abandoned_.size(); }
+    // Forgets the work running now: it goes on to its end on its thread, but its `then` is not
+    // called and it no longer counts as busy.
+    void Abandon();
 
 signals:
     // doing: what the latest work does; empty once none is running.
     void BusyChanged(bool busy, const QString& doing);
 
 private:
+    void Ended(QThread* thread);
+
     QList<QThread*> threads_;
+    QSet<QThread*> abandoned_;
 };

@@ -2,7 +2,9 @@
 
 #include <QFormLayout>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPointer>
+#include <QSignalBlocker>
 #include <QVBoxLayout>
 #include <optional>
 #include <utility>
@@ -17,6 +19,7 @@ namespace {
 
 const QString kCaption = QStringLiteral("从数据库导入");
 const TDbKind kKinds[] = {TDbKind::MySql, TDbKind::PostgreSql, TDbKind::Sqlite};
+const int kFileFieldWidth = 260;
 
 QString SuccessText(const TDbImportResult& result) {
     QString text = "数据库导入成功: " + Printable(result.projectName) + " (" +
@@ -28,44 +31,83 @@ QString SuccessText(const TDbImportResult& result) {
 
 } // namespace
 
-TImportDbForm::TImportDbForm(TUserSeam& seam, QWidget* parent, TOffThread offThread)
+TImportDbForm::TImportDbForm(TUserSeam& seam, QWidget* parent, TOffThread offThread,
+                             const TImportDbValues& values)
     : QDialog(parent), seam_(seam), offThread_(std::move(offThread)) {
     if (!offThread_)
         offThread_ = RightHere();
     setWindowTitle(kCaption);
     setFont(FormFont());
-    CB_Kind = new QComboBox(this);
+    Panel_Boxes = new QWidget(this);
+    CB_Kind = new QComboBox(Panel_Boxes);
     CB_Kind->addItems({"MariaDB/MySQL", "PostgreSQL", "SQLite"});
-    Edt_Host = new QLineEdit(QStringLiteral("127.0.0.1"), this);
-    Edt_Port = new QLineEdit(this);
-    Edt_Database = new QLineEdit(this);
-    Btn_Browse = new QPushButton(QStringLiteral("浏览..."), this);
-    Edt_User = new QLineEdit(this);
-    Edt_Password = new QLineEdit(this);
+    Edt_Host = new QLineEdit(values.host, Panel_Boxes);
+    Edt_Port = new QLineEdit(Panel_Boxes);
+    Label_Database = new QLabel(Panel_Boxes);
+    Edt_Database = new QLineEdit(values.database, Panel_Boxes);
+    Edt_Database->setMinimumWidth(kFileFieldWidth);
+    Btn_Browse = new QPushButton(QStringLiteral("浏览..."), Panel_Boxes);
+    Btn_Browse->setAutoDefault(false);
+    Edt_User = new QLineEdit(values.user, Panel_Boxes);
+    Edt_Password = new QLineEdit(Panel_Boxes);
     Edt_Password->setEchoMode(QLineEdit::Password);
-    Edt_Tables = new QLineEdit(this);
+    Edt_Tables = new QLineEdit(values.tables, Panel_Boxes);
     Edt_Tables->setPlaceholderText(QStringLiteral("全部表; 如 book*,loan"));
-    CB_Strict = new QCheckBox(QStringLiteral("有模型不能原样表示的内容时全部不导入"), this);
+    CB_Strict = new QCheckBox(QStringLiteral("有模型不能原样表示的内容时全部不导入"), Panel_Boxes);
+    CB_Strict->setChecked(values.strict);
     Button1 = new QPushButton(QStringLiteral("导入"), this);
-    auto* database = new QHBoxLayout;
-    database->addWidget(Edt_Database);
-    database->addWidget(Btn_Browse);
-    auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("数据库类型:"), CB_Kind);
-    form->addRow(QStringLiteral("主机:"), Edt_Host);
-    form->addRow(QStringLiteral("端口:"), Edt_Port);
-    form->addRow(QStringLiteral("数据库:"), database);
-    form->addRow(QStringLiteral("用户:"), Edt_User);
-    form->addRow(QStringLiteral("密码:"), Edt_Password);
-    form->addRow(QStringLiteral("表名过滤:"), Edt_Tables);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(form);
-    layout->addWidget(CB_Strict);
-    layout->addWidget(Button1, 0, Qt::AlignHCenter);
+    Button1->setDefault(true);
+    Btn_Cancel = new QPushButton(QStringLiteral("取消"), this);
+    Btn_Cancel->setAutoDefault(false);
+    LayOut();
     connect(CB_Kind, &QComboBox::currentIndexChanged, this, &TImportDbForm::CB_KindChange);
     connect(Btn_Browse, &QPushButton::clicked, this, &TImportDbForm::Btn_BrowseClick);
     connect(Button1, &QPushButton::clicked, this, &TImportDbForm::Button1Click);
-    CB_KindChange(0);
+    connect(Btn_Cancel, &QPushButton::clicked, this, &TImportDbForm::reject);
+    const QSignalBlocker blocker(CB_Kind);
+    CB_Kind->setCurrentIndex(qBound(0, values.kind, 2));
+    CB_KindChange(CB_Kind->currentIndex());
+    if (!values.port.isEmpty())
+        Edt_Port->setText(values.port);
+}
+
+void TImportDbForm::LayOut() {
+    auto* database = new QHBoxLayout;
+    database->addWidget(Edt_Database, 1);
+    database->addWidget(Btn_Browse);
+    auto* form = new QFormLayout;
+    form->setFieldGrowthPolicy(QFormLayout::AllNonFixedFieldsGrow);
+    form->addRow(QStringLiteral("数据库类型:"), CB_Kind);
+    form->addRow(QStringLiteral("主机:"), Edt_Host);
+    form->addRow(QStringLiteral("端口:"), Edt_Port);
+    form->addRow(Label_Database, database);
+    form->addRow(QStringLiteral("用户:"), Edt_User);
+    form->addRow(QStringLiteral("密码:"), Edt_Password);
+    form->addRow(QStringLiteral("表名过滤:"), Edt_Tables);
+    auto* boxes = new QVBoxLayout(Panel_Boxes);
+    boxes->setContentsMargins(0, 0, 0, 0);
+    boxes->addLayout(form);
+    boxes->addWidget(CB_Strict);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(Button1);
+    buttons->addWidget(Btn_Cancel);
+    buttons->addStretch();
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Panel_Boxes);
+    layout->addLayout(buttons);
+}
+
+TImportDbValues TImportDbForm::Values() const {
+    TImportDbValues values;
+    values.kind = CB_Kind->currentIndex();
+    values.host = Edt_Host->text();
+    values.port = Edt_Port->text();
+    values.database = Edt_Database->text();
+    values.user = Edt_User->text();
+    values.tables = Edt_Tables->text();
+    values.strict = CB_Strict->isChecked();
+    return values;
 }
 
 // The port box follows the kind unless the user typed another port; a SQLite file has no
@@ -81,6 +123,7 @@ void TImportDbForm::CB_KindChange(int index) {
                          static_cast<QWidget*>(Edt_User), static_cast<QWidget*>(Edt_Password)})
         box->setEnabled(server);
     Btn_Browse->setVisible(!server);
+    Label_Database->setText(server ? QStringLiteral("数据库:") : QStringLiteral("文件:"));
 }
 
 void TImportDbForm::Btn_BrowseClick() {
@@ -119,20 +162,30 @@ bool TImportDbForm::ReadBoxes(TDbImportRequest& request) {
     return true;
 }
 
+// While the database is read, closing abandons that work; while the project is stored, the
+// dialog waits for it.
 void TImportDbForm::reject() {
-    if (!working_)
-        QDialog::reject();
+    if (state_ == TState::Storing)
+        return;
+    if (state_ == TState::Reading) {
+        ++attempt_;
+        SetState(TState::Idle);
+        emit Abandoned();
+    }
+    QDialog::reject();
 }
 
-void TImportDbForm::SetWorking(bool working) {
-    working_ = working;
-    setEnabled(!working);
+void TImportDbForm::SetState(TState state) {
+    state_ = state;
+    Panel_Boxes->setEnabled(state == TState::Idle);
+    Button1->setEnabled(state == TState::Idle);
+    Btn_Cancel->setEnabled(state != TState::Storing);
 }
 
 bool TImportDbForm::Succeeded(const std::exception_ptr& error) {
     if (!error)
         return true;
-    SetWorking(false);
+    SetState(TState::Idle);
     RunGuarded(seam_, [&error] { std::rethrow_exception(error); });
     return false;
 }
@@ -144,20 +197,22 @@ void TImportDbForm::Import() {
     auto request = std::make_shared<TDbImportRequest>();
     if (!ReadBoxes(*request))
         return;
-    SetWorking(true);
+    SetState(TState::Reading);
     auto mapping = std::make_shared<TSchemaMapping>();
     QPointer<TImportDbForm> self(this);
+    const int attempt = ++attempt_;
     offThread_(
         QStringLiteral("正在读取数据库..."),
         [request, mapping] { *mapping = DbImport::ReadMapping(*request); },
-        [self, request, mapping](std::exception_ptr error) {
-            if (self && self->Succeeded(error))
+        [self, attempt, request, mapping](std::exception_ptr error) {
+            if (self && self->attempt_ == attempt && self->Succeeded(error))
                 self->Store(request, mapping);
         });
 }
 
 void TImportDbForm::Store(const std::shared_ptr<TDbImportRequest>& request,
                           const std::shared_ptr<TSchemaMapping>& mapping) {
+    SetState(TState::Storing);
     auto result = std::make_shared<TDbImportResult>();
     auto taken = std::make_shared<std::optional<QString>>();
     QPointer<TImportDbForm> self(this);
@@ -175,10 +230,10 @@ void TImportDbForm::Store(const std::shared_ptr<TDbImportRequest>& request,
             request->projectName = self->seam_.InputBox(
                 kCaption, **taken + QStringLiteral("\n请输入新的工程名称:"), QString());
             if (request->projectName.isEmpty())
-                return self->SetWorking(false);
+                return self->SetState(TState::Idle);
             return self->Store(request, mapping);
         }
-        self->SetWorking(false);
+        self->SetState(TState::Idle);
         emit self->ProjectImported(result->projectName);
         self->seam_.Message(SuccessText(*result));
         self->accept();

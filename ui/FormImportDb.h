@@ -10,9 +10,21 @@
 
 #include "BusyRunner.h"
 
+class QLabel;
 class TUserSeam;
 struct TDbImportRequest;
 struct TSchemaMapping;
+
+// What the dialog shows when it opens; the last values of the session, without the password.
+struct TImportDbValues {
+    int kind = 0; // index of CB_Kind
+    QString host = QStringLiteral("127.0.0.1");
+    QString port; // empty: the kind's default
+    QString database;
+    QString user;
+    QString tables;
+    bool strict = false;
+};
 
 // Reads the tables of a database (MariaDB/MySQL, PostgreSQL or a SQLite file) into a new
 // project. A name already taken is asked for again; the report of what the model could not
@@ -23,11 +35,19 @@ class TImportDbForm : public QDialog {
 public:
     // offThread: where the database is read and the project stored; by default right here.
     // While that work runs the dialog takes no input and does not close.
-    TImportDbForm(TUserSeam& seam, QWidget* parent = nullptr, TOffThread offThread = {});
+    // Enter imports; 取消 and Escape close the dialog, also while the database is being read
+    // (that work is abandoned: nothing is shown of it).
+    TImportDbForm(TUserSeam& seam, QWidget* parent = nullptr, TOffThread offThread = {},
+                  const TImportDbValues& values = {});
+
+    TImportDbValues Values() const;
+    // True while the database is read or the project stored.
+    bool Working() const { return state_ != TState::Idle; }
 
     QComboBox* CB_Kind; // MariaDB/MySQL, PostgreSQL, SQLite
     QLineEdit* Edt_Host;
     QLineEdit* Edt_Port;
+    QLabel* Label_Database;
     QLineEdit* Edt_Database; // the file of a SQLite database
     QPushButton* Btn_Browse;
     QLineEdit* Edt_User;
@@ -35,10 +55,13 @@ public:
     QLineEdit* Edt_Tables;
     QCheckBox* CB_Strict;
     QPushButton* Button1;
+    QPushButton* Btn_Cancel;
 
 signals:
     // The project is stored; sent before the user is told so.
     void ProjectImported(const QString& projectName);
+    // The user closed the dialog while the database was being read.
+    void Abandoned();
 
 public slots:
     void Button1Click();
@@ -54,12 +77,17 @@ private:
                const std::shared_ptr<TSchemaMapping>& mapping);
     // Shows the work's error, if any, and takes input again then; true when there was none.
     bool Succeeded(const std::exception_ptr& error);
-    void SetWorking(bool working);
+    enum class TState { Idle, Reading, Storing };
+    void SetState(TState state);
+    void LayOut();
+    QWidget* Panel_Boxes;
     // Fills the request from the boxes; false after telling the user what is missing.
     bool ReadBoxes(TDbImportRequest& request);
 
     TUserSeam& seam_;
     TOffThread offThread_;
     int defaultPort_ = 0;
-    bool working_ = false;
+    TState state_ = TState::Idle;
+    // Counts the reads started; the end of an abandoned one is ignored.
+    int attempt_ = 0;
 };

@@ -129,6 +129,14 @@ void TFormMain::V1Click() {
     Guard([this] { PreviewClass(); });
 }
 
+void TFormMain::H1Click() {
+    seam_->OpenUrl(HomePage());
+}
+
+void TFormMain::S3Click() {
+    AddSample();
+}
+
 void TFormMain::CB_ProjectChange() {
     Guard([this] {
         LV_Member->setRowCount(0);

@@ -12,12 +12,14 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
 #include <functional>
 #include <memory>
 #include <optional>
 
+#include "FormImportDb.h"
 #include "ModelFiles.h"
 #include "UserSeam.h"
 
@@ -55,6 +57,8 @@ public:
     int RunningGenerations() const;
     // True while a model file command runs (its actions are disabled meanwhile).
     bool ModelFileBusy() const { return modelFileBusy_; }
+    // Threads of the model file commands still running, abandoned work included.
+    int BusyThreads() const;
 
     // The current selection; -1 (or empty text) when nothing is selected.
     qint64 SelectedProjectId() const;
@@ -74,6 +78,8 @@ public:
     QComboBox* CB_Project;
     QLabel* Label2;
     QListWidget* LB_Object;
+    // Shown instead of nothing while there is no project.
+    QPushButton* Btn_Sample;
     QTableWidget* LV_Member;
     QGroupBox* GroupBox2;
     QPlainTextEdit* Memo_State;
@@ -86,6 +92,7 @@ public:
     QMenuBar* MainMenu1;
     QMenu* MenuProject;
     QMenu* MenuCode;
+    QMenu* MenuHelp;
     QAction* F2;
     QAction* N1;
     QAction* D1;
@@ -102,6 +109,8 @@ public:
     QAction* S2;
     QAction* A1;
     QAction* V1;
+    QAction* H1;
+    QAction* S3;
 
     // Position in CB_Project to select after the next LoadProjects; -1: the first.
     int keptProjectIndex = -1;
@@ -127,6 +136,8 @@ public slots:
     void S2Click();
     void A1Click();
     void V1Click();
+    void H1Click();
+    void S3Click();
 
     void CB_ProjectChange();
     void LB_ObjectClick();
@@ -189,18 +200,21 @@ private:
     void EditMember();
     void DeleteMember();
     void SetPackageName();
-    static std::optional<QString> ProjectNameRefusal(const QString& name, TProjectDAO& projects,
-                                                     bool checkTaken = true);
+    static std::optional<QString> ProjectNameRefusal(const QString& name, TProjectDAO& projects);
 
     // MainFormModelFiles.cpp: the model file commands, on the busy runner.
     void ExportModel();
     void ImportModelFile();
     void ImportOldDatabase();
     void ImportFromDatabase();
+    // Adds the sample project unless it exists, and selects it.
+    void AddSample();
     // Starts a model file command, unless one is running: the model file actions are disabled
     // until the command calls ended, which also selects the projects it added.
     void ModelFileCommand(const std::function<void(const ModelFiles::TEnded& ended)>& command);
     void SetModelFileBusy(bool busy);
+    // Activates the window with the keyboard in the project box.
+    void TakeFocus();
     // The busy bar beside the menus, while work runs on the busy runner.
     void ShowBusy(bool busy, const QString& doing);
 
@@ -226,4 +240,5 @@ private:
     TBusyRunner* busy_; // the model file commands' work
     std::unique_ptr<TProgressLog> progressLog_;
     bool modelFileBusy_ = false;
+    TImportDbValues importDbValues_; // the database import dialog's last values
 };

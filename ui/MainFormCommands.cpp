@@ -25,18 +25,26 @@ void TFormMain::NewProject() {
     Message(QStringLiteral("工程名称添加成功！"));
 }
 
+// The box starts with the current name; a refused name is asked for again, starting with it.
+// An answer left as the box started (also Cancel) changes nothing.
 void TFormMain::RenameProject() {
     if (CB_Project->currentIndex() < 0)
         return Message(QStringLiteral("当前未有任何项目被选中!"));
-    const QString name =
-        seam_->InputBox(QStringLiteral("请输入项目名称"), QString(), QString());
-    if (name.isEmpty())
-        return Message(QStringLiteral("工程项目名称不能为空!"));
+    const QString current = CB_Project->currentText();
     TProjectDAO projects;
-    // Keeping its own name is no clash.
-    const bool same = name == CB_Project->currentText();
-    if (const std::optional<QString> refusal = ProjectNameRefusal(name, projects, !same))
-        return Message(*refusal);
+    QString name = current;
+    for (;;) {
+        const QString asked = name;
+        name = seam_->InputBox(QStringLiteral("请输入项目名称"), QString(), asked);
+        if (name.isEmpty())
+            return Message(QStringLiteral("工程项目名称不能为空!"));
+        if (name == asked || name == current)
+            return;
+        const std::optional<QString> refusal = ProjectNameRefusal(name, projects);
+        if (!refusal)
+            break;
+        Message(*refusal);
+    }
     projects.RenameProject(SelectedProjectId(), name);
     keptProjectIndex = CB_Project->currentIndex();
     Message(QStringLiteral("工程名称修改成功！"));
@@ -45,12 +53,10 @@ void TFormMain::RenameProject() {
 
 // The rules of a project name (a folder name, valid text, not too long), then the names of
 // the other projects: two projects of one name would generate into one folder.
-std::optional<QString> TFormMain::ProjectNameRefusal(const QString& name, TProjectDAO& projects,
-                                                     bool checkTaken) {
+std::optional<QString> TFormMain::ProjectNameRefusal(const QString& name,
+                                                     TProjectDAO& projects) {
     if (std::optional<QString> error = ModelCheck::ProjectNameError(name))
         return error;
-    if (!checkTaken)
-        return std::nullopt;
     return ModelCheck::ProjectNameTakenError(name, projects.FindProjects(name));
 }
 

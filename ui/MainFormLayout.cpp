@@ -2,6 +2,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QMovie>
+#include <QPushButton>
 #include <QStyle>
 #include <QVBoxLayout>
 #include <iterator>
@@ -75,6 +76,10 @@ void TFormMain::CreateProjectArea(QWidget* parent) {
     Label2 = new QLabel(QStringLiteral("该项目所有类如下:"), GroupBox1);
     LB_Object = new QListWidget(GroupBox1);
     LB_Object->setFixedWidth(153);
+    Btn_Sample = new QPushButton(QStringLiteral("添加示例项目"), GroupBox1);
+    Btn_Sample->setFixedWidth(153);
+    Btn_Sample->hide();
+    connect(Btn_Sample, &QPushButton::clicked, this, &TFormMain::S3Click);
     CreateMemberTable();
     CreateProgressArea();
     connect(CB_Project, &QComboBox::activated, this, &TFormMain::CB_ProjectChange);
@@ -111,6 +116,7 @@ void TFormMain::LayOut(QWidget* client) {
     classColumn->addLayout(projectRow);
     classColumn->addWidget(Label2);
     classColumn->addWidget(LB_Object, 1);
+    classColumn->addWidget(Btn_Sample);
     auto* lists = new QHBoxLayout;
     lists->addLayout(classColumn);
     lists->addWidget(LV_Member, 1);
@@ -161,14 +167,17 @@ void TFormMain::CreateMenu() {
     N3 = AddItem(MenuProject, QStringLiteral("修改成员属性(&E)"), &TFormMain::N3Click);
     C1 = AddItem(MenuProject, QStringLiteral("删除成员(&C)"), &TFormMain::C1Click);
     MenuProject->addSeparator();
-    E1 = AddItem(MenuProject, QStringLiteral("导出模型..."), &TFormMain::E1Click);
-    I1 = AddItem(MenuProject, QStringLiteral("导入模型..."), &TFormMain::I1Click);
-    I2 = AddItem(MenuProject, QStringLiteral("导入旧版数据库..."), &TFormMain::I2Click);
-    I3 = AddItem(MenuProject, QStringLiteral("从数据库导入..."), &TFormMain::I3Click);
+    E1 = AddItem(MenuProject, QStringLiteral("导出模型(&O)..."), &TFormMain::E1Click);
+    I1 = AddItem(MenuProject, QStringLiteral("导入模型(&I)..."), &TFormMain::I1Click);
+    I2 = AddItem(MenuProject, QStringLiteral("导入旧版数据库(&L)..."), &TFormMain::I2Click);
+    I3 = AddItem(MenuProject, QStringLiteral("从数据库导入(&R)..."), &TFormMain::I3Click);
     MenuCode = MainMenu1->addMenu(QStringLiteral("代码管理(&A)"));
     S2 = AddItem(MenuCode, QStringLiteral("设置包名(&S)"), &TFormMain::S2Click);
     A1 = AddItem(MenuCode, QStringLiteral("自动生成代码(&A)"), &TFormMain::A1Click);
-    V1 = AddItem(MenuCode, QStringLiteral("预览代码"), &TFormMain::V1Click);
+    V1 = AddItem(MenuCode, QStringLiteral("预览代码(&V)"), &TFormMain::V1Click);
+    MenuHelp = MainMenu1->addMenu(QStringLiteral("帮助(&H)"));
+    H1 = AddItem(MenuHelp, QStringLiteral("使用说明(&H)"), &TFormMain::H1Click);
+    S3 = AddItem(MenuHelp, QStringLiteral("添加示例项目(&S)"), &TFormMain::S3Click);
 }
 
 // A label and a bar that moves to and fro, at the right of the menu bar.

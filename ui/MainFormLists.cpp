@@ -66,6 +66,8 @@ void TFormMain::FillProjectBox() {
     ClearClassesAndMembers();
     for (const TProjectEntry& project : TProjectDAO().ListProjects())
         CB_Project->addItem(project.projectName, project.projectId);
+    // Without any project the sample is offered.
+    Btn_Sample->setVisible(CB_Project->count() == 0);
 }
 
 void TFormMain::LoadProjectsSelecting(qint64 projectId) {

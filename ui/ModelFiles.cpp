@@ -84,9 +84,9 @@ void ExportProject(TUserSeam& seam, const TOffThread& offThread, qint64 projectI
         [file, projectId] {
             ModelExchange::WriteModelFile(file, ModelExchange::ExportProject(projectId));
         },
-        [&seam, ended](std::exception_ptr error) {
+        [&seam, file, ended](std::exception_ptr error) {
             if (Succeeded(seam, error))
-                seam.Message(QStringLiteral("模型导出成功!"));
+                seam.Message(QStringLiteral("模型导出成功! 文件: ") + Printable(file));
             ended({});
         });
 }

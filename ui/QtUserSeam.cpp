@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -45,15 +46,25 @@ void TQtUserSeam::Error(const QString& message) {
     QMessageBox::critical(Owner(), kApplicationTitle, message);
 }
 
-// The dialogs start in the user's home folder.
+// The file dialogs start in the folder of the file last chosen, at first the home folder.
 QString TQtUserSeam::OpenFileName(const QString& caption, const QString& filter) {
-    return QFileDialog::getOpenFileName(Owner(), caption, QDir::homePath(), filter);
+    return Remember(QFileDialog::getOpenFileName(Owner(), caption, LastFolder(), filter));
 }
 
 QString TQtUserSeam::SaveFileName(const QString& caption, const QString& defaultName,
                                   const QString& filter) {
-    return QFileDialog::getSaveFileName(Owner(), caption, QDir::home().filePath(defaultName),
-                                        filter);
+    return Remember(QFileDialog::getSaveFileName(
+        Owner(), caption, QDir(LastFolder()).filePath(defaultName), filter));
+}
+
+QString TQtUserSeam::LastFolder() const {
+    return lastFolder_.isEmpty() ? QDir::homePath() : lastFolder_;
+}
+
+QString TQtUserSeam::Remember(const QString& file) {
+    if (!file.isEmpty())
+        lastFolder_ = QFileInfo(file).absolutePath();
+    return file;
 }
 
 // Without a file browser the user is at least told where the output is.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include "UserSeam.h"
 
 // The seam on Qt's standard boxes and the desktop's opener.
@@ -16,4 +18,11 @@ public:
                          const QString& filter) override;
     void OpenFolder(const QString& path) override;
     void OpenUrl(const QUrl& url) override;
+
+private:
+    QString LastFolder() const;
+    // Keeps the folder of a chosen file for the next file dialog of the session.
+    QString Remember(const QString& file);
+
+    QString lastFolder_;
 };

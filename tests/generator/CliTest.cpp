@@ -78,7 +78,7 @@ TEST_F(CliTest, FailuresGiveTheirExitCodes) {
     AddMember(project, AddClass(project, "Broken"), "name", "字符串", 0, 1);
     const TCliResult keys = Generate("Bad");
     EXPECT_EQ(keys.exitCode, 3);
-    EXPECT_EQ(keys.err, "Broken表主键设置错误，每个类只能设置一个主键!\n");
+    EXPECT_EQ(keys.err, "Broken表没有设置主键，每个类必须设置一个主键!\n");
     const int other = AddProject("NoDisplay");
     AddMember(other, AddClass(other, "Plain"), "id", "整型", 1, 0);
     const TCliResult display = Generate("NoDisplay");
@@ -244,7 +244,7 @@ TEST_F(CliTest, NamesWithControlCharactersArePrintedEscapedAndWhole) {
     EXPECT_EQ(list.out, "1\tLib\\0rary\\t2\n    1\tBo\\0ok\t类\n");
     const TCliResult keys = Cli({"--root", root_.path(), "generate", "--project-id", "1"});
     EXPECT_EQ(keys.exitCode, 3);
-    EXPECT_EQ(keys.err, "Bo\\0ok表主键设置错误，每个类只能设置一个主键!\n");
+    EXPECT_EQ(keys.err, "Bo\\0ok表没有设置主键，每个类必须设置一个主键!\n");
 
     const int shop = AddProject("Shop");
     const int book = AddKeyOnlyClass(shop, "Book");

@@ -97,7 +97,7 @@ TEST_F(GenerationTest, KeyCheckNamesTheFirstFailingClassAndWritesNothing) {
     AddClass(shop, "Publisher");
     Generate();
     EXPECT_EQ(seam_.Texts(),
-              QStringList({kWarning, "Author表主键设置错误，每个类只能设置一个主键!"}));
+              QStringList({kWarning, "Author表没有设置主键，每个类必须设置一个主键!"}));
     EXPECT_EQ(Form().errorClassId, author);
     EXPECT_TRUE(Log().isEmpty());
     EXPECT_TRUE(seam_.foldersOpened.isEmpty());
@@ -105,6 +105,14 @@ TEST_F(GenerationTest, KeyCheckNamesTheFirstFailingClassAndWritesNothing) {
     // The refusal was shown once, by the window's thread; the run did not wait for the box.
     EXPECT_EQ(runsWhileShown_.size(), 1);
     EXPECT_TRUE(onGuiThread_);
+    // Two keys: the check's own words.
+    Execute("update t_member set memberIsPri=1 where classId=" +
+            QString::number(TClassDAO().GetClassId(shop, "Book")));
+    seam_.shown.clear();
+    Generate();
+    EXPECT_EQ(seam_.Texts(),
+              QStringList({kWarning, "Book表主键设置错误，每个类只能设置一个主键!"}));
+    EXPECT_TRUE(Log().isEmpty());
 }
 
 TEST_F(GenerationTest, DisplayCheckRunsAfterTheKeyCheckAndNamesOnlyTheFirstClass) {
@@ -174,7 +182,7 @@ TEST_F(GenerationTest, KeyCheckShowsAControlCharacterOfTheClassNameEscaped) {
     AddClass(shop, QString("Bo") + QChar(0) + "ok" + QChar(0x1B));
     Generate();
     EXPECT_EQ(seam_.Texts("message"),
-              QStringList({kWarning, "Bo\\0ok\\x1b表主键设置错误，每个类只能设置一个主键!"}));
+              QStringList({kWarning, "Bo\\0ok\\x1b表没有设置主键，每个类必须设置一个主键!"}));
 }
 
 // Browsing and generating only read the database; a write protected one is left as it is, and

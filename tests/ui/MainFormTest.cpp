@@ -1,8 +1,13 @@
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
 #include <QTest>
 
 #include "AutoCode.h"
 #include "FormAddMember.h"
 #include "FormUpdateMember.h"
+#include "SampleModel.h"
 #include "UiTestSupport.h"
 
 using MainFormTest = UiTest;
@@ -113,7 +118,7 @@ TEST_F(MainFormTest, ProjectNamesARunWouldRefuseAreNotStoredOnCreationNorOnRenam
         {"a\nb", "\"a\\nb\""}, {QString("a") + QChar(0x7f), "\"a\\x7f\""}};
     AddProject("shop");
     for (const auto& [name, shown] : unsafe) {
-        seam_.inputAnswers = {name, name};
+        seam_.inputAnswers = {name, name, std::nullopt}; // the rename asks again
         Trigger(Form().F2);
         Trigger(Form().N1);
         const QString refusal = "工程名称" + shown + rule;
@@ -123,30 +128,34 @@ TEST_F(MainFormTest, ProjectNamesARunWouldRefuseAreNotStoredOnCreationNorOnRenam
     EXPECT_EQ(Projects(), QStringList({"shop"}));
     EXPECT_EQ(Count("select count(*) from t_project"), 1);
 
-    // Cancel still means an empty name; dots inside a name are harmless.
+    // Cancel of the new project means an empty name, of a rename no change; dots inside a
+    // name are harmless.
     seam_.inputAnswers = {std::nullopt, std::nullopt, QString("a..b"), QString("书店 v1.0")};
     Trigger(Form().N1);
     Trigger(Form().F2);
     Trigger(Form().F2);
     Trigger(Form().N1);
     EXPECT_EQ(seam_.TakeTexts("message"),
-              QStringList({"工程项目名称不能为空!", "工程名称不能为空!", "工程名称添加成功！",
-                           "工程名称修改成功！"}));
+              QStringList({"工程名称不能为空!", "工程名称添加成功！", "工程名称修改成功！"}));
     // The new project is selected, and so renamed.
     EXPECT_EQ(Projects(), QStringList({"shop", "书店 v1.0"}));
 }
 
 // Two projects of one name would generate into one folder: renaming refuses another project's
-// name, as creating does, and keeps its own.
-TEST_F(MainFormTest, RenamingAProjectRefusesTheNameOfAnother) {
+// name, as creating does, and asks again; the box starts with the current name, then with the
+// refused one, and its own name changes nothing.
+TEST_F(MainFormTest, RenamingAProjectRefusesTheNameOfAnotherAndAsksAgain) {
     AddProject("shop");
     AddProject("hr");
-    seam_.inputAnswers = {QString("hr"), QString("shop"), QString("store")};
+    seam_.inputAnswers = {QString("hr"), QString("store"), QString("store")};
     Trigger(Form().N1);
     Trigger(Form().N1);
-    Trigger(Form().N1);
-    EXPECT_EQ(seam_.TakeTexts("message"),
-              QStringList({"该工程名称已经存在!", "工程名称修改成功！", "工程名称修改成功！"}));
+    QStringList defaults;
+    for (const TShown& item : seam_.shown)
+        if (item.kind == "input")
+            defaults << item.defaultText;
+    EXPECT_EQ(defaults, QStringList({"shop", "hr", "store"}));
+    EXPECT_EQ(seam_.TakeTexts("message"), QStringList({"该工程名称已经存在!", "工程名称修改成功！"}));
     EXPECT_EQ(Projects(), QStringList({"store", "hr"}));
 }
 
@@ -356,4 +365,48 @@ TEST_F(MainFormTest, KeysFlagsAndLengthsBeyond32BitsAreShownAsStored) {
     seam_.confirmAnswers = {true};
     Trigger(Form().C1);
     EXPECT_EQ(Count("select count(*) from t_member"), 0);
+}
+
+// The sample project is offered while there is no project and can be added from 帮助 at any
+// time, once: the model of the headless command's sample.
+TEST_F(MainFormTest, TheSampleProjectIsOfferedWhileThereIsNoneAndAddedOnce) {
+    EXPECT_FALSE(Form().Btn_Sample->isHidden());
+    Form().Btn_Sample->click();
+    ASSERT_TRUE(WaitFor([this] { return !Form().ModelFileBusy(); }));
+    EXPECT_EQ(seam_.TakeTexts(), QStringList({"已添加示例工程: 图书管理系统"}));
+    EXPECT_EQ(Projects(), QStringList({SampleProjectName()}));
+    EXPECT_TRUE(Form().Btn_Sample->isHidden());
+    QStringList sampleClasses;
+    const QJsonObject sample = QJsonDocument::fromJson(SampleModelFile())
+                                   .object()["projects"].toArray()[0].toObject();
+    for (const QJsonValue& c : sample["classes"].toArray())
+        sampleClasses << c.toObject()["className"].toString();
+    EXPECT_FALSE(sampleClasses.isEmpty());
+    EXPECT_EQ(Classes(), sampleClasses);
+
+    seam_.inputAnswers = {QString("shop")};
+    Trigger(Form().F2);
+    seam_.shown.clear();
+    RunCommand(Form().S3);
+    EXPECT_EQ(seam_.TakeTexts(), QStringList({"示例工程已存在: 图书管理系统"}));
+    EXPECT_EQ(Projects(), QStringList({SampleProjectName(), "shop"}));
+    EXPECT_EQ(Form().CB_Project->currentText(), SampleProjectName());
+    EXPECT_EQ(Form().S3->text(), "添加示例项目(&S)");
+    EXPECT_EQ(Form().S3->parent(), Form().MenuHelp);
+}
+
+// Every menu item has an accelerator letter of its own within its menu.
+TEST_F(MainFormTest, EveryMenuItemHasItsOwnAcceleratorLetter) {
+    const QRegularExpression letter("\\(&([A-Z])\\)");
+    for (QMenu* menu : {Form().MenuProject, Form().MenuCode, Form().MenuHelp}) {
+        QStringList letters;
+        for (QAction* action : menu->actions()) {
+            if (action->isSeparator())
+                continue;
+            const QRegularExpressionMatch match = letter.match(action->text());
+            ASSERT_TRUE(match.hasMatch()) << action->text().toStdString();
+            EXPECT_FALSE(letters.contains(match.captured(1))) << action->text().toStdString();
+            letters << match.captured(1);
+        }
+    }
 }

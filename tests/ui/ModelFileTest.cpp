@@ -63,7 +63,7 @@ TEST_F(ModelFileTest, ExportThenImportGivesTheProjectBackUnderANewName) {
     EXPECT_EQ(seam_.shown[0].caption, "导出模型");
     EXPECT_EQ(seam_.shown[0].defaultText, "网上书店.json");
     EXPECT_EQ(seam_.shown[0].text, "模型文件 (*.json)");
-    EXPECT_EQ(seam_.TakeTexts("message"), QStringList({"模型导出成功!"}));
+    EXPECT_EQ(seam_.TakeTexts("message"), QStringList({"模型导出成功! 文件: " + File("shop.json")}));
     ASSERT_TRUE(QFileInfo::exists(File("shop.json")));
 
     // The name is taken: asked for another until a free one is given.
@@ -108,7 +108,7 @@ TEST_F(ModelFileTest, CancelledDialogsChangeNothing) {
     RunCommand(Form().E1);
     seam_.inputAnswers = {std::nullopt};
     RunCommand(Form().I1);
-    EXPECT_EQ(seam_.TakeTexts("message"), QStringList({"模型导出成功!"}));
+    EXPECT_EQ(seam_.TakeTexts("message"), QStringList({"模型导出成功! 文件: " + File("shop.json")}));
     EXPECT_EQ(Projects(), QStringList({"shop"}));
     EXPECT_EQ(Count("select count(*) from t_project"), 1);
 }
@@ -151,7 +151,8 @@ TEST_F(ModelFileTest, ImportSelectsTheImportedProject) {
     RunCommand(Form().E1);
     seam_.inputAnswers = {QString("shop2")};
     RunCommand(Form().I1);
-    EXPECT_EQ(seam_.TakeTexts("message"), QStringList({"模型导出成功!", "模型导入成功: shop2"}));
+    EXPECT_EQ(seam_.TakeTexts("message"),
+              QStringList({"模型导出成功! 文件: " + File("shop.json"), "模型导入成功: shop2"}));
     EXPECT_EQ(Projects(), QStringList({"shop", "hr", "shop2"}));
     EXPECT_EQ(Form().CB_Project->currentText(), "shop2");
     EXPECT_EQ(Form().SelectedProjectId(), ProjectId("shop2"));

@@ -142,8 +142,12 @@ TEST_F(PreviewTest, ShowsTheSelectedClassFilesAsTheNextRunWritesThemAndWritesNot
 // The preview shows the same refusal in the same box as a run of the model would.
 TEST_F(PreviewTest, ShowsWhatARunWouldRefuseTheModelForInstead) {
     const int shop = AddProject("shop");
-    AddGoodClass(shop, "Book");
+    const int book = AddGoodClass(shop, "Book");
     AddGoodClass(shop, "Author", false);
+    TMember author = Member(shop, book, "author", "Author");
+    author.memberLength = 4;
+    AddMember(author);
+    AddGoodClass(shop, "Unfinished", false);
     auto refusals = [this] {
         QStringList texts;
         for (const TShown& item : seam_.shown)
@@ -156,9 +160,17 @@ TEST_F(PreviewTest, ShowsWhatARunWouldRefuseTheModelForInstead) {
     EXPECT_TRUE(Preview().isEmpty());
     const QStringList byPreview = refusals();
     Generate();
-    EXPECT_EQ(byPreview, QStringList({"message: Author表主键设置错误，每个类只能设置一个主键!"}));
+    // Book's preview needs Author, which it references; the run needs every class.
+    EXPECT_EQ(byPreview, QStringList({"message: Author表没有设置主键，每个类必须设置一个主键!"}));
     EXPECT_EQ(refusals(), byPreview);
 
+    Execute("update t_member set memberIsPri=1 where memberName='id' and classId<>" +
+            QString::number(TClassDAO().GetClassId(shop, "Unfinished")));
+    // Only the class that no preview of Book needs fails: Book is shown.
+    EXPECT_FALSE(Preview().isEmpty());
+    EXPECT_TRUE(refusals().isEmpty());
+    Generate();
+    EXPECT_EQ(refusals(), QStringList({"message: Unfinished表没有设置主键，每个类必须设置一个主键!"}));
     Execute("update t_member set memberIsPri=1 where memberName='id'");
     Execute("update t_member set memberIsDisplay=0 where classId=" +
             QString::number(TClassDAO().GetClassId(shop, "Book")));
@@ -175,7 +187,7 @@ TEST_F(PreviewTest, ShowsWhatARunWouldRefuseTheModelForInstead) {
     EXPECT_TRUE(ruleByPreview[0].startsWith("error: ")) << ruleByPreview[0].toStdString();
     EXPECT_TRUE(ruleByPreview[0].contains("class")) << ruleByPreview[0].toStdString();
     EXPECT_EQ(refusals(), ruleByPreview);
-    EXPECT_EQ(dialogsShown_, 0);
+    EXPECT_EQ(dialogsShown_, 1); // the preview of Book beside the unfinished class
     EXPECT_FALSE(QFileInfo::exists(Output()));
 }
 
