@@ -158,6 +158,12 @@ std::optional<QString> DuplicateClass(const TProjectModel& model) {
     return std::nullopt;
 }
 
+// A class named like a class the generated code imports itself.
+QString TakenByGeneratedCode(const QString& name, const QString& kind) {
+    return "类名" + Printable(name) + "已被生成的代码使用 (生成的" + kind + "类要用到同名的类" +
+           Printable(name) + "), 请换一个类名";
+}
+
 // The Action of class c imports c, its DAO and each referenced class with its DAO, by simple
 // name; its DAO imports c and the referenced classes. Two imports of one simple name, or an
 // import named like the file's own class, do not compile.
@@ -169,10 +175,14 @@ std::optional<QString> ImportClash(const TClassModel& c) {
         daos.insert(m.memberType + "DAO");
     }
     for (const QString& name : domain) {
-        if (ActionImports().contains(name) || daos.contains(name) || name == c.className + "Action")
+        if (ActionImports().contains(name))
+            return TakenByGeneratedCode(name, QStringLiteral("Action"));
+        if (daos.contains(name) || name == c.className + "Action")
             return "类" + Printable(c.className) + "生成的Action类中有两个名为" + Printable(name) +
                    "的类";
-        if (DaoImports().contains(name) || name == c.className + "DAO")
+        if (DaoImports().contains(name))
+            return TakenByGeneratedCode(name, QStringLiteral("DAO"));
+        if (name == c.className + "DAO")
             return "类" + Printable(c.className) + "生成的DAO类中有两个名为" + Printable(name) +
                    "的类";
     }

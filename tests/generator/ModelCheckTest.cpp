@@ -78,7 +78,7 @@ TEST(ModelCheckTest, EachRuleRefusesWithItsMessage) {
         {Sound().Class("S").Member("id", "整型", {Key, Display}),
          "类名S的对象名s与生成的代码中的局部变量同名"},
         {Sound().Class("Query").Member("id", "整型", {Key, Display}),
-         "类Query生成的DAO类中有两个名为Query的类"},
+         "类名Query已被生成的代码使用 (生成的DAO类要用到同名的类Query), 请换一个类名"},
         {Sound().Class("BookDAO").Member("id", "整型", {Key, Display}).Member("book", "Book"),
          "类BookDAO生成的Action类中有两个名为BookDAO的类"},
         {Sound().Member("currentPage", "字符串", {Query}),

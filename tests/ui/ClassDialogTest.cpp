@@ -164,8 +164,10 @@ const QList<TNameRefusal> kRefusedClassNames = {
     {"Admin", "类名Admin与固定支持类重名: 不能使用Admin、Login、User和ChangePassword"},
     {"Login", "类名Login与固定支持类重名: 不能使用Admin、Login、User和ChangePassword"},
     {"String", "类名String会遮蔽生成的代码用到的java.lang.String"},
-    {"List", "类List生成的Action类中有两个名为List的类"},
-    {"ReferenceChoices", "类ReferenceChoices生成的Action类中有两个名为ReferenceChoices的类"},
+    {"List", "类名List已被生成的代码使用 (生成的Action类要用到同名的类List), 请换一个类名"},
+    {"ReferenceChoices",
+     "类名ReferenceChoices已被生成的代码使用 (生成的Action类要用到同名的类ReferenceChoices), "
+     "请换一个类名"},
     {"Where", "类名Where的对象名where是查询语言(HQL)的关键字"},
     {"B" + QString(200, 'x'),
      "类名B" + QString(19, 'x') + "...太长: 以UTF-8计不能超过200个字节"},
