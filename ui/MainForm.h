@@ -25,6 +25,10 @@
 
 class TProgressLog;
 
+// The first line of the progress log of a run, shown at once: reading the model and the
+// templates and building the files come before the first file's line.
+inline const QString kRunStartLine = QStringLiteral("正在读取模型和模板, 生成代码。。。");
+
 class TBusyRunner;
 class TGenerationRunner;
 struct TGenerationSettings;

@@ -16,8 +16,12 @@ void TFormMain::Generate() {
     if (CB_Project->currentIndex() < 0)
         return Message(QStringLiteral("没有一个工程被选中！"));
     Message(QStringLiteral("如果以前生成了该项目，最好先删除原来的目录!"));
+    // Reading the model and building the files come before the first written file: the bar
+    // moves to and fro meanwhile, and the log says what the run does.
     progressLog_->Clear();
-    ProgressBar1->hide();
+    progressLog_->Append({kRunStartLine});
+    ProgressBar1->setRange(0, 0);
+    ProgressBar1->show();
     runner_->Start(Settings());
 }
 
@@ -76,6 +80,8 @@ void TFormMain::OnFilesWritten(int count) {
 }
 
 void TFormMain::OnRefused(const TRefusal& refusal) {
+    // A refused run wrote nothing: its log holds nothing either.
+    progressLog_->Clear();
     if (refusal.kind != TRefusalKind::PrimaryKey && refusal.kind != TRefusalKind::DisplayMember)
         return seam_->Error(refusal.message);
     errorClassId = refusal.classId;

@@ -141,7 +141,8 @@ TEST_F(GenerationTest, SuccessfulRunLogsEachFileThenReportsAndOpensTheOutputFold
     EXPECT_EQ(seam_.foldersOpened, QStringList({Output("网上书店")}));
     const QStringList log = Log();
     ASSERT_FALSE(log.isEmpty());
-    EXPECT_EQ(log.first(), "projects/网上书店/src/struts.xml生成完成!");
+    EXPECT_EQ(log.first(), kRunStartLine);
+    EXPECT_EQ(log[1], "projects/网上书店/src/struts.xml生成完成!");
     EXPECT_TRUE(log.contains("projects/网上书店/src/com/bookshop/domain/Book.hbm.xml生成完成!"));
     EXPECT_TRUE(log.contains("移动资源文件完毕!"));
     EXPECT_EQ(log[log.size() - 2], "projects/网上书店/WebRoot/menu.jsp生成完毕!");
