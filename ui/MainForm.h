@@ -159,6 +159,7 @@ public slots:
     void OnRefused(const TRefusal& refusal);
     // Opens the output folder of the run's project, named as when the run started.
     void OnGenerationFinished(const QString& projectName);
+    void CloseStaleQuestion();
     void OnGenerationError(const QString& message);
     // The latest run's thread has ended; finished: the run had finished.
     void OnGenerationEnded(bool finished);

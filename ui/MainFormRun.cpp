@@ -88,14 +88,22 @@ void TFormMain::OnRefused(const TRefusal& refusal) {
     Guard([&] { Message(refusal.message); });
 }
 
+// The question whether to stop the runs and close no longer applies once the last one ends.
+void TFormMain::CloseStaleQuestion() {
+    if (runner_->Running() <= 1)
+        seam_->CloseQuestion();
+}
+
 void TFormMain::OnGenerationFinished(const QString& projectName) {
     // The run has let go of what it built; it waits for the box below to end.
     ReleaseFreedMemory();
+    CloseStaleQuestion();
     seam_->Information(QStringLiteral("任务提示"), QStringLiteral("所有代码生成完毕!"));
     seam_->OpenFolder(rootDir_ + QStringLiteral("/projects/") + projectName);
 }
 
 void TFormMain::OnGenerationError(const QString& message) {
+    CloseStaleQuestion();
     seam_->Error(message);
 }
 

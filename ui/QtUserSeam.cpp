@@ -27,7 +27,15 @@ bool TQtUserSeam::Confirm(const QString& caption, const QString& text) {
     QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::Ok | QMessageBox::Cancel,
                     Owner());
     box.setEscapeButton(QMessageBox::Cancel);
-    return box.exec() != QMessageBox::Cancel;
+    question_ = &box;
+    const int answer = box.exec();
+    question_ = nullptr;
+    return answer != QMessageBox::Cancel;
+}
+
+void TQtUserSeam::CloseQuestion() {
+    if (question_ != nullptr)
+        question_->done(QMessageBox::Cancel);
 }
 
 QString TQtUserSeam::InputBox(const QString& caption, const QString& prompt,
@@ -53,8 +61,8 @@ QString TQtUserSeam::OpenFileName(const QString& caption, const QString& filter)
 
 QString TQtUserSeam::SaveFileName(const QString& caption, const QString& defaultName,
                                   const QString& filter) {
-    return Remember(QFileDialog::getSaveFileName(
-        Owner(), caption, QDir(LastFolder()).filePath(defaultName), filter));
+    return Remember(QFileDialog::getSaveFileName(Owner(), caption,
+                                                 QDir(LastFolder()).filePath(defaultName), filter));
 }
 
 QString TQtUserSeam::LastFolder() const {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QMessageBox>
+#include <QPointer>
 #include <QString>
 
 #include "UserSeam.h"
@@ -9,6 +11,7 @@ class TQtUserSeam : public TUserSeam {
 public:
     void Message(const QString& text) override;
     bool Confirm(const QString& caption, const QString& text) override;
+    void CloseQuestion() override;
     QString InputBox(const QString& caption, const QString& prompt,
                      const QString& defaultText) override;
     void Information(const QString& caption, const QString& text) override;
@@ -25,4 +28,5 @@ private:
     QString Remember(const QString& file);
 
     QString lastFolder_;
+    QPointer<QMessageBox> question_; // the confirmation open now, if any
 };

@@ -15,6 +15,9 @@ public:
     virtual void Message(const QString& text) = 0;
     // OK/Cancel with an information icon; false only on Cancel or close.
     virtual bool Confirm(const QString& caption, const QString& text) = 0;
+    // Closes a confirmation that is still open, as if it was cancelled (its question no longer
+    // applies); nothing when none is open.
+    virtual void CloseQuestion() = 0;
     // The edited text on OK, the default text on Cancel.
     virtual QString InputBox(const QString& caption, const QString& prompt,
                              const QString& defaultText) = 0;

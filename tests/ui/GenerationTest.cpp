@@ -378,6 +378,31 @@ TEST_F(GenerationTest, ClosingTheWindowDuringARunAsksAndStopsItBeforeItsNextFile
     EXPECT_EQ(OutputFiles("shop").size(), allFiles);
 }
 
+TEST_F(GenerationTest, ARunEndingWhileTheCloseQuestionIsOpenClosesTheQuestion) {
+    AddGoodClasses(AddProject("shop"), 300);
+    Form().show();
+    Trigger(Form().A1);
+    ASSERT_TRUE(WaitFor([this] { return Form().Memo_State->blockCount() >= 20; }));
+    ASSERT_EQ(Form().RunningGenerations(), 1);
+    seam_.shown.clear();
+    seam_.confirmAnswers = {true};
+    // The user leaves the question open until the run has ended.
+    seam_.onShown = [this](const TShown& item) {
+        if (item.kind == "confirm")
+            WaitFor([this] { return Form().RunningGenerations() == 0; });
+    };
+    EXPECT_FALSE(Form().close());
+    seam_.onShown = nullptr;
+    EXPECT_TRUE(Form().isVisible());
+    QStringList kinds;
+    for (const TShown& item : seam_.shown)
+        kinds << item.kind;
+    // The stale question goes before the finished box shows, and the window stays open.
+    EXPECT_EQ(kinds, QStringList({"confirm", "close-question", "information"}));
+    EXPECT_EQ(seam_.Texts("information"), QStringList({"所有代码生成完毕!"}));
+    EXPECT_TRUE(seam_.confirmAnswers.isEmpty());
+}
+
 TEST_F(GenerationTest, DecliningToStopKeepsTheWindowAndLetsTheRunFinish) {
     AddGoodClass(AddProject("shop"), "Book");
     Form().show();

@@ -25,7 +25,15 @@ public:
     void Message(const QString& text) override { Record({"message", kApplicationTitle, text, {}}); }
 
     bool Confirm(const QString& caption, const QString& text) override {
+        questionOpen_ = true;
+        questionClosed_ = false;
         Record({"confirm", caption, text, {}});
+        questionOpen_ = false;
+        if (questionClosed_) {
+            if (!confirmAnswers.isEmpty())
+                confirmAnswers.removeFirst();
+            return false;
+        }
         if (!confirmAnswers.isEmpty())
             return confirmAnswers.takeFirst();
         ADD_FAILURE() << "unscripted confirmation: " << text.toStdString();
@@ -94,6 +102,14 @@ public:
     }
 
     // Called with each thing as it is shown.
+    // Recorded only while a confirmation is open (onShown of "confirm" may run the events).
+    void CloseQuestion() override {
+        if (questionOpen_ && !questionClosed_) {
+            questionClosed_ = true;
+            Record({"close-question", {}, {}, {}});
+        }
+    }
+
     std::function<void(const TShown&)> onShown;
     QList<TShown> shown;
     QList<bool> confirmAnswers;
@@ -101,4 +117,8 @@ public:
     QStringList fileAnswers; // for both kinds of file dialog
     QStringList foldersOpened;
     QList<QUrl> urlsOpened;
+
+private:
+    bool questionOpen_ = false;
+    bool questionClosed_ = false;
 };
