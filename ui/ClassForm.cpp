@@ -48,23 +48,22 @@ void TClassForm::Message(const QString& text) {
     seam_.Message(text);
 }
 
-bool TClassForm::RefusesClassName(const QString& className) {
-    const std::optional<QString> refusal = ModelCheck::ClassNameEntryError(className);
+// Shows the refusal, if any, and puts the cursor into the field it is about.
+bool TClassForm::Refuses(const std::optional<QString>& refusal, QLineEdit* field) {
     if (!refusal)
         return false;
     Message(*refusal);
-    Edt_ClassName->setFocus();
+    field->setFocus();
     return true;
 }
 
+bool TClassForm::RefusesClassName(const QString& className) {
+    return Refuses(ModelCheck::ClassNameEntryError(className), Edt_ClassName);
+}
+
 bool TClassForm::RefusesTableName(const QString& tableName) {
-    const std::optional<QString> refusal =
-        ModelCheck::DatabaseNameError(QStringLiteral("表名"), tableName);
-    if (!refusal)
-        return false;
-    Message(*refusal);
-    Edt_TableName->setFocus();
-    return true;
+    return Refuses(ModelCheck::DatabaseNameError(QStringLiteral("表名"), tableName),
+                   Edt_TableName);
 }
 
 bool TClassForm::RefusesTakenName(const QString& className) {

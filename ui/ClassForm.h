@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <optional>
 
 class TUserSeam;
 
@@ -34,6 +35,8 @@ protected:
     TUserSeam& Seam() const { return seam_; }
     qint64 ProjectId() const { return projectId_; }
     void Message(const QString& text);
+    // Shows a refusal, if any, with the focus on its field. True when refused.
+    bool Refuses(const std::optional<QString>& refusal, QLineEdit* field);
     // Refuses a class name the rules refuse (ModelCheck::ClassNameEntryError: the first letter,
     // then what a run refuses of the name), with a message and the focus on the name box. True
     // when refused.

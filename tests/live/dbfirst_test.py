@@ -21,7 +21,7 @@ import pagedriver  # noqa: E402
 import processes  # noqa: E402
 import webapp  # noqa: E402
 from mariadb import MariaDB  # noqa: E402
-from processes import SKIP_CODE, NetworkUnavailable, SetupError  # noqa: E402
+from processes import SetupError  # noqa: E402
 from results import Results, snippet  # noqa: E402
 
 DATABASE = "brennoquill"  # the database MariaDB.jdbc_url names
@@ -186,16 +186,12 @@ def main():
     processes.install_cleanup(args.deadline)
     started = time.monotonic()
     results = Results()
-    try:
+
+    def body():
         run(args, results)
-    except NetworkUnavailable as error:
-        print("SKIPPED: %s" % error, flush=True)
-        return SKIP_CODE
-    except (SetupError, OSError, subprocess.SubprocessError) as error:
-        print("SET-UP FAILED: %s" % error, flush=True)
-        return 1
-    print("%s (%.0f s)" % (results.summary(), time.monotonic() - started))
-    return 0 if results.failed == 0 and results.passed > 0 else 1
+        print("%s (%.0f s)" % (results.summary(), time.monotonic() - started))
+        return 0 if results.failed == 0 and results.passed > 0 else 1
+    return processes.test_exit_code(body)
 
 
 if __name__ == "__main__":

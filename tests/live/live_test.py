@@ -5,7 +5,6 @@ its pages over HTTP. Prints PASS/FAIL per check, then the tally; exits 1 on any 
 
 import argparse
 import os
-import subprocess
 import sys
 import time
 
@@ -17,7 +16,6 @@ import processes  # noqa: E402
 import scenario  # noqa: E402
 import webapp  # noqa: E402
 from mariadb import MariaDB  # noqa: E402
-from processes import SKIP_CODE, NetworkUnavailable, SetupError  # noqa: E402
 from results import Results  # noqa: E402
 
 
@@ -68,24 +66,13 @@ def main():
     processes.install_cleanup(args.deadline)
     results = Results()
     started = time.monotonic()
-    try:
+
+    def body():
         serve_and_drive(args, results, started)
-    except NetworkUnavailable as error:
-        print("SKIPPED: %s" % error, flush=True)
-        return SKIP_CODE
-    except (SetupError, OSError, subprocess.SubprocessError) as error:
-        return stopped("SET-UP FAILED: %s" % error, results)
-    except SystemExit as stop:
-        return stopped("STOPPED: %s" % stop, results)
-    step("servers stopped", started)
-    print(results.summary())
-    return 0 if results.failed == 0 and results.passed > 0 else 1
-
-
-def stopped(text, results):
-    print(text, flush=True)
-    print(results.summary())
-    return 1
+        step("servers stopped", started)
+        print(results.summary())
+        return 0 if results.failed == 0 and results.passed > 0 else 1
+    return processes.test_exit_code(body, results)
 
 
 if __name__ == "__main__":

@@ -175,3 +175,21 @@ def install_cleanup(deadline):
     for sig in STOP_SIGNALS:
         signal.signal(sig, _on_signal)
     signal.alarm(deadline)
+
+
+def test_exit_code(body, results=None):
+    """Runs a live test's body (which returns its exit code) and turns what stopped it into
+    one: SKIP_CODE when Maven could not fetch what it needs, 1 when the set-up failed or the
+    deadline passed; with results, their tally is printed after such a stop too."""
+    try:
+        return body()
+    except NetworkUnavailable as error:
+        print("SKIPPED: %s" % error, flush=True)
+        return SKIP_CODE
+    except (SetupError, OSError, subprocess.SubprocessError) as error:
+        print("SET-UP FAILED: %s" % error, flush=True)
+    except SystemExit as stop:
+        print("STOPPED: %s" % stop, flush=True)
+    if results is not None:
+        print(results.summary())
+    return 1

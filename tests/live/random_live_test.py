@@ -20,7 +20,7 @@ import processes  # noqa: E402
 import randmodel  # noqa: E402
 import webapp  # noqa: E402
 from mariadb import MariaDB  # noqa: E402
-from processes import SKIP_CODE, NetworkUnavailable, SetupError  # noqa: E402
+from processes import SetupError  # noqa: E402
 from results import Results  # noqa: E402
 
 
@@ -146,19 +146,12 @@ def main():
     args = arguments()
     processes.install_cleanup(args.deadline)
     started = time.monotonic()
-    try:
+
+    def body():
         total, counts = run_all(args, started)
-    except NetworkUnavailable as error:
-        print("SKIPPED: %s" % error, flush=True)
-        return SKIP_CODE
-    except (SetupError, OSError, subprocess.SubprocessError) as error:
-        print("SET-UP FAILED: %s" % error, flush=True)
-        return 1
-    except SystemExit as stop:
-        print("STOPPED: %s" % stop, flush=True)
-        return 1
-    print("%s (%.0f s)" % (total.summary(), time.monotonic() - started))
-    return 0 if total.failed == 0 and counts["failed"] == 0 and total.passed > 0 else 1
+        print("%s (%.0f s)" % (total.summary(), time.monotonic() - started))
+        return 0 if total.failed == 0 and counts["failed"] == 0 and total.passed > 0 else 1
+    return processes.test_exit_code(body)
 
 
 if __name__ == "__main__":

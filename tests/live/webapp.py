@@ -221,6 +221,17 @@ def tomcat_classpath(libs):
     return jars
 
 
+def compiled_launcher(work, jars):
+    """The folder of ServeTomcat.class, compiled once per work folder and source change."""
+    source = os.path.join(HERE, "tomcat", "ServeTomcat.java")
+    classes = os.path.join(work, "tomcat-launcher")
+    built = os.path.join(classes, "ServeTomcat.class")
+    if not os.path.exists(built) or os.path.getmtime(built) < os.path.getmtime(source):
+        run(["javac", "-nowarn", "-d", classes, "-cp", os.pathsep.join(jars), source],
+            "javac ServeTomcat.java")
+    return classes
+
+
 class Tomcat(Server):
     """A stock Tomcat 9 (tests/live/tomcat/ServeTomcat.java: the default connector, context
     and web.xml, no encoding settings) serving the unpacked WAR at the root context."""
@@ -231,11 +242,10 @@ class Tomcat(Server):
         jars = tomcat_classpath(libs)
         folder = os.path.join(work, "tomcat")
         shutil.rmtree(folder, ignore_errors=True)
-        docs, classes = os.path.join(folder, "webapp"), os.path.join(folder, "classes")
+        docs = os.path.join(folder, "webapp")
         with zipfile.ZipFile(war) as archive:
             archive.extractall(docs)
-        run(["javac", "-nowarn", "-d", classes, "-cp", os.pathsep.join(jars),
-             os.path.join(HERE, "tomcat", "ServeTomcat.java")], "javac ServeTomcat.java")
+        classes = compiled_launcher(work, jars)
         self.port = processes.free_port()
         self.log_path = os.path.join(work, "tomcat.log")
         argv = (["java", "-cp", os.pathsep.join([classes] + jars)] + database_properties(db) +
