@@ -36,6 +36,15 @@ TDriver DriverOf(TDbKind kind) {
     }
 }
 
+// MariaDB's client takes "localhost" as its local socket and ignores the port; the user typed
+// a port, so the connection goes to the loopback address over TCP instead.
+QString HostOf(const TDbSource& source) {
+    if (source.kind == TDbKind::MySql &&
+        source.host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0)
+        return QStringLiteral("127.0.0.1");
+    return source.host;
+}
+
 // A connection of its own name, removed when this ends.
 class TConnection {
 public:
@@ -57,7 +66,7 @@ public:
         QSqlDatabase db = QSqlDatabase::database(name_, false);
         db.setDatabaseName(source.database);
         if (source.kind != TDbKind::Sqlite) {
-            db.setHostName(source.host);
+            db.setHostName(HostOf(source));
             db.setPort(source.port != 0 ? source.port : SchemaReader::DefaultPort(source.kind));
             db.setUserName(source.user);
             db.setPassword(source.password);

@@ -205,6 +205,13 @@ def check_refusals(results, cli, kind, url):
         ("exit", code, 2), ("message", "不能写密码" in err, True)]))
 
 
+def check_localhost(results, cli, port):
+    code, _, err = cli.run("import-db", "mysql://importer@localhost:%d/import_test" % port,
+                           "--tables", TABLES, "--as", "mariadb-localhost", password=PASSWORD)
+    results.check("mariadb: localhost with a port connects to that port",
+                  None if code == 0 else err)
+
+
 # ---- Round trip
 
 def comparable(project):
@@ -319,6 +326,7 @@ def main():
         cli = Cli(args.cli, fresh_root(args.work, "schemas", args.resources))
         check_schema(results, cli, "mariadb",
                      "mysql://importer@127.0.0.1:%d/import_test" % maria.port, "blob")
+        check_localhost(results, cli, maria.port)
         check_schema(results, cli, "postgresql",
                      "postgresql://postgres@127.0.0.1:%d/import_test" % pg.port, "bytea")
         pg.stop()
