@@ -123,9 +123,7 @@ public:
         return object_.contains(key) ? Text(key) : QString();
     }
     // A flag that may be left out: 0 then.
-    qint64 OptionalFlag(const QString& key) const {
-        return object_.contains(key) ? Flag(key) : 0;
-    }
+    qint64 OptionalFlag(const QString& key) const { return object_.contains(key) ? Flag(key) : 0; }
     QJsonArray Array(const QString& key) const {
         const QJsonValue value = Value(key);
         if (!value.isArray())

@@ -162,22 +162,21 @@ void MarkGeneratedMySql(const TConnection& db, const QString& database, TTables&
 }
 
 // IDENTITY columns, and SERIAL ones (a default taken from a sequence).
+const char* const kPgGenerated =
+    "SELECT c.relname, a.attname FROM pg_attribute a JOIN pg_class c ON c.oid = a.attrelid "
+    "JOIN pg_namespace n ON n.oid = c.relnamespace "
+    "LEFT JOIN pg_attrdef d ON d.adrelid = a.attrelid AND d.adnum = a.attnum "
+    "WHERE n.nspname = current_schema() AND c.relkind IN ('r', 'p') AND a.attnum > 0 "
+    "AND NOT a.attisdropped AND (a.attidentity IN ('a', 'd') "
+    "OR pg_get_expr(d.adbin, d.adrelid) LIKE 'nextval(%')";
+
 void MarkGeneratedPostgreSql(const TConnection& db, TTables& tables) {
-    MarkGenerated(
-        tables,
-        db.Rows("SELECT c.relname, a.attname FROM pg_attribute a "
-                "JOIN pg_class c ON c.oid = a.attrelid "
-                "JOIN pg_namespace n ON n.oid = c.relnamespace "
-                "LEFT JOIN pg_attrdef d ON d.adrelid = a.attrelid AND d.adnum = a.attnum "
-                "WHERE n.nspname = current_schema() AND c.relkind IN ('r', 'p') "
-                "AND a.attnum > 0 AND NOT a.attisdropped AND (a.attidentity IN ('a', 'd') "
-                "OR pg_get_expr(d.adbin, d.adrelid) LIKE 'nextval(%')"));
+    MarkGenerated(tables, db.Rows(kPgGenerated));
 }
 
 // An INTEGER PRIMARY KEY names the rowid, which SQLite numbers. Any other key (INT, DESC, a
 // table WITHOUT ROWID) has an index of origin 'pk'.
-void MarkGeneratedSqlite(const TConnection& db, const QList<TSchemaTable>& read,
-                         TTables& tables) {
+void MarkGeneratedSqlite(const TConnection& db, const QList<TSchemaTable>& read, TTables& tables) {
     QSet<QString> indexed;
     for (const TRow& r : db.Rows("SELECT m.name FROM sqlite_master m, pragma_index_list(m.name) i "
                                  "WHERE m.type = 'table' AND i.origin = 'pk'"))

@@ -53,8 +53,7 @@ void TMemberForm::CreateControls(int left, int top) {
     Edt_ColumnName = new QLineEdit(this);
     Edt_ColumnName->setGeometry(left + kBoxLeft, top + 240, kBoxWidth, 22);
     Edt_ColumnName->setPlaceholderText(QStringLiteral("空: 与成员名相同"));
-    CB_KeyGenerated =
-        AddCheckBox(QStringLiteral("主键由数据库生成"), left + 24, top + 276, 300);
+    CB_KeyGenerated = AddCheckBox(QStringLiteral("主键由数据库生成"), left + 24, top + 276, 300);
     CB_KeyGenerated->setChecked(true);
     Button1 = new QPushButton(QStringLiteral("确定"), this);
     Button1->setGeometry(left + 88, top + 312, 81, 27);

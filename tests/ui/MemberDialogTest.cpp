@@ -62,7 +62,7 @@ protected:
 TEST_F(MemberDialogTest, AddOpensWithStringTypeLengthTwentyAndTheOtherClassesOfTheProject) {
     OnDialog<TAddMemberForm>([](TAddMemberForm& form) {
         EXPECT_EQ(form.windowTitle(), "添加成员属性");
-        EXPECT_EQ(form.size(), QSize(389, 331));
+        EXPECT_EQ(form.size(), QSize(389, 363));
         EXPECT_EQ(TypeList(form), QStringList({"字符串", "整型", "浮点型", "日期型", "Author"}));
         EXPECT_EQ(form.CB_MemberType->currentIndex(), 0);
         EXPECT_EQ(form.Edt_MemberLength->text(), "20");
@@ -187,7 +187,7 @@ TEST_F(MemberDialogTest, UpdateShowsTheStoredMemberAndOnlyFlagsOfOneAreChecked) 
     SelectMemberRow(0);
     OnDialog<TUpdateMemberForm>([](TUpdateMemberForm& form) {
         EXPECT_EQ(form.windowTitle(), "更新成员属性");
-        EXPECT_EQ(form.size(), QSize(372, 320));
+        EXPECT_EQ(form.size(), QSize(372, 352));
         EXPECT_EQ(TypeList(form), QStringList({"字符串", "整型", "浮点型", "日期型", "Author"}));
         EXPECT_EQ(form.Edt_MemberName->text(), "author");
         EXPECT_EQ(form.CB_MemberType->currentText(), "Author");
@@ -201,6 +201,33 @@ TEST_F(MemberDialogTest, UpdateShowsTheStoredMemberAndOnlyFlagsOfOneAreChecked) 
     });
     Trigger(Form().N3);
     EXPECT_EQ(dialogsShown_, 1);
+}
+
+// 主键由数据库生成 is for an integer key only: unchecked, the key is assigned; any other
+// member stores the flag cleared whatever the box shows.
+TEST_F(MemberDialogTest, KeyGeneratedBoxStoresWhetherAnIntegerKeyIsAssigned) {
+    OnDialog<TAddMemberForm>([](TAddMemberForm& form) {
+        EXPECT_TRUE(form.CB_KeyGenerated->isChecked());
+        EXPECT_FALSE(form.CB_KeyGenerated->isEnabled());
+        form.CB_MemberType->setCurrentIndex(form.CB_MemberType->findText("整型"));
+        EXPECT_FALSE(form.CB_KeyGenerated->isEnabled());
+        form.CB_MemberIsPri->setChecked(true);
+        EXPECT_TRUE(form.CB_KeyGenerated->isEnabled());
+        form.CB_KeyGenerated->setChecked(false);
+        Submit(form, {"bookId", "整型", true, true});
+    });
+    Trigger(Form().M1);
+    const qint64 key = Count("select memberId from t_member where memberName='bookId'");
+    EXPECT_EQ(TMemberDAO().GetMember(key)->keyAssigned, 1);
+    SelectMemberRow(0);
+    OnDialog<TUpdateMemberForm>([](TUpdateMemberForm& form) {
+        EXPECT_TRUE(form.CB_KeyGenerated->isEnabled());
+        EXPECT_FALSE(form.CB_KeyGenerated->isChecked());
+        Submit(form, {"isbn", "字符串", true, true});
+    });
+    Trigger(Form().N3);
+    EXPECT_EQ(TMemberDAO().GetMember(key)->keyAssigned, 0);
+    EXPECT_EQ(TMemberDAO().GetMember(key)->memberName, "isbn");
 }
 
 TEST_F(MemberDialogTest, UpdateRefusesAKeyOfAnotherTypeAndRewritesTheSameRow) {
