@@ -180,7 +180,7 @@ QStringList DuplicateKeyLines(const TClassModel& c, const TMember& key, const QS
     const QString object = LowerFirst(name);
     const QString& keyName = key.memberName;
     const QString upperKey = UpperFirst(keyName);
-    return {"        /*验证" + JavaComment(key.memberComment) + "是否已经存在*/",
+    return {"        /*验证" + JavaComment(label) + "是否已经存在*/",
             "        " + type + " " + keyName + " = " + object + ".get" + upperKey + "();",
             "        " + name + " db_" + object + " = " + object + "DAO.Get" + name + "By" +
                 upperKey + "(" + keyName + ");",

@@ -139,9 +139,10 @@ bool TMemberForm::Validate(const TProjectModel& model) {
         Edt_MemberName->setFocus();
         return false;
     }
+    const bool requiredOrOptional =
+        CB_MemberIsMust->isChecked() || ModelCheck::OptionalAllowed(model, type);
     if (const std::optional<QString> refusal = ModelCheck::MemberTypeEntryError(
-            type, CB_MemberIsMust->isChecked(), CB_MemberIsPri->isChecked(),
-            CB_QueryFlag->isChecked())) {
+            type, requiredOrOptional, CB_MemberIsPri->isChecked(), CB_QueryFlag->isChecked())) {
         Message(*refusal);
         return false;
     }
