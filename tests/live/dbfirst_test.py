@@ -3,7 +3,9 @@
 referenced key, nullable text, a view) loaded with rows into a private MariaDB, imported with a
 user that may only SELECT, generated, built and served on jetty against that same database;
 then through the pages: every list shows its table's row count, and saving every row unchanged
-leaves every table's checksum as it was and the schema unchanged but for the Admin table.
+leaves every table's checksum as it was and the schema unchanged but for the Admin table. CamelCase
+tables add a key the user assigns (asked for, checked, a taken one refused) and nullable numbers
+(an empty field stored as NULL); add, modify and delete work on them.
 Prints PASS/FAIL per check and the tally; exits 1 on a failure."""
 
 import argparse
@@ -171,7 +173,8 @@ def add_form(drive, name):
     return urllib.parse.urljoin(reply.url, form.action), form
 
 
-def post_add(drive, url, form, values):
+def post_with(drive, url, form, values):
+    """Posts the form as the page fills it, but for the given values."""
     posted = dict(form.values())
     posted.update(values)
     return page_text(drive.client.post(url, list(posted.items())))
@@ -186,10 +189,10 @@ def add_assigned_key(drive, db):
     refused = [("", "请输入genreId"),
                ("2147483648", "genreId必须是-2147483648到2147483647之间的整数")]
     for key, message in refused:
-        text = post_add(drive, url, form, {"genre.genreId": key, "genre.name": "x"})
+        text = post_with(drive, url, form, {"genre.genreId": key, "genre.name": "x"})
         drive.check("Genre add with key %r refused: %s" % (key, message),
                     None if message in text else snippet(text))
-    text = post_add(drive, url, form, {"genre.genreId": NEW_GENRE, "genre.name": "Blues"})
+    text = post_with(drive, url, form, {"genre.genreId": NEW_GENRE, "genre.name": "Blues"})
     drive.check("Genre add with the key %s" % NEW_GENRE,
                 None if "Genre添加成功!" in text else snippet(text))
     stored = rows_of(db, "SELECT Name FROM Genre WHERE GenreId = %s" % NEW_GENRE)
@@ -197,7 +200,7 @@ def add_assigned_key(drive, db):
                 None if stored == ["Blues"] else stored)
     before = rows_of(db, "SELECT GenreId, Name FROM Genre ORDER BY GenreId")
     for key in (NEW_GENRE, "1"):
-        text = post_add(drive, url, form, {"genre.genreId": key, "genre.name": "Twice"})
+        text = post_with(drive, url, form, {"genre.genreId": key, "genre.name": "Twice"})
         drive.check("Genre add with the taken key %s refused" % key,
                     None if "该genreId已经存在!" in text else snippet(text))
     after = rows_of(db, "SELECT GenreId, Name FROM Genre ORDER BY GenreId")
@@ -210,7 +213,7 @@ def add_with_nulls(drive, db):
     url, form = add_form(drive, "Track")
     values = {"track.name": "Blue in Green", "track.milliseconds": "", "track.unitPrice": "",
               "track.rating": ""}
-    text = post_add(drive, url, form, values)
+    text = post_with(drive, url, form, values)
     drive.check("Track add with empty numbers", None if "Track添加成功!" in text else snippet(text))
     stored = rows_of(db, "SELECT Milliseconds, UnitPrice, Rating FROM Track"
                          " WHERE Name = 'Blue in Green'")
@@ -229,14 +232,14 @@ def modify_form(drive, name, key):
 
 def modify_and_delete(drive, db):
     url, form = modify_form(drive, "Genre", NEW_GENRE)
-    text = post_add(drive, url, form, {"genre.name": "Delta Blues"})
+    text = post_with(drive, url, form, {"genre.name": "Delta Blues"})
     stored = rows_of(db, "SELECT Name FROM Genre WHERE GenreId = %s" % NEW_GENRE)
     drive.check("Genre row %s modified" % NEW_GENRE,
                 None if "Genre信息更新成功!" in text and stored == ["Delta Blues"]
                 else "%s %s" % (stored, snippet(text)))
     track = rows_of(db, "SELECT TrackId FROM Track WHERE Name = 'So What'")[0]
     url, form = modify_form(drive, "Track", track)
-    text = post_add(drive, url, form, {"track.milliseconds": "", "track.rating": "2.5"})
+    text = post_with(drive, url, form, {"track.milliseconds": "", "track.rating": "2.5"})
     stored = rows_of(db, "SELECT Milliseconds, UnitPrice, Rating FROM Track WHERE TrackId = %s"
                      % track)
     drive.check("Track %s modified: a cleared number is NULL" % track,
