@@ -52,7 +52,7 @@ TDbImportResult Store(const TDbImportRequest& request, const TSchemaMapping& map
                              ReportText(mapping.report));
     const QString name = ProjectName(request);
     ImportModel(ImportModelOf(mapping, name));
-    return {name, mapping.classes.size(), mapping.report};
+    return {name, mapping.classes.size(), mapping.report + mapping.notices};
 }
 
 TDbImportResult Import(const TDbImportRequest& request) {

@@ -12,10 +12,11 @@ struct TDbImportRequest {
     TDbSource source;
     QString tables;      // comma-separated wildcard patterns; empty: every table
     QString projectName; // empty: the database's name
-    bool strict = false; // refuse the whole import when the report is not empty
+    bool strict = false; // refuse the whole import when the report is not empty (notices aside)
 };
 
-// The stored project and the report of what the model could not take as it was.
+// The stored project and the report of what the model could not take as it was, followed by
+// the mapping's notices.
 struct TDbImportResult {
     QString projectName;
     qsizetype classCount = 0;

@@ -34,6 +34,8 @@ QJsonObject MemberObject(const TMember& m) {
         object.insert(QLatin1String(flag.name), m.*flag.field == 1);
     if (!m.columnName.isEmpty()) // a member named like its column has none
         object.insert(QStringLiteral("columnName"), m.columnName);
+    if (m.keyAssigned == 1) // a key the database generates has none
+        object.insert(QStringLiteral("keyAssigned"), true);
     return object;
 }
 
@@ -120,6 +122,8 @@ public:
     QString OptionalText(const QString& key) const {
         return object_.contains(key) ? Text(key) : QString();
     }
+    // A flag that may be left out: 0 then.
+    qint64 OptionalFlag(const QString& key) const { return object_.contains(key) ? Flag(key) : 0; }
     QJsonArray Array(const QString& key) const {
         const QJsonValue value = Value(key);
         if (!value.isArray())
@@ -153,6 +157,7 @@ TImportMember ReadJsonMember(const QJsonValue& value, const QString& place) {
     for (const TMemberFlag& flag : kMemberFlags)
         m.*flag.field = fields.Flag(QLatin1String(flag.name));
     m.columnName = fields.OptionalText("columnName");
+    m.keyAssigned = fields.OptionalFlag("keyAssigned");
     result.place = place;
     return result;
 }

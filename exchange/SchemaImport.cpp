@@ -126,7 +126,7 @@ public:
         do
             BuildMembers();
         while (DropBrokenClass());
-        return {classes_, Report()};
+        return {classes_, Report(), AssignedKeyLines()};
     }
 
 private:
@@ -181,6 +181,8 @@ private:
         TMember key = SimpleMember(t, t.columns[keyIndex]);
         key.memberIsPri = 1;
         key.memberIsMust = 1;
+        if (key.memberType == MemberTypes::Integer && !t.columns[keyIndex].generated)
+            key.keyAssigned = 1;
         if (!ChooseMemberName(t, t.columns[keyIndex], keyIndex + 1, c, key))
             return;
         c.members = {key};
@@ -466,6 +468,17 @@ private:
     void Note(const QString& line) {
         if (!notes_[current_].contains(line))
             notes_[current_] << line;
+    }
+
+    // A line for each kept class whose integer key the user gives, in table order.
+    QStringList AssignedKeyLines() const {
+        QStringList lines;
+        for (qsizetype i = 0; i < kept_.size(); ++i)
+            if (keys_[i].keyAssigned == 1)
+                lines << "表" + Printable(kept_[i].table->name) + "的主键列" +
+                             Printable(kept_[i].table->columns[kept_[i].keyColumn].name) +
+                             "不由数据库生成, 添加页面要求填写主键";
+        return lines;
     }
 
     // The lines of each table together, in table order.

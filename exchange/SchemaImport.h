@@ -19,6 +19,7 @@ struct TSchemaColumn {
     qint64 length = -1; // declared characters of a text column; -1 when none is declared
     bool notNull = false;
     QString comment;
+    bool generated = false; // the database numbers it (AUTO_INCREMENT, IDENTITY, SERIAL, rowid)
 };
 
 struct TSchemaForeignKey {
@@ -39,6 +40,9 @@ struct TSchemaTable {
 struct TSchemaMapping {
     QList<TClassModel> classes;
     QStringList report;
+    // Lines about what the model holds as it is but the user should know (an integer key the
+    // database does not generate): shown after the report, no reason for --strict to refuse.
+    QStringList notices;
 };
 
 namespace SchemaImport {

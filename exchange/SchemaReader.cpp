@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -136,6 +137,13 @@ public:
         lastConstraint_ = constraint;
         lastTable_ = table;
     }
+    // Marks a column the database numbers itself.
+    void MarkGenerated(const QString& table, const QString& column) {
+        if (TSchemaTable* t = Find(table))
+            for (TSchemaColumn& c : t->columns)
+                if (c.name == column)
+                    c.generated = true;
+    }
     QList<TSchemaTable> Result() const { return tables_; }
 
 private:
@@ -147,6 +155,47 @@ private:
 
 QString Text(const TRow& row, int i) {
     return row[i].toString();
+}
+
+// ---- Columns the database numbers: each query gives table and column.
+
+void MarkGenerated(TTables& tables, const QList<TRow>& rows) {
+    for (const TRow& r : rows)
+        tables.MarkGenerated(Text(r, 0), Text(r, 1));
+}
+
+void MarkGeneratedMySql(const TConnection& db, const QString& database, TTables& tables) {
+    MarkGenerated(tables, db.Rows("SELECT TABLE_NAME, COLUMN_NAME FROM information_schema.COLUMNS "
+                                  "WHERE TABLE_SCHEMA = ? AND EXTRA LIKE '%auto_increment%'",
+                                  {database}));
+}
+
+// IDENTITY columns, and SERIAL ones (a default taken from a sequence).
+const char* const kPgGenerated =
+    "SELECT c.relname, a.attname FROM pg_attribute a JOIN pg_class c ON c.oid = a.attrelid "
+    "JOIN pg_namespace n ON n.oid = c.relnamespace "
+    "LEFT JOIN pg_attrdef d ON d.adrelid = a.attrelid AND d.adnum = a.attnum "
+    "WHERE n.nspname = current_schema() AND c.relkind IN ('r', 'p') AND a.attnum > 0 "
+    "AND NOT a.attisdropped AND (a.attidentity IN ('a', 'd') "
+    "OR pg_get_expr(d.adbin, d.adrelid) LIKE 'nextval(%')";
+
+void MarkGeneratedPostgreSql(const TConnection& db, TTables& tables) {
+    MarkGenerated(tables, db.Rows(kPgGenerated));
+}
+
+// An INTEGER PRIMARY KEY names the rowid, which SQLite numbers. Any other key (INT, DESC, a
+// table WITHOUT ROWID) has an index of origin 'pk'.
+void MarkGeneratedSqlite(const TConnection& db, const QList<TSchemaTable>& read, TTables& tables) {
+    QSet<QString> indexed;
+    for (const TRow& r : db.Rows("SELECT m.name FROM sqlite_master m, pragma_index_list(m.name) i "
+                                 "WHERE m.type = 'table' AND i.origin = 'pk'"))
+        indexed.insert(Text(r, 0));
+    for (const TSchemaTable& t : read)
+        if (t.primaryKey.size() == 1 && !indexed.contains(t.name))
+            for (const TSchemaColumn& c : t.columns)
+                if (c.name == t.primaryKey.first() &&
+                    c.typeName.compare(QLatin1String("integer"), Qt::CaseInsensitive) == 0)
+                    tables.MarkGenerated(t.name, c.name);
 }
 
 QList<TSchemaTable> ReadMySql(const TConnection& db, const QString& database) {
@@ -178,6 +227,7 @@ QList<TSchemaTable> ReadMySql(const TConnection& db, const QString& database) {
             primary || Text(r, 5) == database ? Text(r, 3) : Text(r, 5) + "." + Text(r, 3);
         tables.AddKeyColumn(Text(r, 0), Text(r, 1), primary, Text(r, 2), refTable, Text(r, 4));
     }
+    MarkGeneratedMySql(db, database, tables);
     return tables.Result();
 }
 
@@ -216,6 +266,7 @@ QList<TSchemaTable> ReadPostgreSql(const TConnection& db) {
         const QString refTable = primary || r[6].toBool() ? Text(r, 4) : "?." + Text(r, 4);
         tables.AddKeyColumn(Text(r, 0), Text(r, 1), primary, Text(r, 3), refTable, Text(r, 5));
     }
+    MarkGeneratedPostgreSql(db, tables);
     return tables.Result();
 }
 
@@ -243,6 +294,7 @@ QList<TSchemaTable> ReadSqlite(const TConnection& db) {
                                      {table}))
             tables.AddKeyColumn(table, Text(r, 0), false, Text(r, 2), Text(r, 1), Text(r, 3));
     }
+    MarkGeneratedSqlite(db, tables.Result(), tables);
     return tables.Result();
 }
 

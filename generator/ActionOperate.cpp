@@ -173,6 +173,23 @@ QStringList QueryPutLines(const QList<TMember>& members) {
     return lines;
 }
 
+// A key the user gives is looked up first: an existing object refuses the new one.
+QStringList DuplicateKeyLines(const TClassModel& c, const TMember& key, const QString& type,
+                              const QString& label) {
+    const QString& name = c.className;
+    const QString object = LowerFirst(name);
+    const QString& keyName = key.memberName;
+    const QString upperKey = UpperFirst(keyName);
+    return {"        /*验证" + JavaComment(label) + "是否已经存在*/",
+            "        " + type + " " + keyName + " = " + object + ".get" + upperKey + "();",
+            "        " + name + " db_" + object + " = " + object + "DAO.Get" + name + "By" +
+                upperKey + "(" + keyName + ");",
+            "        if(null != db_" + object + ") {",
+            EncodedPut("error", "该" + label + "已经存在!"),
+            "            return \"error\";",
+            "        }"};
+}
+
 } // namespace
 
 TGeneratedFiles TActionOperate::GenerateActionClasses(const TBuildContext& context) {
@@ -225,20 +242,16 @@ QString TActionOperate::BuildAddAction(const TBuildContext& context, const TClas
     AddLines(text, {"    /*添加" + name + "信息*/", "    @SuppressWarnings(\"deprecation\")",
                     "    public String Add" + name + "() {",
                     "        ActionContext ctx = ActionContext.getContext();"});
-    if (c.NonKeyMembers().isEmpty() && key.memberType == MemberTypes::Integer)
+    if (c.NonKeyMembers().isEmpty() && key.memberType == MemberTypes::Integer &&
+        !IsAssignedKey(key))
         AddLines(text, {"        /*添加页面没有要填写的字段, 请求中没有" + name + "对象*/",
                         "        if(null == " + object + ") " + object + " = new " + name + "();"});
-    if (key.memberType == MemberTypes::String) {
-        const QString& keyName = key.memberName;
-        const QString upperKey = UpperFirst(keyName);
-        AddLines(text, {"        /*验证" + JavaComment(key.memberComment) + "是否已经存在*/",
-                        "        String " + keyName + " = " + object + ".get" + upperKey + "();",
-                        "        " + name + " db_" + object + " = " + object + "DAO.Get" + name +
-                            "By" + upperKey + "(" + keyName + ");",
-                        "        if(null != db_" + object + ") {",
-                        EncodedPut("error", "该" + key.memberComment + "已经存在!"),
-                        "            return \"error\";", "        }"});
-    }
+    if (key.memberType == MemberTypes::String)
+        AddLines(text, DuplicateKeyLines(c, key, "String", key.memberComment));
+    else if (IsAssignedKey(key)) // named by its comment, else by its name
+        AddLines(text, DuplicateKeyLines(c, key, "int",
+                                         key.memberComment.isEmpty() ? key.memberName
+                                                                     : key.memberComment));
     AddLines(text, {"        try {"});
     AddLines(text, StoreReferenceLines(context, c));
     AddLines(text,

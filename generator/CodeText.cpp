@@ -81,6 +81,23 @@ QString JavaType(const QString& typeWord) {
     return typeWord;
 }
 
+bool IsAssignedKey(const TMember& m) {
+    return m.memberIsPri == 1 && m.memberType == MemberTypes::Integer && m.keyAssigned == 1;
+}
+
+bool IsNullableNumber(const TProjectModel& model, const TMember& m) {
+    return m.memberIsMust == 0 && m.memberIsPri == 0 &&
+           (m.memberType == MemberTypes::Integer || m.memberType == MemberTypes::Float) &&
+           model.MapsExistingTables();
+}
+
+QString MemberJavaType(const TProjectModel& model, const TMember& m) {
+    if (!IsNullableNumber(model, m))
+        return JavaType(m.memberType);
+    return m.memberType == MemberTypes::Integer ? QStringLiteral("Integer")
+                                                : QStringLiteral("Float");
+}
+
 QString QueryType(const QString& typeWord) {
     return IsTextType(typeWord) ? QStringLiteral("String") : typeWord;
 }

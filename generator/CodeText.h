@@ -29,6 +29,14 @@ QString XmlText(const QString& text);
 bool IsTextType(const QString& typeWord);
 // The Java type of a member: String, int, float, or the referenced class.
 QString JavaType(const QString& typeWord);
+// An integer key the user assigns (the add page asks for it) rather than the database.
+bool IsAssignedKey(const TMember& m);
+// A number member that may hold NULL in a table of an existing database: its Java type is the
+// wrapper class (Integer, Float), so that a NULL shows as an empty field and an empty field is
+// stored as NULL.
+bool IsNullableNumber(const TProjectModel& model, const TMember& m);
+// The Java type of a member of the model: JavaType, or the wrapper class of a nullable number.
+QString MemberJavaType(const TProjectModel& model, const TMember& m);
 // The Java type of a query parameter or property: String for a text type, else the type word.
 QString QueryType(const QString& typeWord);
 

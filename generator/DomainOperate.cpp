@@ -6,8 +6,8 @@ using namespace CodeText;
 
 namespace {
 
-QStringList FieldLines(const TMember& m) {
-    const QString type = JavaType(m.memberType);
+QStringList FieldLines(const TProjectModel& model, const TMember& m) {
+    const QString type = MemberJavaType(model, m);
     const QString& name = m.memberName;
     const QString upper = UpperFirst(name);
     return {"    /*" + JavaComment(m.memberComment) + "*/",
@@ -34,7 +34,7 @@ TGeneratedFile TDomainOperate::BuildDomainClass(const TBuildContext& context,
     AddLines(text, {"package com." + context.packageName + ".domain;", "",
                     "public class " + c.className + " {"});
     for (const TMember& m : c.members)
-        AddLines(text, FieldLines(m));
+        AddLines(text, FieldLines(context.model, m));
     text += QLatin1Char('}');
     return {PackagePath(context.packageName, "domain/" + c.className + ".java"),
             text,

@@ -28,9 +28,11 @@ QString ColumnAttribute(const TMember& m) {
 QStringList KeyLines(const TMember& key) {
     const QString comment = "<!-- 主键" + XmlComment(key.memberComment) + " -->";
     const QString name = Quoted(key.memberName);
-    if (key.memberIsInteger == 1)
+    if (key.memberIsInteger == 1) {
+        const QString generator = IsAssignedKey(key) ? "assigned" : "native";
         return {comment, "<id name=" + name + " column=" + ColumnAttribute(key) + ">",
-                "  <generator class=\"native\"/>", "</id>", ""};
+                "  <generator class=" + Quoted(generator) + "/>", "</id>", ""};
+    }
     // Any other key is an assigned string of length 20, whatever its own type and length.
     const QString column =
         key.columnName.isEmpty() ? QString() : " column=" + ColumnAttribute(key);

@@ -601,6 +601,14 @@ std::optional<QString> MemberTypeEntryError(const QString& type, bool required, 
     return std::nullopt;
 }
 
+bool OptionalAllowed(const TProjectModel& model, const QString& type) {
+    if (type == MemberTypes::String)
+        return true;
+    return (type == MemberTypes::Integer || type == MemberTypes::Float ||
+            type == MemberTypes::Date) &&
+           model.MapsExistingTables();
+}
+
 bool IsKeyType(const QString& type) {
     return type == MemberTypes::String || type == MemberTypes::Integer;
 }

@@ -97,6 +97,10 @@ std::optional<QString> MemberNameEntryError(const QString& name, const TClassMod
 // The member dialogs' refusal of a type with its flags (required, key, query), or nothing.
 std::optional<QString> MemberTypeEntryError(const QString& type, bool required, bool key,
                                             bool query);
+// Whether the member dialogs leave a member of the type not required without asking: in a
+// model that maps existing tables a number or date may hold NULL, which the generated code
+// keeps; elsewhere only a string may be empty.
+bool OptionalAllowed(const TProjectModel& model, const QString& type);
 
 // A name another project or another class of the project has (compared exactly, as the
 // database compares names). The window's commands and dialogs show the message alone; the

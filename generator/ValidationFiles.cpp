@@ -94,7 +94,8 @@ TGeneratedFile Build(const TBuildContext& context, const TClassModel& c, const Q
               "    校验失败时回到原来的表单, 显示用户填写的值和错误信息。", "-->", "<validators>"});
     QStringList fields;
     for (const TMember& m : c.members) {
-        if (m.memberIsPri == 1 && m.memberType == MemberTypes::Integer && !withNumberedKey)
+        if (m.memberIsPri == 1 && m.memberType == MemberTypes::Integer && !withNumberedKey &&
+            !IsAssignedKey(m))
             continue; // the database numbers it
         fields << FieldLines(context, LowerFirst(name), m);
     }

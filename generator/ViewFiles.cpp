@@ -215,7 +215,7 @@ QStringList FormLines(const TBuildContext& context, const TClassModel& c, const 
                       "<table>"};
     for (const TMember& m : c.members) {
         const bool isKey = m.memberIsPri == 1;
-        if (addForm && isKey && m.memberType == MemberTypes::Integer)
+        if (addForm && isKey && m.memberType == MemberTypes::Integer && !IsAssignedKey(m))
             continue; // the database numbers it
         lines << FormField(context, object, m, value, isKey && !addForm);
     }

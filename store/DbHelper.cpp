@@ -138,6 +138,18 @@ QString Uri(const QString& file, TAccess access) {
     return url.toString(QUrl::FullyEncoded) + QLatin1Char('?') + QLatin1String(kModes[int(access)]);
 }
 
+// Flags added after the first version: integers, 0 in the rows of an older database.
+const TAddedColumn kAddedFlags[] = {{"t_member", "keyAssigned"}};
+
+void AddFlagColumns(const QSqlDatabase& db) {
+    for (const TAddedColumn& added : kAddedFlags)
+        if (!HasColumn(db, added.table, added.column))
+            Run(db,
+                QStringLiteral("alter table %1 add column %2 integer default 0")
+                    .arg(QLatin1String(added.table), QLatin1String(added.column)),
+                {});
+}
+
 // A read-only file is left as it is: no journal mode, no tables.
 void Prepare(const QSqlDatabase& db, TAccess access) {
     Run(db, "pragma busy_timeout=10000", {});
@@ -153,6 +165,7 @@ void Prepare(const QSqlDatabase& db, TAccess access) {
                 QStringLiteral("alter table %1 add column %2 text default ''")
                     .arg(QLatin1String(added.table), QLatin1String(added.column)),
                 {});
+    AddFlagColumns(db);
 }
 
 // The file set last, or the executable's folder's; the caller holds g_fileMutex.

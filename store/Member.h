@@ -23,6 +23,9 @@ struct TMember {
     // The database column; empty: the column is named after the member (a reference's after
     // the referenced key).
     QString columnName;
+    // 1: an integer key the user assigns (the add page asks for it); else the database
+    // generates it. Other members ignore it.
+    qint64 keyAssigned = 0;
 };
 
 // The four simple member type words.

@@ -19,10 +19,10 @@ qint64 TMemberDAO::AddMember(const TMember& m) {
     return db_.ExecuteInsert(
         "insert into t_member(projectId,classId,memberName,memberType,memberLength,memberIsPri,"
         "memberComment,memberIsMust,memberIsInteger,memberIsFloat,queryFlag,memberIsDisplay,"
-        "memberQueryDisplay,columnName) values (?,?,?,?,?,?,?,?,?,?,?,?,?,?)",
+        "memberQueryDisplay,columnName,keyAssigned) values (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)",
         {m.projectId, m.classId, m.memberName, m.memberType, m.memberLength, m.memberIsPri,
          m.memberComment, m.memberIsMust, m.memberIsInteger, m.memberIsFloat, m.queryFlag,
-         m.memberIsDisplay, m.memberQueryDisplay, m.columnName});
+         m.memberIsDisplay, m.memberQueryDisplay, m.columnName, m.keyAssigned});
 }
 
 void TMemberDAO::UpdateMember(const TMember& m) {
@@ -30,10 +30,10 @@ void TMemberDAO::UpdateMember(const TMember& m) {
     db_.ExecuteCommand(
         "update t_member set memberName=?,memberType=?,memberLength=?,memberIsPri=?,"
         "memberComment=?,memberIsMust=?,memberIsInteger=?,memberIsFloat=?,queryFlag=?,"
-        "memberIsDisplay=?,memberQueryDisplay=?,columnName=? where memberId=?",
+        "memberIsDisplay=?,memberQueryDisplay=?,columnName=?,keyAssigned=? where memberId=?",
         {m.memberName, m.memberType, m.memberLength, m.memberIsPri, m.memberComment, m.memberIsMust,
          m.memberIsInteger, m.memberIsFloat, m.queryFlag, m.memberIsDisplay, m.memberQueryDisplay,
-         m.columnName, m.memberId});
+         m.columnName, m.keyAssigned, m.memberId});
 }
 
 void TMemberDAO::DeleteMember(qint64 memberId) {
@@ -70,6 +70,8 @@ TMember TMemberDAO::ReadMember(const TResultSet& rows) {
     m.memberQueryDisplay = rows.AsInteger("memberQueryDisplay");
     if (rows.HasColumn("columnName")) // an older read-only database lacks it
         m.columnName = rows.AsText("columnName");
+    if (rows.HasColumn("keyAssigned"))
+        m.keyAssigned = rows.AsInteger("keyAssigned");
     return m;
 }
 

@@ -58,13 +58,14 @@ int TClassModel::CountDisplayMembers() const {
 }
 
 bool TProjectModel::MapsExistingTables() const {
-    return std::any_of(classes_.begin(), classes_.end(),
-                       [](const TClassModel& c) { return !c.tableName.isEmpty(); });
+    return namedTables_ > 0;
 }
 
 TClassModel& TProjectModel::AddClass(const TClassModel& c) {
     if (!firstByName_.contains(c.className)) // an earlier class of the name is found first
         firstByName_.insert(c.className, classes_.size());
+    if (!c.tableName.isEmpty())
+        ++namedTables_;
     classes_.append(c);
     return classes_.last();
 }

@@ -37,9 +37,11 @@ public:
     qint64 ProjectId() const { return projectId_; }
     const QList<TClassModel>& Classes() const { return classes_; }
     // True when a class names its database table: the model maps an existing database,
-    // whose tables the application must not change.
+    // whose tables the application must not change. Read per member by the generators, so it
+    // is counted as classes are added.
     bool MapsExistingTables() const;
-    // Appends a class (store order); the reference stays valid until the next AddClass.
+    // Appends a class (store order); the reference stays valid until the next AddClass. Its
+    // table name is taken as given here.
     TClassModel& AddClass(const TClassModel& c);
 
     // The first class of that name, or null.
@@ -51,6 +53,7 @@ private:
     qint64 projectId_;
     QList<TClassModel> classes_; // by classId
     QHash<QString, qsizetype> firstByName_;
+    qsizetype namedTables_ = 0; // classes added with a table name
 };
 
 // Reads the project's classes and members with one query. A member whose length is out of

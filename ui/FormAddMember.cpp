@@ -3,7 +3,7 @@
 #include "MemberDAO.h"
 
 TAddMemberForm::TAddMemberForm(TUserSeam& seam, qint64 projectId, qint64 classId, QWidget* parent)
-    : TMemberForm(seam, projectId, classId, QStringLiteral("添加成员属性"), 389, 331, parent) {
+    : TMemberForm(seam, projectId, classId, QStringLiteral("添加成员属性"), 389, 363, parent) {
     CB_MemberQueryDisplay->setChecked(true);
     FormCreate();
 }

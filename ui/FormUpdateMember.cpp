@@ -4,7 +4,7 @@
 
 TUpdateMemberForm::TUpdateMemberForm(TUserSeam& seam, qint64 projectId, qint64 classId,
                                      qint64 memberId, QWidget* parent)
-    : TMemberForm(seam, projectId, classId, QStringLiteral("更新成员属性"), 372, 320, parent),
+    : TMemberForm(seam, projectId, classId, QStringLiteral("更新成员属性"), 372, 352, parent),
       memberId_(memberId) {
     FormCreate();
 }
@@ -32,6 +32,7 @@ void TUpdateMemberForm::ShowMember(const TMember& member) {
     CB_MemberQueryDisplay->setChecked(member.memberQueryDisplay == 1);
     Edt_MemberComment->setText(member.memberComment);
     Edt_ColumnName->setText(member.columnName);
+    CB_KeyGenerated->setChecked(member.keyAssigned != 1);
 }
 
 void TUpdateMemberForm::Store(TMember& member) {

@@ -8,7 +8,7 @@
 namespace {
 
 const int kBaseWidth = 372;
-const int kBaseHeight = 320;
+const int kBaseHeight = 352;
 const int kBoxLeft = 96;
 const int kBoxWidth = 209;
 
@@ -53,10 +53,24 @@ void TMemberForm::CreateControls(int left, int top) {
     Edt_ColumnName = new QLineEdit(this);
     Edt_ColumnName->setGeometry(left + kBoxLeft, top + 240, kBoxWidth, 22);
     Edt_ColumnName->setPlaceholderText(QStringLiteral("空: 与成员名相同"));
+    CB_KeyGenerated = AddCheckBox(QStringLiteral("主键由数据库生成"), left + 24, top + 276, 300);
+    CB_KeyGenerated->setChecked(true);
     Button1 = new QPushButton(QStringLiteral("确定"), this);
-    Button1->setGeometry(left + 88, top + 280, 81, 27);
+    Button1->setGeometry(left + 88, top + 312, 81, 27);
     Button2 = new QPushButton(QStringLiteral("取消"), this);
-    Button2->setGeometry(left + 200, top + 280, 81, 27);
+    Button2->setGeometry(left + 200, top + 312, 81, 27);
+    connect(CB_MemberType, &QComboBox::currentTextChanged, this, &TMemberForm::UpdateKeyBox);
+    connect(CB_MemberIsPri, &QCheckBox::toggled, this, &TMemberForm::UpdateKeyBox);
+    UpdateKeyBox();
+}
+
+// Only an integer key may be numbered by the database or given by the user.
+void TMemberForm::UpdateKeyBox() {
+    CB_KeyGenerated->setEnabled(IsIntegerKey());
+}
+
+bool TMemberForm::IsIntegerKey() const {
+    return CB_MemberIsPri->isChecked() && CB_MemberType->currentText() == MemberTypes::Integer;
 }
 
 QLabel* TMemberForm::AddLabel(const QString& text, int left, int top) {
@@ -125,9 +139,10 @@ bool TMemberForm::Validate(const TProjectModel& model) {
         Edt_MemberName->setFocus();
         return false;
     }
+    const bool requiredOrOptional =
+        CB_MemberIsMust->isChecked() || ModelCheck::OptionalAllowed(model, type);
     if (const std::optional<QString> refusal = ModelCheck::MemberTypeEntryError(
-            type, CB_MemberIsMust->isChecked(), CB_MemberIsPri->isChecked(),
-            CB_QueryFlag->isChecked())) {
+            type, requiredOrOptional, CB_MemberIsPri->isChecked(), CB_QueryFlag->isChecked())) {
         Message(*refusal);
         return false;
     }
@@ -170,6 +185,7 @@ std::optional<TMember> TMemberForm::BuildMember(const TProjectModel& model) {
     m.memberQueryDisplay = Flag(CB_MemberQueryDisplay);
     m.memberComment = Edt_MemberComment->text();
     m.columnName = Edt_ColumnName->text();
+    m.keyAssigned = IsIntegerKey() && !CB_KeyGenerated->isChecked() ? 1 : 0;
     if (const std::optional<QString> refusal =
             ModelCheck::DatabaseNameError(QStringLiteral("列名"), m.columnName)) {
         Message(*refusal);

@@ -36,12 +36,14 @@ public:
     QLineEdit* Edt_MemberComment;
     QLabel* Label6;
     QLineEdit* Edt_ColumnName; // empty: the column is named after the member
+    QCheckBox* CB_KeyGenerated; // unchecked: the user gives an integer key on the add page
     QPushButton* Button1;
     QPushButton* Button2;
 
 public slots:
     void Button1Click();
     void Button2Click();
+    void UpdateKeyBox();
 
 signals:
     // The member is stored; sent before the user is told so.
@@ -65,6 +67,7 @@ private:
     void CreateControls(int left, int top);
     QLabel* AddLabel(const QString& text, int left, int top);
     QCheckBox* AddCheckBox(const QString& text, int left, int top, int width);
+    bool IsIntegerKey() const;
     void Save();
     bool Validate(const TProjectModel& model);
     // The dialog's class as the model holds it.

@@ -186,6 +186,20 @@ QList<TRandomClass> Classes(TDice& dice) {
     return classes;
 }
 
+// Now and then a model of existing tables (its numbers may be NULL), and integer keys the user
+// assigns; thrown with dice of their own, so the rest of the model stays as it was.
+void MarkExistingTables(unsigned seed, int index, QList<TRandomClass>& classes) {
+    TDice dice(seed * 104729u + static_cast<unsigned>(index));
+    const bool existing = dice.Chance(30);
+    for (qsizetype i = 0; i < classes.size(); ++i) {
+        if (existing)
+            classes[i].tableName = "t_" + QString::number(i);
+        for (TMember& m : classes[i].members)
+            if (m.memberIsPri == 1 && m.memberType == MemberTypes::Integer)
+                m.keyAssigned = dice.Chance(50) ? 1 : 0;
+    }
+}
+
 } // namespace
 
 TRandomModel MakeRandomModel(unsigned seed, int index) {
@@ -198,13 +212,15 @@ TRandomModel MakeRandomModel(unsigned seed, int index) {
             c.members << Member(dice, model.classes, c);
         MarkKeyAndDisplay(dice, c);
     }
+    MarkExistingTables(seed, index, model.classes);
     return model;
 }
 
 int TRandomModel::Store(const QString& projectName) const {
     const int projectId = TestModel::AddProject(projectName);
     for (const TRandomClass& c : classes) {
-        const int classId = TestModel::AddClass(projectId, c.className, c.friendName);
+        const int classId =
+            int(TClassDAO().AddClass(projectId, c.className, c.friendName, c.tableName));
         for (TMember m : c.members) {
             m.projectId = projectId;
             m.classId = classId;
@@ -219,10 +235,12 @@ QString TRandomModel::Describe() const {
     for (const TRandomClass& c : classes) {
         QStringList members;
         for (const TMember& m : c.members)
-            members << QString("%1:%2%3%4%5")
+            members << QString("%1:%2%3%4%5%6")
                            .arg(m.memberName, m.memberType, m.memberIsPri ? "*" : "",
-                                m.memberIsDisplay ? "!" : "", m.queryFlag ? "?" : "");
-        lines << c.className + " {" + members.join(", ") + "}";
+                                m.keyAssigned ? "=" : "", m.memberIsDisplay ? "!" : "",
+                                m.queryFlag ? "?" : "");
+        lines << c.className + (c.tableName.isEmpty() ? "" : " (" + c.tableName + ")") + " {" +
+                     members.join(", ") + "}";
     }
     return lines.join('\n');
 }

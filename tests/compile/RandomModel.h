@@ -11,6 +11,7 @@ struct TRandomClass {
     QString className;
     QString friendName;
     QList<TMember> members; // ids are left at 0
+    QString tableName;      // set: the model maps existing tables
 };
 
 struct TRandomModel {

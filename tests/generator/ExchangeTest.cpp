@@ -153,7 +153,12 @@ TEST_F(ExchangeTest, EdgeModelRoundTripsByteForByte) {
             db.ExecuteCommand(
                 QString("update t_member set %1=1 where memberName='f%2'").arg(flags[i]).arg(i));
     db.ExecuteCommand("update t_member set memberIsMust=2 where memberName='parent'");
+    // written only when set: the assigned key's flag, once
+    db.ExecuteCommand("update t_member set keyAssigned=1 where memberName='f0'");
+    db.ExecuteCommand("update t_member set keyAssigned=2 where memberName='f1'");
     const QByteArray exported = Export("边界 \"工程\" 😀");
+    EXPECT_EQ(exported.count("\"keyAssigned\": true"), 1);
+    EXPECT_EQ(exported.count("keyAssigned"), 1);
     EXPECT_TRUE(exported.contains("\"memberComment\": \"引号\\\"反斜杠\\\\换行\\n回车\\r制表\\t空"
                                   "\\u0000尾 😀 </x>\""));
     EXPECT_TRUE(exported.contains("\"memberLength\": 2147483647"));
@@ -170,6 +175,8 @@ TEST_F(ExchangeTest, EdgeModelRoundTripsByteForByte) {
     EXPECT_EQ(last.memberQueryDisplay, 1);
     EXPECT_EQ(last.memberIsDisplay, 0);
     EXPECT_EQ(StoredMember(1).memberLength, 1);
+    EXPECT_EQ(StoredMember(1).keyAssigned, 1);
+    EXPECT_EQ(StoredMember(2).keyAssigned, 0);
     EXPECT_EQ(TClassDAO().GetFriendName(1), "友好\\名称\n第二行");
 }
 

@@ -35,12 +35,15 @@ protected:
         WriteSchema();
     }
 
-    void WriteSchema() {
+    void WriteSchema() { Write(File(), kSchema); }
+
+    template <typename TStatements>
+    static void Write(const QString& file, const TStatements& schema) {
         {
             QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "fixture");
-            db.setDatabaseName(File());
+            db.setDatabaseName(file);
             ASSERT_TRUE(db.open());
-            for (const char* statement : kSchema) {
+            for (const char* statement : schema) {
                 QSqlQuery query(db);
                 ASSERT_TRUE(query.exec(statement)) << query.lastError().text().toStdString();
             }
@@ -134,6 +137,34 @@ TEST_F(SqliteImportTest, RefusedImportsStoreNothing) {
     renamed.projectName = "a/b";
     EXPECT_THROW(DbImport::Import(renamed), TExchangeError);
     EXPECT_EQ(Projects(), 2);
+}
+
+// Only an INTEGER PRIMARY KEY of a table with rowid is numbered by SQLite; any other integer
+// key is assigned, told in a line that --strict does not refuse.
+TEST_F(SqliteImportTest, IntegerKeysOtherThanTheRowidAreAssigned) {
+    const char* const schema[] = {
+        "CREATE TABLE numbered (id INTEGER PRIMARY KEY, v VARCHAR(10))",
+        "CREATE TABLE constrained (id integer NOT NULL, v VARCHAR(10), PRIMARY KEY (id))",
+        "CREATE TABLE plain_int (id INT PRIMARY KEY, v VARCHAR(10))",
+        "CREATE TABLE descending (id INTEGER PRIMARY KEY DESC, v VARCHAR(10))",
+        "CREATE TABLE no_rowid (id INTEGER PRIMARY KEY, v VARCHAR(10)) WITHOUT ROWID",
+        "CREATE TABLE text_key (code VARCHAR(8) PRIMARY KEY, v VARCHAR(10))"};
+    const QString file = dir_.filePath("keys.sqlite");
+    Write(file, schema);
+    TDbImportRequest request = Request();
+    request.source.database = file;
+    request.strict = true;
+    const TDbImportResult result = DbImport::Import(request);
+    EXPECT_EQ(result.report,
+              QStringList({"表plain_int的主键列id不由数据库生成, 添加页面要求填写主键",
+                           "表descending的主键列id不由数据库生成, 添加页面要求填写主键",
+                           "表no_rowid的主键列id不由数据库生成, 添加页面要求填写主键"}));
+    const TProjectModel model = ReadProjectModel(TProjectDAO().FindProjects("keys")[0].projectId);
+    QStringList assigned;
+    for (const TClassModel& c : model.Classes())
+        if (c.KeyMember()->keyAssigned == 1)
+            assigned << c.tableName;
+    EXPECT_EQ(assigned, QStringList({"plain_int", "descending", "no_rowid"}));
 }
 
 TEST_F(SqliteImportTest, UnreadableSourcesAreRefusedWithTheirReason) {

@@ -3,7 +3,9 @@
 referenced key, nullable text, a view) loaded with rows into a private MariaDB, imported with a
 user that may only SELECT, generated, built and served on jetty against that same database;
 then through the pages: every list shows its table's row count, and saving every row unchanged
-leaves every table's checksum as it was and the schema unchanged but for the Admin table.
+leaves every table's checksum as it was and the schema unchanged but for the Admin table. CamelCase
+tables add a key the user assigns (asked for, checked, a taken one refused) and nullable numbers
+(an empty field stored as NULL); add, modify and delete work on them.
 Prints PASS/FAIL per check and the tally; exits 1 on a failure."""
 
 import argparse
@@ -27,6 +29,7 @@ from results import Results, snippet  # noqa: E402
 DATABASE = "brennoquill"  # the database MariaDB.jdbc_url names
 PROJECT = "shop"
 READER_PASSWORD = "rd-Pass-1"
+NEW_GENRE = "100"  # the key given on Genre's add page
 
 SCHEMA = [
     "CREATE TABLE product_type (type_id INT AUTO_INCREMENT PRIMARY KEY,"
@@ -40,6 +43,13 @@ SCHEMA = [
     "CREATE TABLE product (product_id INT AUTO_INCREMENT PRIMARY KEY,"
     " product_name VARCHAR(60) NOT NULL, type_id INT NOT NULL, price DECIMAL(8,2) NOT NULL,"
     " description VARCHAR(200) NULL, FOREIGN KEY (type_id) REFERENCES product_type(type_id))",
+    # CamelCase names; a key the database does not number, referenced by another table; nullable
+    # numbers holding NULLs
+    "CREATE TABLE Genre (GenreId INT NOT NULL PRIMARY KEY, Name VARCHAR(120) NULL)",
+    "CREATE TABLE Track (TrackId INT NOT NULL AUTO_INCREMENT PRIMARY KEY,"
+    " Name VARCHAR(200) NOT NULL, GenreId INT NULL, Milliseconds INT NULL,"
+    " UnitPrice DECIMAL(10,2) NULL, Rating FLOAT NULL,"
+    " FOREIGN KEY (GenreId) REFERENCES Genre(GenreId))",
     "CREATE VIEW product_list AS SELECT p.product_name, t.type_name FROM product p"
     " JOIN product_type t ON t.type_id = p.type_id",
 ]
@@ -53,11 +63,15 @@ ROWS = [
     "INSERT INTO product (product_name, type_id, price, description) VALUES"
     " ('笔记本', 2, 12.50, NULL), ('童话', 1, 30.00, '精装'), ('积木', 3, 99.99, NULL),"
     " ('铅笔', 2, 1.20, 'HB')",
+    "INSERT INTO Genre (GenreId, Name) VALUES (1, 'Rock'), (2, NULL), (7, 'Jazz')",
+    "INSERT INTO Track (Name, GenreId, Milliseconds, UnitPrice, Rating) VALUES"
+    " ('For Those About To Rock', 1, 343719, 0.99, 4.5), ('Balls to the Wall', 2, NULL,"
+    " NULL, NULL), ('So What', 7, 545000, NULL, 3), ('Untitled', 2, NULL, 1.99, NULL)",
 ]
 
 # Class name the import gives -> its table.
 TABLES = {"ProductType": "product_type", "Staff": "staff", "StoreBranch": "store_branch",
-          "Product": "product"}
+          "Product": "product", "Genre": "Genre", "Track": "Track"}
 
 
 def arguments():
@@ -145,6 +159,100 @@ def save_unchanged(drive):
                     "; ".join(failed) or None)
 
 
+def page_text(reply):
+    return pageforms.LabelledPage(reply.text).text
+
+
+def rows_of(db, query):
+    return sql_lines(db, "USE %s; %s" % (DATABASE, query))
+
+
+def add_form(drive, name):
+    site = drive.sites[name]
+    reply, page, form = drive.form(site.add_url, "_Add%s.action" % name)
+    return urllib.parse.urljoin(reply.url, form.action), form
+
+
+def post_with(drive, url, form, values):
+    """Posts the form as the page fills it, but for the given values."""
+    posted = dict(form.values())
+    posted.update(values)
+    return page_text(drive.client.post(url, list(posted.items())))
+
+
+def add_assigned_key(drive, db):
+    """Genre's key is not numbered by the database: the add page asks for it, the server
+    checks it and refuses a key already taken."""
+    url, form = add_form(drive, "Genre")
+    drive.check("Genre add form asks for the key genre.genreId",
+                None if form.field("genre.genreId") else "fields %s" % form.names())
+    refused = [("", "请输入genreId"),
+               ("2147483648", "genreId必须是-2147483648到2147483647之间的整数")]
+    for key, message in refused:
+        text = post_with(drive, url, form, {"genre.genreId": key, "genre.name": "x"})
+        drive.check("Genre add with key %r refused: %s" % (key, message),
+                    None if message in text else snippet(text))
+    text = post_with(drive, url, form, {"genre.genreId": NEW_GENRE, "genre.name": "Blues"})
+    drive.check("Genre add with the key %s" % NEW_GENRE,
+                None if "Genre添加成功!" in text else snippet(text))
+    stored = rows_of(db, "SELECT Name FROM Genre WHERE GenreId = %s" % NEW_GENRE)
+    drive.check("Genre row %s stored with its key" % NEW_GENRE,
+                None if stored == ["Blues"] else stored)
+    before = rows_of(db, "SELECT GenreId, Name FROM Genre ORDER BY GenreId")
+    for key in (NEW_GENRE, "1"):
+        text = post_with(drive, url, form, {"genre.genreId": key, "genre.name": "Twice"})
+        drive.check("Genre add with the taken key %s refused" % key,
+                    None if "该genreId已经存在!" in text else snippet(text))
+    after = rows_of(db, "SELECT GenreId, Name FROM Genre ORDER BY GenreId")
+    drive.check("refused Genre adds change nothing",
+                None if after == before else "before %s, after %s" % (before, after))
+
+
+def add_with_nulls(drive, db):
+    """Empty nullable number fields are stored as NULL."""
+    url, form = add_form(drive, "Track")
+    values = {"track.name": "Blue in Green", "track.milliseconds": "", "track.unitPrice": "",
+              "track.rating": ""}
+    text = post_with(drive, url, form, values)
+    drive.check("Track add with empty numbers", None if "Track添加成功!" in text else snippet(text))
+    stored = rows_of(db, "SELECT Milliseconds, UnitPrice, Rating FROM Track"
+                         " WHERE Name = 'Blue in Green'")
+    drive.check("Track's empty numbers stored as NULL",
+                None if stored == ["NULL\tNULL\tNULL"] else stored)
+
+
+def modify_form(drive, name, key):
+    shown = drive.listed(drive.sites[name])
+    if key not in shown:
+        raise pagedriver.Stop("%s row %s not listed" % (name, key))
+    href = urllib.parse.urljoin(drive.client.base + "/", shown[key][0].links["修改"])
+    reply, page, form = drive.form(href, "_Modify%s.action" % name)
+    return urllib.parse.urljoin(reply.url, form.action), form
+
+
+def modify_and_delete(drive, db):
+    url, form = modify_form(drive, "Genre", NEW_GENRE)
+    text = post_with(drive, url, form, {"genre.name": "Delta Blues"})
+    stored = rows_of(db, "SELECT Name FROM Genre WHERE GenreId = %s" % NEW_GENRE)
+    drive.check("Genre row %s modified" % NEW_GENRE,
+                None if "Genre信息更新成功!" in text and stored == ["Delta Blues"]
+                else "%s %s" % (stored, snippet(text)))
+    track = rows_of(db, "SELECT TrackId FROM Track WHERE Name = 'So What'")[0]
+    url, form = modify_form(drive, "Track", track)
+    text = post_with(drive, url, form, {"track.milliseconds": "", "track.rating": "2.5"})
+    stored = rows_of(db, "SELECT Milliseconds, UnitPrice, Rating FROM Track WHERE TrackId = %s"
+                     % track)
+    drive.check("Track %s modified: a cleared number is NULL" % track,
+                None if "Track信息更新成功!" in text and stored == ["NULL\tNULL\t2.5"]
+                else "%s %s" % (stored, snippet(text)))
+    form = drive.delete_form(drive.sites["Genre"], NEW_GENRE)
+    text = page_text(drive.post_form(form)) if form else "no 删除 form"
+    stored = rows_of(db, "SELECT COUNT(*) FROM Genre WHERE GenreId = %s" % NEW_GENRE)
+    drive.check("Genre row %s deleted" % NEW_GENRE,
+                None if "Genre删除成功!" in text and stored == ["0"]
+                else "%s %s" % (stored, snippet(text)))
+
+
 def run(args, results):
     maven_args = webapp.maven_arguments(args)
     os.makedirs(args.work, exist_ok=True)
@@ -175,6 +283,12 @@ def run(args, results):
         results.check("schema unchanged but for the Admin table",
                       None if not removed and all("\tAdmin\t" in line for line in added)
                       else "added %s, removed %s" % (added, removed))
+        results.stage("[dbfirst] assigned key", lambda: add_assigned_key(drive, db),
+                      pagedriver.Stop)
+        results.stage("[dbfirst] nullable numbers", lambda: add_with_nulls(drive, db),
+                      pagedriver.Stop)
+        results.stage("[dbfirst] modify and delete", lambda: modify_and_delete(drive, db),
+                      pagedriver.Stop)
     finally:
         if server:
             server.stop()

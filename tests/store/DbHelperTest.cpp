@@ -7,6 +7,7 @@
 #include "ClassDAO.h"
 #include "MemberDAO.h"
 #include "ProjectDAO.h"
+#include "ProjectModel.h"
 #include "StoreTestSupport.h"
 #include "WriteProtect.h"
 
@@ -19,6 +20,45 @@ TEST_F(DbHelperTest, CreatesMissingFileWithTheThreeTables) {
               3);
     EXPECT_TRUE(QFile::exists(dir_.filePath("projects.db")));
     EXPECT_EQ(db.QueryText("pragma journal_mode"), "wal");
+}
+
+// A database of the first version gets the later columns when opened: no database names, keys
+// the database numbers; the added flag is then stored like the others.
+TEST_F(DbHelperTest, FirstVersionDatabaseGetsTheLaterColumns) {
+    const QString file = dir_.filePath("first/projects.db");
+    ASSERT_TRUE(QDir().mkpath(dir_.filePath("first")));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "first-version");
+        db.setDatabaseName(file);
+        ASSERT_TRUE(db.open());
+        for (const char* statement :
+             {"create table t_project(projectId integer primary key autoincrement, "
+              "projectName text)",
+              "create table t_class(classId integer primary key autoincrement, "
+              "projectId integer, className text, friendName text)",
+              "create table t_member(memberId integer primary key autoincrement, "
+              "projectId integer, classId integer, memberName text, memberType text, "
+              "memberLength integer, memberIsPri integer, memberComment text, "
+              "memberIsMust integer, memberIsInteger integer, memberIsFloat integer, "
+              "queryFlag integer, memberIsDisplay integer, memberQueryDisplay integer)",
+              "insert into t_project values (1, 'music')",
+              "insert into t_class values (1, 1, 'Genre', 'Genre')",
+              "insert into t_member values (1, 1, 1, 'genreId', '整型', 0, 1, '', 1, 1, 0, 0, "
+              "1, 1)"})
+            ASSERT_TRUE(QSqlQuery(db).exec(statement)) << statement;
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("first-version");
+    TDbHelper::SetDatabaseFile(file);
+    const TProjectModel model = ReadProjectModel(1);
+    ASSERT_EQ(model.Classes().size(), 1);
+    EXPECT_EQ(model.Classes()[0].tableName, "");
+    TMember key = model.Classes()[0].members.value(0);
+    EXPECT_EQ(key.columnName, "");
+    EXPECT_EQ(key.keyAssigned, 0);
+    key.keyAssigned = 1;
+    TMemberDAO().UpdateMember(key);
+    EXPECT_EQ(TMemberDAO().GetMember(1)->keyAssigned, 1);
 }
 
 TEST_F(DbHelperTest, LookUpsWithoutRowsGiveMinusOneOrEmptyText) {

@@ -1,5 +1,6 @@
 #include <QSignalSpy>
 
+#include "ClassDAO.h"
 #include "FormAddMember.h"
 #include "FormUpdateMember.h"
 #include "UiTestSupport.h"
@@ -62,7 +63,7 @@ protected:
 TEST_F(MemberDialogTest, AddOpensWithStringTypeLengthTwentyAndTheOtherClassesOfTheProject) {
     OnDialog<TAddMemberForm>([](TAddMemberForm& form) {
         EXPECT_EQ(form.windowTitle(), "添加成员属性");
-        EXPECT_EQ(form.size(), QSize(389, 331));
+        EXPECT_EQ(form.size(), QSize(389, 363));
         EXPECT_EQ(TypeList(form), QStringList({"字符串", "整型", "浮点型", "日期型", "Author"}));
         EXPECT_EQ(form.CB_MemberType->currentIndex(), 0);
         EXPECT_EQ(form.Edt_MemberLength->text(), "20");
@@ -187,7 +188,7 @@ TEST_F(MemberDialogTest, UpdateShowsTheStoredMemberAndOnlyFlagsOfOneAreChecked) 
     SelectMemberRow(0);
     OnDialog<TUpdateMemberForm>([](TUpdateMemberForm& form) {
         EXPECT_EQ(form.windowTitle(), "更新成员属性");
-        EXPECT_EQ(form.size(), QSize(372, 320));
+        EXPECT_EQ(form.size(), QSize(372, 352));
         EXPECT_EQ(TypeList(form), QStringList({"字符串", "整型", "浮点型", "日期型", "Author"}));
         EXPECT_EQ(form.Edt_MemberName->text(), "author");
         EXPECT_EQ(form.CB_MemberType->currentText(), "Author");
@@ -201,6 +202,45 @@ TEST_F(MemberDialogTest, UpdateShowsTheStoredMemberAndOnlyFlagsOfOneAreChecked) 
     });
     Trigger(Form().N3);
     EXPECT_EQ(dialogsShown_, 1);
+}
+
+// A class that names its table maps an existing one: a number or date may be left empty
+// (NULL) there; a reference stays required.
+TEST_F(MemberDialogTest, NumbersAndDatesOfExistingTablesMayBeOptional) {
+    TClassDAO().UpdateClass(shop_, book_, "Book", "友好", "books");
+    const QStringList texts = AddWith({{"author", "Author"}, {"pages", "整型"}});
+    EXPECT_EQ(texts, QStringList(
+                         {"除了字符串类型外其他类型必须勾选是否必填标志!", "类成员属性添加成功!"}));
+    AddWith({{"price", "浮点型"}});
+    AddWith({{"born", "日期型"}});
+    EXPECT_EQ(Count("select count(*) from t_member where memberIsMust=0"), 3);
+}
+
+// 主键由数据库生成 is for an integer key only: unchecked, the key is assigned; any other
+// member stores the flag cleared whatever the box shows.
+TEST_F(MemberDialogTest, KeyGeneratedBoxStoresWhetherAnIntegerKeyIsAssigned) {
+    OnDialog<TAddMemberForm>([](TAddMemberForm& form) {
+        EXPECT_TRUE(form.CB_KeyGenerated->isChecked());
+        EXPECT_FALSE(form.CB_KeyGenerated->isEnabled());
+        form.CB_MemberType->setCurrentIndex(form.CB_MemberType->findText("整型"));
+        EXPECT_FALSE(form.CB_KeyGenerated->isEnabled());
+        form.CB_MemberIsPri->setChecked(true);
+        EXPECT_TRUE(form.CB_KeyGenerated->isEnabled());
+        form.CB_KeyGenerated->setChecked(false);
+        Submit(form, {"bookId", "整型", true, true});
+    });
+    Trigger(Form().M1);
+    const qint64 key = Count("select memberId from t_member where memberName='bookId'");
+    EXPECT_EQ(TMemberDAO().GetMember(key)->keyAssigned, 1);
+    SelectMemberRow(0);
+    OnDialog<TUpdateMemberForm>([](TUpdateMemberForm& form) {
+        EXPECT_TRUE(form.CB_KeyGenerated->isEnabled());
+        EXPECT_FALSE(form.CB_KeyGenerated->isChecked());
+        Submit(form, {"isbn", "字符串", true, true});
+    });
+    Trigger(Form().N3);
+    EXPECT_EQ(TMemberDAO().GetMember(key)->keyAssigned, 0);
+    EXPECT_EQ(TMemberDAO().GetMember(key)->memberName, "isbn");
 }
 
 TEST_F(MemberDialogTest, UpdateRefusesAKeyOfAnotherTypeAndRewritesTheSameRow) {
