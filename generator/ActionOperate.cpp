@@ -72,9 +72,13 @@ QStringList StoreReferenceLines(const TBuildContext& context, const TClassModel&
         const QString refKey = UpperFirst(ReferencedKey(context.model, refClass).memberName);
         if (IsFirstOfType(refs, i))
             lines << "            " + DaoDeclaration(refClass);
-        lines << "            " + refMember + " = " + LowerFirst(refClass) + "DAO.Get" + refClass +
-                     "By" + refKey + "(" + object + ".get" + UpperFirst(refMember) + "().get" +
-                     refKey + "());"
+        const QString getter = object + ".get" + UpperFirst(refMember) + "()";
+        // An empty choice of a nullable reference may leave no object at all: NULL.
+        const QString none = IsNullableReference(context.model, refs[i])
+                                 ? "null == " + getter + " ? null : "
+                                 : QString();
+        lines << "            " + refMember + " = " + none + LowerFirst(refClass) + "DAO.Get" +
+                     refClass + "By" + refKey + "(" + getter + ".get" + refKey + "());"
               << "            " + object + ".set" + UpperFirst(refMember) + "(" + refMember + ");";
     }
     return lines;

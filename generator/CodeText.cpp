@@ -91,6 +91,11 @@ bool IsNullableNumber(const TProjectModel& model, const TMember& m) {
            model.MapsExistingTables();
 }
 
+bool IsNullableReference(const TProjectModel& model, const TMember& m) {
+    return m.memberIsMust == 0 && !MemberTypes::IsSimple(m.memberType) &&
+           model.MapsExistingTables();
+}
+
 QString MemberJavaType(const TProjectModel& model, const TMember& m) {
     if (!IsNullableNumber(model, m))
         return JavaType(m.memberType);

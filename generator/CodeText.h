@@ -35,6 +35,9 @@ bool IsAssignedKey(const TMember& m);
 // wrapper class (Integer, Float), so that a NULL shows as an empty field and an empty field is
 // stored as NULL.
 bool IsNullableNumber(const TProjectModel& model, const TMember& m);
+// A reference that may hold NULL in a table of an existing database: its drop-down offers an
+// empty choice, and an empty choice is stored as NULL.
+bool IsNullableReference(const TProjectModel& model, const TMember& m);
 // The Java type of a member of the model: JavaType, or the wrapper class of a nullable number.
 QString MemberJavaType(const TProjectModel& model, const TMember& m);
 // The Java type of a query parameter or property: String for a text type, else the type word.

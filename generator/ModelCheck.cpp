@@ -605,7 +605,7 @@ bool OptionalAllowed(const TProjectModel& model, const QString& type) {
     if (type == MemberTypes::String)
         return true;
     return (type == MemberTypes::Integer || type == MemberTypes::Float ||
-            type == MemberTypes::Date) &&
+            type == MemberTypes::Date || !MemberTypes::IsSimple(type)) &&
            model.MapsExistingTables();
 }
 

@@ -98,8 +98,8 @@ std::optional<QString> MemberNameEntryError(const QString& name, const TClassMod
 std::optional<QString> MemberTypeEntryError(const QString& type, bool required, bool key,
                                             bool query);
 // Whether the member dialogs leave a member of the type not required without asking: in a
-// model that maps existing tables a number or date may hold NULL, which the generated code
-// keeps; elsewhere only a string may be empty.
+// model that maps existing tables a number, date or reference may hold NULL, which the
+// generated code keeps; elsewhere only a string may be empty.
 bool OptionalAllowed(const TProjectModel& model, const QString& type);
 
 // A name another project or another class of the project has (compared exactly, as the

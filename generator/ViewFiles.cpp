@@ -193,9 +193,13 @@ QString FormField(const TBuildContext& context, const QString& object, const TMe
     if (!MemberTypes::IsSimple(m.memberType)) {
         const QString keyName = ReferencedKey(context.model, m.memberType).memberName;
         const QString selected = value + "." + m.memberName + "." + keyName;
+        // Nothing chosen: a NULL shows as the empty choice and is saved as NULL.
+        const QString empty = IsNullableReference(context.model, m)
+                                  ? QStringLiteral("<option value=\"\">(空)</option>")
+                                  : QString();
         field = ChoiceOrKey(m, KeyInput(context, m, name + "." + keyName, selected, Required(m)),
                             "<select" + Attribute("name", name + "." + keyName) + Required(m) +
-                                ">" + Options(context, m, selected) + "</select>");
+                                ">" + empty + Options(context, m, selected) + "</select>");
     } else {
         const int length = PageLength(m);
         const QString maxLength =
