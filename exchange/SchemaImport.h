@@ -39,6 +39,7 @@ struct TSchemaTable {
 struct TSchemaMapping {
     QList<TClassModel> classes;
     QStringList report;
+    TProjectDatabase database; // the kind of the source, an Admin table no table clashes with
 };
 
 namespace SchemaImport {

@@ -7,6 +7,7 @@
 #include "CodeText.h"
 #include "ConfigFiles.h"
 #include "DaoOperate.h"
+#include "DatabaseFiles.h"
 #include "DomainOperate.h"
 #include "FileOperate.h"
 #include "MappingFile.h"
@@ -182,7 +183,9 @@ TRunSteps CopyResourceFolders() {
     return steps;
 }
 
-TRunSteps BuildProject(const TRunInput& input, qint64 onlyClassId) {
+TRunSteps BuildProject(const TRunInput& given, qint64 onlyClassId) {
+    TRunInput input = given; // the templates as the project's database needs them
+    input.templates = DatabaseFiles::AdaptTemplates(given.templates, given.model.Database());
     const TBuildContext context{input.model, input.packageName, onlyClassId};
     const bool whole = onlyClassId == 0;
     // The Java sources are built on a second thread while the other files are built.

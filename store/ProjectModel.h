@@ -7,6 +7,7 @@
 
 #include "ClassDAO.h"
 #include "Member.h"
+#include "ProjectDatabase.h"
 
 // One class of a project with all its members, in store order (by memberId).
 struct TClassModel {
@@ -36,6 +37,9 @@ public:
 
     qint64 ProjectId() const { return projectId_; }
     const QList<TClassModel>& Classes() const { return classes_; }
+    // The database the generated application works on, and its Admin table.
+    const TProjectDatabase& Database() const { return database_; }
+    void SetDatabase(const TProjectDatabase& database) { database_ = database; }
     // True when a class names its database table: the model maps an existing database,
     // whose tables the application must not change.
     bool MapsExistingTables() const;
@@ -51,6 +55,7 @@ private:
     qint64 projectId_;
     QList<TClassModel> classes_; // by classId
     QHash<QString, qsizetype> firstByName_;
+    TProjectDatabase database_;
 };
 
 // Reads the project's classes and members with one query. A member whose length is out of

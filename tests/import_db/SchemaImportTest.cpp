@@ -4,6 +4,7 @@
 #include <QRandomGenerator>
 
 #include "../generator/TextCompare.h"
+#include "DbImport.h"
 #include "MappingFile.h"
 #include "ModelCheck.h"
 #include "SchemaImport.h"
@@ -283,8 +284,10 @@ TEST(SchemaImportTest, RandomSchemasAlwaysGiveModelsTheRunAccepts) {
                     {table.columns.last().name}, tables[rng.bounded(t)].name, {}};
             tables << table;
         }
-        const TSchemaMapping mapping = SchemaImport::MapSchema(tables);
+        TSchemaMapping mapping = SchemaImport::MapSchema(tables);
+        DbImport::ChooseDatabase(mapping, TDbKind::MySql, tables);
         TProjectModel model;
+        model.SetDatabase(mapping.database);
         for (const TClassModel& c : mapping.classes) {
             model.AddClass(c);
             EXPECT_EQ(c.CountKeyMembers(), 1) << c.className.toStdString();
