@@ -143,9 +143,17 @@ QList<TEdit> AdminTableEdits(const QString& path, const TProjectDatabase& databa
     return {{"\"alter table `Admin` modify", "\"alter table `" + JavaText(table) + "` modify"}};
 }
 
+QList<TEdit> PostgresLibraryNotes() {
+    return {{"MySQL\n  com.mysql:mysql-connector-j:26.10.0\n",
+             "PostgreSQL\n  org.postgresql:postgresql:" + DatabaseFiles::kPostgresDriverVersion +
+                 "\n  org.checkerframework:checker-qual:3.55.1\n"}};
+}
+
 QList<TEdit> KindEdits(const QString& path, TDatabaseKind kind) {
     if (kind != TDatabaseKind::PostgreSql)
         return {};
+    if (path == DatabaseFiles::kLibraryNotes)
+        return PostgresLibraryNotes();
     if (path == kPom)
         return PostgresPom();
     if (path == kReadme)

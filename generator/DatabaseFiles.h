@@ -10,6 +10,9 @@
 // template as it is.
 namespace DatabaseFiles {
 
+// The scaffolding's notes on the libraries, adapted like the templates.
+inline const QString kLibraryNotes = QStringLiteral("bak/WebRoot/WEB-INF/lib/README.txt");
+
 // The PostgreSQL JDBC driver the generated pom names (Java 8 and later).
 inline const QString kPostgresDriverVersion = QStringLiteral("42.7.14");
 

@@ -161,8 +161,10 @@ TEST_F(CliTest, DatabaseSettingsFollowTheProject) {
     EXPECT_FALSE(run.out.contains("警告"));
     const QString project = "projects/图书管理系统/";
     const QString config = TFileOperate::DecodeGbk(Read(project + "src/hibernate.cfg.xml"));
+    const QString libraries =
+        TFileOperate::DecodeGbk(Read(project + "WebRoot/WEB-INF/lib/README.txt"));
     for (const QString& text : {QString::fromUtf8(Read(project + "pom.xml")), config,
-                                QString::fromUtf8(Read(project + "README.txt"))}) {
+                                QString::fromUtf8(Read(project + "README.txt")), libraries}) {
         EXPECT_FALSE(text.contains("mysql", Qt::CaseInsensitive)) << text.toStdString();
         EXPECT_TRUE(text.contains("postgresql")) << text.toStdString();
     }

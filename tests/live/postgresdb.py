@@ -18,6 +18,7 @@ PASSWORD = "pg-Live-1"
 
 CAMEL = re.compile(r'(?<![\w"])([a-z][a-z0-9]*[A-Z][A-Za-z0-9_]*)(?![\w"])')
 SEQUENCE = re.compile(r"\bseq_1_to_(\d+)\b")
+SELECT_LOGGED = re.compile(r"LOG:\s+(execute [^:]*|statement): select", re.I)
 
 
 def pid_file(work):
@@ -72,7 +73,15 @@ class PostgresLive(postgres.PostgreSQL):
 
     def start(self):
         super().start()
+        # every statement in the server's log, so that a test can count the SELECTs of a page
+        self.admin_sql("postgres", "ALTER SYSTEM SET log_statement = 'all'")
+        self.admin_sql("postgres", "SELECT pg_reload_conf()")
         self.admin_sql("postgres", "CREATE DATABASE %s ENCODING 'UTF8'" % DATABASE)
+
+    def select_count(self):
+        """The SELECT statements the server has run so far, read from its log."""
+        with open(os.path.join(self.base, "stdout.log"), errors="replace") as f:
+            return sum(1 for line in f if SELECT_LOGGED.search(line))
 
     def jdbc_url(self):
         return "jdbc:postgresql://127.0.0.1:%d/%s?stringtype=unspecified" % (self.port, DATABASE)
