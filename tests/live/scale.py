@@ -123,7 +123,7 @@ def lookup_checks(app, db):
               None if 'data-lookup="/BookType/BookType_LookupBookType.action"' in page
               and "<select" not in page else "no key field with a look-up")
     if db.kind == "postgresql":  # index names are unique per schema there
-        index = db.sql("SELECT indexdef FROM pg_indexes WHERE indexname = 'lookup_BookType'")
+        index = db.sql("SELECT indexdef FROM pg_indexes WHERE indexname = 'lookup_booktype'")
     else:
         index = db.sql("SHOW INDEX FROM brennoquill.`BookType` WHERE Key_name = 'lookup'")
     app.check("the book type's display column has the look-up's index",
