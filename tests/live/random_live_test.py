@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
 """Live test of random models: each fixed-seed random model (or model file) is imported and
 generated with the headless command, built with its own pom, served with jetty or a stock
-Tomcat (in turn) against a private MariaDB or PostgreSQL (in turn, every second pair of models),
-and driven from its pages only. A model the
-checks refuse is counted as refused. Prints PASS/FAIL per check, a line per model and the tally; exits 1 on a failure."""
+Tomcat (in turn) against a private MariaDB or PostgreSQL (in turn, after each pair of models),
+and driven from its pages only. A model the checks refuse is counted as refused. Prints
+PASS/FAIL per check, a line per model and the tally; exits 1 on a failure."""
 
 import argparse
 import json
