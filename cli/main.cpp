@@ -15,6 +15,7 @@
 #include "Exchange.h"
 #include "GenerationListener.h"
 #include "ImportDb.h"
+#include "ModelCheck.h"
 #include "Printable.h"
 #include "ProjectChoice.h"
 #include "ProjectDAO.h"
@@ -24,8 +25,10 @@ namespace {
 
 const char* const kUsage =
     "用法: brennoquill-cli [--root 目录] list\n"
-    "      brennoquill-cli [--root 目录] generate --project 工程名称 [--package 包名]\n"
-    "      brennoquill-cli [--root 目录] generate --project-id 工程编号 [--package 包名]\n"
+    "      brennoquill-cli [--root 目录] generate --project 工程名称 [--package 包名] "
+    "[--database mariadb|postgresql] [--admin-table 表名]\n"
+    "      brennoquill-cli [--root 目录] generate --project-id 工程编号 [--package 包名] "
+    "[--database mariadb|postgresql] [--admin-table 表名]\n"
     "      brennoquill-cli [--root 目录] sample\n"
     "      brennoquill-cli [--root 目录] export (--project 工程名称 | --project-id 工程编号) "
     "[--out 文件]\n"
@@ -38,6 +41,8 @@ const char* const kUsage =
     "  在可写的程序目录中 (如 build/bin) 都在程序所在目录; 安装后 template 和 bak 在安装的\n"
     "  数据目录 (share/brennoquill), projects.db 和 projects 在用户数据目录\n"
     "  (~/.local/share/brennoquill); --help 列出本次运行的位置\n"
+    "--database, --admin-table: 生成的应用使用的数据库 (mariadb 即 MariaDB/MySQL, 或 postgresql)\n"
+    "  和管理员表的名称 (默认 Admin); 保存到工程中, 以后的生成和窗口都用它\n"
     "工程编号: list 列出的编号; 有多个同名工程时 --project 不生成, 列出它们的编号 (退出码 2)\n"
     "只有 sample、import、import-mdb 和 import-db 在没有 projects.db 时创建它; 其他命令报告没有\n"
     "  找到数据库 (退出码 1)\n"
@@ -51,6 +56,8 @@ struct TOptions {
     std::optional<QString> project;
     std::optional<qint64> projectId;
     QString package = QStringLiteral("brennoquill");
+    std::optional<TDatabaseKind> databaseKind; // generate: the project's new settings
+    std::optional<QString> adminTable;
     QStringList exchangeArgs; // after export, import, import-mdb or import-db
 };
 
@@ -79,6 +86,15 @@ std::optional<TOptions> ParseArguments(const QStringList& args) {
             options.projectId = id.toLongLong(&ok);
         } else if (generate && arg == QLatin1String("--package")) {
             ok = TakeValue(args, i, options.package);
+        } else if (generate && arg == QLatin1String("--database")) {
+            QString kind;
+            ok = TakeValue(args, i, kind) && !kind.isEmpty();
+            options.databaseKind = DatabaseKinds::FromName(kind);
+            ok = ok && options.databaseKind.has_value();
+        } else if (generate && arg == QLatin1String("--admin-table")) {
+            QString table;
+            ok = TakeValue(args, i, table) && !table.isEmpty();
+            options.adminTable = table;
         } else if (ExchangeCommand::IsExchangeCommand(options.command) ||
                    ImportDbCommand::IsImportDbCommand(options.command)) {
             options.exchangeArgs << arg;
@@ -163,6 +179,25 @@ int RunGeneration(const TAppPaths& paths, const TProjectEntry& project, const QS
     return listener.ExitCode();
 }
 
+// Keeps the database kind and Admin table the options give in the project; false (after
+// saying why) for an Admin table name no database takes.
+bool StoreDatabase(qint64 projectId, const TOptions& options) {
+    if (!options.databaseKind && !options.adminTable)
+        return true;
+    if (options.adminTable)
+        if (const std::optional<QString> error =
+                ModelCheck::DatabaseNameError(QStringLiteral("管理员表名"), *options.adminTable)) {
+            Print(stderr, *error);
+            return false;
+        }
+    TProjectDAO projects;
+    TProjectDatabase database = projects.ReadDatabase(projectId);
+    database.kind = options.databaseKind.value_or(database.kind);
+    database.adminTable = options.adminTable.value_or(database.adminTable);
+    projects.SetDatabase(projectId, database);
+    return true;
+}
+
 int Generate(const TAppPaths& paths, const TOptions& options) {
     const TProjectList projects = NamedProjects(options);
     if (projects.isEmpty()) {
@@ -173,6 +208,8 @@ int Generate(const TAppPaths& paths, const TOptions& options) {
         Print(stderr, AmbiguousProjectText(projects));
         return kBadArguments;
     }
+    if (!StoreDatabase(projects.first().projectId, options))
+        return kBadArguments;
     return RunGeneration(paths, projects.first(), options.package);
 }
 

@@ -1,5 +1,7 @@
 #include "DbImport.h"
 
+#include <QSet>
+
 #include "ExchangeError.h"
 #include "Printable.h"
 
@@ -9,9 +11,34 @@ QString ReportText(const QStringList& report) {
     return report.isEmpty() ? QString() : "\n" + report.join(QLatin1Char('\n'));
 }
 
+// The first of Admin, Admin2, Admin3, ... that no table of the database is named, without case.
+QString FreeAdminTable(const QList<TSchemaTable>& tables) {
+    QSet<QString> taken;
+    for (const TSchemaTable& t : tables)
+        taken.insert(t.name.toLower());
+    QString name = DatabaseKinds::kDefaultAdminTable;
+    for (int n = 2; taken.contains(name.toLower()); ++n)
+        name = DatabaseKinds::kDefaultAdminTable + QString::number(n);
+    return name;
+}
+
 } // namespace
 
 namespace DbImport {
+
+void ChooseDatabase(TSchemaMapping& mapping, TDbKind source, const QList<TSchemaTable>& all) {
+    mapping.database.kind =
+        source == TDbKind::PostgreSql ? TDatabaseKind::PostgreSql : TDatabaseKind::MariaDb;
+    const QString admin = FreeAdminTable(all);
+    if (admin == DatabaseKinds::kDefaultAdminTable)
+        return;
+    mapping.database.adminTable = admin;
+    for (const TSchemaTable& t : all)
+        if (t.name.compare(DatabaseKinds::kDefaultAdminTable, Qt::CaseInsensitive) == 0)
+            mapping.report << "表" + Printable(t.name) + "与应用的管理员表" +
+                                  DatabaseKinds::kDefaultAdminTable + "同名(不区分大小写), " +
+                                  "管理员表改用" + admin;
+}
 
 TSchemaMapping ReadMapping(const TDbImportRequest& request) {
     const QList<TSchemaTable> all = SchemaReader::ReadSchema(request.source);
@@ -24,6 +51,7 @@ TSchemaMapping ReadMapping(const TDbImportRequest& request) {
     TSchemaMapping mapping = SchemaImport::MapSchema(tables);
     if (mapping.classes.isEmpty())
         throw TExchangeError("数据库中没有可以导入的表:" + ReportText(mapping.report));
+    ChooseDatabase(mapping, request.source.kind, all);
     return mapping;
 }
 
@@ -33,7 +61,7 @@ QString ProjectName(const TDbImportRequest& request) {
 }
 
 TImportModel ImportModelOf(const TSchemaMapping& mapping, const QString& projectName) {
-    TImportProject project{projectName, QStringLiteral("工程名称"), {}};
+    TImportProject project{projectName, QStringLiteral("工程名称"), {}, mapping.database};
     for (qsizetype i = 0; i < mapping.classes.size(); ++i) {
         const TClassModel& c = mapping.classes[i];
         const QString place = "classes[" + QString::number(i) + "]";

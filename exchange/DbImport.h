@@ -32,6 +32,11 @@ namespace DbImport {
 // cannot be read or no table can be imported (the message then holds the report).
 TSchemaMapping ReadMapping(const TDbImportRequest& request);
 
+// Sets the mapping's database: the source's kind (SQLite: MariaDB/MySQL), and an Admin table
+// named unlike every table of the database (without case), those left out of the import too;
+// another name than Admin gets a report line.
+void ChooseDatabase(TSchemaMapping& mapping, TDbKind source, const QList<TSchemaTable>& all);
+
 // The project name the request stores under.
 QString ProjectName(const TDbImportRequest& request);
 

@@ -33,6 +33,7 @@ void CheckMembers(const TImportClass& c, const QSet<QString>& classNames) {
 // The project as a run would read it, for the rules a run applies to each class.
 TProjectModel ModelOf(const TImportProject& p) {
     TProjectModel model;
+    model.SetDatabase(p.database);
     qint64 id = 0;
     for (const TImportClass& c : p.classes) {
         TClassModel& added = model.AddClass({++id, c.className, c.friendName, {}, c.tableName});
@@ -63,6 +64,8 @@ void CheckProject(const TImportProject& p) {
         if (const std::optional<QString> error =
                 ModelCheck::ClassRuleError(model, model.Classes()[i]))
             Refuse(p.classes[i].place, *error);
+    if (const std::optional<QString> error = ModelCheck::AdminTableError(model))
+        Refuse(p.namePlace, *error);
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 
 #include "ExchangeError.h"
 #include "Member.h"
+#include "ProjectDatabase.h"
 
 // The one typed model every import source produces (a model file, an Access database of the
 // earlier version, the schema of a database), before it is checked and stored. Each item keeps
@@ -25,6 +26,7 @@ struct TImportProject {
     QString projectName;
     QString namePlace; // where the name comes from
     QList<TImportClass> classes;
+    TProjectDatabase database; // the defaults: MariaDB/MySQL, table Admin
 };
 using TImportModel = QList<TImportProject>;
 

@@ -13,7 +13,7 @@ void StoreProject(const TImportProject& p) {
     if (const std::optional<QString> error =
             ModelCheck::ProjectNameTakenError(p.projectName, projects.FindProjects(p.projectName)))
         throw TNameTakenError(ImportCheck::TakenText(p, *error));
-    const qint64 projectId = projects.AddProject(p.projectName);
+    const qint64 projectId = projects.AddProject(p.projectName, p.database);
     TClassDAO classes;
     TMemberDAO members;
     for (const TImportClass& c : p.classes) {

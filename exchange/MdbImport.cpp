@@ -246,7 +246,7 @@ TImportModel ReadMdbModel(const QString& mdbFile) {
     QHash<qint64, qsizetype> projectIndex;
     for (const TMdbRow& row : RowsById(projects, "projectId")) {
         projectIndex.insert(row.id, model.size());
-        model.append({projects.Text(row.index, "projectName"), row.place + ".projectName", {}});
+        model.append({projects.Text(row.index, "projectName"), row.place + ".projectName", {}, {}});
     }
     if (model.isEmpty())
         Refuse("t_project", QStringLiteral("数据库中没有工程"));

@@ -50,6 +50,14 @@ QJsonObject ClassObject(const TClassModel& c) {
     return object;
 }
 
+// Only what differs from the defaults, so a hand-made project's file stays as it was.
+void AddDatabase(QJsonObject& project, const TProjectDatabase& database) {
+    if (database.kind != TDatabaseKind::MariaDb)
+        project.insert(QStringLiteral("databaseKind"), DatabaseKinds::Name(database.kind));
+    if (database.AdminTable() != DatabaseKinds::kDefaultAdminTable)
+        project.insert(QStringLiteral("adminTable"), database.AdminTable());
+}
+
 // ---- Reading the JSON text
 
 QString ParseErrorText(QJsonParseError::ParseError error) {
@@ -172,9 +180,20 @@ TImportClass ReadJsonClass(const QJsonValue& value, const QString& place) {
     return result;
 }
 
+// The project's database settings; left out, the defaults.
+TProjectDatabase ReadJsonDatabase(const TJsonFields& fields) {
+    const QString kindName = fields.OptionalText("databaseKind");
+    const std::optional<TDatabaseKind> kind = DatabaseKinds::FromName(kindName);
+    if (!kind)
+        Refuse(fields.Place("databaseKind"),
+               "未知的数据库类型" + Quoted(Printable(kindName)) + ", 应为mariadb或postgresql");
+    return {*kind, fields.OptionalText("adminTable")};
+}
+
 TImportProject ReadJsonProject(const QJsonValue& value, const QString& place) {
     const TJsonFields fields(value, place);
-    TImportProject result{fields.Text("projectName"), fields.Place("projectName"), {}};
+    TImportProject result{
+        fields.Text("projectName"), fields.Place("projectName"), {}, ReadJsonDatabase(fields)};
     const QJsonArray classes = fields.Array("classes");
     for (qsizetype i = 0; i < classes.size(); ++i)
         result.classes << ReadJsonClass(classes[i], Indexed(fields.Place("classes"), i));
@@ -225,7 +244,8 @@ QByteArray ExportProject(qint64 projectId) {
     QJsonArray classes;
     for (const TClassModel& c : model.Classes())
         classes.append(ClassObject(c));
-    const QJsonObject projectObject{{"projectName", project->projectName}, {"classes", classes}};
+    QJsonObject projectObject{{"projectName", project->projectName}, {"classes", classes}};
+    AddDatabase(projectObject, model.Database());
     const QJsonObject top{
         {"format", kFormat}, {"version", kVersion}, {"projects", QJsonArray{projectObject}}};
     return QJsonDocument(top).toJson(QJsonDocument::Indented);

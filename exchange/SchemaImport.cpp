@@ -126,7 +126,7 @@ public:
         do
             BuildMembers();
         while (DropBrokenClass());
-        return {classes_, Report(), AssignedKeyLines()};
+        return {classes_, Report(), AssignedKeyLines(), {}};
     }
 
 private:

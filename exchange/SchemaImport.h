@@ -43,6 +43,7 @@ struct TSchemaMapping {
     // Lines about what the model holds as it is but the user should know (an integer key the
     // database does not generate): shown after the report, no reason for --strict to refuse.
     QStringList notices;
+    TProjectDatabase database; // the kind of the source, an Admin table no table clashes with
 };
 
 namespace SchemaImport {

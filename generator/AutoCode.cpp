@@ -118,7 +118,7 @@ void TAutoCode::WriteStep(const RunPipeline::TRunStep& step) {
     }
     case TKind::CopyFolder: {
         const QString source = settings_.Resource(step.source);
-        if (!writer_->CopyFolder(source, step.target))
+        if (!writer_->CopyFolder(source, step.target, step.skipped))
             throw TFileError("无法读取文件夹: " + source);
         Progress(step.linePrefix + Output(step.target) + step.doneSuffix);
         return;

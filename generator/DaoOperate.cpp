@@ -52,13 +52,21 @@ QString Guard(const TQueryTerm& t) {
     return {};
 }
 
+bool OnPostgres(const TBuildContext& context) {
+    return context.model.Database().kind == TDatabaseKind::PostgreSql;
+}
+
 // Texts are bound as parameters, matched literally (see HibernateUtil.likePattern); only an
-// int key is written into the HQL.
-QString Condition(const TQueryTerm& t, const QString& className) {
+// int key is written into the HQL. A text matches without case on both kinds: MariaDB/MySQL's
+// collation ignores it, PostgreSQL compares both sides in lower case.
+QString Condition(const TBuildContext& context, const TQueryTerm& t, const QString& className) {
     const QString prefix = kIndent12 + "if(" + Guard(t) + ") ";
     const QString path = className + "." + t.name;
     switch (t.kind) {
     case TTermKind::Text:
+        if (OnPostgres(context))
+            return prefix + "hql = hql + \" and lower(" + path + ") like lower(:" + t.name +
+                   ") escape '!'\";";
         return prefix + "hql = hql + \" and " + path + " like :" + t.name + " escape '!'\";";
     case TTermKind::IntReference:
         return prefix + "hql += \" and " + path + "." + t.refKeyName + "=\" + " + RefKeyCall(t) +
@@ -88,7 +96,7 @@ QStringList HqlLines(const TBuildContext& context, const TClassModel& c, const Q
     QStringList lines{kIndent12 + "String hql = \"" + head + "From " + c.className + " " +
                       className + " where 1=1\";"};
     for (const TQueryTerm& t : QueryTerms(context, c))
-        lines << Condition(t, className);
+        lines << Condition(context, t, className);
     return lines;
 }
 

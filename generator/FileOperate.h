@@ -37,8 +37,9 @@ public:
     // when source cannot be listed; throws when it cannot be entered.
     // A target file that already holds the source's bytes and permissions is left as it is;
     // with report, the files copied and those left are added to it.
+    // The files of skipped (relative to target, "/"-separated) are left out.
     static bool CopyFolder(const QString& source, const QString& target, bool failIfExists,
-                           TCopyReport* report = nullptr);
+                           TCopyReport* report = nullptr, const QStringList& skipped = {});
     // Copies one file's bytes and permissions, made writable by the owner, replacing target
     // unless it holds them already (then changed, when given, is set false).
     // False when source does not exist or is a folder.

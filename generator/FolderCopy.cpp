@@ -16,15 +16,16 @@ void CheckEnterable(const QString& folder) {
 }
 
 void CopyEntries(const QString& source, const QStringList& names, const QString& target,
-                 bool failIfExists, TCopyReport* report);
+                 bool failIfExists, TCopyReport* report, const QStringList& skipped);
 
-void CopySubFolder(const QString& from, const QString& to, TCopyReport* report) {
+void CopySubFolder(const QString& from, const QString& to, TCopyReport* report,
+                   const QStringList& skipped) {
     CheckEnterable(from);
     QStringList children;
     if (!ListFolder(from, children))
         throw TFileError(QStringLiteral("无法读取文件夹: %1").arg(from));
     MakeRealFolder(to);
-    CopyEntries(from, children, to, false, report);
+    CopyEntries(from, children, to, false, report, skipped);
 }
 
 void CopyReported(const QString& from, const QString& to, TCopyReport* report) {
@@ -41,15 +42,17 @@ void CopyFolderLink(const QString& from, const QString& to) {
 }
 
 void CopyEntries(const QString& source, const QStringList& names, const QString& target,
-                 bool failIfExists, TCopyReport* report) {
+                 bool failIfExists, TCopyReport* report, const QStringList& skipped) {
     for (const QString& name : names) {
         const QString from = QDir(source).filePath(name);
         const QString to = QDir(target).filePath(name);
         const QFileInfo info(from);
+        if (skipped.contains(to))
+            continue;
         if (info.isDir() && info.isSymLink())
             CopyFolderLink(from, to);
         else if (info.isDir())
-            CopySubFolder(from, to, report);
+            CopySubFolder(from, to, report, skipped);
         else if (!failIfExists || !QFileInfo::exists(to))
             CopyReported(from, to, report);
         else if (report != nullptr)
@@ -60,7 +63,7 @@ void CopyEntries(const QString& source, const QStringList& names, const QString&
 } // namespace
 
 bool TFileOperate::CopyFolder(const QString& source, const QString& target, bool failIfExists,
-                              TCopyReport* report) {
+                              TCopyReport* report, const QStringList& skipped) {
     const QString from = ToPath(source);
     const QString to = ToPath(target);
     CheckEnterable(from);
@@ -68,7 +71,10 @@ bool TFileOperate::CopyFolder(const QString& source, const QString& target, bool
     if (!ListFolder(from, names))
         return false;
     MakeRealFolder(to);
-    CopyEntries(from, names, to, failIfExists, report);
+    QStringList skippedPaths;
+    for (const QString& relative : skipped)
+        skippedPaths << QDir(to).filePath(relative);
+    CopyEntries(from, names, to, failIfExists, report, skippedPaths);
     return true;
 }
 

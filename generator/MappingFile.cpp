@@ -169,6 +169,24 @@ QString Section(const TBuildContext& context, const TClassModel& c, QStringList&
     return section;
 }
 
+// The mapping for PostgreSQL: keys from the column's own sequence (SERIAL or IDENTITY, which
+// hbm2ddl creates too), a DOUBLE PRECISION for a float, an index name of its own (index names
+// are unique per schema there), and an empty date field cast to the column's type.
+QString ForPostgres(QString section, const TClassModel& c) {
+    section.replace(QLatin1String("<generator class=\"native\"/>"),
+                    QLatin1String("<generator class=\"identity\"/>"));
+    section.replace(QLatin1String("sql-type=\"double\""),
+                    QLatin1String("sql-type=\"double precision\""));
+    section.replace(QLatin1String("index=\"lookup\""),
+                    "index=" + Quoted(XmlName("lookup_" + c.className)));
+    for (const TMember& m : c.members)
+        if (m.memberType == MemberTypes::Date && EmptyIsNull(m))
+            section.replace("<column name=" + ColumnAttribute(m) + " write=\"nullif(?, '')\"/>",
+                            "<column name=" + ColumnAttribute(m) +
+                                " write=\"cast(nullif(?, '') as date)\"/>");
+    return section;
+}
+
 } // namespace
 
 namespace MappingFile {
@@ -180,7 +198,9 @@ TGeneratedFile BuildMappingFile(const TBuildContext& context, const TClassModel&
                         TFileEncoding::Utf8Bom,
                         kConfigDone,
                         {}};
-    const QString section = Section(context, c, file.warnings);
+    QString section = Section(context, c, file.warnings);
+    if (context.model.Database().kind == TDatabaseKind::PostgreSql)
+        section = ForPostgres(section, c);
     QString text = TFileOperate::ReplaceMarker(
         templateText, QStringLiteral("$hibernateContentConfigString"), section);
     text = TFileOperate::ReplaceMarker(text, kPackageMarker, context.packageName);

@@ -530,6 +530,21 @@ QString DisplayMemberErrorText(const QString& className) {
     return className + QStringLiteral("表显示成员设置错误，每个类有且只能设置一个显示成员!");
 }
 
+std::optional<QString> AdminTableError(const TProjectModel& model) {
+    const QString admin = model.Database().AdminTable();
+    if (std::optional<QString> error = DatabaseNameError(QStringLiteral("管理员表名"), admin))
+        return error;
+    for (const TClassModel& c : model.Classes()) {
+        const bool clash = c.tableName.isEmpty()
+                               ? c.className == admin
+                               : c.tableName.compare(admin, Qt::CaseInsensitive) == 0;
+        if (clash)
+            return "管理员表名" + Quoted(Printable(admin)) + "与类" +
+                   Quoted(Printable(c.className)) + "的数据库表同名";
+    }
+    return std::nullopt;
+}
+
 std::optional<QString> FirstModelError(const TProjectModel& model, const QString& packageName) {
     if (std::optional<QString> error = NameError(QStringLiteral("包名"), packageName))
         return error;
@@ -540,7 +555,7 @@ std::optional<QString> FirstModelError(const TProjectModel& model, const QString
     for (const TClassModel& c : model.Classes())
         if (std::optional<QString> error = ClassError(model, c))
             return error;
-    return std::nullopt;
+    return AdminTableError(model);
 }
 
 std::optional<QString> UnsafeNameError(const QString& kind, const QString& name) {

@@ -51,6 +51,9 @@ std::optional<QString> NameError(const QString& kind, const QString& name);
 // derived name): at most 64 characters, no quote, no control character, no surrounding space.
 inline constexpr int kMaxDatabaseNameLength = 64;
 std::optional<QString> DatabaseNameError(const QString& kind, const QString& name);
+// The project's Admin table: a name DatabaseNameError takes, and no class's named table
+// (without case) or class-named table (as written).
+std::optional<QString> AdminTableError(const TProjectModel& model);
 
 // The gate of a run, called by the run (TAutoCode) and by the preview: the first refusal of the
 // model read for these settings, in this order: every class has one key member, then every

@@ -60,9 +60,10 @@ bool TOutputWriter::CopyFile(const QString& source, const QString& relative) {
     return true;
 }
 
-bool TOutputWriter::CopyFolder(const QString& source, const QString& relative) {
+bool TOutputWriter::CopyFolder(const QString& source, const QString& relative,
+                               const QStringList& skipped) {
     TCopyReport report;
-    if (!TFileOperate::CopyFolder(source, Absolute(relative), true, &report))
+    if (!TFileOperate::CopyFolder(source, Absolute(relative), true, &report, skipped))
         return false;
     const QDir root(root_);
     for (const QString& path : report.written)

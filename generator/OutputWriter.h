@@ -25,7 +25,8 @@ public:
     bool CopyFile(const QString& source, const QString& relative);
     // Copies a folder into root (files directly in the target are kept); false when the source
     // cannot be listed.
-    bool CopyFolder(const QString& source, const QString& relative);
+    bool CopyFolder(const QString& source, const QString& relative,
+                    const QStringList& skipped = {});
     // A file left as the user changed it.
     void Kept(const QString& relative);
 

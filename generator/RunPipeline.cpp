@@ -7,6 +7,7 @@
 #include "CodeText.h"
 #include "ConfigFiles.h"
 #include "DaoOperate.h"
+#include "DatabaseFiles.h"
 #include "DomainOperate.h"
 #include "FileOperate.h"
 #include "MappingFile.h"
@@ -116,6 +117,23 @@ TRunSteps WebFiles(const TBuildContext& context, const TRunInput& input) {
     return steps;
 }
 
+// The scaffolding; a project whose database is not the default gets its own notes on the
+// libraries instead of the copied ones.
+TRunSteps AdaptedScaffolding(const TRunInput& input) {
+    TRunSteps steps = CopyResourceFolders();
+    const QString notes = input.Template(DatabaseFiles::kLibraryNotes);
+    if (input.model.Database().IsDefault() || notes.isEmpty())
+        return steps;
+    const QString inWebRoot =
+        DatabaseFiles::kLibraryNotes.mid(QStringLiteral("bak/WebRoot/").size());
+    for (TRunStep& step : steps)
+        if (step.kind == TRunStep::TKind::CopyFolder && step.source == QLatin1String("bak/WebRoot"))
+            step.skipped << inWebRoot;
+    steps.insert(steps.size() - 1,
+                 WriteStep({"WebRoot/" + inWebRoot, notes, TFileEncoding::Ansi, kFixedDone, {}}));
+    return steps;
+}
+
 } // namespace
 
 bool TRunStep::WritesFile() const {
@@ -145,6 +163,10 @@ TRunInput ReadRunInput(const TGenerationSettings& settings) {
                     settings.packageName, {}};
     for (const QString& path : TemplatePaths())
         input.templates.insert(path, TFileOperate::ReadTextFile(settings.Resource(path)));
+    if (!input.model.Database().IsDefault()) // its copy of the scaffolding is written adapted
+        input.templates.insert(
+            DatabaseFiles::kLibraryNotes,
+            TFileOperate::ReadTextFile(settings.Resource(DatabaseFiles::kLibraryNotes)));
     return input;
 }
 
@@ -182,7 +204,9 @@ TRunSteps CopyResourceFolders() {
     return steps;
 }
 
-TRunSteps BuildProject(const TRunInput& input, qint64 onlyClassId) {
+TRunSteps BuildProject(const TRunInput& given, qint64 onlyClassId) {
+    TRunInput input = given; // the templates as the project's database needs them
+    input.templates = DatabaseFiles::AdaptTemplates(given.templates, given.model.Database());
     const TBuildContext context{input.model, input.packageName, onlyClassId};
     const bool whole = onlyClassId == 0;
     // The Java sources are built on a second thread while the other files are built.
@@ -209,7 +233,7 @@ TRunSteps BuildProject(const TRunInput& input, qint64 onlyClassId) {
     TRunSteps webFiles = WebFiles(context, input);
     steps << WriteSteps(javaSources.get());
     if (whole)
-        steps << CopyResourceFolders();
+        steps << AdaptedScaffolding(input);
     steps << webFiles;
     return steps;
 }

@@ -43,6 +43,7 @@ struct TRunStep {
     // line when doneSuffix is empty. Notes: the whole line.
     QString linePrefix;
     QString doneSuffix;
+    QStringList skipped; // CopyFolder: files left out (another step writes them)
 
     // True when the step writes a file that the run reports as written.
     bool WritesFile() const;

@@ -22,7 +22,8 @@ elif [ "$mode" = test ]; then
     command -v mvn >/dev/null || packages+=(maven)
     # The live test serves a generated project against a private MariaDB server.
     packages+=(python3 mariadb-server mariadb-client)
-    # The import-db test reads a schema from a private PostgreSQL server too.
+    # The import-db test reads a schema from a private PostgreSQL server too, and the live
+    # tests serve generated projects against one.
     packages+=(postgresql)
     # The install test validates the installed desktop entry and AppStream file.
     packages+=(desktop-file-utils appstream)

@@ -41,7 +41,10 @@ struct TAddedColumn {
     const char* table;
     const char* column;
 };
-const TAddedColumn kAddedColumns[] = {{"t_class", "tableName"}, {"t_member", "columnName"}};
+const TAddedColumn kAddedColumns[] = {{"t_class", "tableName"},
+                                      {"t_member", "columnName"},
+                                      {"t_project", "databaseKind"},
+                                      {"t_project", "adminTable"}};
 
 // The calling thread's connection name and the file it is open on. A worker thread's
 // connection is closed and removed when the thread ends; the main thread's lives on.

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "DbHelper.h"
+#include "ProjectDatabase.h"
 
 struct TProjectEntry {
     QString projectName;
@@ -17,7 +18,7 @@ class TProjectDAO {
 public:
     qint64 CountProjectsByName(const QString& name);
     // Returns the new project's id.
-    qint64 AddProject(const QString& name);
+    qint64 AddProject(const QString& name, const TProjectDatabase& database = {});
     void RenameProject(qint64 projectId, const QString& name);
     // Deletes the project row and its classes in one transaction; members stay.
     void DeleteProject(qint64 projectId);
@@ -26,6 +27,9 @@ public:
     TProjectList FindProjects(const QString& name);
     // The project with that key, if there is one.
     std::optional<TProjectEntry> FindProject(qint64 projectId);
+    // The project's database settings; the defaults for an older read-only database.
+    TProjectDatabase ReadDatabase(qint64 projectId);
+    void SetDatabase(qint64 projectId, const TProjectDatabase& database);
 
 private:
     TProjectList ListOf(const QString& sql, const QVariantList& params);

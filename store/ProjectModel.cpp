@@ -4,6 +4,7 @@
 
 #include "DbHelper.h"
 #include "MemberDAO.h"
+#include "ProjectDAO.h"
 
 namespace {
 
@@ -25,6 +26,12 @@ bool IsKey(const TMember& m) {
 
 bool IsDisplay(const TMember& m) {
     return m.memberIsDisplay == 1;
+}
+
+// The project's database settings of a row of the model's query.
+TProjectDatabase ReadSettings(const TResultSet& row) {
+    return {DatabaseKinds::FromName(row.AsText("projectKind")).value_or(TDatabaseKind::MariaDb),
+            row.AsText("projectAdmin")};
 }
 
 } // namespace
@@ -84,21 +91,28 @@ std::optional<TMember> TProjectModel::KeyMemberOfClass(const QString& className)
                  [project](const TMember& m) { return IsKey(m) && m.projectId == project; });
 }
 
-// One statement, so classes and members come from the same state of the database. A class
-// without members comes as one row with a null memberId.
+// One statement, so the project's settings, classes and members come from the same state of
+// the database. A class without members comes as one row with a null memberId.
 TProjectModel ReadProjectModel(qint64 projectId) {
     TDbHelper db;
     // An older read-only database has no table names.
     const QString table = db.HasColumn("t_class", "tableName") ? "c.tableName" : "''";
+    const QString settings = db.HasColumn("t_project", "adminTable")
+                                 ? "p.databaseKind as projectKind, p.adminTable as projectAdmin"
+                                 : "'' as projectKind, '' as projectAdmin";
     TResultSetPtr rows = db.OpenQuery(
-        "select c.classId as ownerId, c.className as ownerName, c.friendName as ownerFriend, " +
+        "select " + settings +
+            ", c.classId as ownerId, c.className as ownerName, c.friendName as ownerFriend, " +
             table +
             " as ownerTable, m.* from t_class c left join t_member m on m.classId = c.classId "
+            "left join t_project p on p.projectId = c.projectId "
             "where c.projectId = ? order by c.classId, m.memberId",
         {projectId});
     TProjectModel model(projectId);
     TClassModel* current = nullptr;
-    for (rows->First(); !rows->Eof(); rows->Next()) {
+    rows->First();
+    model.SetDatabase(rows->Eof() ? TProjectDAO().ReadDatabase(projectId) : ReadSettings(*rows));
+    for (; !rows->Eof(); rows->Next()) {
         const qint64 classId = rows->AsInteger("ownerId");
         if (current == nullptr || current->classId != classId)
             current = &model.AddClass({classId, rows->AsText("ownerName"),

@@ -7,6 +7,7 @@
 
 #include "ClassDAO.h"
 #include "Member.h"
+#include "ProjectDatabase.h"
 
 // One class of a project with all its members, in store order (by memberId).
 struct TClassModel {
@@ -36,6 +37,9 @@ public:
 
     qint64 ProjectId() const { return projectId_; }
     const QList<TClassModel>& Classes() const { return classes_; }
+    // The database the generated application works on, and its Admin table.
+    const TProjectDatabase& Database() const { return database_; }
+    void SetDatabase(const TProjectDatabase& database) { database_ = database; }
     // True when a class names its database table: the model maps an existing database,
     // whose tables the application must not change. Read per member by the generators, so it
     // is counted as classes are added.
@@ -54,6 +58,7 @@ private:
     QList<TClassModel> classes_; // by classId
     QHash<QString, qsizetype> firstByName_;
     qsizetype namedTables_ = 0; // classes added with a table name
+    TProjectDatabase database_;
 };
 
 // Reads the project's classes and members with one query. A member whose length is out of

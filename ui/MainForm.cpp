@@ -121,6 +121,14 @@ void TFormMain::S2Click() {
     SetPackageName();
 }
 
+void TFormMain::D2Click() {
+    Guard([this] { SetDatabaseKind(); });
+}
+
+void TFormMain::T1Click() {
+    Guard([this] { SetAdminTable(); });
+}
+
 void TFormMain::A1Click() {
     Guard([this] { Generate(); });
 }

@@ -111,6 +111,8 @@ public:
     QAction* I2;
     QAction* I3;
     QAction* S2;
+    QAction* D2;
+    QAction* T1;
     QAction* A1;
     QAction* V1;
     QAction* H1;
@@ -138,6 +140,8 @@ public slots:
     void I2Click();
     void I3Click();
     void S2Click();
+    void D2Click();
+    void T1Click();
     void A1Click();
     void V1Click();
     void H1Click();
@@ -205,6 +209,9 @@ private:
     void EditMember();
     void DeleteMember();
     void SetPackageName();
+    // The selected project's database kind and Admin table name.
+    void SetDatabaseKind();
+    void SetAdminTable();
     static std::optional<QString> ProjectNameRefusal(const QString& name, TProjectDAO& projects);
 
     // MainFormModelFiles.cpp: the model file commands, on the busy runner.

@@ -140,3 +140,56 @@ void TFormMain::SetPackageName() {
         return Message(QStringLiteral("包名输入不能为空!"));
     packageName = answer;
 }
+
+// The box starts with the current kind; a word that names no kind is asked for again. Cancel
+// (the box's own text), an empty answer or the current kind changes nothing.
+void TFormMain::SetDatabaseKind() {
+    if (CB_Project->currentIndex() < 0)
+        return Message(QStringLiteral("当前未有任何项目被选中!"));
+    TProjectDAO projects;
+    TProjectDatabase database = projects.ReadDatabase(SelectedProjectId());
+    QString answer = DatabaseKinds::Caption(database.kind);
+    for (;;) {
+        const QString asked = answer;
+        answer = seam_->InputBox(
+            QStringLiteral("数据库类型"),
+            QStringLiteral("生成的应用使用的数据库 (MariaDB/MySQL 或 PostgreSQL):"), answer);
+        if (answer.trimmed().isEmpty() || answer == asked)
+            return;
+        if (const std::optional<TDatabaseKind> kind = DatabaseKinds::FromName(answer.trimmed())) {
+            if (*kind == database.kind)
+                return;
+            database.kind = *kind;
+            break;
+        }
+        Message("未知的数据库类型: " + answer + ", 应为MariaDB/MySQL或PostgreSQL");
+    }
+    projects.SetDatabase(SelectedProjectId(), database);
+    Message("数据库类型已设为" + DatabaseKinds::Caption(database.kind));
+}
+
+// The box starts with the current name; a name no database takes is asked for again. Cancel
+// (the box's own text), an empty answer or the current name changes nothing.
+void TFormMain::SetAdminTable() {
+    if (CB_Project->currentIndex() < 0)
+        return Message(QStringLiteral("当前未有任何项目被选中!"));
+    TProjectDAO projects;
+    TProjectDatabase database = projects.ReadDatabase(SelectedProjectId());
+    const QString current = database.AdminTable();
+    QString answer = current;
+    for (;;) {
+        const QString asked = answer;
+        answer = seam_->InputBox(QStringLiteral("管理员表名"),
+                                 QStringLiteral("生成的应用保存管理员的数据库表:"), answer);
+        if (answer.isEmpty() || answer == asked || answer == current)
+            return;
+        const std::optional<QString> refusal =
+            ModelCheck::DatabaseNameError(QStringLiteral("管理员表名"), answer);
+        if (!refusal)
+            break;
+        Message(*refusal);
+    }
+    database.adminTable = answer;
+    projects.SetDatabase(SelectedProjectId(), database);
+    Message("管理员表名已设为" + database.AdminTable());
+}

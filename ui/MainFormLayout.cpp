@@ -173,6 +173,8 @@ void TFormMain::CreateMenu() {
     I3 = AddItem(MenuProject, QStringLiteral("从数据库导入(&R)..."), &TFormMain::I3Click);
     MenuCode = MainMenu1->addMenu(QStringLiteral("代码管理(&A)"));
     S2 = AddItem(MenuCode, QStringLiteral("设置包名(&S)"), &TFormMain::S2Click);
+    D2 = AddItem(MenuCode, QStringLiteral("数据库类型(&D)..."), &TFormMain::D2Click);
+    T1 = AddItem(MenuCode, QStringLiteral("管理员表名(&T)..."), &TFormMain::T1Click);
     A1 = AddItem(MenuCode, QStringLiteral("自动生成代码(&A)"), &TFormMain::A1Click);
     V1 = AddItem(MenuCode, QStringLiteral("预览代码(&V)"), &TFormMain::V1Click);
     MenuHelp = MainMenu1->addMenu(QStringLiteral("帮助(&H)"));

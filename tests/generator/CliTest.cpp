@@ -140,6 +140,53 @@ TEST_F(CliTest, ShippedResourcesGenerateTheSampleCleanly) {
 
 // A database file without write permission, or in a folder without it, is read as it is, for
 // root too: listed and generated from, never changed, and nothing is created beside it.
+// A project's database settings follow it: every file the shipped templates give for
+// PostgreSQL names its driver and no MySQL piece, the Admin table takes the project's name, a
+// later run without the options keeps them, and a model file carries them to another project.
+TEST_F(CliTest, DatabaseSettingsFollowTheProject) {
+    const QString resources = BRENNOQUILL_RESOURCES;
+    if (!QFileInfo::exists(resources + "/template/src/struts.xml"))
+        GTEST_SKIP() << "no shipped templates";
+    ASSERT_TRUE(TFileOperate::CopyFolder(resources + "/template", Path("template"), false));
+    ASSERT_TRUE(TFileOperate::CopyFolder(resources + "/bak", Path("bak"), false));
+    ASSERT_EQ(Cli({"--root", root_.path(), "sample"}).exitCode, 0);
+    const QStringList generate{"--root", root_.path(), "generate", "--project", "图书管理系统"};
+    EXPECT_EQ(Cli(generate + QStringList{"--database", "oracle"}).exitCode, 2);
+    const TCliResult badTable = Cli(generate + QStringList{"--admin-table", "a`b"});
+    EXPECT_EQ(badTable.exitCode, 2);
+    EXPECT_EQ(badTable.err, "管理员表名\"a`b\"不能含有引号(`或\")或控制字符\n");
+    const TCliResult run =
+        Cli(generate + QStringList{"--database", "postgresql", "--admin-table", "管理员"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_FALSE(run.out.contains("警告"));
+    const QString project = "projects/图书管理系统/";
+    const QString config = TFileOperate::DecodeGbk(Read(project + "src/hibernate.cfg.xml"));
+    const QString libraries =
+        TFileOperate::DecodeGbk(Read(project + "WebRoot/WEB-INF/lib/README.txt"));
+    for (const QString& text : {QString::fromUtf8(Read(project + "pom.xml")), config,
+                                QString::fromUtf8(Read(project + "README.txt")), libraries}) {
+        EXPECT_FALSE(text.contains("mysql", Qt::CaseInsensitive)) << text.toStdString();
+        EXPECT_TRUE(text.contains("postgresql")) << text.toStdString();
+    }
+    EXPECT_TRUE(config.contains("org.hibernate.dialect.PostgreSQL10Dialect"));
+    const QString base = project + "src/com/brennoquill/";
+    EXPECT_TRUE(TFileOperate::DecodeGbk(Read(base + "domain/Admin.hbm.xml"))
+                    .contains("table=\"`管理员`\""));
+    EXPECT_EQ(TFileOperate::DecodeGbk(Read(base + "utils/HibernateUtil.java"))
+                  .count("\"管理员\""),
+              2);
+    EXPECT_TRUE(Cli(generate).out.contains("本次生成: 改写0个文件"));
+
+    const QString file = Path("pg.json");
+    ASSERT_EQ(Cli({"--root", root_.path(), "export", "--project-id", "1", "--out", file}).exitCode,
+              0);
+    const QString exported = QString::fromUtf8(FileBytes(file));
+    EXPECT_TRUE(exported.contains("\"databaseKind\": \"postgresql\""));
+    EXPECT_TRUE(exported.contains("\"adminTable\": \"管理员\""));
+    ASSERT_EQ(Cli({"--root", root_.path(), "import", file, "--as", "副本"}).exitCode, 0);
+    EXPECT_EQ(TProjectDAO().ReadDatabase(2), (TProjectDatabase{TDatabaseKind::PostgreSql, "管理员"}));
+}
+
 TEST_F(CliTest, WriteProtectedDatabaseIsListedAndGeneratedFromAsItIs) {
     MakeBak();
     ASSERT_EQ(Cli({"--root", root_.path(), "sample"}).exitCode, 0);

@@ -4,6 +4,7 @@
 #include <QRandomGenerator>
 
 #include "../generator/TextCompare.h"
+#include "DbImport.h"
 #include "MappingFile.h"
 #include "ModelCheck.h"
 #include "SchemaImport.h"
@@ -283,8 +284,10 @@ TEST(SchemaImportTest, RandomSchemasAlwaysGiveModelsTheRunAccepts) {
                     {table.columns.last().name}, tables[rng.bounded(t)].name, {}};
             tables << table;
         }
-        const TSchemaMapping mapping = SchemaImport::MapSchema(tables);
+        TSchemaMapping mapping = SchemaImport::MapSchema(tables);
+        DbImport::ChooseDatabase(mapping, TDbKind::MySql, tables);
         TProjectModel model;
+        model.SetDatabase(mapping.database);
         for (const TClassModel& c : mapping.classes) {
             model.AddClass(c);
             EXPECT_EQ(c.CountKeyMembers(), 1) << c.className.toStdString();
@@ -292,5 +295,25 @@ TEST(SchemaImportTest, RandomSchemasAlwaysGiveModelsTheRunAccepts) {
         }
         const std::optional<QString> error = ModelCheck::FirstModelError(model, "brennoquill");
         EXPECT_FALSE(error.has_value()) << "round " << round << ": " << error->toStdString();
+    }
+}
+
+// The project works on the source's kind; its Admin table is named unlike every table of the
+// database, also one the import leaves out, and the rename is reported.
+TEST(SchemaImportTest, TheDatabaseKindIsTheSourcesAndTheAdminTableAvoidsItsTables) {
+    const QList<TSchemaTable> all = {Table("ADMIN", {Column("id", "int")}, {"id"}),
+                                     Table("admin2", {Column("id", "int")}, {"id"}),
+                                     Table("book", {Column("id", "int")}, {"id"})};
+    TSchemaMapping mapping = SchemaImport::MapSchema({all[2]});
+    DbImport::ChooseDatabase(mapping, TDbKind::PostgreSql, all);
+    EXPECT_EQ(mapping.database, (TProjectDatabase{TDatabaseKind::PostgreSql, "Admin3"}));
+    EXPECT_EQ(mapping.report,
+              QStringList({"表ADMIN与应用的管理员表Admin同名(不区分大小写), 管理员表改用Admin3"}));
+
+    for (TDbKind source : {TDbKind::MySql, TDbKind::Sqlite}) {
+        TSchemaMapping other = SchemaImport::MapSchema({all[2]});
+        DbImport::ChooseDatabase(other, source, {all[2]});
+        EXPECT_TRUE(other.database.IsDefault());
+        EXPECT_TRUE(other.report.isEmpty());
     }
 }

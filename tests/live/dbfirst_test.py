@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Database-first live test: a schema of snake_case tables (a foreign key named unlike the
 referenced key, nullable text, a view) loaded with rows into a private MariaDB, imported with a
-user that may only SELECT, generated, built and served on jetty against that same database;
+user that may only SELECT, generated, built and served on jetty against that same database
+(--database postgresql: the same schema in a private PostgreSQL, served on Tomcat);
 then through the pages: every list shows its table's row count, and saving every row unchanged
 leaves every table's checksum as it was and the schema unchanged but for the Admin table. CamelCase
 tables add a key the user assigns (asked for, checked, a taken one refused) and nullable numbers
@@ -23,6 +24,7 @@ import pagedriver  # noqa: E402
 import processes  # noqa: E402
 import webapp  # noqa: E402
 from mariadb import MariaDB  # noqa: E402
+from postgresdb import PostgresLive  # noqa: E402
 from processes import SetupError  # noqa: E402
 from results import Results, snippet  # noqa: E402
 
@@ -77,7 +79,49 @@ TABLES = {"ProductType": "product_type", "Staff": "staff", "StoreBranch": "store
 def arguments():
     parser = argparse.ArgumentParser(description=__doc__)
     webapp.add_common_arguments(parser, 900)
+    parser.add_argument("--database", choices=("mariadb", "postgresql"), default="mariadb",
+                        help="the server the schema is loaded into and served from")
     return parser.parse_args()
+
+
+# ---- PostgreSQL: the same schema and rows, its own catalogue queries
+
+def pg_statement(statement):
+    return statement.replace("INT AUTO_INCREMENT PRIMARY KEY", "SERIAL PRIMARY KEY")
+
+
+def pg_schema(db):
+    return db.rows(
+        "SELECT 'col', table_name, column_name, data_type, is_nullable,"
+        " coalesce(column_default, ''), coalesce(character_maximum_length::text, '')"
+        " FROM information_schema.columns WHERE table_schema = 'public' UNION ALL"
+        " SELECT 'idx', tablename, indexname, indexdef, '', '', '' FROM pg_indexes"
+        " WHERE schemaname = 'public' UNION ALL"
+        " SELECT 'con', table_name, constraint_name, constraint_type, '', '', ''"
+        " FROM information_schema.table_constraints WHERE table_schema = 'public' UNION ALL"
+        " SELECT 'tab', table_name, table_type, '', '', '', '' FROM information_schema.tables"
+        " WHERE table_schema = 'public' ORDER BY 1, 2, 3, 4")
+
+
+def pg_checksums(db):
+    return {t: db.rows("SELECT md5(coalesce(string_agg(r::text, '|' ORDER BY r::text), ''))"
+                       " FROM %s r" % t)[0] for t in TABLES.values()}
+
+
+def pg_load(db):
+    for statement in SCHEMA + ROWS:
+        db.rows(pg_statement(statement))
+    db.rows("CREATE ROLE reader LOGIN PASSWORD '%s'" % READER_PASSWORD)
+    db.rows("GRANT USAGE ON SCHEMA public TO reader; "
+            "GRANT SELECT ON ALL TABLES IN SCHEMA public TO reader")
+
+
+def pg_count(db, table):
+    return int(db.rows("SELECT COUNT(*) FROM %s" % table)[0])
+
+
+def on_postgres(db):
+    return db.kind == "postgresql"
 
 
 def sql_lines(db, statement):
@@ -90,6 +134,8 @@ def sql_lines(db, statement):
 
 def schema(db):
     """Every column, index and table of the database, as text lines."""
+    if on_postgres(db):
+        return pg_schema(db)
     return sql_lines(db, (
         "SELECT 'col', TABLE_NAME, COLUMN_NAME, COLUMN_TYPE, IS_NULLABLE, COLUMN_DEFAULT, EXTRA"
         " FROM information_schema.COLUMNS WHERE TABLE_SCHEMA='%s' UNION ALL"
@@ -101,11 +147,15 @@ def schema(db):
 
 
 def checksums(db):
+    if on_postgres(db):
+        return pg_checksums(db)
     return {t: sql_lines(db, "CHECKSUM TABLE %s.%s" % (DATABASE, t))[0].split("\t")[-1]
             for t in TABLES.values()}
 
 
 def load(db):
+    if on_postgres(db):
+        return pg_load(db)
     for statement in SCHEMA + ROWS:
         db.sql("USE %s; %s" % (DATABASE, statement))
     db.sql("CREATE USER 'reader'@'127.0.0.1' IDENTIFIED BY '%s'; "
@@ -122,7 +172,8 @@ def import_and_generate(args, db, results):
     folder = os.path.join(args.work, "dbfirst")
     root = webapp.prepare_root(folder, os.path.abspath(args.resources))
     env = dict(os.environ, BRENNOQUILL_DB_PASSWORD=READER_PASSWORD)
-    url = "mysql://reader@127.0.0.1:%d/%s" % (db.port, DATABASE)
+    url = "%s://reader@127.0.0.1:%d/%s" % ("postgresql" if on_postgres(db) else "mysql", db.port,
+                                          DATABASE)
     code, out = cli(args, ["--root", root, "import-db", url, "--as", PROJECT], env)
     results.check("import-db with a SELECT-only user", None if code == 0 else out[-1500:])
     if code != 0:
@@ -135,7 +186,8 @@ def import_and_generate(args, db, results):
 
 def check_counts(drive, db):
     for name, site in sorted(drive.sites.items()):
-        expected = int(sql_lines(db, "SELECT COUNT(*) FROM %s.%s" % (DATABASE, TABLES[name]))[0])
+        expected = (pg_count(db, TABLES[name]) if on_postgres(db) else
+                    int(sql_lines(db, "SELECT COUNT(*) FROM %s.%s" % (DATABASE, TABLES[name]))[0]))
         reply, page = drive.query_pages(site)[0]
         numbers = page.paging_numbers()
         drive.check("%s list shows the %d rows of %s" % (name, expected, TABLES[name]),
@@ -257,7 +309,8 @@ def run(args, results):
     maven_args = webapp.maven_arguments(args)
     os.makedirs(args.work, exist_ok=True)
     webapp.stop_leftovers(args.work)
-    db = MariaDB(args.work)
+    db = PostgresLive(args.work) if args.database == "postgresql" else MariaDB(args.work)
+    container = "tomcat" if on_postgres(db) else "jetty"
     server = None
     try:
         db.start()
@@ -265,8 +318,9 @@ def run(args, results):
         before, sums = schema(db), checksums(db)
         project = import_and_generate(args, db, results)
         war = webapp.package(project, maven_args)
-        server = webapp.serve("jetty", project, war, args.work, db, args)
-        drive = pagedriver.Drive(server.base_url(), results, "[dbfirst]", server.log_path)
+        server = webapp.serve(container, project, war, args.work, db, args)
+        drive = pagedriver.Drive(server.base_url(), results, "[dbfirst %s]" % db.kind,
+                                 server.log_path)
         if not drive.login():
             return
         drive.menu()

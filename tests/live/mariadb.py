@@ -25,6 +25,10 @@ def pid_file(work):
 
 
 class MariaDB:
+    kind = "mariadb"
+    user = "root"  # the application's writing user
+    app_password = ""
+
     def __init__(self, work):
         self.work = work
         self.base = os.path.join(work, "mariadb")
@@ -103,6 +107,10 @@ class MariaDB:
     def jdbc_url(self):
         return ("jdbc:mysql://127.0.0.1:%d/brennoquill?useUnicode=true&characterEncoding=UTF-8"
                 "&useSSL=false" % self.port)
+
+    def recreate(self):
+        self.sql("DROP DATABASE IF EXISTS brennoquill")
+        self.sql("CREATE DATABASE brennoquill CHARACTER SET utf8mb4 COLLATE utf8mb4_unicode_ci")
 
     def stop(self):
         if self.child:

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """Live test of random models: each fixed-seed random model (or model file) is imported and
 generated with the headless command, built with its own pom, served with jetty or a stock
-Tomcat (in turn) against one private MariaDB, and driven from its pages only. A model the
-checks refuse is counted as refused. Prints PASS/FAIL per check, a line per model and the tally; exits 1 on a failure."""
+Tomcat (in turn) against a private MariaDB or PostgreSQL (in turn, after each pair of models),
+and driven from its pages only. A model the checks refuse is counted as refused. Prints
+PASS/FAIL per check, a line per model and the tally; exits 1 on a failure."""
 
 import argparse
 import json
@@ -20,6 +21,7 @@ import processes  # noqa: E402
 import randmodel  # noqa: E402
 import webapp  # noqa: E402
 from mariadb import MariaDB  # noqa: E402
+from postgresdb import PostgresLive  # noqa: E402
 from processes import SetupError  # noqa: E402
 from results import Results  # noqa: E402
 
@@ -31,6 +33,8 @@ def arguments():
     parser.add_argument("--count", type=int, default=0, help="how many random models")
     parser.add_argument("--model", action="append", default=[],
                         help="a model file to drive (its first project); repeatable")
+    parser.add_argument("--databases", default="mariadb,postgresql",
+                        help="the database kinds the models take in turn")
     return parser.parse_args()
 
 
@@ -67,7 +71,7 @@ def models(args):
     return found
 
 
-def generate(args, tag, model, folder):
+def generate(args, tag, model, folder, kind):
     """The generated project folder, or None when the checks refuse the model."""
     shutil.rmtree(folder, ignore_errors=True)
     root = webapp.prepare_root(folder, os.path.abspath(args.resources))
@@ -76,7 +80,8 @@ def generate(args, tag, model, folder):
     name = randmodel.project_name(model)
     code, out = cli_run(args.cli, ["--root", root, "import", path])
     if code == 0:
-        code, out = cli_run(args.cli, ["--root", root, "generate", "--project", name])
+        code, out = cli_run(args.cli, ["--root", root, "generate", "--project", name,
+                                       "--database", kind])
     if code in (1, 3):
         print("REFUSED %s (exit %d): %s" % (tag, code, out.strip().splitlines()[-1:]), flush=True)
         return None
@@ -88,21 +93,22 @@ def generate(args, tag, model, folder):
     return project
 
 
-def drive_model(args, db, tag, model, index, total, maven_args):
-    """Returns "refused", "passed" or "failed"; the models take the containers in turn."""
+def drive_model(args, servers, tag, model, index, total, maven_args):
+    """Returns "refused", "passed" or "failed"; the models take the containers in turn, and
+    the database kinds in turn once every container had one."""
     results = Tally(total)
-    folder = os.path.join(args.work, "model-%d" % index)
-    project = generate(args, tag, model, folder)
-    if project is None:
-        return "refused", results
     names = webapp.containers(args)
     container = names[index % len(names)]
-    tag = "%s on %s" % (tag, container)
+    db = servers[(index // len(names)) % len(servers)]
+    folder = os.path.join(args.work, "model-%d" % index)
+    project = generate(args, tag, model, folder, db.kind)
+    if project is None:
+        return "refused", results
+    tag = "%s on %s and %s" % (tag, container, db.kind)
     server = None
     try:
         war = webapp.package(project, maven_args)
-        db.sql("DROP DATABASE IF EXISTS brennoquill")
-        db.sql("CREATE DATABASE brennoquill CHARACTER SET utf8mb4 COLLATE utf8mb4_unicode_ci")
+        db.recreate()
         server = webapp.serve(container, project, war, args.work, db, args)
         pagedriver.run(server.base_url(), results, "[%s]" % tag, server.log_path)
     except SetupError as error:
@@ -113,24 +119,34 @@ def drive_model(args, db, tag, model, index, total, maven_args):
     return ("passed" if results.failed == 0 else "failed"), results
 
 
+def database_servers(args):
+    kinds = {"mariadb": MariaDB, "postgresql": PostgresLive}
+    names = [n.strip() for n in args.databases.split(",") if n.strip()]
+    if not names or any(n not in kinds for n in names):
+        raise SetupError("unknown databases %r; choose of %s" % (names, ", ".join(kinds)))
+    return [kinds[n](args.work) for n in names]
+
+
 def run_all(args, started):
     maven_args = webapp.maven_arguments(args)
     os.makedirs(args.work, exist_ok=True)
     webapp.stop_leftovers(args.work)
     total = Results()
     lines = []
-    db = MariaDB(args.work)
+    servers = database_servers(args)
     try:
-        db.start()
+        for db in servers:
+            db.start()
         for index, (tag, model) in enumerate(models(args)):
             print("== %s: %s (%.0f s)" % (tag, randmodel.describe(model),
                                          time.monotonic() - started), flush=True)
-            outcome, results = drive_model(args, db, tag, model, index, total, maven_args)
+            outcome, results = drive_model(args, servers, tag, model, index, total, maven_args)
             if outcome == "failed":
                 print("model of %s:\n%s" % (tag, json.dumps(model, ensure_ascii=False)))
             lines.append("%-8s %s: %s" % (outcome.upper(), tag, results.summary()))
     finally:
-        db.stop()
+        for db in servers:
+            db.stop()
     print("== per model")
     for line in lines:
         print(line)

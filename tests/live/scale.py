@@ -16,6 +16,8 @@ KEY_LINK = re.compile(r"BookType_ModifyBookTypeQuery\.action\?typeId=(\d+)")
 
 def selects(db):
     """The server's count of SELECT statements so far."""
+    if db.kind == "postgresql":
+        return db.select_count()
     line = db.sql("SHOW GLOBAL STATUS LIKE 'Com_select'").split()
     return int(line[-1])
 
@@ -120,7 +122,10 @@ def lookup_checks(app, db):
     app.check("with %d book types the add page offers suggestions for the type's key" % ROWS,
               None if 'data-lookup="/BookType/BookType_LookupBookType.action"' in page
               and "<select" not in page else "no key field with a look-up")
-    index = db.sql("SHOW INDEX FROM brennoquill.`BookType` WHERE Key_name = 'lookup'")
+    if db.kind == "postgresql":  # index names are unique per schema there
+        index = db.sql("SELECT indexdef FROM pg_indexes WHERE indexname = 'lookup_booktype'")
+    else:
+        index = db.sql("SHOW INDEX FROM brennoquill.`BookType` WHERE Key_name = 'lookup'")
     app.check("the book type's display column has the look-up's index",
               None if "typeName" in index else "no index lookup: %r" % index)
     status, kind, rows, _, count = lookup(app, db, "批量类别1")

@@ -12,6 +12,7 @@ import xml.etree.ElementTree as ElementTree
 import zipfile
 
 import mariadb
+import postgresdb
 import processes
 from processes import NetworkUnavailable, SetupError, run
 
@@ -34,9 +35,10 @@ def prepare_root(work, resources):
     return root
 
 
-def generate(cli, root):
+def generate(cli, root, database="mariadb"):
     run([cli, "--root", root, "sample"], "brennoquill-cli sample")
-    run([cli, "--root", root, "generate", "--project", PROJECT], "brennoquill-cli generate")
+    run([cli, "--root", root, "generate", "--project", PROJECT, "--database", database],
+        "brennoquill-cli generate")
     project = os.path.join(root, "projects", PROJECT)
     if not os.path.isfile(os.path.join(project, "pom.xml")):
         raise SetupError("the generated project has no pom.xml: " + project)
@@ -187,7 +189,8 @@ class Server:
 
 def database_properties(db):
     return ["-Dhibernate.connection.url=" + db.jdbc_url(),
-            "-Dhibernate.connection.username=root", "-Dhibernate.connection.password="]
+            "-Dhibernate.connection.username=" + db.user,
+            "-Dhibernate.connection.password=" + db.app_password]
 
 
 class Jetty(Server):
@@ -289,7 +292,8 @@ def maven_arguments(args):
 
 def stop_leftovers(work):
     """Stops the servers of an earlier run that was killed before its clean-up."""
-    for path in (pid_file(work), pid_file(work, "tomcat"), mariadb.pid_file(work)):
+    for path in (pid_file(work), pid_file(work, "tomcat"), mariadb.pid_file(work),
+                 postgresdb.pid_file(work)):
         processes.stop_stale(path)
 
 def containers(args):

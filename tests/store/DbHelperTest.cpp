@@ -313,3 +313,40 @@ TEST_F(DbHelperTest, ClassAndMemberLookUpsUseIndexes) {
     TDbHelper::SetDatabaseFile(older);
     EXPECT_TRUE(indexed()) << plan().toStdString();
 }
+
+// A database made before projects had database settings: read-only, the model and the settings
+// read as the defaults and nothing is added; writable, it gets the columns when opened.
+TEST_F(DbHelperTest, OlderDatabaseReadsTheDefaultDatabaseSettings) {
+    const qint64 project = TProjectDAO().AddProject("shop", {TDatabaseKind::PostgreSql, "Users"});
+    AddMember(int(project), int(TClassDAO().AddClass(project, "Book", "书", "")), "id", "整型", 1,
+              1);
+    const QString file = UseCopyIn("older");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "older");
+        db.setDatabaseName(file);
+        ASSERT_TRUE(db.open());
+        for (const char* column : {"databaseKind", "adminTable"})
+            ASSERT_TRUE(QSqlQuery(db).exec(QString("alter table t_project drop column ") + column));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("older");
+    const auto reopen = [&file, this] { // the thread's connection moves, closing the copy's
+        TDbHelper::SetDatabaseFile(dir_.filePath("projects.db"));
+        TDbHelper().QueryText("select 1");
+        TDbHelper::SetDatabaseFile(file);
+    };
+    {
+        const TWriteProtect protect(file);
+        reopen();
+        const TProjectModel model = ReadProjectModel(project);
+        ASSERT_EQ(model.Classes().size(), 1);
+        EXPECT_TRUE(model.Database().IsDefault());
+        EXPECT_TRUE(TProjectDAO().ReadDatabase(project).IsDefault());
+        EXPECT_FALSE(TDbHelper().HasColumn("t_project", "adminTable"));
+    }
+    reopen();
+    EXPECT_TRUE(TDbHelper().HasColumn("t_project", "databaseKind"));
+    TProjectDAO().SetDatabase(project, {TDatabaseKind::PostgreSql, {}});
+    EXPECT_EQ(ReadProjectModel(project).Database(),
+              (TProjectDatabase{TDatabaseKind::PostgreSql, {}}));
+}

@@ -410,3 +410,29 @@ TEST_F(MainFormTest, EveryMenuItemHasItsOwnAcceleratorLetter) {
         }
     }
 }
+
+// The selected project's database kind and Admin table: each box starts with the current
+// value, asks again after a refused answer, and Cancel changes nothing.
+TEST_F(MainFormTest, DatabaseKindAndAdminTableAreSetPerProject) {
+    const int shop = AddProject("shop");
+    AddProject("hr");
+    seam_.inputAnswers = {QString("oracle"), QString("postgres"), std::nullopt,
+                          QString("a`b"), QString("管理员"), std::nullopt};
+    Trigger(Form().D2);
+    Trigger(Form().D2);
+    Trigger(Form().T1);
+    Trigger(Form().T1);
+    QStringList defaults;
+    for (const TShown& item : seam_.shown)
+        if (item.kind == "input")
+            defaults << item.defaultText;
+    EXPECT_EQ(defaults, QStringList({"MariaDB/MySQL", "oracle", "PostgreSQL", "Admin", "a`b",
+                                     "管理员"}));
+    EXPECT_EQ(seam_.TakeTexts("message"),
+              QStringList({"未知的数据库类型: oracle, 应为MariaDB/MySQL或PostgreSQL",
+                           "数据库类型已设为PostgreSQL",
+                           "管理员表名\"a`b\"不能含有引号(`或\")或控制字符", "管理员表名已设为管理员"}));
+    EXPECT_EQ(TProjectDAO().ReadDatabase(shop),
+              (TProjectDatabase{TDatabaseKind::PostgreSql, "管理员"}));
+    EXPECT_TRUE(TProjectDAO().ReadDatabase(shop + 1).IsDefault());
+}
