@@ -11,6 +11,7 @@ Prints PASS/FAIL per check and the tally; exits 1 on a failure."""
 
 import argparse
 import os
+import re
 import subprocess
 import sys
 import time
@@ -47,11 +48,12 @@ SCHEMA = [
     " description VARCHAR(200) NULL, FOREIGN KEY (type_id) REFERENCES product_type(type_id))",
     # CamelCase names; a key the database does not number, referenced by another table; nullable
     # numbers holding NULLs
-    "CREATE TABLE Genre (GenreId INT NOT NULL PRIMARY KEY, Name VARCHAR(120) NULL)",
-    "CREATE TABLE Track (TrackId INT NOT NULL AUTO_INCREMENT PRIMARY KEY,"
-    " Name VARCHAR(200) NOT NULL, GenreId INT NULL, Milliseconds INT NULL,"
-    " UnitPrice DECIMAL(10,2) NULL, Rating FLOAT NULL,"
-    " FOREIGN KEY (GenreId) REFERENCES Genre(GenreId))",
+    # (quoted, so that PostgreSQL keeps their case too)
+    "CREATE TABLE `Genre` (`GenreId` INT NOT NULL PRIMARY KEY, `Name` VARCHAR(120) NULL)",
+    "CREATE TABLE `Track` (`TrackId` INT AUTO_INCREMENT PRIMARY KEY,"
+    " `Name` VARCHAR(200) NOT NULL, `GenreId` INT NULL, `Milliseconds` INT NULL,"
+    " `UnitPrice` DECIMAL(10,2) NULL, `Rating` FLOAT NULL,"
+    " FOREIGN KEY (`GenreId`) REFERENCES `Genre`(`GenreId`))",
     "CREATE VIEW product_list AS SELECT p.product_name, t.type_name FROM product p"
     " JOIN product_type t ON t.type_id = p.type_id",
 ]
@@ -65,10 +67,11 @@ ROWS = [
     "INSERT INTO product (product_name, type_id, price, description) VALUES"
     " ('笔记本', 2, 12.50, NULL), ('童话', 1, 30.00, '精装'), ('积木', 3, 99.99, NULL),"
     " ('铅笔', 2, 1.20, 'HB')",
-    "INSERT INTO Genre (GenreId, Name) VALUES (1, 'Rock'), (2, NULL), (7, 'Jazz')",
-    "INSERT INTO Track (Name, GenreId, Milliseconds, UnitPrice, Rating) VALUES"
+    # a track without a genre: a nullable reference holding NULL
+    "INSERT INTO `Genre` (`GenreId`, `Name`) VALUES (1, 'Rock'), (2, NULL), (7, 'Jazz')",
+    "INSERT INTO `Track` (`Name`, `GenreId`, `Milliseconds`, `UnitPrice`, `Rating`) VALUES"
     " ('For Those About To Rock', 1, 343719, 0.99, 4.5), ('Balls to the Wall', 2, NULL,"
-    " NULL, NULL), ('So What', 7, 545000, NULL, 3), ('Untitled', 2, NULL, 1.99, NULL)",
+    " NULL, NULL), ('So What', 7, 545000, NULL, 3), ('Untitled', NULL, NULL, 1.99, NULL)",
 ]
 
 # Class name the import gives -> its table.
@@ -87,7 +90,8 @@ def arguments():
 # ---- PostgreSQL: the same schema and rows, its own catalogue queries
 
 def pg_statement(statement):
-    return statement.replace("INT AUTO_INCREMENT PRIMARY KEY", "SERIAL PRIMARY KEY")
+    return statement.replace("INT AUTO_INCREMENT PRIMARY KEY", "SERIAL PRIMARY KEY").replace(
+        "`", '"')
 
 
 def pg_schema(db):
@@ -105,7 +109,7 @@ def pg_schema(db):
 
 def pg_checksums(db):
     return {t: db.rows("SELECT md5(coalesce(string_agg(r::text, '|' ORDER BY r::text), ''))"
-                       " FROM %s r" % t)[0] for t in TABLES.values()}
+                       " FROM \"%s\" r" % t)[0] for t in TABLES.values()}
 
 
 def pg_load(db):
@@ -117,7 +121,7 @@ def pg_load(db):
 
 
 def pg_count(db, table):
-    return int(db.rows("SELECT COUNT(*) FROM %s" % table)[0])
+    return int(db.rows('SELECT COUNT(*) FROM "%s"' % table)[0])
 
 
 def on_postgres(db):
@@ -215,8 +219,21 @@ def page_text(reply):
     return pageforms.LabelledPage(reply.text).text
 
 
+# The CamelCase names the queries below use, quoted for PostgreSQL.
+CAMEL_CASE = re.compile(r"\b(Genre|Track|Name|GenreId|TrackId|Milliseconds|UnitPrice|Rating)\b")
+
+
 def rows_of(db, query):
-    return sql_lines(db, "USE %s; %s" % (DATABASE, query))
+    """The rows as tab-separated lines, NULL written as NULL."""
+    if not on_postgres(db):
+        return sql_lines(db, "USE %s; %s" % (DATABASE, query))
+    argv = db.client(DATABASE, CAMEL_CASE.sub(r'"\1"', query)) + [
+        "-A", "-t", "-F", "\t", "-P", "null=NULL"]
+    done = subprocess.run(argv, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                          stdin=subprocess.DEVNULL, timeout=60, env=db.env())
+    if done.returncode != 0:
+        raise SetupError("psql: %s: %s" % (query, done.stderr.decode(errors="replace")))
+    return done.stdout.decode().splitlines()
 
 
 def add_form(drive, name):
