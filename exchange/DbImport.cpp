@@ -24,6 +24,9 @@ TSchemaMapping ReadMapping(const TDbImportRequest& request) {
     TSchemaMapping mapping = SchemaImport::MapSchema(tables);
     if (mapping.classes.isEmpty())
         throw TExchangeError("数据库中没有可以导入的表:" + ReportText(mapping.report));
+    if (request.source.kind == TDbKind::Sqlite)
+        mapping.notices << QStringLiteral(
+            "从SQLite导入: 生成的应用使用MariaDB/MySQL数据库, 不使用这个SQLite文件");
     return mapping;
 }
 
@@ -52,7 +55,7 @@ TDbImportResult Store(const TDbImportRequest& request, const TSchemaMapping& map
                              ReportText(mapping.report));
     const QString name = ProjectName(request);
     ImportModel(ImportModelOf(mapping, name));
-    return {name, mapping.classes.size(), mapping.report};
+    return {name, mapping.classes.size(), mapping.report, mapping.notices};
 }
 
 TDbImportResult Import(const TDbImportRequest& request) {

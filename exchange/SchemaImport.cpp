@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <QSet>
+#include <algorithm>
 #include <optional>
 
 #include "ModelCheck.h"
@@ -19,9 +20,11 @@ constexpr qint64 kLongestText = 16000;
 constexpr int kMaxCandidates = 100;
 
 QString BaseType(const QString& typeName) {
+    static const QRegularExpression parentheses(QStringLiteral("\\(.*\\)"));
+    static const QRegularExpression sign(QStringLiteral("\\b(unsigned|signed|zerofill)\\b"));
     QString base = typeName.toLower();
-    base.remove(QRegularExpression(QStringLiteral("\\(.*\\)")));
-    base.remove(QRegularExpression(QStringLiteral("\\b(unsigned|signed|zerofill)\\b")));
+    base.remove(parentheses);
+    base.remove(sign);
     return base.simplified();
 }
 
@@ -75,6 +78,49 @@ QString CamelOfWords(const QStringList& words) {
     return result;
 }
 
+// Integer types wider than the Java int an 整型 member is.
+bool IsWideInteger(const QString& typeName) {
+    static const QSet<QString> wide{"bigint", "int8", "bigserial", "unsigned big int"};
+    const QString base = BaseType(typeName);
+    if (wide.contains(base))
+        return true;
+    return typeName.contains(QStringLiteral("unsigned"), Qt::CaseInsensitive) &&
+           (base == "int" || base == "integer");
+}
+
+bool IsEnumeration(const QString& typeName) {
+    const QString base = BaseType(typeName);
+    return base == "enum" || base == "set";
+}
+
+// The longest value an ENUM column holds, or a SET column with every value chosen.
+qint64 EnumerationLength(const QString& typeName) {
+    static const QRegularExpression value(QStringLiteral("'((?:[^']|'')*)'"));
+    qint64 longest = 0;
+    qint64 all = 0;
+    for (const QRegularExpressionMatch& m : value.globalMatch(typeName)) {
+        const qint64 length = m.captured(1).replace("''", "'").size();
+        longest = std::max(longest, length);
+        all += length + (all > 0 ? 1 : 0);
+    }
+    return std::max<qint64>(1, BaseType(typeName) == "set" ? all : longest);
+}
+
+// Why the member's type holds the column's values with a loss, if it does.
+std::optional<QString> TypeLoss(const TSchemaColumn& column) {
+    const QString base = BaseType(column.typeName);
+    if (column.kind == TColumnKind::Integer && IsWideInteger(column.typeName))
+        return QStringLiteral("整型只能存放-2147483648到2147483647, 超出的值不能读写");
+    if (column.kind == TColumnKind::Decimal &&
+        (base.startsWith("dec") || base.startsWith("numeric") || base == "fixed"))
+        return QStringLiteral("按浮点数计算, 小数可能有舍入误差");
+    if (column.kind == TColumnKind::Date && base != "date")
+        return QStringLiteral("日期型只有年月日, 时间会丢失");
+    if (IsEnumeration(column.typeName))
+        return QStringLiteral("数据库只接受列举的值");
+    return std::nullopt;
+}
+
 QString ColumnPlace(const TSchemaTable& t, const TSchemaColumn& c) {
     return Printable(t.name) + "." + Printable(c.name);
 }
@@ -126,7 +172,7 @@ public:
         do
             BuildMembers();
         while (DropBrokenClass());
-        return {classes_, Report()};
+        return {classes_, Report(), Notices()};
     }
 
 private:
@@ -167,6 +213,10 @@ private:
     }
 
     void AddSkeleton(const TSchemaTable& t, qsizetype position) {
+        if (t.view) {
+            Note("视图" + Printable(t.name) + "未导入: 只导入表");
+            return;
+        }
         if (std::optional<QString> problem = KeyProblem(t)) {
             Note(*problem);
             return;
@@ -202,8 +252,9 @@ private:
             base = "Table" + QString::number(position);
         else if (base[0].isDigit())
             base = "Table" + base;
-        for (const QString& name :
-             Candidates(base, [this](const QString& n) { return TakenClass(n); })) {
+        const bool baseFree = !TakenClass(base);
+        for (int i = 0; i < kMaxCandidates; ++i) {
+            const QString name = Candidate(base, baseFree, i);
             c.className = name;
             std::optional<QString> error = TakenClass(name)
                                                ? "与表" + Printable(TableOfClass(name)) + "重名"
@@ -249,13 +300,14 @@ private:
         }
     }
 
-    template <typename TTaken> static QStringList Candidates(const QString& base, TTaken taken) {
-        QStringList names;
-        if (!taken(base))
-            names << base << base + "_";
-        for (int n = 2; names.size() < kMaxCandidates; ++n)
-            names << base + QString::number(n);
-        return names;
+    // The names tried in turn for a base name: itself and base_ while it is free, then base2,
+    // base3, ...; made one at a time, as nearly every first one is taken.
+    static QString Candidate(const QString& base, bool baseFree, int index) {
+        if (baseFree && index == 0)
+            return base;
+        if (baseFree && index == 1)
+            return base + "_";
+        return base + QString::number(baseFree ? index : index + 2);
     }
 
     // ---- Members
@@ -269,11 +321,18 @@ private:
         if (column.kind == TColumnKind::Text)
             m.memberLength = TextLength(t, column);
         NormaliseTypeFlags(m);
+        if (std::optional<QString> loss = TypeLoss(column))
+            Note("列" + ColumnPlace(t, column) + "的类型" + Printable(column.typeName) + "作为" +
+                 TypeWordOf(column.kind) +
+                 (m.memberLength > 0 ? "(" + QString::number(m.memberLength) + ")" : QString()) +
+                 "导入: " + *loss);
         return m;
     }
 
     qint64 TextLength(const TSchemaTable& t, const TSchemaColumn& column) {
         const qint64 most = kLongestText;
+        if (IsEnumeration(column.typeName))
+            return std::min(most, EnumerationLength(column.typeName));
         if (column.length >= 1 && column.length <= ModelCheck::kMaxStringLength)
             return column.length;
         if (column.length > most) {
@@ -299,7 +358,9 @@ private:
         auto taken = [&c](const QString& n) { return TakenMember(c, n); };
         if (!firstError && taken(base))
             firstError = "与类" + c.className + "的另一个成员重名";
-        for (const QString& name : Candidates(base, taken)) {
+        const bool baseFree = !taken(base);
+        for (int i = 0; i < kMaxCandidates; ++i) {
+            const QString name = Candidate(base, baseFree, i);
             m.memberName = name;
             std::optional<QString> error =
                 taken(name) ? "与类" + c.className + "的另一个成员重名" : MemberError(c, m);
@@ -364,6 +425,23 @@ private:
         }
         c.members.move(0, keyPlace);
         SetDisplayMember(c);
+        SetQueryFlags(c);
+    }
+
+    // The display member (a text or date) and the references become search fields, each
+    // where the rules allow it.
+    void SetQueryFlags(TClassModel& c) const {
+        TClassModel keyOnly = c;
+        keyOnly.members = {*c.KeyMember()};
+        for (TMember& m : c.members) {
+            const bool reference = !MemberTypes::IsSimple(m.memberType);
+            if (m.memberIsPri == 1 || (!reference && m.memberIsDisplay != 1) ||
+                !ModelCheck::IsQueryType(m.memberType))
+                continue;
+            m.queryFlag = 1;
+            if (MemberError(keyOnly, m))
+                m.queryFlag = 0;
+        }
     }
 
     void KeyForeignKeyNote(const TSchemaTable& t, const TSchemaColumn& column) {
@@ -468,6 +546,17 @@ private:
             notes_[current_] << line;
     }
 
+    QStringList Notices() const {
+        qsizetype fields = 0;
+        for (const TClassModel& c : classes_)
+            for (const TMember& m : c.members)
+                fields += m.queryFlag == 1 ? 1 : 0;
+        if (fields == 0)
+            return {};
+        return {"已把各类的显示成员和引用成员设为查询条件(共" + QString::number(fields) +
+                "个), 查询页面可按它们搜索"};
+    }
+
     // The lines of each table together, in table order.
     QStringList Report() const {
         QStringList lines;
@@ -504,6 +593,8 @@ TColumnKind KindOfType(const QString& typeName) {
         {"tinytext", TColumnKind::Text},
         {"mediumtext", TColumnKind::Text},
         {"longtext", TColumnKind::Text},
+        {"enum", TColumnKind::Text},
+        {"set", TColumnKind::Text},
         {"tinyint", TColumnKind::Integer},
         {"smallint", TColumnKind::Integer},
         {"mediumint", TColumnKind::Integer},

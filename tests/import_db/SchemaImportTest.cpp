@@ -102,9 +102,50 @@ TEST(SchemaImportTest, TablesBecomeClassesWithTypesKeysReferencesAndDisplayMembe
                            "  price 浮点型 0", "  weight 浮点型 0", "  published 日期型 0",
                            "  added 日期型 0", "  touched 日期型 0", "  typeId BookType 0 must",
                            "  pages 整型 0"}));
-    EXPECT_TRUE(mapping.report.isEmpty()) << mapping.report.join("\n").toStdString();
+    EXPECT_EQ(mapping.report,
+              QStringList({"列book.price的类型decimal(8,2)作为浮点型导入: 按浮点数计算, "
+                           "小数可能有舍入误差",
+                           "列book.added的类型datetime作为日期型导入: 日期型只有年月日, 时间会丢失",
+                           "列book.touched的类型timestamp without time zone作为日期型导入: "
+                           "日期型只有年月日, 时间会丢失"}));
     EXPECT_EQ(mapping.classes[1].members[3].memberIsFloat, 1);
     EXPECT_EQ(mapping.classes[0].members[0].memberIsInteger, 1);
+}
+
+// Every mapping that loses something and every view gets its line; the display member and the
+// references become search fields where the rules allow it, said once.
+TEST(SchemaImportTest, LossyTypesViewsAndDefaultSearchFieldsAreReported) {
+    TSchemaTable view = Table("item_view", {Column("id", "int")}, {});
+    view.view = true;
+    const QList<TSchemaTable> tables{
+        Table("item",
+              {Column("id", "bigint"), Column("size", "enum('S','XL','it''s')"),
+               Column("tags", "set('a','bc')"), Column("count", "int(10) unsigned"),
+               Column("small", "smallint unsigned"), Column("parent_id", "bigint"),
+               Column("ratio", "double")},
+              {"id"}, {{{"parent_id"}, "item", {"id"}}}),
+        view, Table("tally", {Column("id", "int"), Column("item_id", "int")}, {"id"},
+                    {{{"item_id"}, "item", {"id"}}})};
+    const TSchemaMapping mapping = SchemaImport::MapSchema(tables);
+    EXPECT_EQ(mapping.report,
+              QStringList({"列item.id的类型bigint作为整型导入: 整型只能存放-2147483648到"
+                           "2147483647, 超出的值不能读写",
+                           "列item.size的类型enum('S','XL','it''s')作为字符串(4)导入: "
+                           "数据库只接受列举的值",
+                           "列item.tags的类型set('a','bc')作为字符串(4)导入: 数据库只接受列举的值",
+                           "列item.count的类型int(10) unsigned作为整型导入: 整型只能存放"
+                           "-2147483648到2147483647, 超出的值不能读写",
+                           "视图item_view未导入: 只导入表"}));
+    ASSERT_EQ(mapping.classes.size(), 2);
+    QStringList search;
+    for (const TClassModel& c : mapping.classes)
+        for (const TMember& m : c.members)
+            if (m.queryFlag == 1)
+                search << c.className + "." + m.memberName;
+    // item's display member is its text "size"; its reference to itself may not search
+    EXPECT_EQ(search, QStringList({"Item.size", "Tally.itemId"}));
+    EXPECT_EQ(mapping.notices, QStringList({"已把各类的显示成员和引用成员设为查询条件(共2个), "
+                                            "查询页面可按它们搜索"}));
 }
 
 TEST(SchemaImportTest, DisplayMemberPrefersNameOrTitleThenFirstTextThenKey) {
