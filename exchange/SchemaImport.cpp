@@ -171,7 +171,7 @@ public:
         // A class left out as a whole turns the references to it into plain columns.
         do
             BuildMembers();
-        while (DropBrokenClass());
+        while (DropBrokenClasses());
         return {classes_, Report(), Notices()};
     }
 
@@ -523,22 +523,27 @@ private:
 
     // ---- The whole class
 
-    // Leaves out the first class that breaks a rule as a whole (a row too large); true then.
-    bool DropBrokenClass() {
+    // Leaves out every class that breaks a rule as a whole (a row too large), all in one pass
+    // so that the members are built again once, not once per class left out; true then.
+    bool DropBrokenClasses() {
         const TProjectModel model = ModelOf(classes_);
+        QList<qsizetype> broken;
         for (qsizetype i = 0; i < classes_.size(); ++i) {
             if (std::optional<QString> error =
                     ModelCheck::ClassRuleError(model, model.Classes()[i])) {
                 tableNotes_[kept_[i].position]
                     << "表" + Printable(kept_[i].table->name) + "未导入: " + *error;
-                classes_.removeAt(i);
-                kept_.removeAt(i);
-                keys_.removeAt(i);
-                IndexClasses();
-                return true;
+                broken << i;
             }
         }
-        return false;
+        for (qsizetype k = broken.size() - 1; k >= 0; --k) {
+            classes_.removeAt(broken[k]);
+            kept_.removeAt(broken[k]);
+            keys_.removeAt(broken[k]);
+        }
+        if (!broken.isEmpty())
+            IndexClasses();
+        return !broken.isEmpty();
     }
 
     void Note(const QString& line) {
