@@ -408,7 +408,48 @@ private:
         }
     }
 
+    // Most tables need no name changed: their class is built with the columns' own names and
+    // checked once; only a class that fails is built again member by member, each checked
+    // beside the key (the lines it gives then replace those of the first try).
     void BuildClass(qsizetype index) {
+        TClassModel& c = classes_[index];
+        const QStringList notesBefore = notes_.value(current_);
+        if (!BuildAsNamed(index)) {
+            notes_[current_] = notesBefore;
+            BuildMemberByMember(index);
+        }
+        SetDisplayMember(c);
+        SetQueryFlags(c);
+    }
+
+    // True when every column's member takes its camel-cased name and the class passes the
+    // rules as a whole, which it does only if each member passes beside the key alone.
+    bool BuildAsNamed(qsizetype index) {
+        const TSchemaTable& t = *kept_[index].table;
+        TClassModel& c = classes_[index];
+        c.members = {keys_[index]};
+        QSet<QString> taken{keys_[index].memberName.toLower()};
+        qsizetype keyPlace = 0;
+        for (qsizetype i = 0; i < t.columns.size(); ++i) {
+            if (i == kept_[index].keyColumn) {
+                KeyForeignKeyNote(t, t.columns[i]);
+                keyPlace = c.members.size() - 1;
+                continue;
+            }
+            std::optional<TMember> m = ColumnMember(t, t.columns[i]);
+            if (!m)
+                continue;
+            m->memberName = SchemaImport::LowerCamel(t.columns[i].name);
+            if (BaseNameProblem(m->memberName) || taken.contains(m->memberName.toLower()))
+                return false;
+            taken.insert(m->memberName.toLower());
+            c.members << *m;
+        }
+        c.members.move(0, keyPlace);
+        return !ModelCheck::ClassRuleError(ModelWithTargets(c), c);
+    }
+
+    void BuildMemberByMember(qsizetype index) {
         const TSchemaTable& t = *kept_[index].table;
         TClassModel& c = classes_[index];
         c.members = {keys_[index]};
@@ -424,19 +465,41 @@ private:
                 c.members << *m;
         }
         c.members.move(0, keyPlace);
-        SetDisplayMember(c);
-        SetQueryFlags(c);
     }
 
-    // The display member (a text or date) and the references become search fields, each
-    // where the rules allow it.
+    // A model of the class and the classes its references name: all the rules of a class read.
+    TProjectModel ModelWithTargets(const TClassModel& c) const {
+        TProjectModel model;
+        model.AddClass(c);
+        for (const TMember& m : c.members) {
+            if (MemberTypes::IsSimple(m.memberType) || model.FindClass(m.memberType))
+                continue;
+            const auto target = classIndex_.constFind(m.memberType.toLower());
+            if (target != classIndex_.constEnd())
+                model.AddClass(classes_[*target]);
+        }
+        return model;
+    }
+
+    static bool MaySearch(const TMember& m) {
+        const bool reference = !MemberTypes::IsSimple(m.memberType);
+        return m.memberIsPri != 1 && (reference || m.memberIsDisplay == 1) &&
+               ModelCheck::IsQueryType(m.memberType);
+    }
+
+    // The display member (a text or date) and the references become search fields: all at
+    // once when the class then passes the rules, else each where the rules allow it.
     void SetQueryFlags(TClassModel& c) const {
+        for (TMember& m : c.members)
+            m.queryFlag = MaySearch(m) ? 1 : 0;
+        if (!ModelCheck::ClassRuleError(ModelWithTargets(c), c))
+            return;
+        for (TMember& m : c.members)
+            m.queryFlag = 0;
         TClassModel keyOnly = c;
         keyOnly.members = {*c.KeyMember()};
         for (TMember& m : c.members) {
-            const bool reference = !MemberTypes::IsSimple(m.memberType);
-            if (m.memberIsPri == 1 || (!reference && m.memberIsDisplay != 1) ||
-                !ModelCheck::IsQueryType(m.memberType))
+            if (!MaySearch(m))
                 continue;
             m.queryFlag = 1;
             if (MemberError(keyOnly, m))
