@@ -78,18 +78,16 @@ QString CamelOfWords(const QStringList& words) {
     return result;
 }
 
-// Integer types wider than the Java int an 整型 member is.
-bool IsWideInteger(const QString& typeName) {
+// Integer types wider than the Java int an 整型 member is; base is BaseType(typeName).
+bool IsWideInteger(const QString& typeName, const QString& base) {
     static const QSet<QString> wide{"bigint", "int8", "bigserial", "unsigned big int"};
-    const QString base = BaseType(typeName);
     if (wide.contains(base))
         return true;
     return typeName.contains(QStringLiteral("unsigned"), Qt::CaseInsensitive) &&
            (base == "int" || base == "integer");
 }
 
-bool IsEnumeration(const QString& typeName) {
-    const QString base = BaseType(typeName);
+bool IsEnumeration(const QString& base) {
     return base == "enum" || base == "set";
 }
 
@@ -97,11 +95,11 @@ bool IsEnumeration(const QString& typeName) {
 qint64 EnumerationLength(const QString& typeName) {
     static const QRegularExpression value(QStringLiteral("'((?:[^']|'')*)'"));
     qint64 longest = 0;
-    qint64 all = 0;
+    qint64 all = -1; // the values and the commas between them
     for (const QRegularExpressionMatch& m : value.globalMatch(typeName)) {
         const qint64 length = m.captured(1).replace("''", "'").size();
         longest = std::max(longest, length);
-        all += length + (all > 0 ? 1 : 0);
+        all += length + 1;
     }
     return std::max<qint64>(1, BaseType(typeName) == "set" ? all : longest);
 }
@@ -109,14 +107,14 @@ qint64 EnumerationLength(const QString& typeName) {
 // Why the member's type holds the column's values with a loss, if it does.
 std::optional<QString> TypeLoss(const TSchemaColumn& column) {
     const QString base = BaseType(column.typeName);
-    if (column.kind == TColumnKind::Integer && IsWideInteger(column.typeName))
+    if (column.kind == TColumnKind::Integer && IsWideInteger(column.typeName, base))
         return QStringLiteral("整型只能存放-2147483648到2147483647, 超出的值不能读写");
     if (column.kind == TColumnKind::Decimal &&
         (base.startsWith("dec") || base.startsWith("numeric") || base == "fixed"))
         return QStringLiteral("按浮点数计算, 小数可能有舍入误差");
     if (column.kind == TColumnKind::Date && base != "date")
         return QStringLiteral("日期型只有年月日, 时间会丢失");
-    if (IsEnumeration(column.typeName))
+    if (IsEnumeration(base))
         return QStringLiteral("数据库只接受列举的值");
     return std::nullopt;
 }
@@ -331,7 +329,7 @@ private:
 
     qint64 TextLength(const TSchemaTable& t, const TSchemaColumn& column) {
         const qint64 most = kLongestText;
-        if (IsEnumeration(column.typeName))
+        if (IsEnumeration(BaseType(column.typeName)))
             return std::min(most, EnumerationLength(column.typeName));
         if (column.length >= 1 && column.length <= ModelCheck::kMaxStringLength)
             return column.length;
@@ -409,21 +407,23 @@ private:
     }
 
     // Most tables need no name changed: their class is built with the columns' own names and
-    // checked once; only a class that fails is built again member by member, each checked
-    // beside the key (the lines it gives then replace those of the first try).
+    // its search fields, and checked once; only a class that fails is built again member by
+    // member, each checked beside the key (the lines it gives then replace those of the first
+    // try).
     void BuildClass(qsizetype index) {
         TClassModel& c = classes_[index];
         const QStringList notesBefore = notes_.value(current_);
-        if (!BuildAsNamed(index)) {
-            notes_[current_] = notesBefore;
-            BuildMemberByMember(index);
-        }
+        if (BuildAsNamed(index))
+            return;
+        notes_[current_] = notesBefore;
+        BuildMemberByMember(index);
         SetDisplayMember(c);
         SetQueryFlags(c);
     }
 
-    // True when every column's member takes its camel-cased name and the class passes the
-    // rules as a whole, which it does only if each member passes beside the key alone.
+    // True when every column's member takes its camel-cased name and the class with its
+    // display member and search fields passes the rules as a whole, which it does only if each
+    // member (and each search flag) passes beside the key alone.
     bool BuildAsNamed(qsizetype index) {
         const TSchemaTable& t = *kept_[index].table;
         TClassModel& c = classes_[index];
@@ -446,6 +446,9 @@ private:
             c.members << *m;
         }
         c.members.move(0, keyPlace);
+        SetDisplayMember(c);
+        for (TMember& m : c.members)
+            m.queryFlag = MaySearch(m) ? 1 : 0;
         return !ModelCheck::ClassRuleError(ModelWithTargets(c), c);
     }
 

@@ -4,6 +4,7 @@
 #include <QRandomGenerator>
 
 #include "../generator/TextCompare.h"
+#include "ConfigFiles.h"
 #include "MappingFile.h"
 #include "ModelCheck.h"
 #include "SchemaImport.h"
@@ -285,6 +286,37 @@ TEST(SchemaImportTest, ImportedClassesKeepTheDatabaseNamesInTheirMappings) {
     EXPECT_FALSE(text.contains("odd")) << text.toStdString();
     EXPECT_TRUE(mapping.report.join("\n").contains("odd`name")) << mapping.report.join("\n").toStdString();
     EXPECT_TRUE(model.MapsExistingTables());
+}
+
+// The application indexes no existing table: README.txt offers the look-up index of each class
+// whose display member a hand-made project's table indexes, and only for such a model.
+TEST(SchemaImportTest, ReadmeOffersTheLookupIndexesOfExistingTablesOnly) {
+    const TSchemaMapping mapping = SchemaImport::MapSchema(
+        {Table("staff", {Column("staff_id", "int", true), Column("full_name", "varchar(40)", true)},
+               {"staff_id"}),
+         Table("note", {Column("id", "int"), Column("body", "varchar(500)")}, {"id"}),
+         Table("tally", {Column("id", "int"), Column("amount", "int")}, {"id"})});
+    TProjectModel model;
+    TProjectModel handMade;
+    qsizetype indexed = 0;
+    for (TClassModel c : mapping.classes) {
+        model.AddClass(c);
+        indexed += MappingFile::LookupMember(c) ? 1 : 0;
+        c.tableName.clear();
+        for (TMember& m : c.members)
+            m.columnName.clear();
+        handMade.AddClass(c);
+    }
+    const QString templateText = "head $packageName\r\n";
+    const QString text = ConfigFiles::BuildRootFile({model, "p"}, "README.txt", templateText)->text;
+    EXPECT_TRUE(text.startsWith("head p\r\n\r\n已有数据表的索引\r\n")) << text.toStdString();
+    EXPECT_TRUE(text.contains("        CREATE INDEX lookup ON `staff` (`full_name`);\r\n"))
+        << text.toStdString();
+    EXPECT_EQ(text.count("CREATE INDEX"), indexed);
+    EXPECT_EQ(ConfigFiles::BuildRootFile({handMade, "p"}, "README.txt", templateText)->text,
+              "head p\r\n");
+    EXPECT_EQ(ConfigFiles::BuildRootFile({model, "p"}, "jetty.xml", templateText)->text,
+              "head p\r\n");
 }
 
 TEST(SchemaImportTest, TableFilterTakesCommaSeparatedWildcards) {
