@@ -80,7 +80,7 @@ QString CamelOfWords(const QStringList& words) {
 
 // Integer types wider than the Java int an 整型 member is; base is BaseType(typeName).
 bool IsWideInteger(const QString& typeName, const QString& base) {
-    static const QSet<QString> wide{"bigint", "int8", "bigserial", "unsigned big int"};
+    static const QSet<QString> wide{"bigint", "int8", "bigserial", "big int"};
     if (wide.contains(base))
         return true;
     return typeName.contains(QStringLiteral("unsigned"), Qt::CaseInsensitive) &&

@@ -50,8 +50,9 @@ QString IndexAdvice(const TProjectModel& model, const QString& newline) {
         QString(), QStringLiteral("已有数据表的索引"),
         QStringLiteral("    本工程使用已有的数据表: 应用不建立、不修改这些表, 也不为它们建立索引 "
                        "(hibernate.hbm2ddl.auto=none)。"),
-        QStringLiteral("    输入被引用对象主键时的提示 (<类>_Lookup<类>.action) 按显示值的开头查找; "
-                       "表的行数多时, 下面的索引让它更快,"),
+        QStringLiteral(
+            "    输入被引用对象主键时的提示 (<类>_Lookup<类>.action) 按显示值的开头查找; "
+            "表的行数多时, 下面的索引让它更快,"),
         QStringLiteral("    需要时由数据库管理员执行 (已有以该列开头的索引时不必执行):")};
     lines << statements;
     return lines.join(newline) + newline;
@@ -119,8 +120,7 @@ std::optional<TGeneratedFile> BuildRootFile(const TBuildContext& context, const 
         return std::nullopt;
     QString text = TFileOperate::ReplaceMarker(templateText, kPackageMarker, context.packageName);
     if (name == QLatin1String("README.txt") && context.model.MapsExistingTables())
-        text += IndexAdvice(context.model,
-                            text.contains(QLatin1String("\r\n")) ? "\r\n" : "\n");
+        text += IndexAdvice(context.model, text.contains(QLatin1String("\r\n")) ? "\r\n" : "\n");
     return TGeneratedFile{name, text, TFileEncoding::Utf8, kConfigDone, {}};
 }
 

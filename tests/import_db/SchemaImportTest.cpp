@@ -123,10 +123,11 @@ TEST(SchemaImportTest, LossyTypesViewsAndDefaultSearchFieldsAreReported) {
               {Column("id", "bigint"), Column("size", "enum('S','XL','it''s')"),
                Column("tags", "set('a','bc')"), Column("count", "int(10) unsigned"),
                Column("small", "smallint unsigned"), Column("parent_id", "bigint"),
-               Column("ratio", "double")},
+               Column("ratio", "double"), Column("huge", "UNSIGNED BIG INT")},
               {"id"}, {{{"parent_id"}, "item", {"id"}}}),
-        view, Table("tally", {Column("id", "int"), Column("item_id", "int")}, {"id"},
-                    {{{"item_id"}, "item", {"id"}}})};
+        view,
+        Table("tally", {Column("id", "int"), Column("item_id", "int")}, {"id"},
+              {{{"item_id"}, "item", {"id"}}})};
     const TSchemaMapping mapping = SchemaImport::MapSchema(tables);
     EXPECT_EQ(mapping.report,
               QStringList({"列item.id的类型bigint作为整型导入: 整型只能存放-2147483648到"
@@ -135,6 +136,8 @@ TEST(SchemaImportTest, LossyTypesViewsAndDefaultSearchFieldsAreReported) {
                            "数据库只接受列举的值",
                            "列item.tags的类型set('a','bc')作为字符串(4)导入: 数据库只接受列举的值",
                            "列item.count的类型int(10) unsigned作为整型导入: 整型只能存放"
+                           "-2147483648到2147483647, 超出的值不能读写",
+                           "列item.huge的类型UNSIGNED BIG INT作为整型导入: 整型只能存放"
                            "-2147483648到2147483647, 超出的值不能读写",
                            "视图item_view未导入: 只导入表"}));
     ASSERT_EQ(mapping.classes.size(), 2);

@@ -87,9 +87,10 @@ TEST_F(SqliteImportTest, ImportsTheFileAsAProjectNamedAfterItWithTheReport) {
                            "列作者.编号导入为成员column1: 名称中没有英文字母或数字",
                            "列作者.姓名导入为成员column2: 名称中没有英文字母或数字",
                            "视图cheap未导入: 只导入表"}));
-    EXPECT_EQ(result.notices,
-              QStringList({"已把各类的显示成员和引用成员设为查询条件(共4个), 查询页面可按它们搜索",
-                           "从SQLite导入: 生成的应用使用MariaDB/MySQL数据库, 不使用这个SQLite文件"}));
+    EXPECT_EQ(
+        result.notices,
+        QStringList({"已把各类的显示成员和引用成员设为查询条件(共4个), 查询页面可按它们搜索",
+                     "从SQLite导入: 生成的应用使用MariaDB/MySQL数据库, 不使用这个SQLite文件"}));
     const TProjectList found = TProjectDAO().FindProjects("library");
     ASSERT_EQ(found.size(), 1);
     const TProjectModel model = ReadProjectModel(found[0].projectId);
