@@ -9,6 +9,7 @@
 #include <QVariantMap>
 #include <memory>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 // An error of the database engine, carrying the engine's message text or the store's own.
@@ -54,9 +55,9 @@ private:
 
 using TResultSetPtr = std::unique_ptr<TResultSet>;
 
-// Runs SQL on the calling thread's connection to the project database.
 class TPreparedInsert;
 
+// Runs SQL on the calling thread's connection to the project database.
 class TDbHelper {
 public:
     TDbHelper();
