@@ -92,7 +92,7 @@ int Import(const TImportDbArgs& args, const TDbSource& source) {
     TDbImportRequest request{source, args.tables, args.newName, args.strict};
     try {
         const TDbImportResult result = DbImport::Import(request);
-        for (const QString& line : result.report)
+        for (const QString& line : result.report + result.notices)
             Print(stdout, line);
         Print(stdout, "已导入工程: " + Printable(result.projectName) + " (" +
                           QString::number(result.classCount) + "个类)");

@@ -52,6 +52,9 @@ TSchemaMapping ReadMapping(const TDbImportRequest& request) {
     if (mapping.classes.isEmpty())
         throw TExchangeError("数据库中没有可以导入的表:" + ReportText(mapping.report));
     ChooseDatabase(mapping, request.source.kind, all);
+    if (request.source.kind == TDbKind::Sqlite)
+        mapping.notices << QStringLiteral(
+            "从SQLite导入: 生成的应用使用MariaDB/MySQL数据库, 不使用这个SQLite文件");
     return mapping;
 }
 
@@ -80,7 +83,7 @@ TDbImportResult Store(const TDbImportRequest& request, const TSchemaMapping& map
                              ReportText(mapping.report));
     const QString name = ProjectName(request);
     ImportModel(ImportModelOf(mapping, name));
-    return {name, mapping.classes.size(), mapping.report + mapping.notices};
+    return {name, mapping.classes.size(), mapping.report, mapping.notices};
 }
 
 TDbImportResult Import(const TDbImportRequest& request) {

@@ -21,6 +21,7 @@ struct TDbImportResult {
     QString projectName;
     qsizetype classCount = 0;
     QStringList report;
+    QStringList notices; // the defaults the import chose (TSchemaMapping::notices)
 };
 
 // Reads a database's schema, maps it to a model and stores it as one project through the one

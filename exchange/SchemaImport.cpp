@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <QSet>
+#include <algorithm>
 #include <optional>
 
 #include "ModelCheck.h"
@@ -19,9 +20,11 @@ constexpr qint64 kLongestText = 16000;
 constexpr int kMaxCandidates = 100;
 
 QString BaseType(const QString& typeName) {
+    static const QRegularExpression parentheses(QStringLiteral("\\(.*\\)"));
+    static const QRegularExpression sign(QStringLiteral("\\b(unsigned|signed|zerofill)\\b"));
     QString base = typeName.toLower();
-    base.remove(QRegularExpression(QStringLiteral("\\(.*\\)")));
-    base.remove(QRegularExpression(QStringLiteral("\\b(unsigned|signed|zerofill)\\b")));
+    base.remove(parentheses);
+    base.remove(sign);
     return base.simplified();
 }
 
@@ -75,6 +78,47 @@ QString CamelOfWords(const QStringList& words) {
     return result;
 }
 
+// Integer types wider than the Java int an 整型 member is; base is BaseType(typeName).
+bool IsWideInteger(const QString& typeName, const QString& base) {
+    static const QSet<QString> wide{"bigint", "int8", "bigserial", "big int"};
+    if (wide.contains(base))
+        return true;
+    return typeName.contains(QStringLiteral("unsigned"), Qt::CaseInsensitive) &&
+           (base == "int" || base == "integer");
+}
+
+bool IsEnumeration(const QString& base) {
+    return base == "enum" || base == "set";
+}
+
+// The longest value an ENUM column holds, or a SET column with every value chosen.
+qint64 EnumerationLength(const QString& typeName) {
+    static const QRegularExpression value(QStringLiteral("'((?:[^']|'')*)'"));
+    qint64 longest = 0;
+    qint64 all = -1; // the values and the commas between them
+    for (const QRegularExpressionMatch& m : value.globalMatch(typeName)) {
+        const qint64 length = m.captured(1).replace("''", "'").size();
+        longest = std::max(longest, length);
+        all += length + 1;
+    }
+    return std::max<qint64>(1, BaseType(typeName) == "set" ? all : longest);
+}
+
+// Why the member's type holds the column's values with a loss, if it does.
+std::optional<QString> TypeLoss(const TSchemaColumn& column) {
+    const QString base = BaseType(column.typeName);
+    if (column.kind == TColumnKind::Integer && IsWideInteger(column.typeName, base))
+        return QStringLiteral("整型只能存放-2147483648到2147483647, 超出的值不能读写");
+    if (column.kind == TColumnKind::Decimal &&
+        (base.startsWith("dec") || base.startsWith("numeric") || base == "fixed"))
+        return QStringLiteral("按浮点数计算, 小数可能有舍入误差");
+    if (column.kind == TColumnKind::Date && base != "date")
+        return QStringLiteral("日期型只有年月日, 时间会丢失");
+    if (IsEnumeration(base))
+        return QStringLiteral("数据库只接受列举的值");
+    return std::nullopt;
+}
+
 QString ColumnPlace(const TSchemaTable& t, const TSchemaColumn& c) {
     return Printable(t.name) + "." + Printable(c.name);
 }
@@ -125,8 +169,8 @@ public:
         // A class left out as a whole turns the references to it into plain columns.
         do
             BuildMembers();
-        while (DropBrokenClass());
-        return {classes_, Report(), AssignedKeyLines(), {}};
+        while (DropBrokenClasses());
+        return {classes_, Report(), AssignedKeyLines() + Notices(), {}};
     }
 
 private:
@@ -167,6 +211,10 @@ private:
     }
 
     void AddSkeleton(const TSchemaTable& t, qsizetype position) {
+        if (t.view) {
+            Note("视图" + Printable(t.name) + "未导入: 只导入表");
+            return;
+        }
         if (std::optional<QString> problem = KeyProblem(t)) {
             Note(*problem);
             return;
@@ -204,8 +252,9 @@ private:
             base = "Table" + QString::number(position);
         else if (base[0].isDigit())
             base = "Table" + base;
-        for (const QString& name :
-             Candidates(base, [this](const QString& n) { return TakenClass(n); })) {
+        const bool baseFree = !TakenClass(base);
+        for (int i = 0; i < kMaxCandidates; ++i) {
+            const QString name = Candidate(base, baseFree, i);
             c.className = name;
             std::optional<QString> error = TakenClass(name)
                                                ? "与表" + Printable(TableOfClass(name)) + "重名"
@@ -251,13 +300,14 @@ private:
         }
     }
 
-    template <typename TTaken> static QStringList Candidates(const QString& base, TTaken taken) {
-        QStringList names;
-        if (!taken(base))
-            names << base << base + "_";
-        for (int n = 2; names.size() < kMaxCandidates; ++n)
-            names << base + QString::number(n);
-        return names;
+    // The names tried in turn for a base name: itself and base_ while it is free, then base2,
+    // base3, ...; made one at a time, as nearly every first one is taken.
+    static QString Candidate(const QString& base, bool baseFree, int index) {
+        if (baseFree && index == 0)
+            return base;
+        if (baseFree && index == 1)
+            return base + "_";
+        return base + QString::number(baseFree ? index : index + 2);
     }
 
     // ---- Members
@@ -271,11 +321,18 @@ private:
         if (column.kind == TColumnKind::Text)
             m.memberLength = TextLength(t, column);
         NormaliseTypeFlags(m);
+        if (std::optional<QString> loss = TypeLoss(column))
+            Note("列" + ColumnPlace(t, column) + "的类型" + Printable(column.typeName) + "作为" +
+                 TypeWordOf(column.kind) +
+                 (m.memberLength > 0 ? "(" + QString::number(m.memberLength) + ")" : QString()) +
+                 "导入: " + *loss);
         return m;
     }
 
     qint64 TextLength(const TSchemaTable& t, const TSchemaColumn& column) {
         const qint64 most = kLongestText;
+        if (IsEnumeration(BaseType(column.typeName)))
+            return std::min(most, EnumerationLength(column.typeName));
         if (column.length >= 1 && column.length <= ModelCheck::kMaxStringLength)
             return column.length;
         if (column.length > most) {
@@ -301,7 +358,9 @@ private:
         auto taken = [&c](const QString& n) { return TakenMember(c, n); };
         if (!firstError && taken(base))
             firstError = "与类" + c.className + "的另一个成员重名";
-        for (const QString& name : Candidates(base, taken)) {
+        const bool baseFree = !taken(base);
+        for (int i = 0; i < kMaxCandidates; ++i) {
+            const QString name = Candidate(base, baseFree, i);
             m.memberName = name;
             std::optional<QString> error =
                 taken(name) ? "与类" + c.className + "的另一个成员重名" : MemberError(c, m);
@@ -349,7 +408,53 @@ private:
         }
     }
 
+    // Most tables need no name changed: their class is built with the columns' own names and
+    // its search fields, and checked once; only a class that fails is built again member by
+    // member, each checked beside the key (the lines it gives then replace those of the first
+    // try).
     void BuildClass(qsizetype index) {
+        TClassModel& c = classes_[index];
+        const QStringList notesBefore = notes_.value(current_);
+        if (BuildAsNamed(index))
+            return;
+        notes_[current_] = notesBefore;
+        BuildMemberByMember(index);
+        SetDisplayMember(c);
+        SetQueryFlags(c);
+    }
+
+    // True when every column's member takes its camel-cased name and the class with its
+    // display member and search fields passes the rules as a whole, which it does only if each
+    // member (and each search flag) passes beside the key alone.
+    bool BuildAsNamed(qsizetype index) {
+        const TSchemaTable& t = *kept_[index].table;
+        TClassModel& c = classes_[index];
+        c.members = {keys_[index]};
+        QSet<QString> taken{keys_[index].memberName.toLower()};
+        qsizetype keyPlace = 0;
+        for (qsizetype i = 0; i < t.columns.size(); ++i) {
+            if (i == kept_[index].keyColumn) {
+                KeyForeignKeyNote(t, t.columns[i]);
+                keyPlace = c.members.size() - 1;
+                continue;
+            }
+            std::optional<TMember> m = ColumnMember(t, t.columns[i]);
+            if (!m)
+                continue;
+            m->memberName = SchemaImport::LowerCamel(t.columns[i].name);
+            if (BaseNameProblem(m->memberName) || taken.contains(m->memberName.toLower()))
+                return false;
+            taken.insert(m->memberName.toLower());
+            c.members << *m;
+        }
+        c.members.move(0, keyPlace);
+        SetDisplayMember(c);
+        for (TMember& m : c.members)
+            m.queryFlag = MaySearch(m) ? 1 : 0;
+        return !ModelCheck::ClassRuleError(ModelWithTargets(c), c);
+    }
+
+    void BuildMemberByMember(qsizetype index) {
         const TSchemaTable& t = *kept_[index].table;
         TClassModel& c = classes_[index];
         c.members = {keys_[index]};
@@ -365,7 +470,46 @@ private:
                 c.members << *m;
         }
         c.members.move(0, keyPlace);
-        SetDisplayMember(c);
+    }
+
+    // A model of the class and the classes its references name: all the rules of a class read.
+    TProjectModel ModelWithTargets(const TClassModel& c) const {
+        TProjectModel model;
+        model.AddClass(c);
+        for (const TMember& m : c.members) {
+            if (MemberTypes::IsSimple(m.memberType) || model.FindClass(m.memberType))
+                continue;
+            const auto target = classIndex_.constFind(m.memberType.toLower());
+            if (target != classIndex_.constEnd())
+                model.AddClass(classes_[*target]);
+        }
+        return model;
+    }
+
+    static bool MaySearch(const TMember& m) {
+        const bool reference = !MemberTypes::IsSimple(m.memberType);
+        return m.memberIsPri != 1 && (reference || m.memberIsDisplay == 1) &&
+               ModelCheck::IsQueryType(m.memberType);
+    }
+
+    // The display member (a text or date) and the references become search fields: all at
+    // once when the class then passes the rules, else each where the rules allow it.
+    void SetQueryFlags(TClassModel& c) const {
+        for (TMember& m : c.members)
+            m.queryFlag = MaySearch(m) ? 1 : 0;
+        if (!ModelCheck::ClassRuleError(ModelWithTargets(c), c))
+            return;
+        for (TMember& m : c.members)
+            m.queryFlag = 0;
+        TClassModel keyOnly = c;
+        keyOnly.members = {*c.KeyMember()};
+        for (TMember& m : c.members) {
+            if (!MaySearch(m))
+                continue;
+            m.queryFlag = 1;
+            if (MemberError(keyOnly, m))
+                m.queryFlag = 0;
+        }
     }
 
     void KeyForeignKeyNote(const TSchemaTable& t, const TSchemaColumn& column) {
@@ -447,22 +591,27 @@ private:
 
     // ---- The whole class
 
-    // Leaves out the first class that breaks a rule as a whole (a row too large); true then.
-    bool DropBrokenClass() {
+    // Leaves out every class that breaks a rule as a whole (a row too large), all in one pass
+    // so that the members are built again once, not once per class left out; true then.
+    bool DropBrokenClasses() {
         const TProjectModel model = ModelOf(classes_);
+        QList<qsizetype> broken;
         for (qsizetype i = 0; i < classes_.size(); ++i) {
             if (std::optional<QString> error =
                     ModelCheck::ClassRuleError(model, model.Classes()[i])) {
                 tableNotes_[kept_[i].position]
                     << "表" + Printable(kept_[i].table->name) + "未导入: " + *error;
-                classes_.removeAt(i);
-                kept_.removeAt(i);
-                keys_.removeAt(i);
-                IndexClasses();
-                return true;
+                broken << i;
             }
         }
-        return false;
+        for (qsizetype k = broken.size() - 1; k >= 0; --k) {
+            classes_.removeAt(broken[k]);
+            kept_.removeAt(broken[k]);
+            keys_.removeAt(broken[k]);
+        }
+        if (!broken.isEmpty())
+            IndexClasses();
+        return !broken.isEmpty();
     }
 
     void Note(const QString& line) {
@@ -479,6 +628,18 @@ private:
                              Printable(kept_[i].table->columns[kept_[i].keyColumn].name) +
                              "不由数据库生成, 添加页面要求填写主键";
         return lines;
+    }
+
+    // The search fields the import chose.
+    QStringList Notices() const {
+        qsizetype fields = 0;
+        for (const TClassModel& c : classes_)
+            for (const TMember& m : c.members)
+                fields += m.queryFlag == 1 ? 1 : 0;
+        if (fields == 0)
+            return {};
+        return {"已把各类的显示成员和引用成员设为查询条件(共" + QString::number(fields) +
+                "个), 查询页面可按它们搜索"};
     }
 
     // The lines of each table together, in table order.
@@ -517,6 +678,8 @@ TColumnKind KindOfType(const QString& typeName) {
         {"tinytext", TColumnKind::Text},
         {"mediumtext", TColumnKind::Text},
         {"longtext", TColumnKind::Text},
+        {"enum", TColumnKind::Text},
+        {"set", TColumnKind::Text},
         {"tinyint", TColumnKind::Integer},
         {"smallint", TColumnKind::Integer},
         {"mediumint", TColumnKind::Integer},

@@ -34,14 +34,15 @@ struct TSchemaTable {
     QList<TSchemaColumn> columns; // in declared order
     QStringList primaryKey;       // its columns in key order
     QList<TSchemaForeignKey> foreignKeys;
+    bool view = false; // a view: reported, never imported
 };
 
 // The classes a schema gives, and one line per thing the model could not take as it was.
 struct TSchemaMapping {
     QList<TClassModel> classes;
     QStringList report;
-    // Lines about what the model holds as it is but the user should know (an integer key the
-    // database does not generate): shown after the report, no reason for --strict to refuse.
+    // What the import chose for the user beyond the schema (defaults, the database the
+    // application uses); unlike the report, no reason to refuse a strict import.
     QStringList notices;
     TProjectDatabase database; // the kind of the source, an Admin table no table clashes with
 };
@@ -65,8 +66,9 @@ QList<TSchemaTable> FilterTables(const QList<TSchemaTable>& tables, const QStrin
 
 // The model of the tables: a class per table with one single-column key of an integer or
 // text type, a member per column the model can hold, references for single-column foreign keys
-// to imported tables, and a display member per class. Every class passes the run's rules;
-// what is left out, renamed or changed is named in the report.
+// to imported tables, and a display member per class; the display member (unless a number)
+// and the references are search fields. Every class passes the run's rules; what is left out,
+// renamed or changed, and every type mapped with a loss, is named in the report.
 TSchemaMapping MapSchema(const QList<TSchemaTable>& tables);
 
 } // namespace SchemaImport

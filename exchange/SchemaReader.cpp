@@ -103,9 +103,9 @@ private:
 // Tables by name, in the order they were added.
 class TTables {
 public:
-    void Add(const QString& name, const QString& comment) {
+    void Add(const QString& name, const QString& comment, bool view = false) {
         index_.insert(name, tables_.size());
-        tables_.append({name, comment, {}, {}, {}});
+        tables_.append({name, comment, {}, {}, {}, view});
     }
     // Null for a table not added (another schema, a view).
     TSchemaTable* Find(const QString& name) {
@@ -200,11 +200,12 @@ void MarkGeneratedSqlite(const TConnection& db, const QList<TSchemaTable>& read,
 
 QList<TSchemaTable> ReadMySql(const TConnection& db, const QString& database) {
     TTables tables;
-    for (const TRow& r : db.Rows("SELECT TABLE_NAME, TABLE_COMMENT FROM information_schema.TABLES "
-                                 "WHERE TABLE_SCHEMA = ? AND TABLE_TYPE = 'BASE TABLE' "
-                                 "ORDER BY TABLE_NAME",
-                                 {database}))
-        tables.Add(Text(r, 0), Text(r, 1));
+    for (const TRow& r :
+         db.Rows("SELECT TABLE_NAME, TABLE_COMMENT, TABLE_TYPE FROM information_schema.TABLES "
+                 "WHERE TABLE_SCHEMA = ? AND TABLE_TYPE IN ('BASE TABLE', 'VIEW') "
+                 "ORDER BY TABLE_NAME",
+                 {database}))
+        tables.Add(Text(r, 0), Text(r, 1), Text(r, 2) == "VIEW");
     for (const TRow& r :
          db.Rows("SELECT TABLE_NAME, COLUMN_NAME, COLUMN_TYPE, IS_NULLABLE, COLUMN_COMMENT "
                  "FROM information_schema.COLUMNS WHERE TABLE_SCHEMA = ? "
@@ -231,10 +232,11 @@ QList<TSchemaTable> ReadMySql(const TConnection& db, const QString& database) {
     return tables.Result();
 }
 
-const char* const kPgTables = "SELECT c.relname, obj_description(c.oid, 'pg_class') "
-                              "FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
-                              "WHERE n.nspname = current_schema() AND c.relkind IN ('r', 'p') "
-                              "ORDER BY c.relname";
+const char* const kPgTables =
+    "SELECT c.relname, obj_description(c.oid, 'pg_class'), c.relkind IN ('v', 'm') "
+    "FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
+    "WHERE n.nspname = current_schema() AND c.relkind IN ('r', 'p', 'v', 'm') "
+    "ORDER BY c.relname";
 const char* const kPgColumns =
     "SELECT c.relname, a.attname, format_type(a.atttypid, a.atttypmod), a.attnotnull, "
     "col_description(c.oid, a.attnum) "
@@ -258,7 +260,7 @@ const char* const kPgKeys =
 QList<TSchemaTable> ReadPostgreSql(const TConnection& db) {
     TTables tables;
     for (const TRow& r : db.Rows(kPgTables))
-        tables.Add(Text(r, 0), Text(r, 1));
+        tables.Add(Text(r, 0), Text(r, 1), r[2].toBool());
     for (const TRow& r : db.Rows(kPgColumns))
         tables.AddColumn(Text(r, 0), Text(r, 1), Text(r, 2), r[3].toBool(), Text(r, 4));
     for (const TRow& r : db.Rows(kPgKeys)) {
@@ -270,30 +272,40 @@ QList<TSchemaTable> ReadPostgreSql(const TConnection& db) {
     return tables.Result();
 }
 
+// Every column and every foreign key is read with one query each (the pragma functions joined
+// to sqlite_master), not two queries a table.
+const char* const kSqliteTables =
+    "SELECT name, type = 'view' FROM sqlite_master WHERE type IN ('table', 'view') "
+    "AND name NOT LIKE 'sqlite!_%' ESCAPE '!' ORDER BY rowid";
+const char* const kSqliteColumns =
+    "SELECT m.name, p.name, p.type, p.\"notnull\", p.pk "
+    "FROM sqlite_master m JOIN pragma_table_info(m.name) p "
+    "WHERE m.type = 'table' AND m.name NOT LIKE 'sqlite!_%' ESCAPE '!' ORDER BY m.rowid, p.cid";
+const char* const kSqliteForeignKeys =
+    "SELECT m.name, f.id, f.\"table\", f.\"from\", f.\"to\" "
+    "FROM sqlite_master m JOIN pragma_foreign_key_list(m.name) f "
+    "WHERE m.type = 'table' AND m.name NOT LIKE 'sqlite!_%' ESCAPE '!' "
+    "ORDER BY m.rowid, f.id, f.seq";
+
 QList<TSchemaTable> ReadSqlite(const TConnection& db) {
     TTables tables;
-    const QList<TRow> names = db.Rows("SELECT name FROM sqlite_master WHERE type = 'table' "
-                                      "AND name NOT LIKE 'sqlite!_%' ESCAPE '!' ORDER BY rowid");
+    const QList<TRow> names = db.Rows(kSqliteTables);
     for (const TRow& r : names)
-        tables.Add(Text(r, 0), QString());
+        tables.Add(Text(r, 0), QString(), r[1].toBool());
+    QHash<QString, QList<std::pair<qint64, QString>>> keys; // by table: (place in key, column)
+    for (const TRow& r : db.Rows(kSqliteColumns)) {
+        tables.AddColumn(Text(r, 0), Text(r, 1), Text(r, 2), r[3].toInt() == 1, QString());
+        if (r[4].toLongLong() > 0)
+            keys[Text(r, 0)].append({r[4].toLongLong(), Text(r, 1)});
+    }
     for (const TRow& n : names) {
-        const QString table = Text(n, 0);
-        QList<std::pair<qint64, QString>> key;
-        for (const TRow& r : db.Rows("SELECT name, type, \"notnull\", pk "
-                                     "FROM pragma_table_info(?) ORDER BY cid",
-                                     {table})) {
-            tables.AddColumn(table, Text(r, 0), Text(r, 1), r[2].toInt() == 1, QString());
-            if (r[3].toLongLong() > 0)
-                key.append({r[3].toLongLong(), Text(r, 0)});
-        }
+        QList<std::pair<qint64, QString>> key = keys.value(Text(n, 0));
         std::sort(key.begin(), key.end());
         for (const auto& [order, column] : key)
-            tables.AddKeyColumn(table, QString(), true, column, QString(), QString());
-        for (const TRow& r : db.Rows("SELECT id, \"table\", \"from\", \"to\" "
-                                     "FROM pragma_foreign_key_list(?) ORDER BY id, seq",
-                                     {table}))
-            tables.AddKeyColumn(table, Text(r, 0), false, Text(r, 2), Text(r, 1), Text(r, 3));
+            tables.AddKeyColumn(Text(n, 0), QString(), true, column, QString(), QString());
     }
+    for (const TRow& r : db.Rows(kSqliteForeignKeys))
+        tables.AddKeyColumn(Text(r, 0), Text(r, 1), false, Text(r, 3), Text(r, 2), Text(r, 4));
     MarkGeneratedSqlite(db, tables.Result(), tables);
     return tables.Result();
 }

@@ -2,6 +2,7 @@
 
 #include "CodeText.h"
 #include "FileOperate.h"
+#include "MappingFile.h"
 
 using namespace CodeText;
 
@@ -32,6 +33,34 @@ QStringList StrutsBlock(const QString& name) {
             "  </action>",
             "</package>",
             ""};
+}
+
+// For a model of existing tables, which the application neither changes nor indexes: the
+// look-up indexes a hand-made project's tables get, as statements the user may run.
+QString IndexAdvice(const TProjectModel& model, const QString& newline) {
+    // PostgreSQL quotes with double quotes and wants index names unique in the schema.
+    const bool postgres = model.Database().kind == TDatabaseKind::PostgreSql;
+    const QString quote = postgres ? QStringLiteral("\"") : QStringLiteral("`");
+    QStringList statements;
+    for (const TClassModel& c : model.Classes())
+        if (const std::optional<TMember> m = MappingFile::LookupMember(c)) {
+            const QString table = c.tableName.isEmpty() ? c.className : c.tableName;
+            const QString name = postgres ? quote + "lookup_" + table + quote : "lookup";
+            statements << "        CREATE INDEX " + name + " ON " + quote + table + quote + " (" +
+                              quote + MappingFile::ColumnOf(*m) + quote + ");";
+        }
+    if (statements.isEmpty())
+        return QString();
+    QStringList lines{
+        QString(), QStringLiteral("已有数据表的索引"),
+        QStringLiteral("    本工程使用已有的数据表: 应用不建立、不修改这些表, 也不为它们建立索引 "
+                       "(hibernate.hbm2ddl.auto=none)。"),
+        QStringLiteral(
+            "    输入被引用对象主键时的提示 (<类>_Lookup<类>.action) 按显示值的开头查找; "
+            "表的行数多时, 下面的索引让它更快,"),
+        QStringLiteral("    需要时由数据库管理员执行 (已有以该列开头的索引时不必执行):")};
+    lines << statements;
+    return lines.join(newline) + newline;
 }
 
 // The template with the section in place of marker, then the package name in place.
@@ -94,12 +123,10 @@ std::optional<TGeneratedFile> BuildRootFile(const TBuildContext& context, const 
                                             const QString& templateText) {
     if (templateText.isEmpty())
         return std::nullopt;
-    return TGeneratedFile{
-        name,
-        TFileOperate::ReplaceMarker(templateText, kPackageMarker, context.packageName),
-        TFileEncoding::Utf8,
-        kConfigDone,
-        {}};
+    QString text = TFileOperate::ReplaceMarker(templateText, kPackageMarker, context.packageName);
+    if (name == QLatin1String("README.txt") && context.model.MapsExistingTables())
+        text += IndexAdvice(context.model, text.contains(QLatin1String("\r\n")) ? "\r\n" : "\n");
+    return TGeneratedFile{name, text, TFileEncoding::Utf8, kConfigDone, {}};
 }
 
 } // namespace ConfigFiles

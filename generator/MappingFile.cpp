@@ -4,6 +4,7 @@
 #include "FileOperate.h"
 
 using namespace CodeText;
+using MappingFile::ColumnOf;
 
 namespace {
 
@@ -14,11 +15,6 @@ QString XmlName(const QString& name) {
     text.replace(QLatin1Char('<'), QLatin1String("&lt;"));
     text.replace(QLatin1Char('>'), QLatin1String("&gt;"));
     return text;
-}
-
-// The member's column: its own database name, else the member's name.
-QString ColumnOf(const TMember& m) {
-    return m.columnName.isEmpty() ? m.memberName : m.columnName;
 }
 
 QString ColumnAttribute(const TMember& m) {
@@ -58,14 +54,9 @@ QStringList PropertyAttributes(const TMember& m) {
     return {"  \ttype=\"string\"", "  \tlength=\"10\""}; // a date is a string of 10
 }
 
-// The display member's column is indexed for the key fields' look-up (a prefix search), when it
-// is a text short enough for an index in any MariaDB/MySQL row format (191 characters of 4 bytes).
 bool LookupIndexed(const TClassModel& c, const TMember& m) {
-    const std::optional<TMember> display = c.DisplayMember();
-    if (!display || display->memberName != m.memberName || m.memberIsPri == 1)
-        return false;
-    return m.memberType == MemberTypes::Date ||
-           (m.memberType == MemberTypes::String && m.memberLength > 0 && m.memberLength <= 191);
+    const std::optional<TMember> lookup = MappingFile::LookupMember(c);
+    return lookup && lookup->memberName == m.memberName;
 }
 
 // A simple member; its type word names the kind in the comment line. A float's column is a
@@ -209,6 +200,21 @@ TGeneratedFile BuildMappingFile(const TBuildContext& context, const TClassModel&
                      "table=\"`" + XmlName(c.tableName) + "`\"");
     file.text = TFileOperate::ReplaceMarker(text, QStringLiteral("$className"), c.className);
     return file;
+}
+
+std::optional<TMember> LookupMember(const TClassModel& c) {
+    const std::optional<TMember> display = c.DisplayMember();
+    if (!display || display->memberIsPri == 1)
+        return std::nullopt;
+    const TMember& m = *display;
+    if (m.memberType == MemberTypes::Date ||
+        (m.memberType == MemberTypes::String && m.memberLength > 0 && m.memberLength <= 191))
+        return m;
+    return std::nullopt;
+}
+
+QString ColumnOf(const TMember& m) {
+    return m.columnName.isEmpty() ? m.memberName : m.columnName;
 }
 
 } // namespace MappingFile

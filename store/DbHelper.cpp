@@ -290,6 +290,22 @@ qint64 TDbHelper::ExecuteInsert(const QString& sql, const QVariantList& params) 
     return Run(GetConnection(), sql, params, file_).lastInsertId().toLongLong();
 }
 
+TPreparedInsert TDbHelper::PrepareInsert(const QString& sql) {
+    QSqlQuery query(GetConnection());
+    query.setForwardOnly(true);
+    if (!query.prepare(sql))
+        Raise(query.lastError(), file_);
+    return TPreparedInsert(std::move(query), file_);
+}
+
+qint64 TPreparedInsert::Run(const QVariantList& params) {
+    for (qsizetype i = 0; i < params.size(); ++i)
+        query_.bindValue(int(i), Bindable(params[i]));
+    if (!query_.exec())
+        Raise(query_.lastError(), file_);
+    return query_.lastInsertId().toLongLong();
+}
+
 void TDbHelper::ExecuteBatch(const QList<TStatement>& statements) {
     TTransaction transaction(*this);
     for (const TStatement& statement : statements)

@@ -2,12 +2,14 @@
 
 #include <QList>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
 #include <QVariantMap>
 #include <memory>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 // An error of the database engine, carrying the engine's message text or the store's own.
@@ -53,6 +55,8 @@ private:
 
 using TResultSetPtr = std::unique_ptr<TResultSet>;
 
+class TPreparedInsert;
+
 // Runs SQL on the calling thread's connection to the project database.
 class TDbHelper {
 public:
@@ -74,6 +78,8 @@ public:
     void ExecuteCommand(const QString& sql, const QVariantList& params = {});
     // Runs one insert; returns the new row's id.
     qint64 ExecuteInsert(const QString& sql, const QVariantList& params = {});
+    // An insert prepared once on the calling thread's connection, to be run for many rows.
+    TPreparedInsert PrepareInsert(const QString& sql);
     // Runs all statements in one transaction; at the first failure rolls all
     // back, runs nothing further and rethrows the error.
     void ExecuteBatch(const QList<TStatement>& statements);
@@ -86,6 +92,20 @@ public:
 private:
     QString file_;
     bool createMissing_;
+};
+
+// An insert statement prepared once and run with each row's values (an import stores thousands
+// of rows with one statement); used on the thread that prepared it, while its connection lives.
+class TPreparedInsert {
+public:
+    TPreparedInsert(QSqlQuery query, QString file)
+        : query_(std::move(query)), file_(std::move(file)) {}
+    // Runs the insert; returns the new row's id.
+    qint64 Run(const QVariantList& params);
+
+private:
+    QSqlQuery query_;
+    QString file_;
 };
 
 // A write transaction on the calling thread's connection ("begin immediate"). Every thread has

@@ -16,13 +16,16 @@ void CheckStoredLength(const TMember& m) {
 
 qint64 TMemberDAO::AddMember(const TMember& m) {
     CheckStoredLength(m);
-    return db_.ExecuteInsert(
-        "insert into t_member(projectId,classId,memberName,memberType,memberLength,memberIsPri,"
-        "memberComment,memberIsMust,memberIsInteger,memberIsFloat,queryFlag,memberIsDisplay,"
-        "memberQueryDisplay,columnName,keyAssigned) values (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)",
-        {m.projectId, m.classId, m.memberName, m.memberType, m.memberLength, m.memberIsPri,
-         m.memberComment, m.memberIsMust, m.memberIsInteger, m.memberIsFloat, m.queryFlag,
-         m.memberIsDisplay, m.memberQueryDisplay, m.columnName, m.keyAssigned});
+    if (!insert_)
+        insert_.emplace(db_.PrepareInsert(
+            "insert into t_member(projectId,classId,memberName,memberType,memberLength,"
+            "memberIsPri,memberComment,memberIsMust,memberIsInteger,memberIsFloat,queryFlag,"
+            "memberIsDisplay,memberQueryDisplay,columnName,keyAssigned) "
+            "values (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"));
+    return insert_->Run({m.projectId, m.classId, m.memberName, m.memberType, m.memberLength,
+                         m.memberIsPri, m.memberComment, m.memberIsMust, m.memberIsInteger,
+                         m.memberIsFloat, m.queryFlag, m.memberIsDisplay, m.memberQueryDisplay,
+                         m.columnName, m.keyAssigned});
 }
 
 void TMemberDAO::UpdateMember(const TMember& m) {

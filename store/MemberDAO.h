@@ -28,4 +28,5 @@ private:
     std::optional<TMember> FirstMember(const QString& sql, const QVariantList& params);
 
     TDbHelper db_;
+    std::optional<TPreparedInsert> insert_; // prepared at the first AddMember
 };

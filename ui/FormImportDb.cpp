@@ -24,8 +24,9 @@ const int kFileFieldWidth = 260;
 QString SuccessText(const TDbImportResult& result) {
     QString text = "数据库导入成功: " + Printable(result.projectName) + " (" +
                    QString::number(result.classCount) + "个类)";
-    if (!result.report.isEmpty())
-        text += "\n\n" + result.report.join(QLatin1Char('\n'));
+    const QStringList lines = result.report + result.notices;
+    if (!lines.isEmpty())
+        text += "\n\n" + lines.join(QLatin1Char('\n'));
     return text;
 }
 

@@ -4,6 +4,7 @@
 #include <QRandomGenerator>
 
 #include "../generator/TextCompare.h"
+#include "ConfigFiles.h"
 #include "DbImport.h"
 #include "MappingFile.h"
 #include "ModelCheck.h"
@@ -103,9 +104,53 @@ TEST(SchemaImportTest, TablesBecomeClassesWithTypesKeysReferencesAndDisplayMembe
                            "  price 浮点型 0", "  weight 浮点型 0", "  published 日期型 0",
                            "  added 日期型 0", "  touched 日期型 0", "  typeId BookType 0 must",
                            "  pages 整型 0"}));
-    EXPECT_TRUE(mapping.report.isEmpty()) << mapping.report.join("\n").toStdString();
+    EXPECT_EQ(mapping.report,
+              QStringList({"列book.price的类型decimal(8,2)作为浮点型导入: 按浮点数计算, "
+                           "小数可能有舍入误差",
+                           "列book.added的类型datetime作为日期型导入: 日期型只有年月日, 时间会丢失",
+                           "列book.touched的类型timestamp without time zone作为日期型导入: "
+                           "日期型只有年月日, 时间会丢失"}));
     EXPECT_EQ(mapping.classes[1].members[3].memberIsFloat, 1);
     EXPECT_EQ(mapping.classes[0].members[0].memberIsInteger, 1);
+}
+
+// Every mapping that loses something and every view gets its line; the display member and the
+// references become search fields where the rules allow it, said once.
+TEST(SchemaImportTest, LossyTypesViewsAndDefaultSearchFieldsAreReported) {
+    TSchemaTable view = Table("item_view", {Column("id", "int")}, {});
+    view.view = true;
+    const QList<TSchemaTable> tables{
+        Table("item",
+              {Column("id", "bigint"), Column("size", "enum('S','XL','it''s')"),
+               Column("tags", "set('a','bc')"), Column("count", "int(10) unsigned"),
+               Column("small", "smallint unsigned"), Column("parent_id", "bigint"),
+               Column("ratio", "double"), Column("huge", "UNSIGNED BIG INT")},
+              {"id"}, {{{"parent_id"}, "item", {"id"}}}),
+        view,
+        Table("tally", {Column("id", "int"), Column("item_id", "int")}, {"id"},
+              {{{"item_id"}, "item", {"id"}}})};
+    const TSchemaMapping mapping = SchemaImport::MapSchema(tables);
+    EXPECT_EQ(mapping.report,
+              QStringList({"列item.id的类型bigint作为整型导入: 整型只能存放-2147483648到"
+                           "2147483647, 超出的值不能读写",
+                           "列item.size的类型enum('S','XL','it''s')作为字符串(4)导入: "
+                           "数据库只接受列举的值",
+                           "列item.tags的类型set('a','bc')作为字符串(4)导入: 数据库只接受列举的值",
+                           "列item.count的类型int(10) unsigned作为整型导入: 整型只能存放"
+                           "-2147483648到2147483647, 超出的值不能读写",
+                           "列item.huge的类型UNSIGNED BIG INT作为整型导入: 整型只能存放"
+                           "-2147483648到2147483647, 超出的值不能读写",
+                           "视图item_view未导入: 只导入表"}));
+    ASSERT_EQ(mapping.classes.size(), 2);
+    QStringList search;
+    for (const TClassModel& c : mapping.classes)
+        for (const TMember& m : c.members)
+            if (m.queryFlag == 1)
+                search << c.className + "." + m.memberName;
+    // item's display member is its text "size"; its reference to itself may not search
+    EXPECT_EQ(search, QStringList({"Item.size", "Tally.itemId"}));
+    EXPECT_EQ(mapping.notices, QStringList({"已把各类的显示成员和引用成员设为查询条件(共2个), "
+                                            "查询页面可按它们搜索"}));
 }
 
 TEST(SchemaImportTest, DisplayMemberPrefersNameOrTitleThenFirstTextThenKey) {
@@ -245,6 +290,37 @@ TEST(SchemaImportTest, ImportedClassesKeepTheDatabaseNamesInTheirMappings) {
     EXPECT_FALSE(text.contains("odd")) << text.toStdString();
     EXPECT_TRUE(mapping.report.join("\n").contains("odd`name")) << mapping.report.join("\n").toStdString();
     EXPECT_TRUE(model.MapsExistingTables());
+}
+
+// The application indexes no existing table: README.txt offers the look-up index of each class
+// whose display member a hand-made project's table indexes, and only for such a model.
+TEST(SchemaImportTest, ReadmeOffersTheLookupIndexesOfExistingTablesOnly) {
+    const TSchemaMapping mapping = SchemaImport::MapSchema(
+        {Table("staff", {Column("staff_id", "int", true), Column("full_name", "varchar(40)", true)},
+               {"staff_id"}),
+         Table("note", {Column("id", "int"), Column("body", "varchar(500)")}, {"id"}),
+         Table("tally", {Column("id", "int"), Column("amount", "int")}, {"id"})});
+    TProjectModel model;
+    TProjectModel handMade;
+    qsizetype indexed = 0;
+    for (TClassModel c : mapping.classes) {
+        model.AddClass(c);
+        indexed += MappingFile::LookupMember(c) ? 1 : 0;
+        c.tableName.clear();
+        for (TMember& m : c.members)
+            m.columnName.clear();
+        handMade.AddClass(c);
+    }
+    const QString templateText = "head $packageName\r\n";
+    const QString text = ConfigFiles::BuildRootFile({model, "p"}, "README.txt", templateText)->text;
+    EXPECT_TRUE(text.startsWith("head p\r\n\r\n已有数据表的索引\r\n")) << text.toStdString();
+    EXPECT_TRUE(text.contains("        CREATE INDEX lookup ON `staff` (`full_name`);\r\n"))
+        << text.toStdString();
+    EXPECT_EQ(text.count("CREATE INDEX"), indexed);
+    EXPECT_EQ(ConfigFiles::BuildRootFile({handMade, "p"}, "README.txt", templateText)->text,
+              "head p\r\n");
+    EXPECT_EQ(ConfigFiles::BuildRootFile({model, "p"}, "jetty.xml", templateText)->text,
+              "head p\r\n");
 }
 
 TEST(SchemaImportTest, TableFilterTakesCommaSeparatedWildcards) {

@@ -80,13 +80,20 @@ TEST_F(SqliteImportTest, ImportsTheFileAsAProjectNamedAfterItWithTheReport) {
     EXPECT_EQ(result.projectName, "library");
     EXPECT_EQ(result.classCount, 3);
     EXPECT_EQ(result.report,
-              QStringList({"列book.cover的类型BLOB不受支持, 未导入",
+              QStringList({"列book.price的类型DECIMAL(8,2)作为浮点型导入: 按浮点数计算, "
+                           "小数可能有舍入误差",
+                           "列book.cover的类型BLOB不受支持, 未导入",
                            "列book.class没有声明长度, 作为长度为255的字符串导入",
                            "列book.class导入为成员class_: 类Book的成员名\"class\"是Java的保留字",
                            "表loan_item的主键由多列组成(loan_id, line), 未导入",
                            "表作者导入为类Table4: 名称中没有英文字母或数字",
                            "列作者.编号导入为成员column1: 名称中没有英文字母或数字",
-                           "列作者.姓名导入为成员column2: 名称中没有英文字母或数字"}));
+                           "列作者.姓名导入为成员column2: 名称中没有英文字母或数字",
+                           "视图cheap未导入: 只导入表"}));
+    EXPECT_EQ(
+        result.notices,
+        QStringList({"已把各类的显示成员和引用成员设为查询条件(共4个), 查询页面可按它们搜索",
+                     "从SQLite导入: 生成的应用使用MariaDB/MySQL数据库, 不使用这个SQLite文件"}));
     const TProjectList found = TProjectDAO().FindProjects("library");
     ASSERT_EQ(found.size(), 1);
     const TProjectModel model = ReadProjectModel(found[0].projectId);
@@ -116,7 +123,7 @@ TEST_F(SqliteImportTest, RefusedImportsStoreNothing) {
     } catch (const TExchangeError& error) {
         EXPECT_TRUE(
             error.Message().startsWith("数据库中有模型不能原样表示的内容, 没有导入任何内容:\n"
-                                       "列book.cover的类型BLOB不受支持"))
+                                       "列book.price的类型DECIMAL(8,2)作为浮点型导入"))
             << error.Message().toStdString();
     }
     EXPECT_EQ(Projects(), 0);

@@ -84,6 +84,8 @@ def arguments():
     webapp.add_common_arguments(parser, 900)
     parser.add_argument("--database", choices=("mariadb", "postgresql"), default="mariadb",
                         help="the server the schema is loaded into and served from")
+    parser.add_argument("--lower-case-table-names", type=int, choices=(0, 1), default=0,
+                        help="the server's lower_case_table_names (1: the Windows default)")
     return parser.parse_args()
 
 
@@ -326,7 +328,8 @@ def run(args, results):
     maven_args = webapp.maven_arguments(args)
     os.makedirs(args.work, exist_ok=True)
     webapp.stop_leftovers(args.work)
-    db = PostgresLive(args.work) if args.database == "postgresql" else MariaDB(args.work)
+    db = (PostgresLive(args.work) if args.database == "postgresql"
+          else MariaDB(args.work, args.lower_case_table_names))
     container = "tomcat" if on_postgres(db) else "jetty"
     server = None
     try:
@@ -352,7 +355,7 @@ def run(args, results):
         added = [line for line in schema(db) if line not in before]
         removed = [line for line in before if line not in schema(db)]
         results.check("schema unchanged but for the Admin table",
-                      None if not removed and all("\tAdmin\t" in line for line in added)
+                      None if not removed and all("\tadmin\t" in line.lower() for line in added)
                       else "added %s, removed %s" % (added, removed))
         results.stage("[dbfirst] assigned key", lambda: add_assigned_key(drive, db),
                       pagedriver.Stop)

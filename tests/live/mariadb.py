@@ -29,8 +29,10 @@ class MariaDB:
     user = "root"  # the application's writing user
     app_password = ""
 
-    def __init__(self, work):
+    def __init__(self, work, lower_case_table_names=0):
         self.work = work
+        # 1: names stored and compared in lower case (the Windows default)
+        self.lower_case_table_names = lower_case_table_names
         self.base = os.path.join(work, "mariadb")
         self.data = os.path.join(work, "mariadb-data")
         self.port = processes.free_port()
@@ -49,12 +51,17 @@ class MariaDB:
     def root_option(self):
         return ["--user=root"] if os.geteuid() == 0 else []
 
+    def case_option(self):
+        if not self.lower_case_table_names:
+            return []
+        return ["--lower-case-table-names=%d" % self.lower_case_table_names]
+
     def initialise(self):
         os.makedirs(self.base, exist_ok=True)
         shutil.rmtree(self.data, ignore_errors=True)
         run([find_program("mariadb-install-db", "mysql_install_db"), "--no-defaults",
              "--datadir=" + self.data, "--auth-root-authentication-method=normal",
-             "--skip-test-db"] + self.root_option(), "mariadb-install-db")
+             "--skip-test-db"] + self.case_option() + self.root_option(), "mariadb-install-db")
 
     def start(self):
         self.initialise()
@@ -64,7 +71,7 @@ class MariaDB:
                 "--port=%d" % self.port, "--skip-networking=0", "--bind-address=127.0.0.1",
                 "--character-set-server=utf8mb4", "--collation-server=utf8mb4_unicode_ci",
                 "--log-error=" + os.path.join(self.base, "error.log"),
-                "--innodb-buffer-pool-size=64M"] + self.root_option()
+                "--innodb-buffer-pool-size=64M"] + self.case_option() + self.root_option()
         self.child = processes.Child("mariadbd", argv, os.path.join(self.base, "stdout.log"),
                                      pid_file(self.work))
         self.wait_ready(60)

@@ -12,6 +12,11 @@
 
 namespace {
 
+// What the import chose, after the report lines of the success message.
+const QString kNotices =
+    QStringLiteral("已把各类的显示成员和引用成员设为查询条件(共3个), 查询页面可按它们搜索\n"
+                   "从SQLite导入: 生成的应用使用MariaDB/MySQL数据库, 不使用这个SQLite文件");
+
 void WriteSqlite(const QString& file) {
     {
         QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "import-fixture");
@@ -110,7 +115,8 @@ TEST_F(ImportDbDialogTest, ImportsTheChosenFileShowsTheReportAndAsksForATakenNam
     EXPECT_EQ(seam_.shown[2].text, "工程名称 (shop): 该工程名称已经存在!\n请输入新的工程名称:");
     EXPECT_EQ(seam_.shown[4].kind, "message");
     EXPECT_EQ(seam_.shown[4].text, "数据库导入成功: 网上书店 (2个类)\n\n"
-                                   "列book.cover的类型BLOB不受支持, 未导入");
+                                   "列book.cover的类型BLOB不受支持, 未导入\n" +
+                                       kNotices);
     EXPECT_EQ(Projects(), QStringList({"shop", "网上书店"}));
     // The box shows the imported project, so the next class goes into it.
     EXPECT_EQ(Form().CB_Project->currentText(), "网上书店");
@@ -143,7 +149,8 @@ TEST_F(ImportDbDialogTest, ImportRunsOffTheWindowsThreadWithABusyIndicator) {
     });
     Trigger(Form().I3);
     EXPECT_EQ(seam_.Texts(), QStringList({"数据库导入成功: shop (2个类)\n\n"
-                                          "列book.cover的类型BLOB不受支持, 未导入"}));
+                                          "列book.cover的类型BLOB不受支持, 未导入\n" +
+                                          kNotices}));
     EXPECT_FALSE(Form().Panel_Busy->isVisibleTo(&Form()));
     EXPECT_TRUE(Form().I1->isEnabled());
     EXPECT_EQ(Projects(), QStringList({"shop"}));
