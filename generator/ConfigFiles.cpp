@@ -45,7 +45,8 @@ QString IndexAdvice(const TProjectModel& model, const QString& newline) {
     for (const TClassModel& c : model.Classes())
         if (const std::optional<TMember> m = MappingFile::LookupMember(c)) {
             const QString table = c.tableName.isEmpty() ? c.className : c.tableName;
-            const QString name = postgres ? quote + "lookup_" + table + quote : "lookup";
+            const QString name =
+                postgres ? QString(quote + "lookup_" + table + quote) : QStringLiteral("lookup");
             statements << "        CREATE INDEX " + name + " ON " + quote + table + quote + " (" +
                               quote + MappingFile::ColumnOf(*m) + quote + ");";
         }

@@ -149,8 +149,10 @@ TEST(SchemaImportTest, LossyTypesViewsAndDefaultSearchFieldsAreReported) {
                 search << c.className + "." + m.memberName;
     // item's display member is its text "size"; its reference to itself may not search
     EXPECT_EQ(search, QStringList({"Item.size", "Tally.itemId"}));
-    EXPECT_EQ(mapping.notices, QStringList({"已把各类的显示成员和引用成员设为查询条件(共2个), "
-                                            "查询页面可按它们搜索"}));
+    // after the lines of the keys the tables do not number
+    ASSERT_FALSE(mapping.notices.isEmpty());
+    EXPECT_EQ(mapping.notices.last(), "已把各类的显示成员和引用成员设为查询条件(共2个), "
+                                      "查询页面可按它们搜索");
 }
 
 TEST(SchemaImportTest, DisplayMemberPrefersNameOrTitleThenFirstTextThenKey) {
