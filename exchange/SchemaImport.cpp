@@ -597,8 +597,10 @@ private:
         const TProjectModel model = ModelOf(classes_);
         QList<qsizetype> broken;
         for (qsizetype i = 0; i < classes_.size(); ++i) {
-            if (std::optional<QString> error =
-                    ModelCheck::ClassRuleError(model, model.Classes()[i])) {
+            std::optional<QString> error = ModelCheck::ClassRuleError(model, model.Classes()[i]);
+            if (error && KeepWithFewerSearchFields(model, classes_[i]))
+                error.reset();
+            if (error) {
                 tableNotes_[kept_[i].position]
                     << "表" + Printable(kept_[i].table->name) + "未导入: " + *error;
                 broken << i;
@@ -612,6 +614,26 @@ private:
         if (!broken.isEmpty())
             IndexClasses();
         return !broken.isEmpty();
+    }
+
+    // A search field can break a rule only the whole model shows (its Action property named
+    // like another class's object, "bookList" beside a class Book): such fields are turned off,
+    // and the class is kept when that is all that broke it.
+    static bool KeepWithFewerSearchFields(const TProjectModel& model, TClassModel& c) {
+        TClassModel trial = c;
+        for (TMember& m : trial.members)
+            m.queryFlag = 0;
+        if (ModelCheck::ClassRuleError(model, trial))
+            return false;
+        for (qsizetype i = 0; i < trial.members.size(); ++i) {
+            if (c.members[i].queryFlag != 1)
+                continue;
+            trial.members[i].queryFlag = 1;
+            if (ModelCheck::ClassRuleError(model, trial))
+                trial.members[i].queryFlag = 0;
+        }
+        c = trial;
+        return true;
     }
 
     void Note(const QString& line) {

@@ -155,6 +155,18 @@ TEST(SchemaImportTest, LossyTypesViewsAndDefaultSearchFieldsAreReported) {
                                       "查询页面可按它们搜索");
 }
 
+// A search field that only the whole model refuses (an Action property "bookList" beside a
+// class Book) is turned off; the table stays.
+TEST(SchemaImportTest, SearchFieldsTheWholeModelRefusesAreLeftOffNotTheirTables) {
+    const TSchemaMapping mapping = SchemaImport::MapSchema(
+        {Table("book", {Column("id", "int"), Column("name", "varchar(20)")}, {"id"}),
+         Table("shelf", {Column("id", "int"), Column("book_list", "varchar(20)")}, {"id"})});
+    ASSERT_EQ(mapping.classes.size(), 2);
+    EXPECT_TRUE(mapping.report.isEmpty()) << mapping.report.join("\n").toStdString();
+    EXPECT_EQ(mapping.classes[0].QueryMembers().size(), 1);
+    EXPECT_TRUE(mapping.classes[1].QueryMembers().isEmpty());
+}
+
 TEST(SchemaImportTest, DisplayMemberPrefersNameOrTitleThenFirstTextThenKey) {
     const QList<TSchemaTable> tables{
         Table("a", {Column("id", "int"), Column("code", "varchar(5)"), Column("full_name", "text")},
