@@ -2,6 +2,7 @@
 checks accept, every type word and flag, references to earlier classes, Chinese texts."""
 
 import json
+import os
 import random
 
 CLASS_WORDS = ["Kind", "Shelf", "Person", "Order", "Goods", "Course", "Room", "Team", "Ticket",
@@ -15,10 +16,20 @@ COMMENTS = ["名称", "标题", "编号", "金额", "价格", "数量", "备注"
             "分数", "级别", "颜色", "城市", "合计", "说明", "标记", "尺寸", "比率", "状态", "条目",
             "序号", "开始日期", "种类", "所有者", "描述", "日期", "价值", "长度"]
 SCALARS = ["字符串", "整型", "浮点型", "日期型"]
-# The newer type words the random models use (random_model's default); a word joins once the
-# whole program takes it. The edge-value model has one class per word listed here.
-NEW_WORDS = []
 ALL_NEW_WORDS = ["日期时间型", "小数型", "长整型", "文本型", "布尔型"]
+
+
+def listed_words():
+    """The newer type words tests/random-type-words.txt lists."""
+    path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "random-type-words.txt")
+    with open(path, encoding="utf-8") as f:
+        lines = [line.strip() for line in f]
+    return [w for w in lines if w and not w.startswith("#")]
+
+
+# The newer type words the random models use (random_model's default), and the edge-value
+# model's classes.
+NEW_WORDS = listed_words()
 
 
 SIMPLE_TYPES = ("字符串", "整型", "浮点型", "日期型") + tuple(ALL_NEW_WORDS)
