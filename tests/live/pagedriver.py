@@ -231,7 +231,7 @@ class Drive:
         if reply.status != 200 or text not in page.text:
             why = "expected %r; %s: %s" % (text, reply.brief(), snippet(page.text, 400))
             if values:
-                why += " | posted %r" % {k: v[0] for k, v in values.items()}
+                why += " | posted %r" % {k: snippet(v[0] or "", 80) for k, v in values.items()}
         return self.check(name, why)
 
     # --- list ----------------------------------------------------------------------------
@@ -334,7 +334,7 @@ class Drive:
                 expected = self.labels.get(field.name, {}).get(posted, expected)
             if not same(pageforms.kind(field), cell, expected):
                 return "row %s, %s (%s): shows %r, entered %r" % (
-                    key, header, field.name, cell, expected)
+                    key, header, field.name, snippet(cell, 80), snippet(expected, 80))
         return None
 
     # --- search --------------------------------------------------------------------------

@@ -12,8 +12,8 @@ DATETIME_CHANGED = ("2031-07-15T08:30", "2031-07-15 08:30:00")
 LONGS = ["9223372036854775807", "-9223372036854775807", "0"]
 LONG_CHANGED = "-42"
 TEXT_BYTES = 100 * 1024  # the long text's size in UTF-8
-# A TEXT column holds 65,535 bytes: Chinese text that stays below.
-TEXT_OWN_CHARS = 20000
+# A TEXT column holds 65,535 bytes: the characters that fit however they are encoded.
+TEXT_OWN_CHARS = 65535 // 4
 TEXT_TAILS = ["", "中文'\"<b>x</b>&", "%{1+1}%_"]
 YES, NO = "是", "否"
 
