@@ -72,6 +72,14 @@ bool IsTextType(const QString& typeWord) {
            typeWord == MemberTypes::Text;
 }
 
+bool IsNumberKeyType(const QString& typeWord) {
+    return typeWord == MemberTypes::Integer || typeWord == MemberTypes::Long;
+}
+
+bool IsTextSearch(const QString& typeWord) {
+    return IsTextType(typeWord) || typeWord == MemberTypes::Long;
+}
+
 QString JavaType(const QString& typeWord) {
     if (IsTextType(typeWord))
         return QStringLiteral("String");
@@ -79,16 +87,19 @@ QString JavaType(const QString& typeWord) {
         return QStringLiteral("int");
     if (typeWord == MemberTypes::Float)
         return QStringLiteral("float");
+    if (typeWord == MemberTypes::Long)
+        return QStringLiteral("long");
     return typeWord;
 }
 
 bool IsAssignedKey(const TMember& m) {
-    return m.memberIsPri == 1 && m.memberType == MemberTypes::Integer && m.keyAssigned == 1;
+    return m.memberIsPri == 1 && IsNumberKeyType(m.memberType) && m.keyAssigned == 1;
 }
 
 bool IsNullableNumber(const TProjectModel& model, const TMember& m) {
     return m.memberIsMust == 0 && m.memberIsPri == 0 &&
-           (m.memberType == MemberTypes::Integer || m.memberType == MemberTypes::Float) &&
+           (m.memberType == MemberTypes::Integer || m.memberType == MemberTypes::Float ||
+            m.memberType == MemberTypes::Long) &&
            model.MapsExistingTables();
 }
 
@@ -100,12 +111,14 @@ bool IsNullableReference(const TProjectModel& model, const TMember& m) {
 QString MemberJavaType(const TProjectModel& model, const TMember& m) {
     if (!IsNullableNumber(model, m))
         return JavaType(m.memberType);
+    if (m.memberType == MemberTypes::Long)
+        return QStringLiteral("Long");
     return m.memberType == MemberTypes::Integer ? QStringLiteral("Integer")
                                                 : QStringLiteral("Float");
 }
 
 QString QueryType(const QString& typeWord) {
-    return IsTextType(typeWord) ? QStringLiteral("String") : typeWord;
+    return IsTextSearch(typeWord) ? QStringLiteral("String") : typeWord;
 }
 
 TMember KeyOf(const TClassModel& c) {

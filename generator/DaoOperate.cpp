@@ -9,7 +9,7 @@ namespace {
 const QString kIndent12 = QStringLiteral("            ");
 
 // How a query member narrows the HQL of the paged query and the counting method.
-enum class TTermKind { Text, IntReference, Reference };
+enum class TTermKind { Text, Long, IntReference, Reference };
 
 struct TQueryTerm {
     TTermKind kind;
@@ -20,9 +20,11 @@ struct TQueryTerm {
 TQueryTerm TermOf(const TProjectModel& model, const TMember& m) {
     if (IsTextType(m.memberType))
         return {TTermKind::Text, m.memberName, {}};
+    if (m.memberType == MemberTypes::Long)
+        return {TTermKind::Long, m.memberName, {}};
     const TMember key = ReferencedKey(model, m.memberType);
     const TTermKind kind =
-        key.memberType == MemberTypes::Integer ? TTermKind::IntReference : TTermKind::Reference;
+        IsNumberKeyType(key.memberType) ? TTermKind::IntReference : TTermKind::Reference;
     return {kind, m.memberName, key.memberName};
 }
 
@@ -42,6 +44,7 @@ QString RefKeyCall(const TQueryTerm& t) {
 QString Guard(const TQueryTerm& t) {
     switch (t.kind) {
     case TTermKind::Text:
+    case TTermKind::Long:
         return "!" + t.name + ".equals(\"\")";
     case TTermKind::IntReference:
         return "null != " + t.name + " && " + RefKeyCall(t) + "!=0";
@@ -68,6 +71,9 @@ QString Condition(const TBuildContext& context, const TQueryTerm& t, const QStri
             return prefix + "hql = hql + \" and lower(" + path + ") like lower(:" + t.name +
                    ") escape '!'\";";
         return prefix + "hql = hql + \" and " + path + " like :" + t.name + " escape '!'\";";
+    case TTermKind::Long: // a text that is no long integer matches nothing
+        return prefix + "hql += (longValue(" + t.name + ") == null ? \" and 1=0\" : \" and " +
+               path + "=:" + t.name + "\");";
     case TTermKind::IntReference:
         return prefix + "hql += \" and " + path + "." + t.refKeyName + "=\" + " + RefKeyCall(t) +
                ";";
@@ -85,6 +91,10 @@ QStringList BindingLines(const QList<TQueryTerm>& terms, const QString& indent) 
             lines << prefix + "HibernateUtil.likePattern(" + t.name + "));";
         else if (t.kind == TTermKind::Reference)
             lines << prefix + RefKeyCall(t) + ");";
+        else if (t.kind == TTermKind::Long)
+            lines << indent + "if(!" + t.name + ".equals(\"\") && longValue(" + t.name +
+                         ") != null) q.setParameter(\"" + t.name + "\", longValue(" + t.name +
+                         "));";
     }
     return lines;
 }
@@ -140,10 +150,13 @@ QStringList QueryParameters(const TClassModel& c) {
     return parameters;
 }
 
-// A text key is a String; any other key type is taken as int.
+// A text key is a String, a long key a long; any other key type is taken as int.
 QString KeyType(const TMember& key) {
+    if (key.memberType == MemberTypes::Long)
+        return QStringLiteral("long");
     return key.memberType == MemberTypes::String ? QStringLiteral("String") : QStringLiteral("int");
 }
+
 
 QStringList CatchLines(const QString& rollbackLine) {
     return {"        } catch (HibernateException e) {", "            if(tx != null)", rollbackLine,
@@ -230,6 +243,20 @@ QString Text(const QStringList& lines) {
     return text;
 }
 
+// The search text of a long integer member as a number; only a class searched by one has it.
+QString LongValueMethod(const TClassModel& c) {
+    bool searched = false;
+    for (const TMember& m : c.QueryMembers())
+        searched = searched || m.memberType == MemberTypes::Long;
+    if (!searched)
+        return {};
+    return Text({"    /*查询条件中的长整数, 不是长整数时为 null*/",
+                 "    private static Long longValue(String text) {", "        try {",
+                 "            return Long.valueOf(text.trim());",
+                 "        } catch (NumberFormatException e) {", "            return null;",
+                 "        }", "    }", ""});
+}
+
 // A method that reads a list of the class's objects: its comment and signature, the lines that
 // make the query `q`, then the list returned.
 QString ListMethod(const TClassModel& c, const QString& comment, const QString& signature,
@@ -266,7 +293,8 @@ TGeneratedFile TDaoOperate::BuildDaoClass(const TBuildContext& context, const TC
                          BuildQueryMethod(context, c) + BuildQueryAllMethod(c) +
                          BuildChoicesMethod(c) + BuildLookupMethod(c) +
                          BuildCalculateMethod(context, c) + BuildGetMethod(c) +
-                         BuildUpdateMethod(c) + BuildDeleteMethod(c) + Text({"}"});
+                         BuildUpdateMethod(c) + BuildDeleteMethod(c) + LongValueMethod(c) +
+                         Text({"}"});
     return {PackagePath(context.packageName, "dao/" + c.className + "DAO.java"),
             text,
             TFileEncoding::Ansi,

@@ -24,9 +24,10 @@ QString ColumnAttribute(const TMember& m) {
 QStringList KeyLines(const TMember& key) {
     const QString comment = "<!-- 主键" + XmlComment(key.memberComment) + " -->";
     const QString name = Quoted(key.memberName);
-    if (key.memberIsInteger == 1) {
+    if (IsNumberKeyType(key.memberType)) {
         const QString generator = IsAssignedKey(key) ? "assigned" : "native";
-        return {comment, "<id name=" + name + " column=" + ColumnAttribute(key) + ">",
+        const QString type = key.memberType == MemberTypes::Long ? " type=\"long\"" : "";
+        return {comment, "<id name=" + name + " column=" + ColumnAttribute(key) + type + ">",
                 "  <generator class=" + Quoted(generator) + "/>", "</id>", ""};
     }
     // Any other key is an assigned string of length 20, whatever its own type and length.
@@ -74,6 +75,8 @@ QStringList PropertyAttributes(const TMember& m) {
         return {"  type=\"string\"", "  length=" + Quoted(QString::number(m.memberLength))};
     if (m.memberType == MemberTypes::Integer)
         return {"  type=\"int\"", ""}; // the integer property alone has the empty line
+    if (m.memberType == MemberTypes::Long)
+        return {"  type=\"long\""};
     return {"  \ttype=\"string\"", "  \tlength=\"10\""}; // a date is a string of 10
 }
 

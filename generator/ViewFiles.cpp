@@ -159,6 +159,7 @@ QString KeyInput(const TBuildContext& context, const TMember& m, const QString& 
     const TMember key = ReferencedKey(context.model, m.memberType);
     const QString type =
         key.memberType == MemberTypes::Integer ? QStringLiteral("number") : QStringLiteral("text");
+    // a long key is typed as text: a number field rounds what a double does not hold
     const QString& ref = m.memberType;
     const QString choices = name + ".choices";
     return "<input type=\"" + type + "\"" + Attribute("name", name) + " value=\"" +
@@ -228,7 +229,7 @@ QStringList FormLines(const TBuildContext& context, const TClassModel& c, const 
                       "<table>"};
     for (const TMember& m : c.members) {
         const bool isKey = m.memberIsPri == 1;
-        if (addForm && isKey && m.memberType == MemberTypes::Integer && !IsAssignedKey(m))
+        if (addForm && isKey && IsNumberKeyType(m.memberType) && !IsAssignedKey(m))
             continue; // the database numbers it
         lines << FormField(context, object, m, value, isKey && !addForm);
     }
@@ -240,11 +241,11 @@ QStringList FormLines(const TBuildContext& context, const TClassModel& c, const 
 }
 
 QString SearchField(const TBuildContext& context, const TMember& m) {
-    if (IsTextType(m.memberType))
+    if (IsTextSearch(m.memberType))
         return Label(m) + ": <input type=\"" + InputType(m) + "\"" +
                Attribute("name", m.memberName) + " value=\"" + Property("#" + m.memberName) + "\">";
     const TMember key = ReferencedKey(context.model, m.memberType);
-    const QString all = key.memberType == MemberTypes::Integer ? "0" : "";
+    const QString all = IsNumberKeyType(key.memberType) ? "0" : "";
     const QString name = m.memberName + "." + key.memberName;
     const QString selected = "#" + name;
     return Label(m) + ": " +
@@ -257,14 +258,14 @@ QString SearchField(const TBuildContext& context, const TMember& m) {
 QString SearchParams(const TBuildContext& context, const TClassModel& c) {
     QString params;
     for (const TMember& m : c.QueryMembers()) {
-        if (IsTextType(m.memberType)) {
+        if (IsTextSearch(m.memberType)) {
             params += "<s:param name=" + Quoted(m.memberName) +
                       " value=" + Quoted("#" + m.memberName) + "/>";
             continue;
         }
         const TMember key = ReferencedKey(context.model, m.memberType);
         const QString path = "#" + m.memberName + "." + key.memberName;
-        const QString all = key.memberType == MemberTypes::Integer ? "0" : "''";
+        const QString all = IsNumberKeyType(key.memberType) ? "0" : "''";
         params += "<s:param name=" + Quoted(m.memberName + "." + key.memberName) +
                   " value=" + Quoted("#" + m.memberName + " == null ? " + all + " : " + path) +
                   "/>";
