@@ -138,7 +138,8 @@ class Drive:
                 pending.remove(site)
                 progress = True
                 site.fields = fields
-                names = [f.name for f in form.fields if f.name]
+                # The object's fields, not the form's token.
+                names = [f.name for f in form.fields if f.name and "." in f.name]
                 site.prefix = names[0].split(".")[0] if names else site.name[0].lower()
                 # A class whose only member is a generated key has an empty add form: its
                 # rows are added all the same.
