@@ -69,7 +69,7 @@ QString Quoted(const QString& value) {
 
 bool IsTextType(const QString& typeWord) {
     return typeWord == MemberTypes::String || typeWord == MemberTypes::Date ||
-           typeWord == MemberTypes::Text;
+           typeWord == MemberTypes::Text || typeWord == MemberTypes::DateTime;
 }
 
 bool IsNumberKeyType(const QString& typeWord) {

@@ -25,7 +25,7 @@ QString JavaString(const QString& text);
 // Text for an XML element or attribute: on one line as above, with & < > " escaped.
 QString XmlText(const QString& text);
 
-// "字符串", "日期型" and "文本型": members that are texts in Java.
+// "字符串", "日期型", "文本型" and "日期时间型": members that are texts in Java.
 bool IsTextType(const QString& typeWord);
 // 整型 and 长整型: a key of such a type is numbered by the database or assigned by the user.
 bool IsNumberKeyType(const QString& typeWord);

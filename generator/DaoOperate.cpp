@@ -15,11 +15,12 @@ struct TQueryTerm {
     TTermKind kind;
     QString name;
     QString refKeyName; // references only
+    bool asText = false; // a date and time, matched as its text
 };
 
 TQueryTerm TermOf(const TProjectModel& model, const TMember& m) {
     if (IsTextType(m.memberType))
-        return {TTermKind::Text, m.memberName, {}};
+        return {TTermKind::Text, m.memberName, {}, m.memberType == MemberTypes::DateTime};
     if (m.memberType == MemberTypes::Long)
         return {TTermKind::Long, m.memberName, {}};
     const TMember key = ReferencedKey(model, m.memberType);
@@ -64,7 +65,8 @@ bool OnPostgres(const TBuildContext& context) {
 // collation ignores it, PostgreSQL compares both sides in lower case.
 QString Condition(const TBuildContext& context, const TQueryTerm& t, const QString& className) {
     const QString prefix = kIndent12 + "if(" + Guard(t) + ") ";
-    const QString path = className + "." + t.name;
+    const QString property = className + "." + t.name;
+    const QString path = t.asText ? "str(" + property + ")" : property;
     switch (t.kind) {
     case TTermKind::Text:
         if (OnPostgres(context))
@@ -278,7 +280,8 @@ QString LookupCondition(const QString& object, const TMember& m) {
     if (m.memberIsPri == 1 && m.memberIsInteger == 1)
         return kIndent12 + "if(HibernateUtil.intValue(term) != null) hql += \" or " + path +
                " = \" + HibernateUtil.intValue(term);";
-    const QString value = IsTextType(m.memberType) ? path : "str(" + path + ")";
+    const bool text = IsTextType(m.memberType) && m.memberType != MemberTypes::DateTime;
+    const QString value = text ? path : "str(" + path + ")";
     return kIndent12 + "hql += \" or " + value + " like :term escape '!'\";";
 }
 

@@ -44,7 +44,7 @@ QStringList KeyLines(const TMember& key) {
 bool EmptyIsNull(const TMember& m) {
     return !m.columnName.isEmpty() && m.memberIsMust == 0 &&
            (m.memberType == MemberTypes::String || m.memberType == MemberTypes::Date ||
-            m.memberType == MemberTypes::Text);
+            m.memberType == MemberTypes::Text || m.memberType == MemberTypes::DateTime);
 }
 
 // A long text's MariaDB/MySQL column: TEXT holds 65,535 bytes, MEDIUMTEXT 16 MB, LONGTEXT 4 GB,
@@ -69,6 +69,24 @@ QStringList TextLines(const TMember& m, const QString& comment) {
             ""};
 }
 
+// A date and time: a text in Java (the domain's setter keeps it as yyyy-MM-dd HH:mm:ss) in a
+// DATETIME column, which takes the text as it is; PostgreSQL's timestamp takes it cast.
+QStringList DateTimeLines(const TMember& m, const QString& comment, bool postgres) {
+    QString value = EmptyIsNull(m) ? QStringLiteral("nullif(?, '')") : QStringLiteral("?");
+    if (postgres)
+        value = "cast(" + value + " as timestamp)";
+    const QString write = value == QLatin1String("?") ? QString() : " write=" + Quoted(value);
+    return {comment,
+            "<property",
+            "  name=" + Quoted(m.memberName),
+            "  type=\"string\"",
+            ">",
+            "  <column name=" + ColumnAttribute(m) +
+                " sql-type=" + Quoted(postgres ? "timestamp" : "datetime") + write + "/>",
+            "</property>",
+            ""};
+}
+
 // The lines between a property's column line and its closing line.
 QStringList PropertyAttributes(const TMember& m) {
     if (m.memberType == MemberTypes::String)
@@ -87,7 +105,7 @@ bool LookupIndexed(const TClassModel& c, const TMember& m) {
 
 // A simple member; its type word names the kind in the comment line. A float's column is a
 // DOUBLE: a FLOAT column is read back as text of six digits, which loses what a float holds.
-QStringList PropertyLines(const TMember& m, bool indexed) {
+QStringList PropertyLines(const TMember& m, bool indexed, bool postgres) {
     const QString name = Quoted(m.memberName);
     const QString comment =
         "<!-- 简单" + m.memberType + "属性: " + XmlComment(m.memberComment) + " -->";
@@ -102,6 +120,8 @@ QStringList PropertyLines(const TMember& m, bool indexed) {
                 ""};
     if (m.memberType == MemberTypes::Text)
         return TextLines(m, comment);
+    if (m.memberType == MemberTypes::DateTime)
+        return DateTimeLines(m, comment, postgres);
     if (EmptyIsNull(m)) {
         QStringList lines{comment, "<property", "  name=" + name};
         lines << PropertyAttributes(m) << QStringLiteral(">")
@@ -179,7 +199,9 @@ QString Section(const TBuildContext& context, const TClassModel& c, QStringList&
     for (qsizetype i = 0; i < members.size(); ++i) {
         const TMember& m = members[i];
         if (MemberTypes::IsSimple(m.memberType)) {
-            AddLines(section, 10, PropertyLines(m, LookupIndexed(c, m)));
+            AddLines(section, 10,
+                     PropertyLines(m, LookupIndexed(c, m),
+                                   context.model.Database().kind == TDatabaseKind::PostgreSql));
             continue;
         }
         referenceColumns << ReferenceColumn(context, c, members, i, referenceColumns, warnings);

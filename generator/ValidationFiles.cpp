@@ -62,6 +62,8 @@ QStringList ValueCheck(const TBuildContext& context, const TMember& m) {
         return Check("date", label + "必须是有效的日期(yyyy-MM-dd)", true);
     if (m.memberType == MemberTypes::Long)
         return TypeCheck("long", label + "必须是" + kLongRange + "之间的整数");
+    if (m.memberType == MemberTypes::DateTime)
+        return TypeCheck("datetime", label + "必须是有效的日期时间(yyyy-MM-dd HH:mm:ss)");
     const int length = m.memberType == MemberTypes::Text ? TextLength(context, m) : MaxLength(m);
     if (length == 0)
         return {};
@@ -158,7 +160,7 @@ TGeneratedFiles GenerateValidationFiles(const TBuildContext& context) {
 bool NeedsTypeChecks(const TProjectModel& model) {
     for (const TClassModel& c : model.Classes())
         for (const TMember& m : c.members)
-            if (m.memberType == MemberTypes::Long ||
+            if (m.memberType == MemberTypes::Long || m.memberType == MemberTypes::DateTime ||
                 ReferencedKey(model, m.memberType).memberType == MemberTypes::Long)
                 return true;
     return false;
@@ -168,6 +170,10 @@ TGeneratedFiles TypeCheckFiles(const TBuildContext& context) {
     static const QStringList validator{
 "package com.$packageName.utils;",
 "",
+"import java.time.LocalDateTime;",
+"import java.time.format.DateTimeFormatter;",
+"import java.time.format.DateTimeParseException;",
+"import java.time.format.ResolverStyle;",
 "import java.util.LinkedHashMap;",
 "import java.util.List;",
 "import java.util.Map;",
@@ -186,10 +192,15 @@ TGeneratedFiles TypeCheckFiles(const TBuildContext& context) {
 " *",
 " * 参数 check:",
 " *   long      -9223372036854775808 到 9223372036854775807 之间的整数",
+" *   datetime  1000-01-01 00:00:00 到 9999-12-31 23:59:59 之间的有效日期时间, 格式",
+" *             yyyy-MM-dd HH:mm:ss, 或者浏览器日期时间字段的 yyyy-MM-ddTHH:mm[:ss]",
 " * 没有填写的字段不报错 (必填由 formvalue 检查); 同一字段提交了多个值时总是报错。",
 " * 类型转换失败时 Struts 已加上的英文信息被换成这里的信息。",
 " */",
 "public class TypeValueValidator extends FieldValidatorSupport {",
+"",
+"    private static final DateTimeFormatter DATE_TIME =",
+"        DateTimeFormatter.ofPattern(\"uuuu-MM-dd HH:mm:ss\").withResolverStyle(ResolverStyle.STRICT);",
 "",
 "    private String check = \"long\";",
 "",
@@ -235,7 +246,25 @@ TGeneratedFiles TypeCheckFiles(const TBuildContext& context) {
 "        if (\"long\".equals(check)) {",
 "            return isLong(value);",
 "        }",
+"        if (\"datetime\".equals(check)) {",
+"            return isDateTime(value);",
+"        }",
 "        return true;",
+"    }",
+"",
+"    private static boolean isDateTime(String value) {",
+"        if (value.matches(\"[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}\")) {",
+"            value = value + \":00\";",
+"        }",
+"        if (!value.matches(\"[1-9][0-9]{3}-[0-9]{2}-[0-9]{2}[ T][0-9]{2}:[0-9]{2}:[0-9]{2}\")) {",
+"            return false;",
+"        }",
+"        try {",
+"            LocalDateTime.parse(value.replace('T', ' '), DATE_TIME);",
+"            return true;",
+"        } catch (DateTimeParseException e) {",
+"            return false;",
+"        }",
 "    }",
 "",
 "    private static boolean isLong(String value) {",

@@ -15,8 +15,8 @@ TGeneratedFile BuildAddValidation(const TBuildContext& context, const TClassMode
 // ...-<Class>_Modify<Class>-validation.xml: every field of the modify form, the key too.
 TGeneratedFile BuildModifyValidation(const TBuildContext& context, const TClassModel& c);
 // Both files of every class, class by class; then, for a whole run of a model with a member
-// the validator "formvalue" cannot check (a 长整型, or a reference to a class keyed by one),
-// TypeCheckFiles.
+// the validator "formvalue" cannot check (a 长整型 or 日期时间型, or a reference to a class
+// keyed by a 长整型), TypeCheckFiles.
 TGeneratedFiles GenerateValidationFiles(const TBuildContext& context);
 bool NeedsTypeChecks(const TProjectModel& model);
 // src/typevalue-validators.xml registering the validator "typevalue", and its class
