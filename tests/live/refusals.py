@@ -48,7 +48,7 @@ def error_items(text):
 
 
 def same(kind, shown, posted):
-    if shown == posted:
+    if shown == posted or (kind == "datetime" and shown == wordvalues.datetime_text(posted)):
         return True
     if kind in ("int", "float", "long", "decimal") and shown:
         try:

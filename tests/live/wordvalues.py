@@ -8,7 +8,7 @@ KINDS = {"日期时间型": "datetime", "小数型": "decimal", "长整型": "lo
          "布尔型": "bool"}
 DATETIMES = ["9999-12-31 23:59:59", "1000-01-01 00:00:00", "2024-02-29 13:45:07"]
 # A browser's date-time field posts the T form without seconds.
-DATETIME_CHANGED = ("2031-07-15T08:30", "2031-07-15 08:30:00")
+DATETIME_CHANGED = "2031-07-15T08:30"
 LONGS = ["9223372036854775807", "-9223372036854775807", "0"]
 LONG_CHANGED = "-42"
 TEXT_BYTES = 100 * 1024  # the long text's size in UTF-8
@@ -16,6 +16,13 @@ TEXT_BYTES = 100 * 1024  # the long text's size in UTF-8
 TEXT_OWN_CHARS = 65535 // 4
 TEXT_TAILS = ["", "中文'\"<b>x</b>&", "%{1+1}%_"]
 YES, NO = "是", "否"
+
+
+def datetime_text(posted):
+    """A date and time as the pages keep it: a browser's T form with seconds added."""
+    if len(posted) in (16, 19) and posted[10:11] == "T":
+        return posted[:10] + " " + posted[11:] + (":00" if len(posted) == 16 else "")
+    return posted
 
 
 def kind(member):
@@ -70,7 +77,8 @@ def value(member, field, head, index, change):
     """(posted value or None for a check box left unticked, what the pages show)."""
     word = kind(member)
     if word == "datetime":
-        return DATETIME_CHANGED if change else (DATETIMES[index], DATETIMES[index])
+        text = DATETIME_CHANGED if change else DATETIMES[index]
+        return text, datetime_text(text)
     if word == "long":
         text = LONG_CHANGED if change else LONGS[index]
         return text, text
