@@ -77,7 +77,8 @@ bool IsNumberKeyType(const QString& typeWord) {
 }
 
 bool IsTextSearch(const QString& typeWord) {
-    return IsTextType(typeWord) || typeWord == MemberTypes::Long;
+    return IsTextType(typeWord) || typeWord == MemberTypes::Long ||
+           typeWord == MemberTypes::Decimal;
 }
 
 QString JavaType(const QString& typeWord) {
@@ -89,6 +90,8 @@ QString JavaType(const QString& typeWord) {
         return QStringLiteral("float");
     if (typeWord == MemberTypes::Long)
         return QStringLiteral("long");
+    if (typeWord == MemberTypes::Decimal) // the column's own text, see MappingFile
+        return QStringLiteral("String");
     return typeWord;
 }
 

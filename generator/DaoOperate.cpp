@@ -9,7 +9,7 @@ namespace {
 const QString kIndent12 = QStringLiteral("            ");
 
 // How a query member narrows the HQL of the paged query and the counting method.
-enum class TTermKind { Text, Long, IntReference, Reference };
+enum class TTermKind { Text, Long, Decimal, IntReference, Reference };
 
 struct TQueryTerm {
     TTermKind kind;
@@ -23,6 +23,8 @@ TQueryTerm TermOf(const TProjectModel& model, const TMember& m) {
         return {TTermKind::Text, m.memberName, {}, m.memberType == MemberTypes::DateTime};
     if (m.memberType == MemberTypes::Long)
         return {TTermKind::Long, m.memberName, {}};
+    if (m.memberType == MemberTypes::Decimal)
+        return {TTermKind::Decimal, m.memberName, {}};
     const TMember key = ReferencedKey(model, m.memberType);
     const TTermKind kind =
         IsNumberKeyType(key.memberType) ? TTermKind::IntReference : TTermKind::Reference;
@@ -46,6 +48,7 @@ QString Guard(const TQueryTerm& t) {
     switch (t.kind) {
     case TTermKind::Text:
     case TTermKind::Long:
+    case TTermKind::Decimal:
         return "!" + t.name + ".equals(\"\")";
     case TTermKind::IntReference:
         return "null != " + t.name + " && " + RefKeyCall(t) + "!=0";
@@ -76,6 +79,9 @@ QString Condition(const TBuildContext& context, const TQueryTerm& t, const QStri
     case TTermKind::Long: // a text that is no long integer matches nothing
         return prefix + "hql += (longValue(" + t.name + ") == null ? \" and 1=0\" : \" and " +
                path + "=:" + t.name + "\");";
+    case TTermKind::Decimal: // a text that is no number matches nothing
+        return prefix + "hql += (decimalValue(" + t.name + ") == null ? \" and 1=0\" : \" and " +
+               path + "=:" + t.name + "\");";
     case TTermKind::IntReference:
         return prefix + "hql += \" and " + path + "." + t.refKeyName + "=\" + " + RefKeyCall(t) +
                ";";
@@ -97,6 +103,10 @@ QStringList BindingLines(const QList<TQueryTerm>& terms, const QString& indent) 
             lines << indent + "if(!" + t.name + ".equals(\"\") && longValue(" + t.name +
                          ") != null) q.setParameter(\"" + t.name + "\", longValue(" + t.name +
                          "));";
+        else if (t.kind == TTermKind::Decimal) // the property is a text, the column a number
+            lines << indent + "if(!" + t.name + ".equals(\"\") && decimalValue(" + t.name +
+                         ") != null) q.setParameter(\"" + t.name + "\", decimalValue(" + t.name +
+                         "), org.hibernate.type.BigDecimalType.INSTANCE);";
     }
     return lines;
 }
@@ -259,6 +269,20 @@ QString LongValueMethod(const TClassModel& c) {
                  "        }", "    }", ""});
 }
 
+// The search text of a decimal member as a number; only a class searched by one has it.
+QString DecimalValueMethod(const TClassModel& c) {
+    bool searched = false;
+    for (const TMember& m : c.QueryMembers())
+        searched = searched || m.memberType == MemberTypes::Decimal;
+    if (!searched)
+        return {};
+    return Text({"    /*查询条件中的小数, 不是数时为 null*/",
+                 "    private static java.math.BigDecimal decimalValue(String text) {",
+                 "        try {", "            return new java.math.BigDecimal(text.trim());",
+                 "        } catch (NumberFormatException e) {", "            return null;",
+                 "        }", "    }", ""});
+}
+
 // A method that reads a list of the class's objects: its comment and signature, the lines that
 // make the query `q`, then the list returned.
 QString ListMethod(const TClassModel& c, const QString& comment, const QString& signature,
@@ -296,7 +320,7 @@ TGeneratedFile TDaoOperate::BuildDaoClass(const TBuildContext& context, const TC
                          BuildQueryMethod(context, c) + BuildQueryAllMethod(c) +
                          BuildChoicesMethod(c) + BuildLookupMethod(c) +
                          BuildCalculateMethod(context, c) + BuildGetMethod(c) +
-                         BuildUpdateMethod(c) + BuildDeleteMethod(c) + LongValueMethod(c) +
+                         BuildUpdateMethod(c) + BuildDeleteMethod(c) + LongValueMethod(c) + DecimalValueMethod(c) +
                          Text({"}"});
     return {PackagePath(context.packageName, "dao/" + c.className + "DAO.java"),
             text,

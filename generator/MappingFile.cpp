@@ -44,7 +44,8 @@ QStringList KeyLines(const TMember& key) {
 bool EmptyIsNull(const TMember& m) {
     return !m.columnName.isEmpty() && m.memberIsMust == 0 &&
            (m.memberType == MemberTypes::String || m.memberType == MemberTypes::Date ||
-            m.memberType == MemberTypes::Text || m.memberType == MemberTypes::DateTime);
+            m.memberType == MemberTypes::Text || m.memberType == MemberTypes::DateTime ||
+            m.memberType == MemberTypes::Decimal);
 }
 
 // A long text's MariaDB/MySQL column: TEXT holds 65,535 bytes, MEDIUMTEXT 16 MB, LONGTEXT 4 GB,
@@ -69,12 +70,19 @@ QStringList TextLines(const TMember& m, const QString& comment) {
             ""};
 }
 
-// A date and time: a text in Java (the domain's setter keeps it as yyyy-MM-dd HH:mm:ss) in a
-// DATETIME column, which takes the text as it is; PostgreSQL's timestamp takes it cast.
-QStringList DateTimeLines(const TMember& m, const QString& comment, bool postgres) {
+// A date and time or a decimal: a text in Java (a date and time kept as yyyy-MM-dd HH:mm:ss
+// by the domain's setter, a decimal read back as the column shows it: all its scale's digits,
+// never in E notation) in a DATETIME or DECIMAL column, which takes the text as it is;
+// PostgreSQL's timestamp and numeric take it cast.
+QStringList CastTextLines(const TMember& m, const QString& comment, bool postgres) {
+    const bool decimal = m.memberType == MemberTypes::Decimal;
+    const QString size =
+        "(" + QString::number(m.memberLength) + "," + QString::number(m.memberScale) + ")";
+    const QString sqlType = decimal ? QString(postgres ? "numeric" : "decimal") + size
+                                    : QString(postgres ? "timestamp" : "datetime");
     QString value = EmptyIsNull(m) ? QStringLiteral("nullif(?, '')") : QStringLiteral("?");
     if (postgres)
-        value = "cast(" + value + " as timestamp)";
+        value = "cast(" + value + " as " + sqlType + ")";
     const QString write = value == QLatin1String("?") ? QString() : " write=" + Quoted(value);
     return {comment,
             "<property",
@@ -82,7 +90,7 @@ QStringList DateTimeLines(const TMember& m, const QString& comment, bool postgre
             "  type=\"string\"",
             ">",
             "  <column name=" + ColumnAttribute(m) +
-                " sql-type=" + Quoted(postgres ? "timestamp" : "datetime") + write + "/>",
+                " sql-type=" + Quoted(sqlType) + write + "/>",
             "</property>",
             ""};
 }
@@ -120,8 +128,8 @@ QStringList PropertyLines(const TMember& m, bool indexed, bool postgres) {
                 ""};
     if (m.memberType == MemberTypes::Text)
         return TextLines(m, comment);
-    if (m.memberType == MemberTypes::DateTime)
-        return DateTimeLines(m, comment, postgres);
+    if (m.memberType == MemberTypes::DateTime || m.memberType == MemberTypes::Decimal)
+        return CastTextLines(m, comment, postgres);
     if (EmptyIsNull(m)) {
         QStringList lines{comment, "<property", "  name=" + name};
         lines << PropertyAttributes(m) << QStringLiteral(">")

@@ -51,6 +51,15 @@ int TextLength(const TBuildContext& context, const TMember& m) {
     return context.model.Database().kind == TDatabaseKind::PostgreSql ? 0 : 65535 / 4;
 }
 
+// The digits a decimal takes, as the message words them.
+QString DecimalRule(const TMember& m) {
+    const QString whole = QString::number(m.memberLength - m.memberScale);
+    if (m.memberScale == 0)
+        return "必须是最多" + whole + "位的整数";
+    return "必须是整数部分最多" + whole + "位、小数部分最多" + QString::number(m.memberScale) +
+           "位的数";
+}
+
 // The check of the field's text beyond being present; none for a text without a limit.
 QStringList ValueCheck(const TBuildContext& context, const TMember& m) {
     const QString label = Label(m);
@@ -64,6 +73,11 @@ QStringList ValueCheck(const TBuildContext& context, const TMember& m) {
         return TypeCheck("long", label + "必须是" + kLongRange + "之间的整数");
     if (m.memberType == MemberTypes::DateTime)
         return TypeCheck("datetime", label + "必须是有效的日期时间(yyyy-MM-dd HH:mm:ss)");
+    if (m.memberType == MemberTypes::Decimal)
+        return TypeCheck("decimal", label + DecimalRule(m),
+                         {"<param name=\"precision\">" + QString::number(m.memberLength) +
+                              "</param>",
+                          "<param name=\"scale\">" + QString::number(m.memberScale) + "</param>"});
     const int length = m.memberType == MemberTypes::Text ? TextLength(context, m) : MaxLength(m);
     if (length == 0)
         return {};
@@ -161,6 +175,7 @@ bool NeedsTypeChecks(const TProjectModel& model) {
     for (const TClassModel& c : model.Classes())
         for (const TMember& m : c.members)
             if (m.memberType == MemberTypes::Long || m.memberType == MemberTypes::DateTime ||
+                m.memberType == MemberTypes::Decimal ||
                 ReferencedKey(model, m.memberType).memberType == MemberTypes::Long)
                 return true;
     return false;
@@ -170,6 +185,8 @@ TGeneratedFiles TypeCheckFiles(const TBuildContext& context) {
     static const QStringList validator{
 "package com.$packageName.utils;",
 "",
+"import java.math.BigDecimal;",
+"import java.math.RoundingMode;",
 "import java.time.LocalDateTime;",
 "import java.time.format.DateTimeFormatter;",
 "import java.time.format.DateTimeParseException;",
@@ -194,6 +211,7 @@ TGeneratedFiles TypeCheckFiles(const TBuildContext& context) {
 " *   long      -9223372036854775808 到 9223372036854775807 之间的整数",
 " *   datetime  1000-01-01 00:00:00 到 9999-12-31 23:59:59 之间的有效日期时间, 格式",
 " *             yyyy-MM-dd HH:mm:ss, 或者浏览器日期时间字段的 yyyy-MM-ddTHH:mm[:ss]",
+" *   decimal   总位数最多 precision、小数位数最多 scale 的数 (不用 E 记数法)",
 " * 没有填写的字段不报错 (必填由 formvalue 检查); 同一字段提交了多个值时总是报错。",
 " * 类型转换失败时 Struts 已加上的英文信息被换成这里的信息。",
 " */",
@@ -203,12 +221,26 @@ TGeneratedFiles TypeCheckFiles(const TBuildContext& context) {
 "        DateTimeFormatter.ofPattern(\"uuuu-MM-dd HH:mm:ss\").withResolverStyle(ResolverStyle.STRICT);",
 "",
 "    private String check = \"long\";",
+"    private int precision;",
+"    private int scale;",
 "",
 "    public void setCheck(String check) {",
 "        this.check = check;",
 "    }",
 "    public String getCheck() {",
 "        return check;",
+"    }",
+"    public void setPrecision(int precision) {",
+"        this.precision = precision;",
+"    }",
+"    public int getPrecision() {",
+"        return precision;",
+"    }",
+"    public void setScale(int scale) {",
+"        this.scale = scale;",
+"    }",
+"    public int getScale() {",
+"        return scale;",
 "    }",
 "",
 "    public void validate(Object object) throws ValidationException {",
@@ -249,7 +281,23 @@ TGeneratedFiles TypeCheckFiles(const TBuildContext& context) {
 "        if (\"datetime\".equals(check)) {",
 "            return isDateTime(value);",
 "        }",
+"        if (\"decimal\".equals(check)) {",
+"            return isDecimal(value);",
+"        }",
 "        return true;",
+"    }",
+"",
+"    /*多出的小数位只能是 0; 按 scale 位小数写出时最多 precision 位数字*/",
+"    private boolean isDecimal(String value) {",
+"        if (!value.matches(\"[+-]?([0-9]+([.][0-9]*)?|[.][0-9]+)\")) {",
+"            return false;",
+"        }",
+"        try {",
+"            BigDecimal number = new BigDecimal(value).setScale(scale, RoundingMode.UNNECESSARY);",
+"            return number.precision() - number.scale() <= precision - scale;",
+"        } catch (ArithmeticException e) {",
+"            return false;",
+"        }",
 "    }",
 "",
 "    private static boolean isDateTime(String value) {",
