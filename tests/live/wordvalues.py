@@ -109,6 +109,10 @@ def search_values(member, field, shown):
         return [filled[0], filled[0][:10]]
     if word == "longtext":
         return [filled[0][:12], "%", "_"]
+    if word == "decimal" and "." in filled[-1]:
+        # Equal in value, not in text: 0.5 finds 0.5000.
+        trimmed = filled[-1].rstrip("0").rstrip(".")
+        return filled[:1] + ([trimmed] if trimmed not in ("", "-", filled[-1]) else [])
     return filled[:1]
 
 
