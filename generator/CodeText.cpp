@@ -78,7 +78,7 @@ bool IsNumberKeyType(const QString& typeWord) {
 
 bool IsTextSearch(const QString& typeWord) {
     return IsTextType(typeWord) || typeWord == MemberTypes::Long ||
-           typeWord == MemberTypes::Decimal;
+           typeWord == MemberTypes::Decimal || typeWord == MemberTypes::Boolean;
 }
 
 QString JavaType(const QString& typeWord) {
@@ -92,6 +92,8 @@ QString JavaType(const QString& typeWord) {
         return QStringLiteral("long");
     if (typeWord == MemberTypes::Decimal) // the column's own text, see MappingFile
         return QStringLiteral("String");
+    if (typeWord == MemberTypes::Boolean)
+        return QStringLiteral("boolean");
     return typeWord;
 }
 
@@ -102,7 +104,7 @@ bool IsAssignedKey(const TMember& m) {
 bool IsNullableNumber(const TProjectModel& model, const TMember& m) {
     return m.memberIsMust == 0 && m.memberIsPri == 0 &&
            (m.memberType == MemberTypes::Integer || m.memberType == MemberTypes::Float ||
-            m.memberType == MemberTypes::Long) &&
+            m.memberType == MemberTypes::Long || m.memberType == MemberTypes::Boolean) &&
            model.MapsExistingTables();
 }
 
@@ -116,6 +118,8 @@ QString MemberJavaType(const TProjectModel& model, const TMember& m) {
         return JavaType(m.memberType);
     if (m.memberType == MemberTypes::Long)
         return QStringLiteral("Long");
+    if (m.memberType == MemberTypes::Boolean)
+        return QStringLiteral("Boolean");
     return m.memberType == MemberTypes::Integer ? QStringLiteral("Integer")
                                                 : QStringLiteral("Float");
 }

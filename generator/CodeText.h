@@ -30,7 +30,7 @@ bool IsTextType(const QString& typeWord);
 // 整型 and 长整型: a key of such a type is numbered by the database or assigned by the user.
 bool IsNumberKeyType(const QString& typeWord);
 // A member searched by the one text its search field holds: a text type, or a number matched
-// for equality (长整型, 小数型).
+// for equality (长整型, 小数型), or a yes/no chosen as "true", "false" or "" (布尔型).
 bool IsTextSearch(const QString& typeWord);
 // The Java type of a member: String, int, float, long, or the referenced class.
 QString JavaType(const QString& typeWord);

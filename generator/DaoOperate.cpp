@@ -9,7 +9,7 @@ namespace {
 const QString kIndent12 = QStringLiteral("            ");
 
 // How a query member narrows the HQL of the paged query and the counting method.
-enum class TTermKind { Text, Long, Decimal, IntReference, Reference };
+enum class TTermKind { Text, Long, Decimal, Boolean, IntReference, Reference };
 
 struct TQueryTerm {
     TTermKind kind;
@@ -25,6 +25,8 @@ TQueryTerm TermOf(const TProjectModel& model, const TMember& m) {
         return {TTermKind::Long, m.memberName, {}};
     if (m.memberType == MemberTypes::Decimal)
         return {TTermKind::Decimal, m.memberName, {}};
+    if (m.memberType == MemberTypes::Boolean)
+        return {TTermKind::Boolean, m.memberName, {}};
     const TMember key = ReferencedKey(model, m.memberType);
     const TTermKind kind =
         IsNumberKeyType(key.memberType) ? TTermKind::IntReference : TTermKind::Reference;
@@ -49,6 +51,7 @@ QString Guard(const TQueryTerm& t) {
     case TTermKind::Text:
     case TTermKind::Long:
     case TTermKind::Decimal:
+    case TTermKind::Boolean:
         return "!" + t.name + ".equals(\"\")";
     case TTermKind::IntReference:
         return "null != " + t.name + " && " + RefKeyCall(t) + "!=0";
@@ -82,6 +85,8 @@ QString Condition(const TBuildContext& context, const TQueryTerm& t, const QStri
     case TTermKind::Decimal: // a text that is no number matches nothing
         return prefix + "hql += (decimalValue(" + t.name + ") == null ? \" and 1=0\" : \" and " +
                path + "=:" + t.name + "\");";
+    case TTermKind::Boolean:
+        return prefix + "hql += \" and " + path + "=:" + t.name + "\";";
     case TTermKind::IntReference:
         return prefix + "hql += \" and " + path + "." + t.refKeyName + "=\" + " + RefKeyCall(t) +
                ";";
@@ -103,6 +108,8 @@ QStringList BindingLines(const QList<TQueryTerm>& terms, const QString& indent) 
             lines << indent + "if(!" + t.name + ".equals(\"\") && longValue(" + t.name +
                          ") != null) q.setParameter(\"" + t.name + "\", longValue(" + t.name +
                          "));";
+        else if (t.kind == TTermKind::Boolean) // "true" is yes, anything else no
+            lines << prefix + "Boolean.valueOf(" + t.name + "));";
         else if (t.kind == TTermKind::Decimal) // the property is a text, the column a number
             lines << indent + "if(!" + t.name + ".equals(\"\") && decimalValue(" + t.name +
                          ") != null) q.setParameter(\"" + t.name + "\", decimalValue(" + t.name +

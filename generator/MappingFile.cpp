@@ -130,6 +130,15 @@ QStringList PropertyLines(const TMember& m, bool indexed, bool postgres) {
         return TextLines(m, comment);
     if (m.memberType == MemberTypes::DateTime || m.memberType == MemberTypes::Decimal)
         return CastTextLines(m, comment, postgres);
+    if (m.memberType == MemberTypes::Boolean) // a BOOLEAN, not the BIT hbm2ddl would make
+        return {comment,
+                "<property",
+                "  name=" + name,
+                "  type=\"boolean\"",
+                ">",
+                "  <column name=" + ColumnAttribute(m) + " sql-type=\"boolean\"/>",
+                "</property>",
+                ""};
     if (EmptyIsNull(m)) {
         QStringList lines{comment, "<property", "  name=" + name};
         lines << PropertyAttributes(m) << QStringLiteral(">")

@@ -101,7 +101,8 @@ QStringList FieldLines(const TBuildContext& context, const QString& object, cons
     const bool simple = MemberTypes::IsSimple(m.memberType);
     const QStringList value = simple ? ValueCheck(context, m) : ReferenceCheck(context, m);
     QStringList checks;
-    if (m.memberIsMust == 1 || m.memberIsPri == 1)
+    // a check box posts nothing when it is not checked: a required yes/no is never missing
+    if ((m.memberIsMust == 1 || m.memberIsPri == 1) && m.memberType != MemberTypes::Boolean)
         checks << Check("required", (simple ? "请输入" : "请选择") + Label(m), value.isEmpty());
     checks << value;
     if (checks.isEmpty())

@@ -242,6 +242,34 @@ TEST_F(MemberDialogTest, KeyGeneratedBoxStoresWhetherAnIntegerKeyIsAssigned) {
     EXPECT_EQ(TMemberDAO().GetMember(key)->memberName, "isbn");
 }
 
+// The scale box shows for a decimal only; its precision and scale are stored, and shown again
+// by the update dialog; a scale beyond the precision is refused and nothing stored.
+TEST_F(MemberDialogTest, DecimalStoresPrecisionAndScale) {
+    OnDialog<TAddMemberForm>([](TAddMemberForm& form) {
+        EXPECT_FALSE(form.Edt_MemberScale->isVisibleTo(&form));
+        form.CB_MemberType->setCurrentIndex(form.CB_MemberType->findText("小数型"));
+        EXPECT_TRUE(form.Edt_MemberScale->isVisibleTo(&form));
+        form.Edt_MemberScale->setText("6");
+        Submit(form, {"price", "小数型", true, false, false, "5"});
+        form.Edt_MemberScale->setText("4");
+        Submit(form, {"price", "小数型", true, false, false, "18"});
+    });
+    Trigger(Form().M1);
+    const QStringList texts = seam_.TakeTexts();
+    ASSERT_EQ(texts.size(), 2);
+    EXPECT_EQ(texts[0], "类Book的成员price的小数位数6超出范围: 小数型的小数位数必须在0到5之间");
+    const qint64 price = Count("select memberId from t_member where memberName='price'");
+    EXPECT_EQ(TMemberDAO().GetMember(price)->memberLength, 18);
+    EXPECT_EQ(TMemberDAO().GetMember(price)->memberScale, 4);
+    SelectMemberRow(0);
+    OnDialog<TUpdateMemberForm>([](TUpdateMemberForm& form) {
+        EXPECT_EQ(form.Edt_MemberScale->text(), "4");
+        EXPECT_TRUE(form.Edt_MemberScale->isVisibleTo(&form));
+        form.Button2->click();
+    });
+    Trigger(Form().N3);
+}
+
 TEST_F(MemberDialogTest, UpdateRefusesAKeyOfAnotherTypeAndRewritesTheSameRow) {
     const int born = AddMember(Member(shop_, book_, "born", "字符串"));
     AddMember(Member(shop_, book_, "other", "字符串"));
