@@ -167,7 +167,7 @@ def edge_model(words=None):
         "文本型": lambda: edge_class("Essay", "文章", [
             member("body", "正文", "文本型", 100000, query=True),
             member("memo", "附注", "文本型", 0, must=False)]),
-        "布尔型": lambda: edge_class("Switch", "开关", [
+        "布尔型": lambda: edge_class("Toggle", "开关", [
             member("active", "开启", "布尔型", query=True),
             member("answer", "回答", "布尔型", must=False, query=True)]),
     }

@@ -112,6 +112,9 @@ def drive_model(args, servers, tag, model, index, total, maven_args):
     db = servers[(index // len(names)) % len(servers)]
     folder = os.path.join(args.work, "model-%d" % index)
     project = generate(args, tag, model, folder, db.kind)
+    if project is None and tag == EDGE_TAG:
+        results.check("[%s] the checks take the edge-value model" % tag, "refused")
+        return "failed", results
     if project is None:
         return "refused", results
     tag = "%s on %s and %s" % (tag, container, db.kind)
