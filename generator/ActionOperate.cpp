@@ -246,8 +246,7 @@ QString TActionOperate::BuildAddAction(const TBuildContext& context, const TClas
     AddLines(text, {"    /*添加" + name + "信息*/", "    @SuppressWarnings(\"deprecation\")",
                     "    public String Add" + name + "() {",
                     "        ActionContext ctx = ActionContext.getContext();"});
-    if (c.NonKeyMembers().isEmpty() && IsNumberKeyType(key.memberType) &&
-        !IsAssignedKey(key))
+    if (c.NonKeyMembers().isEmpty() && IsNumberKeyType(key.memberType) && !IsAssignedKey(key))
         AddLines(text, {"        /*添加页面没有要填写的字段, 请求中没有" + name + "对象*/",
                         "        if(null == " + object + ") " + object + " = new " + name + "();"});
     if (key.memberType == MemberTypes::String)

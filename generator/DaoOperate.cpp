@@ -14,7 +14,7 @@ enum class TTermKind { Text, Long, Decimal, Boolean, IntReference, Reference };
 struct TQueryTerm {
     TTermKind kind;
     QString name;
-    QString refKeyName; // references only
+    QString refKeyName;  // references only
     bool asText = false; // a date and time, matched as its text
 };
 
@@ -176,7 +176,6 @@ QString KeyType(const TMember& key) {
     return key.memberType == MemberTypes::String ? QStringLiteral("String") : QStringLiteral("int");
 }
 
-
 QStringList CatchLines(const QString& rollbackLine) {
     return {"        } catch (HibernateException e) {", "            if(tx != null)", rollbackLine,
             "            throw e;"};
@@ -327,8 +326,8 @@ TGeneratedFile TDaoOperate::BuildDaoClass(const TBuildContext& context, const TC
                          BuildQueryMethod(context, c) + BuildQueryAllMethod(c) +
                          BuildChoicesMethod(c) + BuildLookupMethod(c) +
                          BuildCalculateMethod(context, c) + BuildGetMethod(c) +
-                         BuildUpdateMethod(c) + BuildDeleteMethod(c) + LongValueMethod(c) + DecimalValueMethod(c) +
-                         Text({"}"});
+                         BuildUpdateMethod(c) + BuildDeleteMethod(c) + LongValueMethod(c) +
+                         DecimalValueMethod(c) + Text({"}"});
     return {PackagePath(context.packageName, "dao/" + c.className + "DAO.java"),
             text,
             TFileEncoding::Ansi,

@@ -18,7 +18,8 @@ QStringList DateTimeFieldLines(const TMember& m) {
             "    }",
             "    public void set" + upper + "(String " + name + ") {",
             "        if(" + name + " != null && " + name +
-                ".matches(\"[0-9]{4}-[0-9]{2}-[0-9]{2}[T ][0-9]{2}:[0-9]{2}(:[0-9]{2}([.][0-9]*)?)?\")) {",
+                ".matches(\"[0-9]{4}-[0-9]{2}-[0-9]{2}[T "
+                "][0-9]{2}:[0-9]{2}(:[0-9]{2}([.][0-9]*)?)?\")) {",
             "            " + name + " = " + name + ".substring(0, 10) + \" \" + " + name +
                 ".substring(11, 16) + (" + name + ".length() >= 19 ? " + name +
                 ".substring(16, 19) : \":00\");",

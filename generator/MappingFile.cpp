@@ -64,8 +64,8 @@ QStringList TextLines(const TMember& m, const QString& comment) {
             "  name=" + Quoted(m.memberName),
             "  type=\"string\"",
             ">",
-            "  <column name=" + ColumnAttribute(m) + " sql-type=" + Quoted(TextSqlType(m)) +
-                write + "/>",
+            "  <column name=" + ColumnAttribute(m) + " sql-type=" + Quoted(TextSqlType(m)) + write +
+                "/>",
             "</property>",
             ""};
 }
@@ -89,8 +89,7 @@ QStringList CastTextLines(const TMember& m, const QString& comment, bool postgre
             "  name=" + Quoted(m.memberName),
             "  type=\"string\"",
             ">",
-            "  <column name=" + ColumnAttribute(m) +
-                " sql-type=" + Quoted(sqlType) + write + "/>",
+            "  <column name=" + ColumnAttribute(m) + " sql-type=" + Quoted(sqlType) + write + "/>",
             "</property>",
             ""};
 }

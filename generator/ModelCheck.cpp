@@ -660,8 +660,7 @@ bool OptionalAllowed(const TProjectModel& model, const QString& type) {
 }
 
 bool IsKeyType(const QString& type) {
-    return type == MemberTypes::String || type == MemberTypes::Integer ||
-           type == MemberTypes::Long;
+    return type == MemberTypes::String || type == MemberTypes::Integer || type == MemberTypes::Long;
 }
 
 bool IsQueryType(const QString& type) {

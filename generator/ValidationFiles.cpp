@@ -74,10 +74,10 @@ QStringList ValueCheck(const TBuildContext& context, const TMember& m) {
     if (m.memberType == MemberTypes::DateTime)
         return TypeCheck("datetime", label + "必须是有效的日期时间(yyyy-MM-dd HH:mm:ss)");
     if (m.memberType == MemberTypes::Decimal)
-        return TypeCheck("decimal", label + DecimalRule(m),
-                         {"<param name=\"precision\">" + QString::number(m.memberLength) +
-                              "</param>",
-                          "<param name=\"scale\">" + QString::number(m.memberScale) + "</param>"});
+        return TypeCheck(
+            "decimal", label + DecimalRule(m),
+            {"<param name=\"precision\">" + QString::number(m.memberLength) + "</param>",
+             "<param name=\"scale\">" + QString::number(m.memberScale) + "</param>"});
     const int length = m.memberType == MemberTypes::Text ? TextLength(context, m) : MaxLength(m);
     if (length == 0)
         return {};
@@ -183,162 +183,160 @@ bool NeedsTypeChecks(const TProjectModel& model) {
 }
 
 TGeneratedFiles TypeCheckFiles(const TBuildContext& context) {
-    static const QStringList validator{
-"package com.$packageName.utils;",
-"",
-"import java.math.BigDecimal;",
-"import java.math.RoundingMode;",
-"import java.time.LocalDateTime;",
-"import java.time.format.DateTimeFormatter;",
-"import java.time.format.DateTimeParseException;",
-"import java.time.format.ResolverStyle;",
-"import java.util.LinkedHashMap;",
-"import java.util.List;",
-"import java.util.Map;",
-"",
-"import org.apache.struts2.dispatcher.HttpParameters;",
-"import org.apache.struts2.dispatcher.Parameter;",
-"",
-"import com.opensymphony.xwork2.ActionContext;",
-"import com.opensymphony.xwork2.interceptor.ValidationAware;",
-"import com.opensymphony.xwork2.validator.ValidationException;",
-"import com.opensymphony.xwork2.validator.validators.FieldValidatorSupport;",
-"",
-"/**",
-" * Struts 2 字段校验器 typevalue (在 src/typevalue-validators.xml 中注册): 像 formvalue 一样",
-" * 检查请求中提交的原始文本, 用于 formvalue 没有的类型。",
-" *",
-" * 参数 check:",
-" *   long      -9223372036854775808 到 9223372036854775807 之间的整数",
-" *   datetime  1000-01-01 00:00:00 到 9999-12-31 23:59:59 之间的有效日期时间, 格式",
-" *             yyyy-MM-dd HH:mm:ss, 或者浏览器日期时间字段的 yyyy-MM-ddTHH:mm[:ss]",
-" *   decimal   总位数最多 precision、小数位数最多 scale 的数 (不用 E 记数法)",
-" * 没有填写的字段不报错 (必填由 formvalue 检查); 同一字段提交了多个值时总是报错。",
-" * 类型转换失败时 Struts 已加上的英文信息被换成这里的信息。",
-" */",
-"public class TypeValueValidator extends FieldValidatorSupport {",
-"",
-"    private static final DateTimeFormatter DATE_TIME =",
-"        DateTimeFormatter.ofPattern(\"uuuu-MM-dd HH:mm:ss\").withResolverStyle(ResolverStyle.STRICT);",
-"",
-"    private String check = \"long\";",
-"    private int precision;",
-"    private int scale;",
-"",
-"    public void setCheck(String check) {",
-"        this.check = check;",
-"    }",
-"    public String getCheck() {",
-"        return check;",
-"    }",
-"    public void setPrecision(int precision) {",
-"        this.precision = precision;",
-"    }",
-"    public int getPrecision() {",
-"        return precision;",
-"    }",
-"    public void setScale(int scale) {",
-"        this.scale = scale;",
-"    }",
-"    public int getScale() {",
-"        return scale;",
-"    }",
-"",
-"    public void validate(Object object) throws ValidationException {",
-"        String name = getValidatorContext().getFullFieldName(getFieldName());",
-"        if (accepts(submitted(name))) {",
-"            return;",
-"        }",
-"        if (ActionContext.getContext().getConversionErrors().containsKey(name)",
-"                && object instanceof ValidationAware) {",
-"            ValidationAware aware = (ValidationAware) object;",
-"            Map<String, List<String>> errors =",
-"                new LinkedHashMap<String, List<String>>(aware.getFieldErrors());",
-"            errors.remove(name);",
-"            aware.setFieldErrors(errors);",
-"        }",
-"        getValidatorContext().addFieldError(getFieldName(), getDefaultMessage());",
-"    }",
-"",
-"    /*请求中这个字段的所有值*/",
-"    private static String[] submitted(String name) {",
-"        HttpParameters parameters = ActionContext.getContext().getParameters();",
-"        Parameter parameter = parameters == null ? null : parameters.get(name);",
-"        String[] values = parameter == null ? null : parameter.getMultipleValues();",
-"        return values == null ? new String[0] : values;",
-"    }",
-"",
-"    private boolean accepts(String[] values) {",
-"        if (values.length > 1) {",
-"            return false;",
-"        }",
-"        String value = values.length == 0 || values[0] == null ? \"\" : values[0].trim();",
-"        if (value.isEmpty()) {",
-"            return true;",
-"        }",
-"        if (\"long\".equals(check)) {",
-"            return isLong(value);",
-"        }",
-"        if (\"datetime\".equals(check)) {",
-"            return isDateTime(value);",
-"        }",
-"        if (\"decimal\".equals(check)) {",
-"            return isDecimal(value);",
-"        }",
-"        return true;",
-"    }",
-"",
-"    /*多出的小数位只能是 0; 按 scale 位小数写出时最多 precision 位数字*/",
-"    private boolean isDecimal(String value) {",
-"        if (!value.matches(\"[+-]?([0-9]+([.][0-9]*)?|[.][0-9]+)\")) {",
-"            return false;",
-"        }",
-"        try {",
-"            BigDecimal number = new BigDecimal(value).setScale(scale, RoundingMode.UNNECESSARY);",
-"            return number.precision() - number.scale() <= precision - scale;",
-"        } catch (ArithmeticException e) {",
-"            return false;",
-"        }",
-"    }",
-"",
-"    private static boolean isDateTime(String value) {",
-"        if (value.matches(\"[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}\")) {",
-"            value = value + \":00\";",
-"        }",
-"        if (!value.matches(\"[1-9][0-9]{3}-[0-9]{2}-[0-9]{2}[ T][0-9]{2}:[0-9]{2}:[0-9]{2}\")) {",
-"            return false;",
-"        }",
-"        try {",
-"            LocalDateTime.parse(value.replace('T', ' '), DATE_TIME);",
-"            return true;",
-"        } catch (DateTimeParseException e) {",
-"            return false;",
-"        }",
-"    }",
-"",
-"    private static boolean isLong(String value) {",
-"        try {",
-"            Long.parseLong(value);",
-"            return true;",
-"        } catch (NumberFormatException e) {",
-"            return false;",
-"        }",
-"    }",
-"}",
-    };
-    static const QStringList registration{
-"<?xml version=\"1.0\" encoding=\"GBK\"?>",
-"<!DOCTYPE validators PUBLIC",
-"        \"-//Apache Struts//XWork Validator Definition 1.0//EN\"",
-"        \"https://struts.apache.org/dtds/xwork-validator-definition-1.0.dtd\">",
-"<!--",
-"    typevalue 检查 formvalue 没有的类型的表单字段 (见 utils/TypeValueValidator.java);",
-"    Struts 读取 src 下所有名称以 -validators.xml 结尾的文件。",
-"-->",
-"<validators>",
-"    <validator name=\"typevalue\" class=\"com.$packageName.utils.TypeValueValidator\"/>",
-"</validators>",
-    };
+    static const QStringList validator = QString(R"java(package com.$packageName.utils;
+
+import java.math.BigDecimal;
+import java.math.RoundingMode;
+import java.time.LocalDateTime;
+import java.time.format.DateTimeFormatter;
+import java.time.format.DateTimeParseException;
+import java.time.format.ResolverStyle;
+import java.util.LinkedHashMap;
+import java.util.List;
+import java.util.Map;
+
+import org.apache.struts2.dispatcher.HttpParameters;
+import org.apache.struts2.dispatcher.Parameter;
+
+import com.opensymphony.xwork2.ActionContext;
+import com.opensymphony.xwork2.interceptor.ValidationAware;
+import com.opensymphony.xwork2.validator.ValidationException;
+import com.opensymphony.xwork2.validator.validators.FieldValidatorSupport;
+
+/**
+ * Struts 2 字段校验器 typevalue (在 src/typevalue-validators.xml 中注册): 像 formvalue 一样
+ * 检查请求中提交的原始文本, 用于 formvalue 没有的类型。
+ *
+ * 参数 check:
+ *   long      -9223372036854775808 到 9223372036854775807 之间的整数
+ *   datetime  1000-01-01 00:00:00 到 9999-12-31 23:59:59 之间的有效日期时间, 格式
+ *             yyyy-MM-dd HH:mm:ss, 或者浏览器日期时间字段的 yyyy-MM-ddTHH:mm[:ss]
+ *   decimal   总位数最多 precision、小数位数最多 scale 的数 (不用 E 记数法)
+ * 没有填写的字段不报错 (必填由 formvalue 检查); 同一字段提交了多个值时总是报错。
+ * 类型转换失败时 Struts 已加上的英文信息被换成这里的信息。
+ */
+public class TypeValueValidator extends FieldValidatorSupport {
+
+    private static final DateTimeFormatter DATE_TIME =
+        DateTimeFormatter.ofPattern("uuuu-MM-dd HH:mm:ss").withResolverStyle(ResolverStyle.STRICT);
+
+    private String check = "long";
+    private int precision;
+    private int scale;
+
+    public void setCheck(String check) {
+        this.check = check;
+    }
+    public String getCheck() {
+        return check;
+    }
+    public void setPrecision(int precision) {
+        this.precision = precision;
+    }
+    public int getPrecision() {
+        return precision;
+    }
+    public void setScale(int scale) {
+        this.scale = scale;
+    }
+    public int getScale() {
+        return scale;
+    }
+
+    public void validate(Object object) throws ValidationException {
+        String name = getValidatorContext().getFullFieldName(getFieldName());
+        if (accepts(submitted(name))) {
+            return;
+        }
+        if (ActionContext.getContext().getConversionErrors().containsKey(name)
+                && object instanceof ValidationAware) {
+            ValidationAware aware = (ValidationAware) object;
+            Map<String, List<String>> errors =
+                new LinkedHashMap<String, List<String>>(aware.getFieldErrors());
+            errors.remove(name);
+            aware.setFieldErrors(errors);
+        }
+        getValidatorContext().addFieldError(getFieldName(), getDefaultMessage());
+    }
+
+    /*请求中这个字段的所有值*/
+    private static String[] submitted(String name) {
+        HttpParameters parameters = ActionContext.getContext().getParameters();
+        Parameter parameter = parameters == null ? null : parameters.get(name);
+        String[] values = parameter == null ? null : parameter.getMultipleValues();
+        return values == null ? new String[0] : values;
+    }
+
+    private boolean accepts(String[] values) {
+        if (values.length > 1) {
+            return false;
+        }
+        String value = values.length == 0 || values[0] == null ? "" : values[0].trim();
+        if (value.isEmpty()) {
+            return true;
+        }
+        if ("long".equals(check)) {
+            return isLong(value);
+        }
+        if ("datetime".equals(check)) {
+            return isDateTime(value);
+        }
+        if ("decimal".equals(check)) {
+            return isDecimal(value);
+        }
+        return true;
+    }
+
+    /*多出的小数位只能是 0; 按 scale 位小数写出时最多 precision 位数字*/
+    private boolean isDecimal(String value) {
+        if (!value.matches("[+-]?([0-9]+([.][0-9]*)?|[.][0-9]+)")) {
+            return false;
+        }
+        try {
+            BigDecimal number = new BigDecimal(value).setScale(scale, RoundingMode.UNNECESSARY);
+            return number.precision() - number.scale() <= precision - scale;
+        } catch (ArithmeticException e) {
+            return false;
+        }
+    }
+
+    private static boolean isDateTime(String value) {
+        if (value.matches("[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}")) {
+            value = value + ":00";
+        }
+        if (!value.matches("[1-9][0-9]{3}-[0-9]{2}-[0-9]{2}[ T][0-9]{2}:[0-9]{2}:[0-9]{2}")) {
+            return false;
+        }
+        try {
+            LocalDateTime.parse(value.replace('T', ' '), DATE_TIME);
+            return true;
+        } catch (DateTimeParseException e) {
+            return false;
+        }
+    }
+
+    private static boolean isLong(String value) {
+        try {
+            Long.parseLong(value);
+            return true;
+        } catch (NumberFormatException e) {
+            return false;
+        }
+    }
+})java")
+                                             .split(QLatin1Char('\n'));
+    static const QStringList registration = QString(R"java(<?xml version="1.0" encoding="GBK"?>
+<!DOCTYPE validators PUBLIC
+        "-//Apache Struts//XWork Validator Definition 1.0//EN"
+        "https://struts.apache.org/dtds/xwork-validator-definition-1.0.dtd">
+<!--
+    typevalue 检查 formvalue 没有的类型的表单字段 (见 utils/TypeValueValidator.java);
+    Struts 读取 src 下所有名称以 -validators.xml 结尾的文件。
+-->
+<validators>
+    <validator name="typevalue" class="com.$packageName.utils.TypeValueValidator"/>
+</validators>)java")
+                                                .split(QLatin1Char('\n'));
     auto file = [&context](const QString& path, const QStringList& lines) {
         QString text;
         AddLines(text, lines);

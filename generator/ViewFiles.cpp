@@ -157,9 +157,9 @@ QString ChoiceOrKey(const TMember& m, const QString& keyField, const QString& se
 QString KeyInput(const TBuildContext& context, const TMember& m, const QString& name,
                  const QString& value, const QString& extra) {
     const TMember key = ReferencedKey(context.model, m.memberType);
+    // a long key is typed as text: a number field rounds what a double does not hold
     const QString type =
         key.memberType == MemberTypes::Integer ? QStringLiteral("number") : QStringLiteral("text");
-    // a long key is typed as text: a number field rounds what a double does not hold
     const QString& ref = m.memberType;
     const QString choices = name + ".choices";
     return "<input type=\"" + type + "\"" + Attribute("name", name) + " value=\"" +
@@ -329,8 +329,8 @@ QString RowLink(const TClassModel& c, const QString& method, const QString& text
 QString CellValue(const TBuildContext& context, const TMember& m) {
     if (m.memberType == MemberTypes::Boolean) {
         const QString path = "#" + kRowVar + "." + m.memberName;
-        return "<s:if test=" + Quoted(path + " == true") + ">是</s:if><s:elseif test=" +
-               Quoted(path + " == false") + ">否</s:elseif>";
+        return "<s:if test=" + Quoted(path + " == true") +
+               ">是</s:if><s:elseif test=" + Quoted(path + " == false") + ">否</s:elseif>";
     }
     if (MemberTypes::IsSimple(m.memberType))
         return Property("#" + kRowVar + "." + m.memberName);

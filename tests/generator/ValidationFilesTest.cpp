@@ -175,8 +175,8 @@ TEST(ValidationFilesTest, LongIntegersBringTheirValidatorAlong) {
     const QString registration = all[all.size() - 2].text;
     const TGeneratedFile validator = all.last();
     EXPECT_TRUE(all[all.size() - 2].path.endsWith("-validators.xml"));
-    EXPECT_TRUE(registration.contains(
-        "class=\"com." + validator.path.mid(8).chopped(5).replace('/', '.') + "\""));
+    EXPECT_TRUE(registration.contains("class=\"com." +
+                                      validator.path.mid(8).chopped(5).replace('/', '.') + "\""));
     EXPECT_TRUE(validator.text.startsWith("package com.shop.utils;"));
     const QString modifyOrder = all[1].text;
     EXPECT_TRUE(modifyOrder.contains(Crlf(R"(<field-validator type="typevalue">
