@@ -1,5 +1,6 @@
 #include "RandomModel.h"
 
+#include <QFile>
 #include <QStringList>
 
 #include "ClassDAO.h"
@@ -200,6 +201,64 @@ void MarkExistingTables(unsigned seed, int index, QList<TRandomClass>& classes) 
     }
 }
 
+// The newer type words the random models use, listed in tests/random-type-words.txt.
+QStringList ReadNewWords() {
+    QFile file(QStringLiteral(BRENNOQUILL_TYPE_WORDS));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList words;
+    for (const QString& line : QString::fromUtf8(file.readAll()).split('\n')) {
+        const QString word = line.trimmed();
+        if (!word.isEmpty() && !word.startsWith('#'))
+            words << word;
+    }
+    return words;
+}
+
+const QStringList& NewWords() {
+    static const QStringList words = ReadNewWords();
+    return words;
+}
+
+// A 小数型's precision and scale, now and then at the edges.
+void DecimalSize(TDice& dice, TMember& m) {
+    static const QList<int> precisions{1, 5, 10, 12, 18, 18, 19, 30, 38, 65};
+    m.memberLength = dice.Pick(precisions);
+    m.memberScale = dice.Chance(20) ? 0 : dice.Below(int(qMin<qint64>(m.memberLength, 10)) + 1);
+}
+
+// A 文本型's declared length: 0 (the column's own), or one that needs a longer column.
+qint64 TextLength(TDice& dice) {
+    static const QList<qint64> lengths{0, 0, 500, 5000, 65535, 100000, 20000000};
+    return dice.Pick(lengths);
+}
+
+// Gives simple members a newer word as often as each of the four, and integer keys now and
+// then 长整型; thrown with dice of their own, so the rest of the model stays as it was.
+void MarkNewWords(unsigned seed, int index, QList<TRandomClass>& classes) {
+    const QStringList& words = NewWords();
+    if (words.isEmpty())
+        return;
+    TDice dice(seed * 15485863u + static_cast<unsigned>(index));
+    const int odds = int(100 * words.size() / (words.size() + 4));
+    for (TRandomClass& c : classes)
+        for (TMember& m : c.members) {
+            const bool key = m.memberIsPri == 1;
+            if (key && m.memberType == MemberTypes::Integer && words.contains(MemberTypes::Long) &&
+                dice.Chance(40))
+                m.memberType = MemberTypes::Long;
+            if (key || !MemberTypes::IsSimple(m.memberType) || !dice.Chance(odds))
+                continue;
+            m.memberType = dice.Pick(words);
+            m.memberIsInteger = m.memberIsFloat = 0;
+            m.memberLength = 0;
+            if (m.memberType == MemberTypes::Decimal)
+                DecimalSize(dice, m);
+            if (m.memberType == MemberTypes::Text)
+                m.memberLength = TextLength(dice);
+        }
+}
+
 } // namespace
 
 TRandomModel MakeRandomModel(unsigned seed, int index) {
@@ -213,6 +272,7 @@ TRandomModel MakeRandomModel(unsigned seed, int index) {
         MarkKeyAndDisplay(dice, c);
     }
     MarkExistingTables(seed, index, model.classes);
+    MarkNewWords(seed, index, model.classes);
     return model;
 }
 
@@ -235,8 +295,12 @@ QString TRandomModel::Describe() const {
     for (const TRandomClass& c : classes) {
         QStringList members;
         for (const TMember& m : c.members)
-            members << QString("%1:%2%3%4%5%6")
-                           .arg(m.memberName, m.memberType, m.memberIsPri ? "*" : "",
+            members << QString("%1:%2%3%4%5%6%7")
+                           .arg(m.memberName, m.memberType,
+                                m.memberType == MemberTypes::Decimal
+                                    ? QString("(%1,%2)").arg(m.memberLength).arg(m.memberScale)
+                                    : QString(),
+                                m.memberIsPri ? "*" : "",
                                 m.keyAssigned ? "=" : "", m.memberIsDisplay ? "!" : "",
                                 m.queryFlag ? "?" : "");
         lines << c.className + (c.tableName.isEmpty() ? "" : " (" + c.tableName + ")") + " {" +

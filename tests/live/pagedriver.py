@@ -11,6 +11,7 @@ import firstadmin
 import pages
 import pageforms
 import refusals
+import wordvalues
 from client import Client
 from results import snippet
 
@@ -43,8 +44,9 @@ class ClassSite:
 
 
 class Drive:
-    def __init__(self, base, results, tag, log_path):
+    def __init__(self, base, results, tag, log_path, words=None):
         self.client = Client(base)
+        self.words = words or {}  # object.member -> member, for the newer words
         self.results = results
         self.tag = tag
         self.log_path = log_path
@@ -94,12 +96,13 @@ class Drive:
         page = pageforms.LabelledPage(reply.text)
         for form in page.forms:
             if form.action.endswith(action_suffix):
-                return reply, page, form
+                return reply, page, pageforms.annotate(form, self.words)
         raise Stop("no form posting to *%s at %s: %s" % (action_suffix, reply.brief(),
                                                           snippet(page.text)))
 
     def data_fields(self, form):
-        return [f for f in form.fields if f.submitted() and pageforms.kind(f)]
+        return [f for f in form.fields
+                if (f.submitted() or pageforms.box(f)) and pageforms.kind(f)]
 
     def ref_site(self, field, site):
         """The class whose rows a select offers: by key parameter, keys and labels."""
@@ -135,7 +138,8 @@ class Drive:
                 pending.remove(site)
                 progress = True
                 site.fields = fields
-                names = [f.name for f in form.fields if f.name]
+                # The object's fields, not the form's token.
+                names = [f.name for f in form.fields if f.name and "." in f.name]
                 site.prefix = names[0].split(".")[0] if names else site.name[0].lower()
                 # A class whose only member is a generated key has an empty add form: its
                 # rows are added all the same.
@@ -160,7 +164,7 @@ class Drive:
         reply, page, form = self.form(site.add_url, "_Add%s.action" % site.name)
         base = dict(form.values())
         for field in self.data_fields(form):
-            base[field.name] = self.value(site, field, 0, change=True)[0]
+            put(base, field.name, self.value(site, field, 0, change=True)[0])
         refusals.refuse_all(self.client, self.check, reply, form, base,
                             "_Add%s.action" % site.name, "%s添加成功!" % site.name,
                             "%s add" % site.name)
@@ -171,6 +175,9 @@ class Drive:
     def value(self, site, field, index, change=False):
         """(posted value, what the list should show) for a field of row index."""
         kind = pageforms.kind(field)
+        head = "%s%s%d" % ("改" if change else "", site.name[:1], index)
+        if field.member:
+            return wordvalues.value(field.member, field, head, index, change)
         if kind == "ref":
             return self.choice(site, field, index, change)
         if kind in ("int", "float", "date"):
@@ -178,7 +185,6 @@ class Drive:
                                                   "date": DATES}[kind][index]
             return value, value
         limit = pageforms.maxlength(field) or 60
-        head = "%s%s%d" % ("改" if change else "", site.name[:1], index)
         if limit < len(head):
             text = SINGLE[(index + (3 if change else 0)) % len(SINGLE)] * min(limit, 1)
             return text, text
@@ -205,7 +211,7 @@ class Drive:
         posted = dict(form.values())
         for field in self.data_fields(form):
             values[field.name] = self.value(site, field, index)
-            posted[field.name] = values[field.name][0]
+            put(posted, field.name, values[field.name][0])
         answer = self.client.post(urllib.parse.urljoin(reply.url, form.action),
                                   list(posted.items()))
         if not self.expect(answer, "%s添加成功!" % site.name, "%s add row %d" % (site.name, index),
@@ -226,7 +232,7 @@ class Drive:
         if reply.status != 200 or text not in page.text:
             why = "expected %r; %s: %s" % (text, reply.brief(), snippet(page.text, 400))
             if values:
-                why += " | posted %r" % {k: v[0] for k, v in values.items()}
+                why += " | posted %r" % {k: snippet(v[0] or "", 80) for k, v in values.items()}
         return self.check(name, why)
 
     # --- list ----------------------------------------------------------------------------
@@ -276,7 +282,7 @@ class Drive:
 
     def list_all(self):
         for site in self.sites.values():
-            if site.rows and any(f.tag == "select" for f in site.fields):
+            if site.rows and any(pageforms.kind(f) == "ref" for f in site.fields):
                 self.guarded(site, "choices", lambda: self.check(
                     "%s choice lists show the referenced rows' values" % site.name,
                     self.labels_difference(site)))
@@ -287,7 +293,8 @@ class Drive:
     def choice_labels(self, site):
         """field name -> {key: label} of the add form's selects, as they are now."""
         reply, page, form = self.form(site.add_url, "_Add%s.action" % site.name)
-        return {f.name: {o[0]: o[1] for o in f.options} for f in form.fields if f.tag == "select"}
+        return {f.name: {o[0]: o[1] for o in f.options} for f in form.fields
+                if pageforms.kind(f) == "ref"}
 
     def labels_difference(self, site):
         """A choice shows a value entered for the row it names, never an object's address."""
@@ -324,11 +331,11 @@ class Drive:
             if field is None or field.name not in values:
                 continue
             posted, expected = values[field.name]
-            if field.tag == "select":
+            if pageforms.kind(field) == "ref":
                 expected = self.labels.get(field.name, {}).get(posted, expected)
             if not same(pageforms.kind(field), cell, expected):
                 return "row %s, %s (%s): shows %r, entered %r" % (
-                    key, header, field.name, cell, expected)
+                    key, header, field.name, snippet(cell, 80), snippet(expected, 80))
         return None
 
     # --- search --------------------------------------------------------------------------
@@ -340,6 +347,7 @@ class Drive:
 
     def search_site(self, site):
         reply, page, form = self.form(site.query_url, "_Query%s.action" % site.name)
+        pageforms.annotate(form, self.words, site.prefix + ".")
         self.check("%s search form is empty before a search" % site.name,
                    self.kept_difference(form, {}))
         for field in self.data_fields(form):
@@ -354,6 +362,9 @@ class Drive:
         source = self.add_field(site, field)
         if source is None:
             return []
+        if field.member:
+            shown = [v[source.name][1] for v in site.rows.values() if source.name in v]
+            return wordvalues.search_values(field.member, field, shown)
         entered = [v[source.name][0] for v in site.rows.values() if source.name in v]
         if field.tag == "select":
             return [""] + entered[:1]
@@ -367,11 +378,16 @@ class Drive:
         expected = set()
         for key, values in site.rows.items():
             entered = values.get(source.name, ("", ""))[0]
-            if (field.tag == "select" and value in ("", entered)) or \
+            if field.member:
+                if wordvalues.found(field.member, field, value,
+                                    values.get(source.name, ("", ""))[1]):
+                    expected.add(key)
+            elif (field.tag == "select" and value in ("", entered)) or \
                     (field.tag != "select" and value in entered):
                 expected.add(key)
         reply, page, form = self.form(self.client.url(site.query_url, {field.name: value}),
                                       "_Query%s.action" % site.name)
+        pageforms.annotate(form, self.words, site.prefix + ".")
         self.check("%s search form keeps %s=%r" % (site.name, field.name, value),
                    self.kept_difference(form, {field.name: value}))
         try:
@@ -410,12 +426,12 @@ class Drive:
         reply, page, form = self.form(href, "_Modify%s.action" % site.name)
         stored = site.rows[key]
         why = None
-        for name, (posted, _) in stored.items():
+        for name, (posted, shown) in stored.items():
             field = form.field(name)
-            got = None if field is None else field.chosen() if field.tag == "select" \
-                else field.value
-            if field is None or not same(pageforms.kind(field), got, posted):
-                why = "%s holds %r, entered %r" % (name, got, posted)
+            got, want = held(field, posted, shown)
+            if field is None or not same(pageforms.kind(field), got, want):
+                why = "%s holds %r, entered %r" % (name, snippet(str(got), 80),
+                                                   snippet(str(want), 80))
                 break
         self.check("%s modify form of %s holds the row" % (site.name, key), why)
         refusals.refuse_all(self.client, self.check, reply, form, dict(form.values()),
@@ -427,7 +443,7 @@ class Drive:
         for field in self.data_fields(form):
             if field.name in stored and not field.readonly:
                 changed[field.name] = self.value(site, field, 0, change=True)
-                posted_pairs[field.name] = changed[field.name][0]
+                put(posted_pairs, field.name, changed[field.name][0])
         answer = self.client.post(urllib.parse.urljoin(reply.url, form.action),
                                   list(posted_pairs.items()))
         if self.expect(answer, "%s信息更新成功!" % site.name, "%s modify %s" % (site.name, key),
@@ -467,7 +483,7 @@ class Drive:
         found = []
         for other in self.sites.values():
             for field in other.fields:
-                if field.tag == "select" and self.ref_site(field, other) is site:
+                if pageforms.kind(field) == "ref" and self.ref_site(field, other) is site:
                     found += [k for k, v in other.rows.items() if v.get(field.name, ("",))[0] == key]
         return found
 
@@ -489,6 +505,25 @@ class Drive:
                    self.list_difference(site))
 
 
+def put(posted, name, value):
+    """Sets a posted field; None leaves it out, as a browser does an unticked check box."""
+    if value is None:
+        posted.pop(name, None)
+    else:
+        posted[name] = value
+
+
+def held(field, posted, shown):
+    """(what a form field holds, what it should hold) for a value entered as posted, shown."""
+    if field is None:
+        return None, posted
+    if field.type == "checkbox":
+        return field.checked, posted is not None
+    if field.tag == "select":
+        return field.chosen() or "", posted or ""
+    return field.value, shown if field.member else posted
+
+
 def same(kind, shown, entered):
     if kind in ("int", "float"):
         if shown is None or "e" in shown.lower():
@@ -500,10 +535,12 @@ def same(kind, shown, entered):
     return shown == entered
 
 
-def run(base, results, tag, log_path):
-    drive = Drive(base, results, tag, log_path)
+def run(base, results, tag, log_path, words=None):
+    """Drives the pages; words: object.member -> member of the fields of the newer words.
+    Returns the drive (its sites hold the rows as they should be)."""
+    drive = Drive(base, results, tag, log_path, words)
     try:
         drive.run()
     except Stop as error:
         drive.check("drive", "stopped: %s" % error)
-    return drive.client.requests
+    return drive

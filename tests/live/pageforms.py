@@ -2,6 +2,7 @@
 headers of the result table, on top of pages.Page."""
 
 import pages
+import wordvalues
 
 
 class LabelledPage(pages.Page):
@@ -42,7 +43,11 @@ class LabelledPage(pages.Page):
 
 
 def kind(field):
-    """What a field holds, from its tag and type: text, int, float, date or ref."""
+    """What a field holds: a newer word's kind when the field carries its member (see
+    wordvalues), else from its tag and type: text, int, float, date or ref."""
+    member = getattr(field, "member", None)
+    if member:
+        return wordvalues.kind(member)
     if field.tag == "select":
         return "ref"
     if field.type == "number":
@@ -55,3 +60,16 @@ def maxlength(field):
         return int(field.attrs.get("maxlength"))
     except (TypeError, ValueError):
         return None
+
+
+def annotate(form, words, prefix=""):
+    """Gives each field of form its member of a newer word (words: object.member -> member)."""
+    for field in form.fields:
+        field.member = words.get(prefix + (field.name or ""))
+    return form
+
+
+def box(field):
+    """A yes/no check box of a newer word: sent only when ticked, a value all the same."""
+    return field.type == "checkbox" and bool(field.name) and not field.disabled and \
+        getattr(field, "member", None) is not None

@@ -134,7 +134,11 @@ class Page(html.parser.HTMLParser):
             self.end_select()
         elif tag == "option":
             self.option = None
-        elif tag == "textarea":
+        elif tag == "textarea" and self.textarea is not None:
+            # A browser drops one line break right after the start tag.
+            value = self.textarea.value
+            self.textarea.value = value[2:] if value.startswith("\r\n") else \
+                value[1:] if value.startswith("\n") else value
             self.textarea = None
         elif tag == "a" and self.link:
             self.end_link()

@@ -2,6 +2,7 @@
 checks accept, every type word and flag, references to earlier classes, Chinese texts."""
 
 import json
+import os
 import random
 
 CLASS_WORDS = ["Kind", "Shelf", "Person", "Order", "Goods", "Course", "Room", "Team", "Ticket",
@@ -15,17 +16,32 @@ COMMENTS = ["名称", "标题", "编号", "金额", "价格", "数量", "备注"
             "分数", "级别", "颜色", "城市", "合计", "说明", "标记", "尺寸", "比率", "状态", "条目",
             "序号", "开始日期", "种类", "所有者", "描述", "日期", "价值", "长度"]
 SCALARS = ["字符串", "整型", "浮点型", "日期型"]
+ALL_NEW_WORDS = ["日期时间型", "小数型", "长整型", "文本型", "布尔型"]
 
 
-SIMPLE_TYPES = ("字符串", "整型", "浮点型", "日期型")
+def listed_words():
+    """The newer type words tests/random-type-words.txt lists."""
+    path = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "random-type-words.txt")
+    with open(path, encoding="utf-8") as f:
+        lines = [line.strip() for line in f]
+    return [w for w in lines if w and not w.startswith("#")]
+
+
+# The newer type words the random models use (random_model's default), and the edge-value
+# model's classes.
+NEW_WORDS = listed_words()
+
+
+SIMPLE_TYPES = ("字符串", "整型", "浮点型", "日期型") + tuple(ALL_NEW_WORDS)
 
 def member(name, comment, type_word, length=0, key=False, must=True, query=False,
-           display=False, shown=True):
-    return {"memberComment": comment, "memberIsDisplay": display,
+           display=False, shown=True, scale=None):
+    extra = {} if scale is None else {"scale": scale}
+    return dict(extra, **{"memberComment": comment, "memberIsDisplay": display,
             "memberIsFloat": type_word == "浮点型", "memberIsInteger": type_word == "整型",
             "memberIsMust": must, "memberIsPri": key, "memberLength": length,
             "memberName": name, "memberQueryDisplay": shown, "memberType": type_word,
-            "queryFlag": query}
+            "queryFlag": query})
 
 
 def string_length(rng, key=False):
@@ -79,15 +95,98 @@ def random_class(rng, index, name, earlier):
             "members": members}
 
 
-def random_model(seed):
+def decimal_size(rng):
+    precision = rng.choice([1, 5, 10, 12, 18, 18, 19, 30, 38])
+    return precision, 0 if rng.random() < 0.2 else rng.randint(0, min(precision, 10))
+
+
+def new_word(rng, m, words):
+    """Gives member m a newer word: its size, search and required flags thrown again."""
+    word = rng.choice(words)
+    m.update(memberType=word, memberIsInteger=False, memberIsFloat=False, memberLength=0)
+    m.pop("scale", None)
+    if word == "小数型":
+        m["memberLength"], m["scale"] = decimal_size(rng)
+    elif word == "文本型":
+        m["memberLength"] = rng.choice([0, 0, 500, 5000, 100000])
+    m["queryFlag"] = rng.random() < 0.5
+    m["memberIsMust"] = rng.random() < 0.6
+
+
+def mark_new_words(seed, classes, words):
+    """Simple members take a newer word as often as each of the four, integer keys now and then
+    长整型; thrown with a generator of their own, so the rest of the model stays as it was."""
+    if not words:
+        return
+    rng = random.Random("new words %d" % seed)
+    odds = len(words) / (len(words) + len(SCALARS))
+    for cls in classes:
+        for m in cls["members"]:
+            if m["memberIsPri"]:
+                if m["memberType"] == "整型" and "长整型" in words and rng.random() < 0.4:
+                    m["memberType"], m["memberIsInteger"] = "长整型", False
+            elif m["memberType"] in SCALARS and not m["memberIsDisplay"] and rng.random() < odds:
+                new_word(rng, m, words)
+
+
+def random_model(seed, new_words=None):
+    """new_words: the newer type words it may use (default NEW_WORDS)."""
     rng = random.Random(seed)
     names = rng.sample(CLASS_WORDS, rng.randint(1, 6))
     classes = []
     for index, name in enumerate(names):
         classes.append(random_class(rng, index, name, names[:index]))
+    mark_new_words(seed, classes, NEW_WORDS if new_words is None else list(new_words))
     return {"format": "brennoquill-model",
             "projects": [{"classes": classes, "projectName": "随机工程%d" % seed}],
             "version": 1}
+
+
+def edge_class(name, friend, members):
+    key = member("id", "编号", "整型", key=True)
+    label = member("label", "名称", "字符串", 20, display=True)
+    return {"className": name, "friendName": friend, "members": [key, label] + members}
+
+
+def edge_model(words=None):
+    """One class per newer word (default NEW_WORDS) whose members reach its edges: the pages
+    take each edge value and show it back exactly. None when no word is listed."""
+    words = NEW_WORDS if words is None else words
+    made = {
+        "日期时间型": lambda: edge_class("Moment", "时刻", [
+            member("stamp", "时间", "日期时间型", query=True),
+            member("deadline", "截止", "日期时间型", must=False)]),
+        "小数型": lambda: edge_class("Money", "金额", [
+            member("amount", "金额", "小数型", 18, query=True, scale=4),
+            member("whole", "整数", "小数型", 5, must=False, scale=0)]),
+        "长整型": lambda: {"className": "Serial", "friendName": "序列", "members": [
+            dict(member("serialNo", "序号", "长整型", key=True), keyAssigned=True),
+            member("label", "名称", "字符串", 20, display=True),
+            member("total", "计数", "长整型", query=True),
+            member("spare", "备用", "长整型", must=False)]},
+        "文本型": lambda: edge_class("Essay", "文章", [
+            member("body", "正文", "文本型", 100000, query=True),
+            member("memo", "附注", "文本型", 0, must=False)]),
+        "布尔型": lambda: edge_class("Toggle", "开关", [
+            member("active", "开启", "布尔型", query=True),
+            member("answer", "回答", "布尔型", must=False, query=True)]),
+    }
+    classes = [made[w]() for w in ALL_NEW_WORDS if w in words]
+    if not classes:
+        return None
+    return {"format": "brennoquill-model",
+            "projects": [{"classes": classes, "projectName": "边界值工程"}], "version": 1}
+
+
+def field_words(model):
+    """Add/modify form field name (object.member) -> member, for the newer words."""
+    found = {}
+    for cls in model["projects"][0]["classes"]:
+        obj = cls["className"][0].lower() + cls["className"][1:]
+        for m in cls["members"]:
+            if m["memberType"] in ALL_NEW_WORDS:
+                found["%s.%s" % (obj, m["memberName"])] = m
+    return found
 
 
 def project_name(model):
@@ -108,7 +207,9 @@ def describe(model):
         for m in cls["members"]:
             t = m["memberType"]
             text = "%s %s" % (m["memberName"], "%s(%d)" % (t, m["memberLength"])
-                              if t == "字符串" else t if t in SCALARS else "→" + t)
+                              if t in ("字符串", "文本型") else
+                              "%s(%d,%d)" % (t, m["memberLength"], m.get("scale", 0))
+                              if t == "小数型" else t if t in SIMPLE_TYPES else "→" + t)
             flags = [f for f, k in (("key", "memberIsPri"), ("display", "memberIsDisplay"),
                                     ("search", "queryFlag")) if m[k]]
             flags += [] if m["memberIsMust"] else ["optional"]

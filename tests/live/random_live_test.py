@@ -20,6 +20,7 @@ import pagedriver  # noqa: E402
 import processes  # noqa: E402
 import randmodel  # noqa: E402
 import webapp  # noqa: E402
+import wordvalues  # noqa: E402
 from mariadb import MariaDB  # noqa: E402
 from postgresdb import PostgresLive  # noqa: E402
 from processes import SetupError  # noqa: E402
@@ -35,6 +36,9 @@ def arguments():
                         help="a model file to drive (its first project); repeatable")
     parser.add_argument("--databases", default="mariadb,postgresql",
                         help="the database kinds the models take in turn")
+    parser.add_argument("--edge-values", type=int, default=0,
+                        help="how many times to drive the model of the newer words' edge values "
+                             "(after the model files), each on the next container and database")
     return parser.parse_args()
 
 
@@ -61,11 +65,17 @@ def cli_run(cli, argv):
     return done.returncode, done.stdout.decode(errors="replace")
 
 
+EDGE_TAG = "edge values"
+
+
 def models(args):
     found = []
     for path in args.model:
         with open(path, encoding="utf-8-sig") as f:
             found.append((os.path.basename(path), json.load(f)))
+    edge = randmodel.edge_model()
+    for _ in range(args.edge_values if edge else 0):
+        found.append((EDGE_TAG, edge))
     for seed in range(args.seed, args.seed + args.count):
         found.append(("seed %d" % seed, randmodel.random_model(seed)))
     return found
@@ -102,6 +112,9 @@ def drive_model(args, servers, tag, model, index, total, maven_args):
     db = servers[(index // len(names)) % len(servers)]
     folder = os.path.join(args.work, "model-%d" % index)
     project = generate(args, tag, model, folder, db.kind)
+    if project is None and tag == EDGE_TAG:
+        results.check("[%s] the checks take the edge-value model" % tag, "refused")
+        return "failed", results
     if project is None:
         return "refused", results
     tag = "%s on %s and %s" % (tag, container, db.kind)
@@ -110,7 +123,11 @@ def drive_model(args, servers, tag, model, index, total, maven_args):
         war = webapp.package(project, maven_args)
         db.recreate()
         server = webapp.serve(container, project, war, args.work, db, args)
-        pagedriver.run(server.base_url(), results, "[%s]" % tag, server.log_path)
+        drive = pagedriver.run(server.base_url(), results, "[%s]" % tag, server.log_path,
+                               randmodel.field_words(model))
+        if tag.startswith(EDGE_TAG):
+            results.check("[%s] the tables hold what the pages show" % tag,
+                          wordvalues.stored_difference(db, model, drive.sites))
     except SetupError as error:
         results.check("[%s] build and serve" % tag, str(error)[-1500:])
     finally:

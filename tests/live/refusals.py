@@ -9,6 +9,7 @@ import re
 import urllib.parse
 
 import pageforms
+import wordvalues
 from results import snippet
 
 ERRORS = re.compile(r'<ul[^>]*class="errors"[^>]*>(.*?)</ul>', re.S)
@@ -19,6 +20,8 @@ def cases(field):
     """(what, posted value) of the refusals a field of a form allows."""
     if field.readonly:
         return []
+    if getattr(field, "member", None):
+        return wordvalues.bad_values(field.member, field)
     kind = pageforms.kind(field)
     found = [("empty", "")] if "required" in field.attrs else []
     limit = pageforms.maxlength(field)
@@ -45,9 +48,9 @@ def error_items(text):
 
 
 def same(kind, shown, posted):
-    if shown == posted:
+    if shown == posted or (kind == "datetime" and shown == wordvalues.datetime_text(posted)):
         return True
-    if kind in ("int", "float") and shown:
+    if kind in ("int", "float", "long", "decimal") and shown:
         try:
             return decimal.Decimal(shown) == decimal.Decimal(posted)
         except decimal.InvalidOperation:
@@ -60,7 +63,10 @@ def values_difference(form, posted):
         if field.name not in posted or not pageforms.kind(field):
             continue
         want = posted[field.name]
-        if field.tag == "select":
+        if field.type == "checkbox":
+            if not field.checked:
+                return "%s is not ticked, posted %r" % (field.name, want)
+        elif field.tag == "select":
             if want and field.chosen() != want:
                 return "%s chooses %r, posted %r" % (field.name, field.chosen(), want)
         elif not same(pageforms.kind(field), field.value, want):
@@ -78,14 +84,14 @@ def message_difference(text, label):
     return None
 
 
-def refused_difference(answer, suffix, posted, field, success):
+def refused_difference(answer, suffix, posted, field, success, words):
     page = pageforms.LabelledPage(answer.text)
     if answer.status != 200 or success in page.text:
         return "%s: %s" % (answer.brief(), snippet(page.text, 300))
     form = form_posting_to(page, suffix)
     if form is None:
         return "no form posting to *%s: %s" % (suffix, snippet(page.text, 300))
-    return values_difference(form, posted) or message_difference(answer.text, field.label)
+    return values_difference(pageforms.annotate(form, words), posted) or message_difference(answer.text, field.label)
 
 
 def refuse_all(client, check, reply, form, base, suffix, success, tag):
@@ -93,6 +99,7 @@ def refuse_all(client, check, reply, form, base, suffix, success, tag):
     to the form's action; suffix is the end of that action, success the text of a stored
     request."""
     target = urllib.parse.urljoin(reply.url, form.action)
+    words = {f.name: f.member for f in form.fields if getattr(f, "member", None)}
     for field in form.fields:
         if not field.submitted() or not pageforms.kind(field):
             continue
@@ -101,4 +108,4 @@ def refuse_all(client, check, reply, form, base, suffix, success, tag):
             answer = client.post(target, list(posted.items()))
             check("%s: %s %s (%r) is refused and shown again" % (
                 tag, field.name, what, snippet(bad, 12)),
-                refused_difference(answer, suffix, posted, field, success))
+                refused_difference(answer, suffix, posted, field, success, words))
