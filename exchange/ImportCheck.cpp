@@ -27,6 +27,8 @@ void CheckMembers(const TImportClass& c, const QSet<QString>& classNames) {
             Refuse(item.place + ".memberType", ModelCheck::MissingReferenceError(c.className, m));
         if (const std::optional<QString> error = ModelCheck::LengthError(m, c.className))
             Refuse(item.place + ".memberLength", *error);
+        if (const std::optional<QString> error = ModelCheck::ScaleError(m, c.className))
+            Refuse(item.place + ".scale", *error);
     }
 }
 

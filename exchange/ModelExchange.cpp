@@ -36,6 +36,8 @@ QJsonObject MemberObject(const TMember& m) {
         object.insert(QStringLiteral("columnName"), m.columnName);
     if (m.keyAssigned == 1) // a key the database generates has none
         object.insert(QStringLiteral("keyAssigned"), true);
+    if (m.memberType == MemberTypes::Decimal) // only a decimal has a scale
+        object.insert(QStringLiteral("scale"), m.memberScale);
     return object;
 }
 
@@ -132,6 +134,10 @@ public:
     }
     // A flag that may be left out: 0 then.
     qint64 OptionalFlag(const QString& key) const { return object_.contains(key) ? Flag(key) : 0; }
+    // An integer that may be left out: 0 then.
+    qint64 OptionalInteger(const QString& key) const {
+        return object_.contains(key) ? Integer(key) : 0;
+    }
     QJsonArray Array(const QString& key) const {
         const QJsonValue value = Value(key);
         if (!value.isArray())
@@ -166,6 +172,7 @@ TImportMember ReadJsonMember(const QJsonValue& value, const QString& place) {
         m.*flag.field = fields.Flag(QLatin1String(flag.name));
     m.columnName = fields.OptionalText("columnName");
     m.keyAssigned = fields.OptionalFlag("keyAssigned");
+    m.memberScale = fields.OptionalInteger("scale");
     result.place = place;
     return result;
 }

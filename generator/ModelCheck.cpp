@@ -320,14 +320,21 @@ qint64 ColumnBytes(const TProjectModel& model, const TMember& m) {
     auto varchar = [](qint64 characters) {
         return characters * 4 + (characters * 4 > 255 ? 2 : 1);
     };
-    if (m.memberType == MemberTypes::Integer || m.memberType == MemberTypes::Float)
+    if (m.memberType == MemberTypes::Integer || m.memberType == MemberTypes::Float ||
+        m.memberType == MemberTypes::Long || m.memberType == MemberTypes::DateTime)
         return 8;
     if (m.memberType == MemberTypes::Date)
         return varchar(10);
+    if (m.memberType == MemberTypes::Decimal) // nine digits in four bytes, each side of the point
+        return (qMax<qint64>(m.memberLength, 0) / 9 + 2) * 4;
+    if (m.memberType == MemberTypes::Text) // the row holds a pointer to the text
+        return 12;
+    if (m.memberType == MemberTypes::Boolean)
+        return 1;
     if (m.memberType == MemberTypes::String)
         return varchar(m.memberIsPri == 1 ? kStringKeyLength : qMax<qint64>(m.memberLength, 0));
     const std::optional<TMember> key = model.KeyMemberOfClass(m.memberType);
-    return key && key->memberType == MemberTypes::Integer ? 8 : varchar(kStringKeyLength);
+    return key && key->memberType != MemberTypes::String ? 8 : varchar(kStringKeyLength);
 }
 
 // A table whose row would be larger than the database allows is never created.
@@ -360,6 +367,8 @@ std::optional<QString> ClassError(const TProjectModel& model, const TClassModel&
         if (std::optional<QString> error = MemberError(model, c, m))
             return error;
         if (std::optional<QString> error = ModelCheck::LengthError(m, c.className))
+            return error;
+        if (std::optional<QString> error = ModelCheck::ScaleError(m, c.className))
             return error;
         if (std::optional<QString> error = ModelCheck::DatabaseNameError(
                 "成员" + c.className + "." + m.memberName + "的列名", m.columnName))
@@ -427,12 +436,30 @@ bool IsSafeName(const QString& name) {
 std::optional<QString> LengthError(const TMember& m, const QString& className) {
     if (std::optional<QString> error = LengthRangeError(m, className))
         return error;
+    if (m.memberType == MemberTypes::Decimal) {
+        if (m.memberLength >= 1 && m.memberLength <= kMaxDecimalPrecision)
+            return std::nullopt;
+        return "类" + Printable(className) + "的成员" + Printable(m.memberName) + "的精度" +
+               QString::number(m.memberLength) + "超出范围: 小数型的精度必须在1到" +
+               QString::number(kMaxDecimalPrecision) + "之间";
+    }
     if (m.memberType != MemberTypes::String ||
         (m.memberLength >= 1 && m.memberLength <= kMaxStringLength))
         return std::nullopt;
     return "类" + Printable(className) + "的成员" + Printable(m.memberName) + "的长度" +
            QString::number(m.memberLength) + "超出范围: 字符串的长度必须在1到" +
            QString::number(kMaxStringLength) + "之间";
+}
+
+std::optional<QString> ScaleError(const TMember& m, const QString& className) {
+    if (m.memberType != MemberTypes::Decimal)
+        return std::nullopt;
+    const qint64 most = qMin<qint64>(qMax<qint64>(m.memberLength, 0), kMaxDecimalScale);
+    if (m.memberScale >= 0 && m.memberScale <= most)
+        return std::nullopt;
+    return "类" + Printable(className) + "的成员" + Printable(m.memberName) + "的小数位数" +
+           QString::number(m.memberScale) + "超出范围: 小数型的小数位数必须在0到" +
+           QString::number(most) + "之间";
 }
 
 std::optional<QString> ProjectNameError(const QString& name) {
@@ -619,13 +646,18 @@ std::optional<QString> MemberTypeEntryError(const QString& type, bool required, 
 bool OptionalAllowed(const TProjectModel& model, const QString& type) {
     if (type == MemberTypes::String)
         return true;
+    if (type == MemberTypes::Text)
+        return true;
     return (type == MemberTypes::Integer || type == MemberTypes::Float ||
-            type == MemberTypes::Date || !MemberTypes::IsSimple(type)) &&
+            type == MemberTypes::Date || type == MemberTypes::DateTime ||
+            type == MemberTypes::Decimal || type == MemberTypes::Long ||
+            type == MemberTypes::Boolean || !MemberTypes::IsSimple(type)) &&
            model.MapsExistingTables();
 }
 
 bool IsKeyType(const QString& type) {
-    return type == MemberTypes::String || type == MemberTypes::Integer;
+    return type == MemberTypes::String || type == MemberTypes::Integer ||
+           type == MemberTypes::Long;
 }
 
 bool IsQueryType(const QString& type) {

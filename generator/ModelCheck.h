@@ -30,8 +30,16 @@ bool IsSafeName(const QString& name);
 inline constexpr int kMaxStringLength = 16383;
 
 // The refusal of a member's length: one that does not fit an int (LengthRangeError of the
-// store), then a string member's length outside 1 .. kMaxStringLength; or nothing.
+// store), then a string member's length outside 1 .. kMaxStringLength, a 小数型's precision
+// outside 1 .. kMaxDecimalPrecision; or nothing.
 std::optional<QString> LengthError(const TMember& m, const QString& className);
+
+// A 小数型's precision and scale both database kinds hold: DECIMAL's in MariaDB/MySQL (numeric
+// takes up to 1000 digits in PostgreSQL).
+inline constexpr int kMaxDecimalPrecision = 65;
+inline constexpr int kMaxDecimalScale = 30;
+// The refusal of a 小数型's scale outside 0 .. min(precision, kMaxDecimalScale); or nothing.
+std::optional<QString> ScaleError(const TMember& m, const QString& className);
 
 // The refusal of a project name: not a folder name, invalid UTF-16, or too long for the files
 // named after it. Nothing when the name is usable.
@@ -113,7 +121,8 @@ inline const QString kClassNameTaken = QStringLiteral("该类名称已经存在!
 std::optional<QString> ProjectNameTakenError(const QString& name, const TProjectList& projects);
 std::optional<QString> ClassNameTakenError(const QString& name, const TClassList& classes);
 
-// A key member is an integer or a string; a query member is no integer or float.
+// A key member is an integer, a long integer or a string; a query member is no integer or
+// float.
 bool IsKeyType(const QString& type);
 bool IsQueryType(const QString& type);
 inline const QString kRequiredRule = QStringLiteral("除了字符串类型外其他类型必须勾选是否必填标志!");

@@ -142,7 +142,7 @@ QString Uri(const QString& file, TAccess access) {
 }
 
 // Flags added after the first version: integers, 0 in the rows of an older database.
-const TAddedColumn kAddedFlags[] = {{"t_member", "keyAssigned"}};
+const TAddedColumn kAddedFlags[] = {{"t_member", "keyAssigned"}, {"t_member", "memberScale"}};
 
 void AddFlagColumns(const QSqlDatabase& db) {
     for (const TAddedColumn& added : kAddedFlags)

@@ -5,8 +5,14 @@
 
 #include "Printable.h"
 
+const QStringList& MemberTypes::All() {
+    static const QStringList words{String, Integer, Float,  Date,   DateTime,
+                                   Decimal, Long,   Text,   Boolean};
+    return words;
+}
+
 bool MemberTypes::IsSimple(const QString& typeWord) {
-    return typeWord == String || typeWord == Integer || typeWord == Float || typeWord == Date;
+    return All().contains(typeWord);
 }
 
 void NormaliseTypeFlags(TMember& m) {
@@ -17,6 +23,13 @@ void NormaliseTypeFlags(TMember& m) {
 std::optional<QString> LengthRangeError(const TMember& m, const QString& className) {
     using Limits = std::numeric_limits<int>;
     const qint64 length = m.memberLength;
+    if (m.memberType == MemberTypes::Text) {
+        if (length >= 0 && length <= kMaxTextLength)
+            return std::nullopt;
+        return "类" + Printable(className) + "的成员" + Printable(m.memberName) + "的长度" +
+               QString::number(length) + "超出范围: 文本型的长度必须在0到" +
+               QString::number(kMaxTextLength) + "之间";
+    }
     if (std::in_range<int>(length))
         return std::nullopt;
     const QString limit = length > 0 ? "不能大于" + QString::number(Limits::max())

@@ -8,7 +8,7 @@ namespace {
 
 // Looks up the class for the message only when the length is refused.
 void CheckStoredLength(const TMember& m) {
-    if (!std::in_range<int>(m.memberLength))
+    if (LengthRangeError(m, QString()))
         TMemberDAO::CheckLength(m, TClassDAO().GetClassName(m.classId));
 }
 
@@ -20,12 +20,12 @@ qint64 TMemberDAO::AddMember(const TMember& m) {
         insert_.emplace(db_.PrepareInsert(
             "insert into t_member(projectId,classId,memberName,memberType,memberLength,"
             "memberIsPri,memberComment,memberIsMust,memberIsInteger,memberIsFloat,queryFlag,"
-            "memberIsDisplay,memberQueryDisplay,columnName,keyAssigned) "
-            "values (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"));
+            "memberIsDisplay,memberQueryDisplay,columnName,keyAssigned,memberScale) "
+            "values (?,?,?,?,?,?,?,?,?,?,?,?,?,?,?,?)"));
     return insert_->Run({m.projectId, m.classId, m.memberName, m.memberType, m.memberLength,
                          m.memberIsPri, m.memberComment, m.memberIsMust, m.memberIsInteger,
                          m.memberIsFloat, m.queryFlag, m.memberIsDisplay, m.memberQueryDisplay,
-                         m.columnName, m.keyAssigned});
+                         m.columnName, m.keyAssigned, m.memberScale});
 }
 
 void TMemberDAO::UpdateMember(const TMember& m) {
@@ -33,10 +33,11 @@ void TMemberDAO::UpdateMember(const TMember& m) {
     db_.ExecuteCommand(
         "update t_member set memberName=?,memberType=?,memberLength=?,memberIsPri=?,"
         "memberComment=?,memberIsMust=?,memberIsInteger=?,memberIsFloat=?,queryFlag=?,"
-        "memberIsDisplay=?,memberQueryDisplay=?,columnName=?,keyAssigned=? where memberId=?",
+        "memberIsDisplay=?,memberQueryDisplay=?,columnName=?,keyAssigned=?,memberScale=? "
+        "where memberId=?",
         {m.memberName, m.memberType, m.memberLength, m.memberIsPri, m.memberComment, m.memberIsMust,
          m.memberIsInteger, m.memberIsFloat, m.queryFlag, m.memberIsDisplay, m.memberQueryDisplay,
-         m.columnName, m.keyAssigned, m.memberId});
+         m.columnName, m.keyAssigned, m.memberScale, m.memberId});
 }
 
 void TMemberDAO::DeleteMember(qint64 memberId) {
@@ -75,6 +76,8 @@ TMember TMemberDAO::ReadMember(const TResultSet& rows) {
         m.columnName = rows.AsText("columnName");
     if (rows.HasColumn("keyAssigned"))
         m.keyAssigned = rows.AsInteger("keyAssigned");
+    if (rows.HasColumn("memberScale"))
+        m.memberScale = rows.AsInteger("memberScale");
     return m;
 }
 

@@ -25,6 +25,7 @@ void TUpdateMemberForm::ShowMember(const TMember& member) {
     CB_MemberType->setCurrentIndex(
         CB_MemberType->findText(member.memberType, Qt::MatchExactly | Qt::MatchCaseSensitive));
     Edt_MemberLength->setText(QString::number(member.memberLength));
+    Edt_MemberScale->setText(QString::number(member.memberScale));
     CB_MemberIsMust->setChecked(member.memberIsMust == 1);
     CB_QueryFlag->setChecked(member.queryFlag == 1);
     CB_MemberIsPri->setChecked(member.memberIsPri == 1);

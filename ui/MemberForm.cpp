@@ -40,6 +40,9 @@ void TMemberForm::CreateControls(int left, int top) {
     Edt_MemberLength = new QLineEdit(QStringLiteral("20"), this);
     Edt_MemberLength->setGeometry(left + kBoxLeft, top + 96, 81, 22);
     Label4 = AddLabel(QStringLiteral("(字符串类型有效)"), left + kBoxLeft + 89, top + 99);
+    Label7 = AddLabel(QStringLiteral("小数位数："), left + kBoxLeft + 89, top + 99);
+    Edt_MemberScale = new QLineEdit(QStringLiteral("0"), this);
+    Edt_MemberScale->setGeometry(left + kBoxLeft + 159, top + 96, 50, 22);
     CB_MemberIsPri = AddCheckBox(QStringLiteral("是否主键"), left + 24, top + 134, 96);
     CB_MemberIsMust = AddCheckBox(QStringLiteral("是否必填"), left + 128, top + 134, 96);
     CB_QueryFlag = AddCheckBox(QStringLiteral("是否参与查询"), left + 232, top + 134, 120);
@@ -61,7 +64,16 @@ void TMemberForm::CreateControls(int left, int top) {
     Button2->setGeometry(left + 200, top + 312, 81, 27);
     connect(CB_MemberType, &QComboBox::currentTextChanged, this, &TMemberForm::UpdateKeyBox);
     connect(CB_MemberIsPri, &QCheckBox::toggled, this, &TMemberForm::UpdateKeyBox);
+    connect(CB_MemberType, &QComboBox::currentTextChanged, this, &TMemberForm::UpdateScaleBox);
     UpdateKeyBox();
+    UpdateScaleBox();
+}
+
+void TMemberForm::UpdateScaleBox() {
+    const bool decimal = CB_MemberType->currentText() == MemberTypes::Decimal;
+    Label4->setVisible(!decimal);
+    Label7->setVisible(decimal);
+    Edt_MemberScale->setVisible(decimal);
 }
 
 // Only an integer key may be numbered by the database or given by the user.
@@ -70,7 +82,9 @@ void TMemberForm::UpdateKeyBox() {
 }
 
 bool TMemberForm::IsIntegerKey() const {
-    return CB_MemberIsPri->isChecked() && CB_MemberType->currentText() == MemberTypes::Integer;
+    const QString type = CB_MemberType->currentText();
+    return CB_MemberIsPri->isChecked() &&
+           (type == MemberTypes::Integer || type == MemberTypes::Long);
 }
 
 QLabel* TMemberForm::AddLabel(const QString& text, int left, int top) {
@@ -88,8 +102,7 @@ QCheckBox* TMemberForm::AddCheckBox(const QString& text, int left, int top, int 
 
 void TMemberForm::FillTypeList() {
     CB_MemberType->clear();
-    CB_MemberType->addItems(
-        {MemberTypes::String, MemberTypes::Integer, MemberTypes::Float, MemberTypes::Date});
+    CB_MemberType->addItems(MemberTypes::All());
     const TClassList others = TClassDAO().ListOtherClasses(projectId_, classId_);
     for (const TClassEntry& entry : others)
         CB_MemberType->addItem(entry.className);
@@ -156,26 +169,45 @@ TClassModel TMemberForm::OwnClass(const TProjectModel& model) const {
     return TClassModel{classId_, TClassDAO().GetClassName(classId_), QString(), {}, QString()};
 }
 
+bool TMemberForm::ReadSizes(TMember& m, const QString& className) {
+    const bool decimal = m.memberType == MemberTypes::Decimal;
+    if (m.memberType != MemberTypes::String && m.memberType != MemberTypes::Text && !decimal)
+        return true;
+    bool ok = false;
+    const QString length = Edt_MemberLength->text();
+    m.memberLength = m.memberType == MemberTypes::Text ? length.toLongLong(&ok) : length.toInt(&ok);
+    if (!ok) {
+        Message(QStringLiteral("长度必须是整数!"));
+        return false;
+    }
+    if (const std::optional<QString> refusal = ModelCheck::LengthError(m, className)) {
+        Message(*refusal);
+        Edt_MemberLength->setFocus();
+        return false;
+    }
+    if (!decimal)
+        return true;
+    m.memberScale = Edt_MemberScale->text().toInt(&ok);
+    if (!ok) {
+        Message(QStringLiteral("小数位数必须是整数!"));
+        return false;
+    }
+    if (const std::optional<QString> refusal = ModelCheck::ScaleError(m, className)) {
+        Message(*refusal);
+        Edt_MemberScale->setFocus();
+        return false;
+    }
+    return true;
+}
+
 std::optional<TMember> TMemberForm::BuildMember(const TProjectModel& model) {
     TMember m;
     m.projectId = projectId_;
     m.classId = classId_;
     m.memberName = Edt_MemberName->text();
     m.memberType = CB_MemberType->currentText();
-    if (m.memberType == MemberTypes::String) {
-        bool ok = false;
-        m.memberLength = Edt_MemberLength->text().toInt(&ok);
-        if (!ok) {
-            Message(QStringLiteral("长度必须是整数!"));
-            return std::nullopt;
-        }
-        if (const std::optional<QString> refusal =
-                ModelCheck::LengthError(m, OwnClass(model).className)) {
-            Message(*refusal);
-            Edt_MemberLength->setFocus();
-            return std::nullopt;
-        }
-    }
+    if (!ReadSizes(m, OwnClass(model).className))
+        return std::nullopt;
     m.memberIsPri = Flag(CB_MemberIsPri);
     m.memberIsMust = Flag(CB_MemberIsMust);
     m.memberIsInteger = m.memberType == MemberTypes::Integer ? 1 : 0;

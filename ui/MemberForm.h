@@ -27,6 +27,8 @@ public:
     QLabel* Label3;
     QLineEdit* Edt_MemberLength;
     QLabel* Label4;
+    QLabel* Label7; // 小数位数, shown for a decimal in place of Label4
+    QLineEdit* Edt_MemberScale;
     QCheckBox* CB_MemberIsPri;
     QCheckBox* CB_MemberIsMust;
     QCheckBox* CB_QueryFlag;
@@ -44,6 +46,7 @@ public slots:
     void Button1Click();
     void Button2Click();
     void UpdateKeyBox();
+    void UpdateScaleBox();
 
 signals:
     // The member is stored; sent before the user is told so.
@@ -53,7 +56,7 @@ protected:
     TMemberForm(TUserSeam& seam, qint64 projectId, qint64 classId, const QString& caption,
                 int width, int height, QWidget* parent);
 
-    // The four type words, then the project's other classes.
+    // The simple type words, then the project's other classes.
     void FillTypeList();
     bool Guard(const std::function<void()>& command);
     void Message(const QString& text);
@@ -73,6 +76,8 @@ private:
     // The dialog's class as the model holds it.
     TClassModel OwnClass(const TProjectModel& model) const;
     std::optional<TMember> BuildMember(const TProjectModel& model);
+    // The length (and a decimal's scale) from their boxes, when the type has them.
+    bool ReadSizes(TMember& m, const QString& className);
 
     TUserSeam& seam_;
     qint64 projectId_;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "ActionOperate.h"
 #include "CodeText.h"
 #include "DaoOperate.h"
@@ -266,6 +268,38 @@ TEST(ModelCheckTest, EntryRulesHaveOneMessageEach) {
     note.memberLength = 0;
     EXPECT_EQ(ModelCheck::LengthError(note, "Book"),
               "类Book的成员note的长度0超出范围: 字符串的长度必须在1到16383之间");
+}
+
+// The sizes of the new words: what both database kinds hold, at and just past each edge.
+TEST(ModelCheckTest, DecimalAndTextSizesStayWithinBothDatabaseKinds) {
+    TMember price;
+    price.memberName = "price";
+    price.memberType = MemberTypes::Decimal;
+    for (const auto& [precision, scale, sound] :
+         {std::tuple{1, 0, true},
+          {ModelCheck::kMaxDecimalPrecision, ModelCheck::kMaxDecimalScale, true},
+          {18, 18, true}, {0, 0, false}, {ModelCheck::kMaxDecimalPrecision + 1, 0, false},
+          {5, 6, false}, {40, ModelCheck::kMaxDecimalScale + 1, false}, {5, -1, false}}) {
+        price.memberLength = precision;
+        price.memberScale = scale;
+        const bool refused = ModelCheck::LengthError(price, "Book").has_value() ||
+                             ModelCheck::ScaleError(price, "Book").has_value();
+        EXPECT_EQ(refused, !sound) << precision << "," << scale;
+    }
+    TMember note;
+    note.memberName = "note";
+    note.memberType = MemberTypes::Text;
+    for (const qint64 length : {qint64(0), qint64(1), kMaxTextLength}) {
+        note.memberLength = length;
+        EXPECT_EQ(ModelCheck::LengthError(note, "Book"), std::nullopt) << length;
+    }
+    note.memberLength = kMaxTextLength + 1;
+    EXPECT_EQ(ModelCheck::LengthError(note, "Book"),
+              "类Book的成员note的长度4294967296超出范围: 文本型的长度必须在0到4294967295之间");
+    note.memberLength = -1;
+    EXPECT_TRUE(ModelCheck::LengthError(note, "Book").has_value());
+    EXPECT_TRUE(ModelCheck::IsKeyType(MemberTypes::Long));
+    EXPECT_EQ(ModelCheck::ScaleError(note, "Book"), std::nullopt); // only a decimal has a scale
 }
 
 // The names the generated DAO and Action declare are the builders' constants, which the checks

@@ -59,6 +59,11 @@ TEST_F(DbHelperTest, FirstVersionDatabaseGetsTheLaterColumns) {
     key.keyAssigned = 1;
     TMemberDAO().UpdateMember(key);
     EXPECT_EQ(TMemberDAO().GetMember(1)->keyAssigned, 1);
+    EXPECT_EQ(key.memberScale, 0);
+    key.memberType = MemberTypes::Decimal;
+    key.memberScale = 4;
+    TMemberDAO().UpdateMember(key);
+    EXPECT_EQ(TMemberDAO().GetMember(1)->memberScale, 4);
 }
 
 TEST_F(DbHelperTest, LookUpsWithoutRowsGiveMinusOneOrEmptyText) {
