@@ -685,16 +685,17 @@ private:
 
     qsizetype KeptIndex(const QString& table) const { return tableIndex_.value(table, -1); }
 
-    // The first string member whose column names a name or title, else the first string
-    // member, else the key.
+    // The first string or long text member whose column names a name or title, else the
+    // first string member, else the key.
     static void SetDisplayMember(TClassModel& c) {
         std::optional<qsizetype> first;
         std::optional<qsizetype> named;
         for (qsizetype i = 0; i < c.members.size(); ++i) {
             const TMember& m = c.members[i];
-            if (m.memberIsPri == 1 || m.memberType != MemberTypes::String)
+            const bool string = m.memberType == MemberTypes::String;
+            if (m.memberIsPri == 1 || (!string && m.memberType != MemberTypes::Text))
                 continue;
-            if (!first)
+            if (!first && string)
                 first = i;
             const QString lower = m.memberName.toLower();
             if (!named && (lower.contains("name") || lower.contains("title")))
