@@ -68,7 +68,8 @@ QString Quoted(const QString& value) {
 }
 
 bool IsTextType(const QString& typeWord) {
-    return typeWord == MemberTypes::String || typeWord == MemberTypes::Date;
+    return typeWord == MemberTypes::String || typeWord == MemberTypes::Date ||
+           typeWord == MemberTypes::Text;
 }
 
 QString JavaType(const QString& typeWord) {

@@ -42,7 +42,30 @@ QStringList KeyLines(const TMember& key) {
 // that a row saved unchanged keeps its NULLs (a NULL is shown as an empty field).
 bool EmptyIsNull(const TMember& m) {
     return !m.columnName.isEmpty() && m.memberIsMust == 0 &&
-           (m.memberType == MemberTypes::String || m.memberType == MemberTypes::Date);
+           (m.memberType == MemberTypes::String || m.memberType == MemberTypes::Date ||
+            m.memberType == MemberTypes::Text);
+}
+
+// A long text's MariaDB/MySQL column: TEXT holds 65,535 bytes, MEDIUMTEXT 16 MB, LONGTEXT 4 GB,
+// a character taking up to four bytes. PostgreSQL's text holds any (ForPostgres).
+QString TextSqlType(const TMember& m) {
+    if (m.memberLength <= 65535 / 4)
+        return QStringLiteral("text");
+    return m.memberLength <= 16777215 / 4 ? QStringLiteral("mediumtext")
+                                          : QStringLiteral("longtext");
+}
+
+QStringList TextLines(const TMember& m, const QString& comment) {
+    const QString write = EmptyIsNull(m) ? QStringLiteral(" write=\"nullif(?, '')\"") : QString();
+    return {comment,
+            "<property",
+            "  name=" + Quoted(m.memberName),
+            "  type=\"string\"",
+            ">",
+            "  <column name=" + ColumnAttribute(m) + " sql-type=" + Quoted(TextSqlType(m)) +
+                write + "/>",
+            "</property>",
+            ""};
 }
 
 // The lines between a property's column line and its closing line.
@@ -74,6 +97,8 @@ QStringList PropertyLines(const TMember& m, bool indexed) {
                 "  <column name=" + ColumnAttribute(m) + " sql-type=\"double\"/>",
                 "</property>",
                 ""};
+    if (m.memberType == MemberTypes::Text)
+        return TextLines(m, comment);
     if (EmptyIsNull(m)) {
         QStringList lines{comment, "<property", "  name=" + name};
         lines << PropertyAttributes(m) << QStringLiteral(">")
@@ -168,6 +193,8 @@ QString ForPostgres(QString section, const TClassModel& c) {
                     QLatin1String("<generator class=\"identity\"/>"));
     section.replace(QLatin1String("sql-type=\"double\""),
                     QLatin1String("sql-type=\"double precision\""));
+    for (const char* longText : {"sql-type=\"mediumtext\"", "sql-type=\"longtext\""})
+        section.replace(QLatin1String(longText), QLatin1String("sql-type=\"text\""));
     section.replace(QLatin1String("index=\"lookup\""),
                     "index=" + Quoted(XmlName("lookup_" + c.className)));
     for (const TMember& m : c.members)

@@ -1,5 +1,7 @@
 #include "ValidationFiles.h"
 
+#include <utility>
+
 #include "CodeText.h"
 
 using namespace CodeText;
@@ -32,8 +34,16 @@ int MaxLength(const TMember& m) {
     return m.memberLength > 0 ? int(m.memberLength) : 0;
 }
 
+// A long text's limit: the declared length when an int holds it (a Java string holds no more
+// anyway); undeclared, what a MariaDB/MySQL TEXT column holds of four-byte characters.
+int TextLength(const TBuildContext& context, const TMember& m) {
+    if (m.memberLength > 0)
+        return std::in_range<int>(m.memberLength) ? int(m.memberLength) : 0;
+    return context.model.Database().kind == TDatabaseKind::PostgreSql ? 0 : 65535 / 4;
+}
+
 // The check of the field's text beyond being present; none for a text without a limit.
-QStringList ValueCheck(const TMember& m) {
+QStringList ValueCheck(const TBuildContext& context, const TMember& m) {
     const QString label = Label(m);
     if (m.memberType == MemberTypes::Integer)
         return Check("int", label + "必须是" + kIntRange + "之间的整数", true);
@@ -41,7 +51,7 @@ QStringList ValueCheck(const TMember& m) {
         return Check("float", label + "必须是数字", true);
     if (m.memberType == MemberTypes::Date)
         return Check("date", label + "必须是有效的日期(yyyy-MM-dd)", true);
-    const int length = MaxLength(m);
+    const int length = m.memberType == MemberTypes::Text ? TextLength(context, m) : MaxLength(m);
     if (length == 0)
         return {};
     const QString limit = QString::number(length);
@@ -59,7 +69,7 @@ QStringList ReferenceCheck(const TBuildContext& context, const TMember& m) {
 // The field's checks; empty when it has none. A required field stops at its first failure.
 QStringList FieldLines(const TBuildContext& context, const QString& object, const TMember& m) {
     const bool simple = MemberTypes::IsSimple(m.memberType);
-    const QStringList value = simple ? ValueCheck(m) : ReferenceCheck(context, m);
+    const QStringList value = simple ? ValueCheck(context, m) : ReferenceCheck(context, m);
     QStringList checks;
     if (m.memberIsMust == 1 || m.memberIsPri == 1)
         checks << Check("required", (simple ? "请输入" : "请选择") + Label(m), value.isEmpty());

@@ -186,6 +186,13 @@ int PageLength(const TMember& m) {
     return m.memberIsPri == 1 ? qMin(m.memberLength, kStringKeyLength) : m.memberLength;
 }
 
+// A long text's field: the browser drops one line break right after the opening tag, so the
+// one written there keeps a text's own leading line break.
+QString TextArea(const QString& name, const TMember& m, const QString& value) {
+    return "<textarea" + Attribute("name", name) + " rows=\"8\" cols=\"60\"" + Required(m) +
+           ">&#10;" + Property(value + "." + m.memberName) + "</textarea>";
+}
+
 QString FormField(const TBuildContext& context, const QString& object, const TMember& m,
                   const QString& value, bool readOnly) {
     const QString name = object + "." + m.memberName;
@@ -200,6 +207,8 @@ QString FormField(const TBuildContext& context, const QString& object, const TMe
         field = ChoiceOrKey(m, KeyInput(context, m, name + "." + keyName, selected, Required(m)),
                             "<select" + Attribute("name", name + "." + keyName) + Required(m) +
                                 ">" + empty + Options(context, m, selected) + "</select>");
+    } else if (m.memberType == MemberTypes::Text) {
+        field = TextArea(name, m, value);
     } else {
         const int length = PageLength(m);
         const QString maxLength =

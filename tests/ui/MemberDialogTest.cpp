@@ -64,7 +64,7 @@ TEST_F(MemberDialogTest, AddOpensWithStringTypeLengthTwentyAndTheOtherClassesOfT
     OnDialog<TAddMemberForm>([](TAddMemberForm& form) {
         EXPECT_EQ(form.windowTitle(), "添加成员属性");
         EXPECT_EQ(form.size(), QSize(389, 363));
-        EXPECT_EQ(TypeList(form), QStringList({"字符串", "整型", "浮点型", "日期型", "Author"}));
+        EXPECT_EQ(TypeList(form), QStringList({"字符串", "整型", "浮点型", "日期型", "日期时间型", "小数型", "长整型", "文本型", "布尔型", "Author"}));
         EXPECT_EQ(form.CB_MemberType->currentIndex(), 0);
         EXPECT_EQ(form.Edt_MemberLength->text(), "20");
         EXPECT_TRUE(form.Edt_MemberName->text().isEmpty());
@@ -189,7 +189,7 @@ TEST_F(MemberDialogTest, UpdateShowsTheStoredMemberAndOnlyFlagsOfOneAreChecked) 
     OnDialog<TUpdateMemberForm>([](TUpdateMemberForm& form) {
         EXPECT_EQ(form.windowTitle(), "更新成员属性");
         EXPECT_EQ(form.size(), QSize(372, 352));
-        EXPECT_EQ(TypeList(form), QStringList({"字符串", "整型", "浮点型", "日期型", "Author"}));
+        EXPECT_EQ(TypeList(form), QStringList({"字符串", "整型", "浮点型", "日期型", "日期时间型", "小数型", "长整型", "文本型", "布尔型", "Author"}));
         EXPECT_EQ(form.Edt_MemberName->text(), "author");
         EXPECT_EQ(form.CB_MemberType->currentText(), "Author");
         EXPECT_EQ(form.Edt_MemberLength->text(), "0");
@@ -421,7 +421,7 @@ TEST_F(MemberDialogTest, DialogsWorkWithoutAMainWindow) {
     TAddMemberForm add(seam_, shop_, book_);
     QSignalSpy saved(&add, &TMemberForm::MemberSaved);
     add.show();
-    EXPECT_EQ(TypeList(add), QStringList({"字符串", "整型", "浮点型", "日期型", "Author"}));
+    EXPECT_EQ(TypeList(add), QStringList({"字符串", "整型", "浮点型", "日期型", "日期时间型", "小数型", "长整型", "文本型", "布尔型", "Author"}));
     Submit(add, {"title", "字符串"});
     Submit(add, {"price", "浮点型", true});
     EXPECT_EQ(seam_.TakeTexts(),
