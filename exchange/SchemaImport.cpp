@@ -393,7 +393,9 @@ private:
         return std::nullopt;
     }
 
-    bool TakenClass(const QString& name) const { return classIndex_.contains(name.toLower()); }
+    bool TakenClass(const QString& name) const {
+        return classIndex_.contains(name.toLower());
+    }
 
     QString TableOfClass(const QString& name) const {
         const auto found = classIndex_.constFind(name.toLower());
@@ -683,7 +685,9 @@ private:
         return classes_[target].className;
     }
 
-    qsizetype KeptIndex(const QString& table) const { return tableIndex_.value(table, -1); }
+    qsizetype KeptIndex(const QString& table) const {
+        return tableIndex_.value(table, -1);
+    }
 
     // The first string or long text member whose column names a name or title, else the
     // first string member, else the key.
@@ -774,8 +778,8 @@ private:
     QList<TClassModel> classes_;
     QList<TKept> kept_;
     QList<TMember> keys_;
-    QHash<QString, qsizetype> classIndex_;     // lower-cased class name -> index in classes_
-    QHash<QString, qsizetype> tableIndex_;     // table name -> index in kept_
+    QHash<QString, qsizetype> classIndex_; // lower-cased class name -> index in classes_
+    QHash<QString, qsizetype> tableIndex_; // table name -> index in kept_
     qsizetype current_ = 0;                    // the table the notes are about
     QHash<qsizetype, QStringList> tableNotes_; // tables left out or renamed, keys renamed
     QHash<qsizetype, QStringList> notes_;      // the latest pass's lines by table

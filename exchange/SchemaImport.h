@@ -23,7 +23,7 @@ struct TSchemaColumn {
     bool generated = false; // the database numbers it (AUTO_INCREMENT, IDENTITY, SERIAL, rowid)
     // The PostgreSQL domain the column is declared with when the domain has checks of its own;
     // typeName is then the domain's base type.
-    QString domain;
+    QString domain = QString();
 };
 
 struct TSchemaForeignKey {

@@ -14,14 +14,8 @@ namespace {
 
 TSchemaColumn Column(const QString& name, const QString& type, bool notNull = false,
                      const QString& comment = QString()) {
-    return {name,
-            type,
-            SchemaImport::KindOfType(type),
-            SchemaImport::DeclaredLength(type),
-            notNull,
-            comment,
-            false,
-            QString()};
+    return {name,    type,   SchemaImport::KindOfType(type), SchemaImport::DeclaredLength(type),
+            notNull, comment};
 }
 
 TSchemaTable Table(const QString& name, const QList<TSchemaColumn>& columns, const QStringList& key,
