@@ -118,8 +118,8 @@ QStringList MemberPropertyLines(const TClassModel& c) {
 
 // A text key that is a query member already has its property.
 QStringList KeyPropertyLines(const TMember& key) {
-    if (key.memberIsInteger == 1)
-        return PropertyLines("int", key.memberName, key.memberName);
+    if (IsNumberKeyType(key.memberType))
+        return PropertyLines(JavaType(key.memberType), key.memberName, key.memberName);
     if (key.queryFlag == 0)
         return PropertyLines("String", key.memberName, key.memberName);
     return {};
@@ -136,7 +136,7 @@ QStringList TailPropertyLines(const TClassModel& c) {
 QStringList NullGuardLines(const QList<TMember>& members) {
     QStringList lines;
     for (const TMember& m : members)
-        if (IsTextType(m.memberType))
+        if (IsTextSearch(m.memberType))
             lines << "        if(" + m.memberName + " == null) " + m.memberName + " = \"\";";
     return lines;
 }
@@ -171,7 +171,7 @@ QStringList QueryPutLines(const QList<TMember>& members) {
     for (qsizetype i = 0; i < members.size(); ++i) {
         const TMember& m = members[i];
         lines << "        " + Put(m.memberName, m.memberName);
-        if (!IsTextType(m.memberType) && IsFirstOfType(members, i))
+        if (!IsTextSearch(m.memberType) && IsFirstOfType(members, i))
             lines << DropDownLines(m.memberType);
     }
     return lines;
@@ -246,14 +246,13 @@ QString TActionOperate::BuildAddAction(const TBuildContext& context, const TClas
     AddLines(text, {"    /*添加" + name + "信息*/", "    @SuppressWarnings(\"deprecation\")",
                     "    public String Add" + name + "() {",
                     "        ActionContext ctx = ActionContext.getContext();"});
-    if (c.NonKeyMembers().isEmpty() && key.memberType == MemberTypes::Integer &&
-        !IsAssignedKey(key))
+    if (c.NonKeyMembers().isEmpty() && IsNumberKeyType(key.memberType) && !IsAssignedKey(key))
         AddLines(text, {"        /*添加页面没有要填写的字段, 请求中没有" + name + "对象*/",
                         "        if(null == " + object + ") " + object + " = new " + name + "();"});
     if (key.memberType == MemberTypes::String)
         AddLines(text, DuplicateKeyLines(c, key, "String", key.memberComment));
     else if (IsAssignedKey(key)) // named by its comment, else by its name
-        AddLines(text, DuplicateKeyLines(c, key, "int",
+        AddLines(text, DuplicateKeyLines(c, key, JavaType(key.memberType),
                                          key.memberComment.isEmpty() ? key.memberName
                                                                      : key.memberComment));
     AddLines(text, {"        try {"});

@@ -69,7 +69,16 @@ QString Quoted(const QString& value) {
 
 bool IsTextType(const QString& typeWord) {
     return typeWord == MemberTypes::String || typeWord == MemberTypes::Date ||
-           typeWord == MemberTypes::Text;
+           typeWord == MemberTypes::Text || typeWord == MemberTypes::DateTime;
+}
+
+bool IsNumberKeyType(const QString& typeWord) {
+    return typeWord == MemberTypes::Integer || typeWord == MemberTypes::Long;
+}
+
+bool IsTextSearch(const QString& typeWord) {
+    return IsTextType(typeWord) || typeWord == MemberTypes::Long ||
+           typeWord == MemberTypes::Decimal || typeWord == MemberTypes::Boolean;
 }
 
 QString JavaType(const QString& typeWord) {
@@ -79,16 +88,23 @@ QString JavaType(const QString& typeWord) {
         return QStringLiteral("int");
     if (typeWord == MemberTypes::Float)
         return QStringLiteral("float");
+    if (typeWord == MemberTypes::Long)
+        return QStringLiteral("long");
+    if (typeWord == MemberTypes::Decimal) // the column's own text, see MappingFile
+        return QStringLiteral("String");
+    if (typeWord == MemberTypes::Boolean)
+        return QStringLiteral("boolean");
     return typeWord;
 }
 
 bool IsAssignedKey(const TMember& m) {
-    return m.memberIsPri == 1 && m.memberType == MemberTypes::Integer && m.keyAssigned == 1;
+    return m.memberIsPri == 1 && IsNumberKeyType(m.memberType) && m.keyAssigned == 1;
 }
 
 bool IsNullableNumber(const TProjectModel& model, const TMember& m) {
     return m.memberIsMust == 0 && m.memberIsPri == 0 &&
-           (m.memberType == MemberTypes::Integer || m.memberType == MemberTypes::Float) &&
+           (m.memberType == MemberTypes::Integer || m.memberType == MemberTypes::Float ||
+            m.memberType == MemberTypes::Long || m.memberType == MemberTypes::Boolean) &&
            model.MapsExistingTables();
 }
 
@@ -100,12 +116,16 @@ bool IsNullableReference(const TProjectModel& model, const TMember& m) {
 QString MemberJavaType(const TProjectModel& model, const TMember& m) {
     if (!IsNullableNumber(model, m))
         return JavaType(m.memberType);
+    if (m.memberType == MemberTypes::Long)
+        return QStringLiteral("Long");
+    if (m.memberType == MemberTypes::Boolean)
+        return QStringLiteral("Boolean");
     return m.memberType == MemberTypes::Integer ? QStringLiteral("Integer")
                                                 : QStringLiteral("Float");
 }
 
 QString QueryType(const QString& typeWord) {
-    return IsTextType(typeWord) ? QStringLiteral("String") : typeWord;
+    return IsTextSearch(typeWord) ? QStringLiteral("String") : typeWord;
 }
 
 TMember KeyOf(const TClassModel& c) {

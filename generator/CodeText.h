@@ -25,9 +25,14 @@ QString JavaString(const QString& text);
 // Text for an XML element or attribute: on one line as above, with & < > " escaped.
 QString XmlText(const QString& text);
 
-// "字符串" and "日期型": members that are texts in Java.
+// "字符串", "日期型", "文本型" and "日期时间型": members that are texts in Java.
 bool IsTextType(const QString& typeWord);
-// The Java type of a member: String, int, float, or the referenced class.
+// 整型 and 长整型: a key of such a type is numbered by the database or assigned by the user.
+bool IsNumberKeyType(const QString& typeWord);
+// A member searched by the one text its search field holds: a text type, or a number matched
+// for equality (长整型, 小数型), or a yes/no chosen as "true", "false" or "" (布尔型).
+bool IsTextSearch(const QString& typeWord);
+// The Java type of a member: String, int, float, long, or the referenced class.
 QString JavaType(const QString& typeWord);
 // An integer key the user assigns (the add page asks for it) rather than the database.
 bool IsAssignedKey(const TMember& m);

@@ -9,20 +9,27 @@ namespace {
 const QString kIndent12 = QStringLiteral("            ");
 
 // How a query member narrows the HQL of the paged query and the counting method.
-enum class TTermKind { Text, IntReference, Reference };
+enum class TTermKind { Text, Long, Decimal, Boolean, IntReference, Reference };
 
 struct TQueryTerm {
     TTermKind kind;
     QString name;
-    QString refKeyName; // references only
+    QString refKeyName;  // references only
+    bool asText = false; // a date and time, matched as its text
 };
 
 TQueryTerm TermOf(const TProjectModel& model, const TMember& m) {
     if (IsTextType(m.memberType))
-        return {TTermKind::Text, m.memberName, {}};
+        return {TTermKind::Text, m.memberName, {}, m.memberType == MemberTypes::DateTime};
+    if (m.memberType == MemberTypes::Long)
+        return {TTermKind::Long, m.memberName, {}};
+    if (m.memberType == MemberTypes::Decimal)
+        return {TTermKind::Decimal, m.memberName, {}};
+    if (m.memberType == MemberTypes::Boolean)
+        return {TTermKind::Boolean, m.memberName, {}};
     const TMember key = ReferencedKey(model, m.memberType);
     const TTermKind kind =
-        key.memberType == MemberTypes::Integer ? TTermKind::IntReference : TTermKind::Reference;
+        IsNumberKeyType(key.memberType) ? TTermKind::IntReference : TTermKind::Reference;
     return {kind, m.memberName, key.memberName};
 }
 
@@ -42,6 +49,9 @@ QString RefKeyCall(const TQueryTerm& t) {
 QString Guard(const TQueryTerm& t) {
     switch (t.kind) {
     case TTermKind::Text:
+    case TTermKind::Long:
+    case TTermKind::Decimal:
+    case TTermKind::Boolean:
         return "!" + t.name + ".equals(\"\")";
     case TTermKind::IntReference:
         return "null != " + t.name + " && " + RefKeyCall(t) + "!=0";
@@ -61,13 +71,22 @@ bool OnPostgres(const TBuildContext& context) {
 // collation ignores it, PostgreSQL compares both sides in lower case.
 QString Condition(const TBuildContext& context, const TQueryTerm& t, const QString& className) {
     const QString prefix = kIndent12 + "if(" + Guard(t) + ") ";
-    const QString path = className + "." + t.name;
+    const QString property = className + "." + t.name;
+    const QString path = t.asText ? "str(" + property + ")" : property;
     switch (t.kind) {
     case TTermKind::Text:
         if (OnPostgres(context))
             return prefix + "hql = hql + \" and lower(" + path + ") like lower(:" + t.name +
                    ") escape '!'\";";
         return prefix + "hql = hql + \" and " + path + " like :" + t.name + " escape '!'\";";
+    case TTermKind::Long: // a text that is no long integer matches nothing
+        return prefix + "hql += (longValue(" + t.name + ") == null ? \" and 1=0\" : \" and " +
+               path + "=:" + t.name + "\");";
+    case TTermKind::Decimal: // a text that is no number matches nothing
+        return prefix + "hql += (decimalValue(" + t.name + ") == null ? \" and 1=0\" : \" and " +
+               path + "=:" + t.name + "\");";
+    case TTermKind::Boolean:
+        return prefix + "hql += \" and " + path + "=:" + t.name + "\";";
     case TTermKind::IntReference:
         return prefix + "hql += \" and " + path + "." + t.refKeyName + "=\" + " + RefKeyCall(t) +
                ";";
@@ -85,6 +104,16 @@ QStringList BindingLines(const QList<TQueryTerm>& terms, const QString& indent) 
             lines << prefix + "HibernateUtil.likePattern(" + t.name + "));";
         else if (t.kind == TTermKind::Reference)
             lines << prefix + RefKeyCall(t) + ");";
+        else if (t.kind == TTermKind::Long)
+            lines << indent + "if(!" + t.name + ".equals(\"\") && longValue(" + t.name +
+                         ") != null) q.setParameter(\"" + t.name + "\", longValue(" + t.name +
+                         "));";
+        else if (t.kind == TTermKind::Boolean) // "true" is yes, anything else no
+            lines << prefix + "Boolean.valueOf(" + t.name + "));";
+        else if (t.kind == TTermKind::Decimal) // the property is a text, the column a number
+            lines << indent + "if(!" + t.name + ".equals(\"\") && decimalValue(" + t.name +
+                         ") != null) q.setParameter(\"" + t.name + "\", decimalValue(" + t.name +
+                         "), org.hibernate.type.BigDecimalType.INSTANCE);";
     }
     return lines;
 }
@@ -140,8 +169,10 @@ QStringList QueryParameters(const TClassModel& c) {
     return parameters;
 }
 
-// A text key is a String; any other key type is taken as int.
+// A text key is a String, a long key a long; any other key type is taken as int.
 QString KeyType(const TMember& key) {
+    if (key.memberType == MemberTypes::Long)
+        return QStringLiteral("long");
     return key.memberType == MemberTypes::String ? QStringLiteral("String") : QStringLiteral("int");
 }
 
@@ -230,6 +261,34 @@ QString Text(const QStringList& lines) {
     return text;
 }
 
+// The search text of a long integer member as a number; only a class searched by one has it.
+QString LongValueMethod(const TClassModel& c) {
+    bool searched = false;
+    for (const TMember& m : c.QueryMembers())
+        searched = searched || m.memberType == MemberTypes::Long;
+    if (!searched)
+        return {};
+    return Text({"    /*查询条件中的长整数, 不是长整数时为 null*/",
+                 "    private static Long longValue(String text) {", "        try {",
+                 "            return Long.valueOf(text.trim());",
+                 "        } catch (NumberFormatException e) {", "            return null;",
+                 "        }", "    }", ""});
+}
+
+// The search text of a decimal member as a number; only a class searched by one has it.
+QString DecimalValueMethod(const TClassModel& c) {
+    bool searched = false;
+    for (const TMember& m : c.QueryMembers())
+        searched = searched || m.memberType == MemberTypes::Decimal;
+    if (!searched)
+        return {};
+    return Text({"    /*查询条件中的小数, 不是数时为 null*/",
+                 "    private static java.math.BigDecimal decimalValue(String text) {",
+                 "        try {", "            return new java.math.BigDecimal(text.trim());",
+                 "        } catch (NumberFormatException e) {", "            return null;",
+                 "        }", "    }", ""});
+}
+
 // A method that reads a list of the class's objects: its comment and signature, the lines that
 // make the query `q`, then the list returned.
 QString ListMethod(const TClassModel& c, const QString& comment, const QString& signature,
@@ -251,7 +310,8 @@ QString LookupCondition(const QString& object, const TMember& m) {
     if (m.memberIsPri == 1 && m.memberIsInteger == 1)
         return kIndent12 + "if(HibernateUtil.intValue(term) != null) hql += \" or " + path +
                " = \" + HibernateUtil.intValue(term);";
-    const QString value = IsTextType(m.memberType) ? path : "str(" + path + ")";
+    const bool text = IsTextType(m.memberType) && m.memberType != MemberTypes::DateTime;
+    const QString value = text ? path : "str(" + path + ")";
     return kIndent12 + "hql += \" or " + value + " like :term escape '!'\";";
 }
 
@@ -266,7 +326,8 @@ TGeneratedFile TDaoOperate::BuildDaoClass(const TBuildContext& context, const TC
                          BuildQueryMethod(context, c) + BuildQueryAllMethod(c) +
                          BuildChoicesMethod(c) + BuildLookupMethod(c) +
                          BuildCalculateMethod(context, c) + BuildGetMethod(c) +
-                         BuildUpdateMethod(c) + BuildDeleteMethod(c) + Text({"}"});
+                         BuildUpdateMethod(c) + BuildDeleteMethod(c) + LongValueMethod(c) +
+                         DecimalValueMethod(c) + Text({"}"});
     return {PackagePath(context.packageName, "dao/" + c.className + "DAO.java"),
             text,
             TFileEncoding::Ansi,

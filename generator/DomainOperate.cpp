@@ -6,7 +6,32 @@ using namespace CodeText;
 
 namespace {
 
+// A date and time is kept as yyyy-MM-dd HH:mm:ss: the browser's date-time field posts
+// yyyy-MM-ddTHH:mm[:ss], a database may give fractions of a second.
+QStringList DateTimeFieldLines(const TMember& m) {
+    const QString& name = m.memberName;
+    const QString upper = UpperFirst(name);
+    return {"    /*" + JavaComment(m.memberComment) + "*/",
+            "    private String " + name + ";",
+            "    public String get" + upper + "() {",
+            "        return " + name + ";",
+            "    }",
+            "    public void set" + upper + "(String " + name + ") {",
+            "        if(" + name + " != null && " + name +
+                ".matches(\"[0-9]{4}-[0-9]{2}-[0-9]{2}[T "
+                "][0-9]{2}:[0-9]{2}(:[0-9]{2}([.][0-9]*)?)?\")) {",
+            "            " + name + " = " + name + ".substring(0, 10) + \" \" + " + name +
+                ".substring(11, 16) + (" + name + ".length() >= 19 ? " + name +
+                ".substring(16, 19) : \":00\");",
+            "        }",
+            "        this." + name + " = " + name + ";",
+            "    }",
+            ""};
+}
+
 QStringList FieldLines(const TProjectModel& model, const TMember& m) {
+    if (m.memberType == MemberTypes::DateTime)
+        return DateTimeFieldLines(m);
     const QString type = MemberJavaType(model, m);
     const QString& name = m.memberName;
     const QString upper = UpperFirst(name);

@@ -24,9 +24,10 @@ QString ColumnAttribute(const TMember& m) {
 QStringList KeyLines(const TMember& key) {
     const QString comment = "<!-- 主键" + XmlComment(key.memberComment) + " -->";
     const QString name = Quoted(key.memberName);
-    if (key.memberIsInteger == 1) {
+    if (IsNumberKeyType(key.memberType)) {
         const QString generator = IsAssignedKey(key) ? "assigned" : "native";
-        return {comment, "<id name=" + name + " column=" + ColumnAttribute(key) + ">",
+        const QString type = key.memberType == MemberTypes::Long ? " type=\"long\"" : "";
+        return {comment, "<id name=" + name + " column=" + ColumnAttribute(key) + type + ">",
                 "  <generator class=" + Quoted(generator) + "/>", "</id>", ""};
     }
     // Any other key is an assigned string of length 20, whatever its own type and length.
@@ -43,7 +44,8 @@ QStringList KeyLines(const TMember& key) {
 bool EmptyIsNull(const TMember& m) {
     return !m.columnName.isEmpty() && m.memberIsMust == 0 &&
            (m.memberType == MemberTypes::String || m.memberType == MemberTypes::Date ||
-            m.memberType == MemberTypes::Text);
+            m.memberType == MemberTypes::Text || m.memberType == MemberTypes::DateTime ||
+            m.memberType == MemberTypes::Decimal);
 }
 
 // A long text's MariaDB/MySQL column: TEXT holds 65,535 bytes, MEDIUMTEXT 16 MB, LONGTEXT 4 GB,
@@ -62,8 +64,32 @@ QStringList TextLines(const TMember& m, const QString& comment) {
             "  name=" + Quoted(m.memberName),
             "  type=\"string\"",
             ">",
-            "  <column name=" + ColumnAttribute(m) + " sql-type=" + Quoted(TextSqlType(m)) +
-                write + "/>",
+            "  <column name=" + ColumnAttribute(m) + " sql-type=" + Quoted(TextSqlType(m)) + write +
+                "/>",
+            "</property>",
+            ""};
+}
+
+// A date and time or a decimal: a text in Java (a date and time kept as yyyy-MM-dd HH:mm:ss
+// by the domain's setter, a decimal read back as the column shows it: all its scale's digits,
+// never in E notation) in a DATETIME or DECIMAL column, which takes the text as it is;
+// PostgreSQL's timestamp and numeric take it cast.
+QStringList CastTextLines(const TMember& m, const QString& comment, bool postgres) {
+    const bool decimal = m.memberType == MemberTypes::Decimal;
+    const QString size =
+        "(" + QString::number(m.memberLength) + "," + QString::number(m.memberScale) + ")";
+    const QString sqlType = decimal ? QString(postgres ? "numeric" : "decimal") + size
+                                    : QString(postgres ? "timestamp" : "datetime");
+    QString value = EmptyIsNull(m) ? QStringLiteral("nullif(?, '')") : QStringLiteral("?");
+    if (postgres)
+        value = "cast(" + value + " as " + sqlType + ")";
+    const QString write = value == QLatin1String("?") ? QString() : " write=" + Quoted(value);
+    return {comment,
+            "<property",
+            "  name=" + Quoted(m.memberName),
+            "  type=\"string\"",
+            ">",
+            "  <column name=" + ColumnAttribute(m) + " sql-type=" + Quoted(sqlType) + write + "/>",
             "</property>",
             ""};
 }
@@ -74,6 +100,8 @@ QStringList PropertyAttributes(const TMember& m) {
         return {"  type=\"string\"", "  length=" + Quoted(QString::number(m.memberLength))};
     if (m.memberType == MemberTypes::Integer)
         return {"  type=\"int\"", ""}; // the integer property alone has the empty line
+    if (m.memberType == MemberTypes::Long)
+        return {"  type=\"long\""};
     return {"  \ttype=\"string\"", "  \tlength=\"10\""}; // a date is a string of 10
 }
 
@@ -84,7 +112,7 @@ bool LookupIndexed(const TClassModel& c, const TMember& m) {
 
 // A simple member; its type word names the kind in the comment line. A float's column is a
 // DOUBLE: a FLOAT column is read back as text of six digits, which loses what a float holds.
-QStringList PropertyLines(const TMember& m, bool indexed) {
+QStringList PropertyLines(const TMember& m, bool indexed, bool postgres) {
     const QString name = Quoted(m.memberName);
     const QString comment =
         "<!-- 简单" + m.memberType + "属性: " + XmlComment(m.memberComment) + " -->";
@@ -99,6 +127,17 @@ QStringList PropertyLines(const TMember& m, bool indexed) {
                 ""};
     if (m.memberType == MemberTypes::Text)
         return TextLines(m, comment);
+    if (m.memberType == MemberTypes::DateTime || m.memberType == MemberTypes::Decimal)
+        return CastTextLines(m, comment, postgres);
+    if (m.memberType == MemberTypes::Boolean) // a BOOLEAN, not the BIT hbm2ddl would make
+        return {comment,
+                "<property",
+                "  name=" + name,
+                "  type=\"boolean\"",
+                ">",
+                "  <column name=" + ColumnAttribute(m) + " sql-type=\"boolean\"/>",
+                "</property>",
+                ""};
     if (EmptyIsNull(m)) {
         QStringList lines{comment, "<property", "  name=" + name};
         lines << PropertyAttributes(m) << QStringLiteral(">")
@@ -176,7 +215,9 @@ QString Section(const TBuildContext& context, const TClassModel& c, QStringList&
     for (qsizetype i = 0; i < members.size(); ++i) {
         const TMember& m = members[i];
         if (MemberTypes::IsSimple(m.memberType)) {
-            AddLines(section, 10, PropertyLines(m, LookupIndexed(c, m)));
+            AddLines(section, 10,
+                     PropertyLines(m, LookupIndexed(c, m),
+                                   context.model.Database().kind == TDatabaseKind::PostgreSql));
             continue;
         }
         referenceColumns << ReferenceColumn(context, c, members, i, referenceColumns, warnings);

@@ -311,6 +311,8 @@ std::optional<QString> MemberError(const TProjectModel& model, const TClassModel
         return MemberPlace(c, m) + "是主键: " + ModelCheck::kKeyTypeRule;
     if (m.queryFlag == 1 && !ModelCheck::IsQueryType(m.memberType))
         return MemberPlace(c, m) + ": " + ModelCheck::kQueryTypeRule;
+    if (m.queryFlag == 1 && m.memberIsPri == 1 && m.memberType == MemberTypes::Long)
+        return MemberPlace(c, m) + ": " + ModelCheck::kLongKeyQueryRule;
     return std::nullopt;
 }
 
@@ -640,6 +642,8 @@ std::optional<QString> MemberTypeEntryError(const QString& type, bool required, 
         return kKeyTypeRule;
     if (query && !IsQueryType(type))
         return kQueryTypeRule;
+    if (query && key && type == MemberTypes::Long)
+        return kLongKeyQueryRule;
     return std::nullopt;
 }
 
@@ -656,8 +660,7 @@ bool OptionalAllowed(const TProjectModel& model, const QString& type) {
 }
 
 bool IsKeyType(const QString& type) {
-    return type == MemberTypes::String || type == MemberTypes::Integer ||
-           type == MemberTypes::Long;
+    return type == MemberTypes::String || type == MemberTypes::Integer || type == MemberTypes::Long;
 }
 
 bool IsQueryType(const QString& type) {

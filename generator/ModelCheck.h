@@ -128,6 +128,8 @@ bool IsQueryType(const QString& type);
 inline const QString kRequiredRule = QStringLiteral("除了字符串类型外其他类型必须勾选是否必填标志!");
 inline const QString kKeyTypeRule = QStringLiteral("主键字段必须是整型或字符串型!");
 inline const QString kQueryTypeRule = QStringLiteral("参与查询的字段不要设置整型或浮点型");
+// The Action's key property is a long; a search field of the same name would be a text.
+inline const QString kLongKeyQueryRule = QStringLiteral("长整型的主键不能参与查询");
 
 // Two classes of a project ("类X: " + kClassNameTaken), or two members of a class, of one name.
 QString DuplicateClassError(const QString& className);

@@ -14,7 +14,13 @@ namespace ValidationFiles {
 TGeneratedFile BuildAddValidation(const TBuildContext& context, const TClassModel& c);
 // ...-<Class>_Modify<Class>-validation.xml: every field of the modify form, the key too.
 TGeneratedFile BuildModifyValidation(const TBuildContext& context, const TClassModel& c);
-// Both files of every class, class by class.
+// Both files of every class, class by class; then, for a whole run of a model with a member
+// the validator "formvalue" cannot check (a 长整型 or 日期时间型, or a reference to a class
+// keyed by a 长整型), TypeCheckFiles.
 TGeneratedFiles GenerateValidationFiles(const TBuildContext& context);
+bool NeedsTypeChecks(const TProjectModel& model);
+// src/typevalue-validators.xml registering the validator "typevalue", and its class
+// utils/TypeValueValidator.java.
+TGeneratedFiles TypeCheckFiles(const TBuildContext& context);
 
 } // namespace ValidationFiles

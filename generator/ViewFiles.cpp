@@ -157,6 +157,7 @@ QString ChoiceOrKey(const TMember& m, const QString& keyField, const QString& se
 QString KeyInput(const TBuildContext& context, const TMember& m, const QString& name,
                  const QString& value, const QString& extra) {
     const TMember key = ReferencedKey(context.model, m.memberType);
+    // a long key is typed as text: a number field rounds what a double does not hold
     const QString type =
         key.memberType == MemberTypes::Integer ? QStringLiteral("number") : QStringLiteral("text");
     const QString& ref = m.memberType;
@@ -193,6 +194,25 @@ QString TextArea(const QString& name, const TMember& m, const QString& value) {
            ">&#10;" + Property(value + "." + m.memberName) + "</textarea>";
 }
 
+// A yes/no: "true" or "false", selected when the expression equals it (a boolean, or with
+// `asText` the search's text).
+QString YesNoOption(const QString& expression, bool yes, bool asText = false) {
+    const QString word = yes ? QStringLiteral("true") : QStringLiteral("false");
+    const QString compared = asText ? "'" + word + "'" : word;
+    return "<option value=\"" + word + "\"<s:if test=" + Quoted(expression + " == " + compared) +
+           "> selected</s:if>>" + (yes ? "是" : "否") + "</option>";
+}
+
+// A required yes/no is a check box; one that may be NULL a drop-down with the empty choice.
+QString YesNoField(const QString& name, const TMember& m, const QString& value) {
+    const QString path = value + "." + m.memberName;
+    if (m.memberIsMust == 1)
+        return "<input type=\"checkbox\"" + Attribute("name", name) +
+               " value=\"true\"<s:if test=" + Quoted(path) + "> checked</s:if>>";
+    return "<select" + Attribute("name", name) + "><option value=\"\">(空)</option>" +
+           YesNoOption(path, true) + YesNoOption(path, false) + "</select>";
+}
+
 QString FormField(const TBuildContext& context, const QString& object, const TMember& m,
                   const QString& value, bool readOnly) {
     const QString name = object + "." + m.memberName;
@@ -209,6 +229,8 @@ QString FormField(const TBuildContext& context, const QString& object, const TMe
                                 ">" + empty + Options(context, m, selected) + "</select>");
     } else if (m.memberType == MemberTypes::Text) {
         field = TextArea(name, m, value);
+    } else if (m.memberType == MemberTypes::Boolean) {
+        field = YesNoField(name, m, value);
     } else {
         const int length = PageLength(m);
         const QString maxLength =
@@ -228,7 +250,7 @@ QStringList FormLines(const TBuildContext& context, const TClassModel& c, const 
                       "<table>"};
     for (const TMember& m : c.members) {
         const bool isKey = m.memberIsPri == 1;
-        if (addForm && isKey && m.memberType == MemberTypes::Integer && !IsAssignedKey(m))
+        if (addForm && isKey && IsNumberKeyType(m.memberType) && !IsAssignedKey(m))
             continue; // the database numbers it
         lines << FormField(context, object, m, value, isKey && !addForm);
     }
@@ -240,11 +262,15 @@ QStringList FormLines(const TBuildContext& context, const TClassModel& c, const 
 }
 
 QString SearchField(const TBuildContext& context, const TMember& m) {
-    if (IsTextType(m.memberType))
+    if (m.memberType == MemberTypes::Boolean) // the search value is the text "true" or "false"
+        return Label(m) + ": <select" + Attribute("name", m.memberName) +
+               "><option value=\"\">不限</option>" + YesNoOption("#" + m.memberName, true, true) +
+               YesNoOption("#" + m.memberName, false, true) + "</select>";
+    if (IsTextSearch(m.memberType))
         return Label(m) + ": <input type=\"" + InputType(m) + "\"" +
                Attribute("name", m.memberName) + " value=\"" + Property("#" + m.memberName) + "\">";
     const TMember key = ReferencedKey(context.model, m.memberType);
-    const QString all = key.memberType == MemberTypes::Integer ? "0" : "";
+    const QString all = IsNumberKeyType(key.memberType) ? "0" : "";
     const QString name = m.memberName + "." + key.memberName;
     const QString selected = "#" + name;
     return Label(m) + ": " +
@@ -257,14 +283,14 @@ QString SearchField(const TBuildContext& context, const TMember& m) {
 QString SearchParams(const TBuildContext& context, const TClassModel& c) {
     QString params;
     for (const TMember& m : c.QueryMembers()) {
-        if (IsTextType(m.memberType)) {
+        if (IsTextSearch(m.memberType)) {
             params += "<s:param name=" + Quoted(m.memberName) +
                       " value=" + Quoted("#" + m.memberName) + "/>";
             continue;
         }
         const TMember key = ReferencedKey(context.model, m.memberType);
         const QString path = "#" + m.memberName + "." + key.memberName;
-        const QString all = key.memberType == MemberTypes::Integer ? "0" : "''";
+        const QString all = IsNumberKeyType(key.memberType) ? "0" : "''";
         params += "<s:param name=" + Quoted(m.memberName + "." + key.memberName) +
                   " value=" + Quoted("#" + m.memberName + " == null ? " + all + " : " + path) +
                   "/>";
@@ -301,6 +327,11 @@ QString RowLink(const TClassModel& c, const QString& method, const QString& text
 
 // The shown value of a result cell: a reference shows its object's display member.
 QString CellValue(const TBuildContext& context, const TMember& m) {
+    if (m.memberType == MemberTypes::Boolean) {
+        const QString path = "#" + kRowVar + "." + m.memberName;
+        return "<s:if test=" + Quoted(path + " == true") +
+               ">是</s:if><s:elseif test=" + Quoted(path + " == false") + ">否</s:elseif>";
+    }
     if (MemberTypes::IsSimple(m.memberType))
         return Property("#" + kRowVar + "." + m.memberName);
     return Property("#" + kRowVar + "." + m.memberName + "." +

@@ -6,8 +6,8 @@
 #include "Printable.h"
 
 const QStringList& MemberTypes::All() {
-    static const QStringList words{String, Integer, Float,  Date,   DateTime,
-                                   Decimal, Long,   Text,   Boolean};
+    static const QStringList words{String,  Integer, Float, Date,   DateTime,
+                                   Decimal, Long,    Text,  Boolean};
     return words;
 }
 

@@ -250,3 +250,39 @@ TEST(RunPipelineTest, BuildRestrictedToOneClassGivesThatClassFilesOfTheWholeBuil
     EXPECT_EQ(built, expected);
     EXPECT_EQ(RunPipeline::PlannedFiles(book), 9);
 }
+
+// The columns of the new words per database kind: PostgreSQL's typed columns take the text
+// cast (a bound varchar is refused there), MariaDB/MySQL's take it as it is; a long text's
+// MariaDB column holds its declared four-byte characters; a long key keeps its generator.
+TEST(MappingFileTest, NewWordsGetTheirColumnsOnBothDatabaseKinds) {
+    TClassModel event = TModelBuilder()
+                            .Class("Event")
+                            .Member("eventId", "长整型", {TFlag::Key})
+                            .Member("at", "日期时间型", {TFlag::Must})
+                            .Member("price", "小数型", {TFlag::Must}, "", 18)
+                            .Member("note", "文本型", {}, "", 65535 / 4 + 1)
+                            .Member("done", "布尔型", {TFlag::Must})
+                            .Build()
+                            .Classes()[0];
+    event.members[2].memberScale = 4;
+    TProjectModel model(1);
+    model.AddClass(event);
+    const QString templateText = "$hibernateContentConfigString";
+    const QString maria =
+        MappingFile::BuildMappingFile({model, "p"}, model.Classes()[0], templateText).text;
+    EXPECT_TRUE(maria.contains("<id name=\"eventId\" column=\"eventId\" type=\"long\">"));
+    EXPECT_TRUE(maria.contains("<generator class=\"native\"/>"));
+    EXPECT_TRUE(maria.contains("<column name=\"at\" sql-type=\"datetime\"/>"));
+    EXPECT_TRUE(maria.contains("<column name=\"price\" sql-type=\"decimal(18,4)\"/>"));
+    EXPECT_TRUE(maria.contains("<column name=\"note\" sql-type=\"mediumtext\"/>"));
+    EXPECT_TRUE(maria.contains("<column name=\"done\" sql-type=\"boolean\"/>"));
+    model.SetDatabase({TDatabaseKind::PostgreSql, QString()});
+    const QString postgres =
+        MappingFile::BuildMappingFile({model, "p"}, model.Classes()[0], templateText).text;
+    EXPECT_TRUE(postgres.contains(
+        "<column name=\"at\" sql-type=\"timestamp\" write=\"cast(? as timestamp)\"/>"));
+    EXPECT_TRUE(postgres.contains(
+        "<column name=\"price\" sql-type=\"numeric(18,4)\" write=\"cast(? as numeric(18,4))\"/>"));
+    EXPECT_TRUE(postgres.contains("<column name=\"note\" sql-type=\"text\"/>"));
+    EXPECT_FALSE(postgres.contains("mediumtext"));
+}

@@ -278,8 +278,12 @@ TEST(ModelCheckTest, DecimalAndTextSizesStayWithinBothDatabaseKinds) {
     for (const auto& [precision, scale, sound] :
          {std::tuple{1, 0, true},
           {ModelCheck::kMaxDecimalPrecision, ModelCheck::kMaxDecimalScale, true},
-          {18, 18, true}, {0, 0, false}, {ModelCheck::kMaxDecimalPrecision + 1, 0, false},
-          {5, 6, false}, {40, ModelCheck::kMaxDecimalScale + 1, false}, {5, -1, false}}) {
+          {18, 18, true},
+          {0, 0, false},
+          {ModelCheck::kMaxDecimalPrecision + 1, 0, false},
+          {5, 6, false},
+          {40, ModelCheck::kMaxDecimalScale + 1, false},
+          {5, -1, false}}) {
         price.memberLength = precision;
         price.memberScale = scale;
         const bool refused = ModelCheck::LengthError(price, "Book").has_value() ||

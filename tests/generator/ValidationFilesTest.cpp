@@ -153,3 +153,36 @@ TEST(ValidationFilesTest, NumberedKeyIsCheckedOnModifyOnly) {
     EXPECT_EQ(all[1].path, modify.path);
     EXPECT_EQ(all[2].path, "src/com/lib/action/BookAction-Book_AddBook-validation.xml");
 }
+
+// A long integer is checked by the validator "typevalue", whose registration and class come
+// with the model's files only when a long integer (or a reference to a class keyed by one) is
+// there to check; a preview of one class never carries them.
+TEST(ValidationFilesTest, LongIntegersBringTheirValidatorAlong) {
+    const TProjectModel plain = Library();
+    const TBuildContext plainContext{plain, "lib"};
+    EXPECT_EQ(ValidationFiles::GenerateValidationFiles(plainContext).size(),
+              2 * plain.Classes().size());
+    const TProjectModel model = TModelBuilder()
+                                    .Class("Order")
+                                    .Member("orderId", "长整型", {Key, Display}, "单号")
+                                    .Class("Line")
+                                    .Member("lineId", "整型", {Key})
+                                    .Member("order", "Order", {Must}, "订单")
+                                    .Build();
+    const TBuildContext context{model, "shop"};
+    const TGeneratedFiles all = ValidationFiles::GenerateValidationFiles(context);
+    ASSERT_EQ(all.size(), 2 * model.Classes().size() + 2);
+    const QString registration = all[all.size() - 2].text;
+    const TGeneratedFile validator = all.last();
+    EXPECT_TRUE(all[all.size() - 2].path.endsWith("-validators.xml"));
+    EXPECT_TRUE(registration.contains("class=\"com." +
+                                      validator.path.mid(8).chopped(5).replace('/', '.') + "\""));
+    EXPECT_TRUE(validator.text.startsWith("package com.shop.utils;"));
+    const QString modifyOrder = all[1].text;
+    EXPECT_TRUE(modifyOrder.contains(Crlf(R"(<field-validator type="typevalue">
+            <param name="check">long</param>
+            <message>单号必须是-9223372036854775808到9223372036854775807之间的整数</message>)")));
+    EXPECT_TRUE(all[2].text.contains("<message>请从列表中选择订单</message>"));
+    const TBuildContext preview{model, "shop", model.Classes()[0].classId};
+    EXPECT_EQ(ValidationFiles::GenerateValidationFiles(preview).size(), 2);
+}

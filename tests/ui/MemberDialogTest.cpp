@@ -64,7 +64,8 @@ TEST_F(MemberDialogTest, AddOpensWithStringTypeLengthTwentyAndTheOtherClassesOfT
     OnDialog<TAddMemberForm>([](TAddMemberForm& form) {
         EXPECT_EQ(form.windowTitle(), "添加成员属性");
         EXPECT_EQ(form.size(), QSize(389, 363));
-        EXPECT_EQ(TypeList(form), QStringList({"字符串", "整型", "浮点型", "日期型", "日期时间型", "小数型", "长整型", "文本型", "布尔型", "Author"}));
+        EXPECT_EQ(TypeList(form), QStringList({"字符串", "整型", "浮点型", "日期型", "日期时间型",
+                                               "小数型", "长整型", "文本型", "布尔型", "Author"}));
         EXPECT_EQ(form.CB_MemberType->currentIndex(), 0);
         EXPECT_EQ(form.Edt_MemberLength->text(), "20");
         EXPECT_TRUE(form.Edt_MemberName->text().isEmpty());
@@ -189,7 +190,8 @@ TEST_F(MemberDialogTest, UpdateShowsTheStoredMemberAndOnlyFlagsOfOneAreChecked) 
     OnDialog<TUpdateMemberForm>([](TUpdateMemberForm& form) {
         EXPECT_EQ(form.windowTitle(), "更新成员属性");
         EXPECT_EQ(form.size(), QSize(372, 352));
-        EXPECT_EQ(TypeList(form), QStringList({"字符串", "整型", "浮点型", "日期型", "日期时间型", "小数型", "长整型", "文本型", "布尔型", "Author"}));
+        EXPECT_EQ(TypeList(form), QStringList({"字符串", "整型", "浮点型", "日期型", "日期时间型",
+                                               "小数型", "长整型", "文本型", "布尔型", "Author"}));
         EXPECT_EQ(form.Edt_MemberName->text(), "author");
         EXPECT_EQ(form.CB_MemberType->currentText(), "Author");
         EXPECT_EQ(form.Edt_MemberLength->text(), "0");
@@ -240,6 +242,34 @@ TEST_F(MemberDialogTest, KeyGeneratedBoxStoresWhetherAnIntegerKeyIsAssigned) {
     Trigger(Form().N3);
     EXPECT_EQ(TMemberDAO().GetMember(key)->keyAssigned, 0);
     EXPECT_EQ(TMemberDAO().GetMember(key)->memberName, "isbn");
+}
+
+// The scale box shows for a decimal only; its precision and scale are stored, and shown again
+// by the update dialog; a scale beyond the precision is refused and nothing stored.
+TEST_F(MemberDialogTest, DecimalStoresPrecisionAndScale) {
+    OnDialog<TAddMemberForm>([](TAddMemberForm& form) {
+        EXPECT_FALSE(form.Edt_MemberScale->isVisibleTo(&form));
+        form.CB_MemberType->setCurrentIndex(form.CB_MemberType->findText("小数型"));
+        EXPECT_TRUE(form.Edt_MemberScale->isVisibleTo(&form));
+        form.Edt_MemberScale->setText("6");
+        Submit(form, {"price", "小数型", true, false, false, "5"});
+        form.Edt_MemberScale->setText("4");
+        Submit(form, {"price", "小数型", true, false, false, "18"});
+    });
+    Trigger(Form().M1);
+    const QStringList texts = seam_.TakeTexts();
+    ASSERT_EQ(texts.size(), 2);
+    EXPECT_EQ(texts[0], "类Book的成员price的小数位数6超出范围: 小数型的小数位数必须在0到5之间");
+    const qint64 price = Count("select memberId from t_member where memberName='price'");
+    EXPECT_EQ(TMemberDAO().GetMember(price)->memberLength, 18);
+    EXPECT_EQ(TMemberDAO().GetMember(price)->memberScale, 4);
+    SelectMemberRow(0);
+    OnDialog<TUpdateMemberForm>([](TUpdateMemberForm& form) {
+        EXPECT_EQ(form.Edt_MemberScale->text(), "4");
+        EXPECT_TRUE(form.Edt_MemberScale->isVisibleTo(&form));
+        form.Button2->click();
+    });
+    Trigger(Form().N3);
 }
 
 TEST_F(MemberDialogTest, UpdateRefusesAKeyOfAnotherTypeAndRewritesTheSameRow) {
@@ -421,7 +451,8 @@ TEST_F(MemberDialogTest, DialogsWorkWithoutAMainWindow) {
     TAddMemberForm add(seam_, shop_, book_);
     QSignalSpy saved(&add, &TMemberForm::MemberSaved);
     add.show();
-    EXPECT_EQ(TypeList(add), QStringList({"字符串", "整型", "浮点型", "日期型", "日期时间型", "小数型", "长整型", "文本型", "布尔型", "Author"}));
+    EXPECT_EQ(TypeList(add), QStringList({"字符串", "整型", "浮点型", "日期型", "日期时间型",
+                                          "小数型", "长整型", "文本型", "布尔型", "Author"}));
     Submit(add, {"title", "字符串"});
     Submit(add, {"price", "浮点型", true});
     EXPECT_EQ(seam_.TakeTexts(),
