@@ -11,11 +11,18 @@
 
 namespace {
 
-// A text column without a declared length becomes a string of this length.
+// A text key without a declared length becomes a string of this length.
 constexpr qint64 kUndeclaredLength = 255;
-// A longer text column becomes a string of this length: the most a row of a key and this
-// column holds in MariaDB/MySQL (utf8mb4), whatever the key.
+// A longer text key, or enumeration, becomes a string of this length: the most a row of a key
+// and this column holds in MariaDB/MySQL (utf8mb4), whatever the key.
 constexpr qint64 kLongestText = 16000;
+// The most characters (utf8mb4, four bytes each) MariaDB/MySQL's text types hold; 0: TEXT's own.
+constexpr qint64 kTinyTextLength = 255 / 4;
+constexpr qint64 kMediumTextLength = 16777215 / 4;
+constexpr qint64 kLongTextLength = 4294967295LL / 4;
+// The precision and scale a 小数型 holds on both database kinds.
+constexpr qint64 kMostPrecision = 65;
+constexpr qint64 kMostScale = 30;
 // Candidates tried for a name before the column or table is left out.
 constexpr int kMaxCandidates = 100;
 
@@ -44,11 +51,34 @@ TColumnKind KindByAffinity(const QString& base) {
         return TColumnKind::Integer;
     if (ContainsAny(base, {"char", "clob", "text"}))
         return TColumnKind::Text;
-    if (ContainsAny(base, {"real", "floa", "doub", "decimal", "numeric"}))
+    if (ContainsAny(base, {"real", "floa", "doub"}))
+        return TColumnKind::Float;
+    if (ContainsAny(base, {"decimal", "numeric"}))
         return TColumnKind::Decimal;
-    if (ContainsAny(base, {"date", "timestamp"}))
+    if (ContainsAny(base, {"datetime", "timestamp"}))
+        return TColumnKind::DateTime;
+    if (base.contains("date"))
         return TColumnKind::Date;
+    if (base.contains("bool"))
+        return TColumnKind::Boolean;
     return TColumnKind::Other;
+}
+
+bool IsUnsigned(const QString& typeName) {
+    return typeName.contains(QStringLiteral("unsigned"), Qt::CaseInsensitive);
+}
+
+// The kinds the declared size or sign decides: INT UNSIGNED holds more than an int,
+// TINYINT(1) and BIT(1) are MariaDB/MySQL's yes/no; a longer BIT is no number.
+TColumnKind KindBySize(const QString& typeName, const QString& base, TColumnKind kind) {
+    const qint64 length = SchemaImport::DeclaredLength(typeName);
+    if (base == "tinyint" && length == 1 && !IsUnsigned(typeName))
+        return TColumnKind::Boolean;
+    if (base == "bit")
+        return length <= 1 ? TColumnKind::Boolean : TColumnKind::Other;
+    if ((base == "int" || base == "integer") && IsUnsigned(typeName))
+        return TColumnKind::Long;
+    return kind;
 }
 
 QStringList Words(const QString& name) {
@@ -78,45 +108,139 @@ QString CamelOfWords(const QStringList& words) {
     return result;
 }
 
-// Integer types wider than the Java int an 整型 member is; base is BaseType(typeName).
-bool IsWideInteger(const QString& typeName, const QString& base) {
-    static const QSet<QString> wide{"bigint", "int8", "bigserial", "big int"};
-    if (wide.contains(base))
-        return true;
-    return typeName.contains(QStringLiteral("unsigned"), Qt::CaseInsensitive) &&
-           (base == "int" || base == "integer");
-}
-
 bool IsEnumeration(const QString& base) {
     return base == "enum" || base == "set";
 }
 
+QStringList EnumerationValues(const QString& typeName) {
+    static const QRegularExpression value(QStringLiteral("'((?:[^']|'')*)'"));
+    QStringList values;
+    for (const QRegularExpressionMatch& m : value.globalMatch(typeName))
+        values << m.captured(1).replace("''", "'");
+    return values;
+}
+
 // The longest value an ENUM column holds, or a SET column with every value chosen.
 qint64 EnumerationLength(const QString& typeName) {
-    static const QRegularExpression value(QStringLiteral("'((?:[^']|'')*)'"));
     qint64 longest = 0;
     qint64 all = -1; // the values and the commas between them
-    for (const QRegularExpressionMatch& m : value.globalMatch(typeName)) {
-        const qint64 length = m.captured(1).replace("''", "'").size();
-        longest = std::max(longest, length);
-        all += length + 1;
+    for (const QString& value : EnumerationValues(typeName)) {
+        longest = std::max<qint64>(longest, value.size());
+        all += value.size() + 1;
     }
     return std::max<qint64>(1, BaseType(typeName) == "set" ? all : longest);
 }
 
-// Why the member's type holds the column's values with a loss, if it does.
-std::optional<QString> TypeLoss(const TSchemaColumn& column) {
+// The member type a column's values take, and why it holds them with a loss or the database
+// refuses values the member's own checks take (empty when neither).
+struct TTypeChoice {
+    QString word;
+    qint64 length = 0;
+    qint64 scale = 0;
+    QString loss;
+};
+
+TTypeChoice Choice(const QString& word, qint64 length = 0, qint64 scale = 0,
+                   const QString& loss = QString()) {
+    return {word, length, scale, loss};
+}
+
+QString EnumerationLoss(const QString& typeName) {
+    const QString values = Printable(EnumerationValues(typeName).join(", "));
+    if (BaseType(typeName) == "set")
+        return "数据库只接受这些值的组合(以逗号分隔): " + values;
+    return "数据库只接受这些值: " + values;
+}
+
+// A text column: a string up to its declared length, a long text when it declares none or
+// more than a string holds (MariaDB/MySQL's text types by what they hold), an enumeration a
+// string of its longest value.
+TTypeChoice TextChoice(const TSchemaColumn& column) {
     const QString base = BaseType(column.typeName);
-    if (column.kind == TColumnKind::Integer && IsWideInteger(column.typeName, base))
-        return QStringLiteral("整型只能存放-2147483648到2147483647, 超出的值不能读写");
-    if (column.kind == TColumnKind::Decimal &&
-        (base.startsWith("dec") || base.startsWith("numeric") || base == "fixed"))
-        return QStringLiteral("按浮点数计算, 小数可能有舍入误差");
-    if (column.kind == TColumnKind::Date && base != "date")
-        return QStringLiteral("日期型只有年月日, 时间会丢失");
     if (IsEnumeration(base))
-        return QStringLiteral("数据库只接受列举的值");
-    return std::nullopt;
+        return Choice(MemberTypes::String,
+                      std::min(kLongestText, EnumerationLength(column.typeName)), 0,
+                      EnumerationLoss(column.typeName));
+    if (column.length >= 1 && column.length <= ModelCheck::kMaxStringLength &&
+        !ContainsAny(base, {"text", "clob"}))
+        return Choice(MemberTypes::String, column.length);
+    static const QHash<QString, qint64> sized{{"tinytext", kTinyTextLength},
+                                              {"mediumtext", kMediumTextLength},
+                                              {"longtext", kLongTextLength}};
+    return Choice(MemberTypes::Text, sized.value(base, std::max<qint64>(column.length, 0)));
+}
+
+// DECIMAL(p,s) within what a 小数型 holds; else a float, as before there were exact decimals.
+TTypeChoice DecimalChoice(const TSchemaColumn& column) {
+    const qint64 precision = column.length;
+    const qint64 scale = SchemaImport::DeclaredScale(column.typeName);
+    if (precision >= 1 && precision <= kMostPrecision && scale >= 0 &&
+        scale <= std::min(precision, kMostScale))
+        return Choice(MemberTypes::Decimal, precision, scale);
+    const QString why = precision < 1 ? QStringLiteral("没有声明精度")
+                                      : "精度或小数位数超出小数型的范围(精度1到" +
+                                            QString::number(kMostPrecision) + ", 小数位数0到" +
+                                            QString::number(kMostScale) + ")";
+    return Choice(MemberTypes::Float, 0, 0, why + ", 按浮点数计算, 小数可能有舍入误差");
+}
+
+// Fractions of a second: declared ("datetime(6)") or PostgreSQL's default of six digits
+// ("timestamp without time zone").
+TTypeChoice DateTimeChoice(const TSchemaColumn& column) {
+    const qint64 digits = column.length;
+    const bool postgresDefault =
+        digits < 0 && column.typeName.contains(QStringLiteral("time zone"), Qt::CaseInsensitive);
+    if (digits > 0 || postgresDefault)
+        return Choice(MemberTypes::DateTime, 0, 0,
+                      QStringLiteral("日期时间型只精确到秒, 秒的小数部分会丢失"));
+    return Choice(MemberTypes::DateTime);
+}
+
+TTypeChoice IntegerChoice(const TSchemaColumn& column) {
+    if (BaseType(column.typeName) == "year")
+        return Choice(MemberTypes::Integer, 0, 0,
+                      QStringLiteral("数据库只接受1901到2155之间的年份和0"));
+    return Choice(MemberTypes::Integer);
+}
+
+TTypeChoice LongChoice(const TSchemaColumn& column) {
+    const QString base = BaseType(column.typeName);
+    if (IsUnsigned(column.typeName) && (base == "bigint" || base == "int8"))
+        return Choice(MemberTypes::Long, 0, 0,
+                      QStringLiteral("长整型只能存放-9223372036854775808到9223372036854775807, "
+                                     "超出的值不能读写"));
+    return Choice(MemberTypes::Long);
+}
+
+TTypeChoice TypeChoice(const TSchemaColumn& column) {
+    switch (column.kind) {
+    case TColumnKind::Text:
+        return TextChoice(column);
+    case TColumnKind::Integer:
+        return IntegerChoice(column);
+    case TColumnKind::Long:
+        return LongChoice(column);
+    case TColumnKind::Float:
+        return Choice(MemberTypes::Float);
+    case TColumnKind::Decimal:
+        return DecimalChoice(column);
+    case TColumnKind::DateTime:
+        return DateTimeChoice(column);
+    case TColumnKind::Boolean:
+        return Choice(MemberTypes::Boolean);
+    default:
+        return Choice(MemberTypes::Date);
+    }
+}
+
+// "字符串(40)", "小数型(10,2)", "日期时间型".
+QString ChoiceText(const TTypeChoice& choice) {
+    if (choice.word == MemberTypes::Decimal)
+        return choice.word + "(" + QString::number(choice.length) + "," +
+               QString::number(choice.scale) + ")";
+    if (choice.length > 0)
+        return choice.word + "(" + QString::number(choice.length) + ")";
+    return choice.word;
 }
 
 QString ColumnPlace(const TSchemaTable& t, const TSchemaColumn& c) {
@@ -124,20 +248,7 @@ QString ColumnPlace(const TSchemaTable& t, const TSchemaColumn& c) {
 }
 
 bool IsKeyKind(TColumnKind kind) {
-    return kind == TColumnKind::Integer || kind == TColumnKind::Text;
-}
-
-QString TypeWordOf(TColumnKind kind) {
-    switch (kind) {
-    case TColumnKind::Text:
-        return MemberTypes::String;
-    case TColumnKind::Integer:
-        return MemberTypes::Integer;
-    case TColumnKind::Decimal:
-        return MemberTypes::Float;
-    default:
-        return MemberTypes::Date;
-    }
+    return kind == TColumnKind::Integer || kind == TColumnKind::Long || kind == TColumnKind::Text;
 }
 
 TProjectModel ModelOf(const QList<TClassModel>& classes) {
@@ -226,10 +337,11 @@ private:
         const qsizetype keyIndex = ColumnIndex(t, t.primaryKey.first());
         if (!ChooseClassName(t, position, c))
             return;
-        TMember key = SimpleMember(t, t.columns[keyIndex]);
+        TMember key = KeyMember(t, t.columns[keyIndex]);
         key.memberIsPri = 1;
         key.memberIsMust = 1;
-        if (key.memberType == MemberTypes::Integer && !t.columns[keyIndex].generated)
+        if ((key.memberType == MemberTypes::Integer || key.memberType == MemberTypes::Long) &&
+            !t.columns[keyIndex].generated)
             key.keyAssigned = 1;
         if (!ChooseMemberName(t, t.columns[keyIndex], keyIndex + 1, c, key))
             return;
@@ -313,26 +425,37 @@ private:
     // ---- Members
 
     TMember SimpleMember(const TSchemaTable& t, const TSchemaColumn& column) {
+        const TTypeChoice choice = TypeChoice(column);
         TMember m;
-        m.memberType = TypeWordOf(column.kind);
+        m.memberType = choice.word;
+        m.memberLength = choice.length;
+        m.memberScale = choice.scale;
         m.memberComment = column.comment;
         m.columnName = column.name;
         m.memberIsMust = column.notNull ? 1 : 0;
-        if (column.kind == TColumnKind::Text)
-            m.memberLength = TextLength(t, column);
         NormaliseTypeFlags(m);
-        if (std::optional<QString> loss = TypeLoss(column))
+        if (!column.domain.isEmpty())
+            Note("列" + ColumnPlace(t, column) + "的类型是域" + Printable(column.domain) + "(" +
+                 Printable(column.typeName) + "), 作为" + ChoiceText(choice) +
+                 "导入: 数据库还检查域的约束, 页面不检查");
+        if (!choice.loss.isEmpty())
             Note("列" + ColumnPlace(t, column) + "的类型" + Printable(column.typeName) + "作为" +
-                 TypeWordOf(column.kind) +
-                 (m.memberLength > 0 ? "(" + QString::number(m.memberLength) + ")" : QString()) +
-                 "导入: " + *loss);
+                 ChoiceText(choice) + "导入: " + choice.loss);
         return m;
     }
 
-    qint64 TextLength(const TSchemaTable& t, const TSchemaColumn& column) {
+    // A key: a long text one becomes a string.
+    TMember KeyMember(const TSchemaTable& t, const TSchemaColumn& column) {
+        TMember key = SimpleMember(t, column);
+        if (key.memberType == MemberTypes::Text) {
+            key.memberType = MemberTypes::String;
+            key.memberLength = TextKeyLength(t, column);
+        }
+        return key;
+    }
+
+    qint64 TextKeyLength(const TSchemaTable& t, const TSchemaColumn& column) {
         const qint64 most = kLongestText;
-        if (IsEnumeration(BaseType(column.typeName)))
-            return std::min(most, EnumerationLength(column.typeName));
         if (column.length >= 1 && column.length <= ModelCheck::kMaxStringLength)
             return column.length;
         if (column.length > most) {
@@ -566,16 +689,17 @@ private:
         return tableIndex_.value(table, -1);
     }
 
-    // The first string member whose column names a name or title, else the first string
-    // member, else the key.
+    // The first string or long text member whose column names a name or title, else the
+    // first string member, else the key.
     static void SetDisplayMember(TClassModel& c) {
         std::optional<qsizetype> first;
         std::optional<qsizetype> named;
         for (qsizetype i = 0; i < c.members.size(); ++i) {
             const TMember& m = c.members[i];
-            if (m.memberIsPri == 1 || m.memberType != MemberTypes::String)
+            const bool string = m.memberType == MemberTypes::String;
+            if (m.memberIsPri == 1 || (!string && m.memberType != MemberTypes::Text))
                 continue;
-            if (!first)
+            if (!first && string)
                 first = i;
             const QString lower = m.memberName.toLower();
             if (!named && (lower.contains("name") || lower.contains("title")))
@@ -700,6 +824,7 @@ TColumnKind KindOfType(const QString& typeName) {
         {"tinytext", TColumnKind::Text},
         {"mediumtext", TColumnKind::Text},
         {"longtext", TColumnKind::Text},
+        {"clob", TColumnKind::Text},
         {"enum", TColumnKind::Text},
         {"set", TColumnKind::Text},
         {"tinyint", TColumnKind::Integer},
@@ -707,30 +832,45 @@ TColumnKind KindOfType(const QString& typeName) {
         {"mediumint", TColumnKind::Integer},
         {"int", TColumnKind::Integer},
         {"integer", TColumnKind::Integer},
-        {"bigint", TColumnKind::Integer},
         {"int2", TColumnKind::Integer},
         {"int4", TColumnKind::Integer},
-        {"int8", TColumnKind::Integer},
         {"serial", TColumnKind::Integer},
         {"smallserial", TColumnKind::Integer},
-        {"bigserial", TColumnKind::Integer},
+        {"year", TColumnKind::Integer},
+        {"bigint", TColumnKind::Long},
+        {"int8", TColumnKind::Long},
+        {"big int", TColumnKind::Long},
+        {"bigserial", TColumnKind::Long},
         {"decimal", TColumnKind::Decimal},
+        {"dec", TColumnKind::Decimal},
+        {"fixed", TColumnKind::Decimal},
         {"numeric", TColumnKind::Decimal},
-        {"float", TColumnKind::Decimal},
-        {"double", TColumnKind::Decimal},
-        {"double precision", TColumnKind::Decimal},
-        {"real", TColumnKind::Decimal},
-        {"float4", TColumnKind::Decimal},
-        {"float8", TColumnKind::Decimal},
+        {"float", TColumnKind::Float},
+        {"double", TColumnKind::Float},
+        {"double precision", TColumnKind::Float},
+        {"real", TColumnKind::Float},
+        {"float4", TColumnKind::Float},
+        {"float8", TColumnKind::Float},
         {"date", TColumnKind::Date},
-        {"datetime", TColumnKind::Date},
-        {"timestamp", TColumnKind::Date},
-        {"timestamp without time zone", TColumnKind::Date},
-        {"timestamp with time zone", TColumnKind::Date},
-        {"timestamptz", TColumnKind::Date}};
+        {"datetime", TColumnKind::DateTime},
+        {"timestamp", TColumnKind::DateTime},
+        {"timestamp without time zone", TColumnKind::DateTime},
+        {"timestamp with time zone", TColumnKind::DateTime},
+        {"timestamptz", TColumnKind::DateTime},
+        {"boolean", TColumnKind::Boolean},
+        {"bool", TColumnKind::Boolean},
+        {"bit", TColumnKind::Boolean}};
     const QString base = BaseType(typeName);
+    if (base.endsWith("[]") || base.contains("array"))
+        return TColumnKind::Other;
     const auto found = known.constFind(base);
-    return found != known.constEnd() ? *found : KindByAffinity(base);
+    return KindBySize(typeName, base, found != known.constEnd() ? *found : KindByAffinity(base));
+}
+
+qint64 DeclaredScale(const QString& typeName) {
+    static const QRegularExpression scale(QStringLiteral("\\(\\s*\\d+\\s*,\\s*(-?\\d+)"));
+    const QRegularExpressionMatch match = scale.match(typeName);
+    return match.hasMatch() ? match.captured(1).toLongLong() : 0;
 }
 
 qint64 DeclaredLength(const QString& typeName) {

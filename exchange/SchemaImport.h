@@ -9,8 +9,9 @@
 // A database schema as a reader gives it, and its mapping to a model. The mapping is a pure
 // function: no database, no files.
 
-// What a column's declared type is for the model.
-enum class TColumnKind { Text, Integer, Decimal, Date, Other };
+// What a column's declared type is for the model: Text a character type (a string or a long
+// text by its declared length), Decimal an exact number, Float an approximate one.
+enum class TColumnKind { Text, Integer, Long, Float, Decimal, Date, DateTime, Boolean, Other };
 
 struct TSchemaColumn {
     QString name;
@@ -20,6 +21,9 @@ struct TSchemaColumn {
     bool notNull = false;
     QString comment;
     bool generated = false; // the database numbers it (AUTO_INCREMENT, IDENTITY, SERIAL, rowid)
+    // The PostgreSQL domain the column is declared with when the domain has checks of its own;
+    // typeName is then the domain's base type.
+    QString domain = QString();
 };
 
 struct TSchemaForeignKey {
@@ -50,10 +54,13 @@ struct TSchemaMapping {
 namespace SchemaImport {
 
 // The kind of a declared type, from its words: "varchar(80)", "character varying",
-// "int(11) unsigned", "timestamp without time zone", SQLite's free type names.
+// "int(11) unsigned", "timestamp without time zone", SQLite's free type names; an array
+// ("integer[]") is Other.
 TColumnKind KindOfType(const QString& typeName);
-// The declared length in parentheses ("varchar(80)" gives 80), or -1.
+// The declared length in parentheses ("varchar(80)" gives 80, "decimal(10,2)" 10), or -1.
 qint64 DeclaredLength(const QString& typeName);
+// The second number in parentheses ("decimal(10,2)" gives 2), or 0.
+qint64 DeclaredScale(const QString& typeName);
 
 // "book_type" -> "BookType" / "bookType"; every character but ASCII letters and digits
 // separates words; a word's first letter is upper-cased, the others kept.
@@ -68,7 +75,8 @@ QList<TSchemaTable> FilterTables(const QList<TSchemaTable>& tables, const QStrin
 // text type, a member per column the model can hold, references for single-column foreign keys
 // to imported tables, and a display member per class; the display member (unless a number)
 // and the references are search fields. Every class passes the run's rules; what is left out,
-// renamed or changed, and every type mapped with a loss, is named in the report.
+// renamed or changed, every type mapped with a loss and every value the database refuses beyond
+// the member's own checks, is named in the report.
 TSchemaMapping MapSchema(const QList<TSchemaTable>& tables);
 
 } // namespace SchemaImport

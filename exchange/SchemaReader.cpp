@@ -113,10 +113,11 @@ public:
         return found == index_.constEnd() ? nullptr : &tables_[*found];
     }
     void AddColumn(const QString& table, const QString& name, const QString& type, bool notNull,
-                   const QString& comment) {
+                   const QString& comment, const QString& domain = QString()) {
         if (TSchemaTable* t = Find(table))
             t->columns.append({name, type, SchemaImport::KindOfType(type),
-                               SchemaImport::DeclaredLength(type), notNull, comment});
+                               SchemaImport::DeclaredLength(type), notNull, comment, false,
+                               domain});
     }
     // One row of a key: a primary key's column, or a foreign key's column and the column it
     // refers to; rows of one constraint come together, in key order.
@@ -237,11 +238,17 @@ const char* const kPgTables =
     "FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace "
     "WHERE n.nspname = current_schema() AND c.relkind IN ('r', 'p', 'v', 'm') "
     "ORDER BY c.relname";
+// A column of a domain is read as of the domain's base type, and NOT NULL when the domain is;
+// the domain is named when it has checks of its own.
 const char* const kPgColumns =
-    "SELECT c.relname, a.attname, format_type(a.atttypid, a.atttypmod), a.attnotnull, "
-    "col_description(c.oid, a.attnum) "
+    "SELECT c.relname, a.attname, "
+    "CASE WHEN t.typtype = 'd' THEN format_type(t.typbasetype, t.typtypmod) "
+    "ELSE format_type(a.atttypid, a.atttypmod) END, "
+    "a.attnotnull OR (t.typtype = 'd' AND t.typnotnull), col_description(c.oid, a.attnum), "
+    "CASE WHEN t.typtype = 'd' AND EXISTS (SELECT 1 FROM pg_constraint k "
+    "WHERE k.contypid = t.oid AND k.contype = 'c') THEN t.typname ELSE '' END "
     "FROM pg_attribute a JOIN pg_class c ON c.oid = a.attrelid "
-    "JOIN pg_namespace n ON n.oid = c.relnamespace "
+    "JOIN pg_namespace n ON n.oid = c.relnamespace JOIN pg_type t ON t.oid = a.atttypid "
     "WHERE n.nspname = current_schema() AND c.relkind IN ('r', 'p') AND a.attnum > 0 "
     "AND NOT a.attisdropped ORDER BY c.relname, a.attnum";
 const char* const kPgKeys =
@@ -262,7 +269,7 @@ QList<TSchemaTable> ReadPostgreSql(const TConnection& db) {
     for (const TRow& r : db.Rows(kPgTables))
         tables.Add(Text(r, 0), Text(r, 1), r[2].toBool());
     for (const TRow& r : db.Rows(kPgColumns))
-        tables.AddColumn(Text(r, 0), Text(r, 1), Text(r, 2), r[3].toBool(), Text(r, 4));
+        tables.AddColumn(Text(r, 0), Text(r, 1), Text(r, 2), r[3].toBool(), Text(r, 4), Text(r, 5));
     for (const TRow& r : db.Rows(kPgKeys)) {
         const bool primary = Text(r, 2) == "p";
         const QString refTable = primary || r[6].toBool() ? Text(r, 4) : "?." + Text(r, 4);

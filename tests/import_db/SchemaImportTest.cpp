@@ -71,21 +71,33 @@ TEST(SchemaImportTest, DeclaredTypesOfEveryKindAndDialect) {
         {"CHAR(3)", TColumnKind::Text},
         {"longtext", TColumnKind::Text},
         {"NVARCHAR(10)", TColumnKind::Text},
-        {"int(11) unsigned", TColumnKind::Integer},
-        {"bigint", TColumnKind::Integer},
+        {"CLOB", TColumnKind::Text},
+        {"int(11) unsigned", TColumnKind::Long},
+        {"smallint(5) unsigned", TColumnKind::Integer},
+        {"year(4)", TColumnKind::Integer},
+        {"tinyint(4)", TColumnKind::Integer},
+        {"tinyint(1) unsigned", TColumnKind::Integer},
+        {"bigint", TColumnKind::Long},
         {"INTEGER", TColumnKind::Integer},
-        {"UNSIGNED BIG INT", TColumnKind::Integer},
+        {"UNSIGNED BIG INT", TColumnKind::Long},
         {"numeric(10,2)", TColumnKind::Decimal},
-        {"double precision", TColumnKind::Decimal},
-        {"REAL", TColumnKind::Decimal},
+        {"NUMERIC", TColumnKind::Decimal},
+        {"double precision", TColumnKind::Float},
+        {"REAL", TColumnKind::Float},
         {"date", TColumnKind::Date},
-        {"DATETIME", TColumnKind::Date},
-        {"timestamp(3) with time zone", TColumnKind::Date},
+        {"DATETIME", TColumnKind::DateTime},
+        {"timestamp(3) with time zone", TColumnKind::DateTime},
+        {"boolean", TColumnKind::Boolean},
+        {"BOOL", TColumnKind::Boolean},
+        {"tinyint(1)", TColumnKind::Boolean},
+        {"bit(1)", TColumnKind::Boolean},
+        {"bit(8)", TColumnKind::Other},
+        {"integer[]", TColumnKind::Other},
+        {"character varying(20)[]", TColumnKind::Other},
         {"time", TColumnKind::Other},
         {"interval", TColumnKind::Other},
         {"point", TColumnKind::Other},
         {"blob", TColumnKind::Other},
-        {"boolean", TColumnKind::Other},
         {"json", TColumnKind::Other},
         {"", TColumnKind::Other}};
     for (const auto& [type, kind] : cases)
@@ -93,6 +105,8 @@ TEST(SchemaImportTest, DeclaredTypesOfEveryKindAndDialect) {
     EXPECT_EQ(SchemaImport::DeclaredLength("varchar(80)"), 80);
     EXPECT_EQ(SchemaImport::DeclaredLength("character varying( 7 )"), 7);
     EXPECT_EQ(SchemaImport::DeclaredLength("text"), -1);
+    EXPECT_EQ(SchemaImport::DeclaredScale("decimal(10, 2) unsigned"), 2);
+    EXPECT_EQ(SchemaImport::DeclaredScale("numeric(5)"), 0);
 }
 
 TEST(SchemaImportTest, TablesBecomeClassesWithTypesKeysReferencesAndDisplayMembers) {
@@ -101,15 +115,13 @@ TEST(SchemaImportTest, TablesBecomeClassesWithTypesKeysReferencesAndDisplayMembe
               QStringList({"BookType 图书类别", "  typeId 整型 0 key must 类别编号",
                            "  typeName 字符串 40 must display 类别名称", "Book Book",
                            "  isbn 字符串 20 key must", "  title 字符串 80 must display 书名",
-                           "  price 浮点型 0", "  weight 浮点型 0", "  published 日期型 0",
-                           "  added 日期型 0", "  touched 日期型 0", "  typeId BookType 0 must",
-                           "  pages 整型 0"}));
+                           "  price 小数型 8", "  weight 浮点型 0", "  published 日期型 0",
+                           "  added 日期时间型 0", "  touched 日期时间型 0",
+                           "  typeId BookType 0 must", "  pages 整型 0"}));
     EXPECT_EQ(mapping.report,
-              QStringList({"列book.price的类型decimal(8,2)作为浮点型导入: 按浮点数计算, "
-                           "小数可能有舍入误差",
-                           "列book.added的类型datetime作为日期型导入: 日期型只有年月日, 时间会丢失",
-                           "列book.touched的类型timestamp without time zone作为日期型导入: "
-                           "日期型只有年月日, 时间会丢失"}));
+              QStringList({"列book.touched的类型timestamp without time zone作为日期时间型导入: "
+                           "日期时间型只精确到秒, 秒的小数部分会丢失"}));
+    EXPECT_EQ(mapping.classes[1].members[2].memberScale, 2);
     EXPECT_EQ(mapping.classes[1].members[3].memberIsFloat, 1);
     EXPECT_EQ(mapping.classes[0].members[0].memberIsInteger, 1);
 }
@@ -131,15 +143,10 @@ TEST(SchemaImportTest, LossyTypesViewsAndDefaultSearchFieldsAreReported) {
               {{{"item_id"}, "item", {"id"}}})};
     const TSchemaMapping mapping = SchemaImport::MapSchema(tables);
     EXPECT_EQ(mapping.report,
-              QStringList({"列item.id的类型bigint作为整型导入: 整型只能存放-2147483648到"
-                           "2147483647, 超出的值不能读写",
-                           "列item.size的类型enum('S','XL','it''s')作为字符串(4)导入: "
-                           "数据库只接受列举的值",
-                           "列item.tags的类型set('a','bc')作为字符串(4)导入: 数据库只接受列举的值",
-                           "列item.count的类型int(10) unsigned作为整型导入: 整型只能存放"
-                           "-2147483648到2147483647, 超出的值不能读写",
-                           "列item.huge的类型UNSIGNED BIG INT作为整型导入: 整型只能存放"
-                           "-2147483648到2147483647, 超出的值不能读写",
+              QStringList({"列item.size的类型enum('S','XL','it''s')作为字符串(4)导入: "
+                           "数据库只接受这些值: S, XL, it's",
+                           "列item.tags的类型set('a','bc')作为字符串(4)导入: "
+                           "数据库只接受这些值的组合(以逗号分隔): a, bc",
                            "视图item_view未导入: 只导入表"}));
     ASSERT_EQ(mapping.classes.size(), 2);
     QStringList search;
@@ -165,6 +172,107 @@ TEST(SchemaImportTest, SearchFieldsTheWholeModelRefusesAreLeftOffNotTheirTables)
     EXPECT_TRUE(mapping.report.isEmpty()) << mapping.report.join("\n").toStdString();
     EXPECT_EQ(mapping.classes[0].QueryMembers().size(), 1);
     EXPECT_TRUE(mapping.classes[1].QueryMembers().isEmpty());
+}
+
+// A column type, the member it gives ("小数型(18,4)") and the reason of its report line, if any.
+struct TTypeCase {
+    QString type;
+    QString member;
+    QString loss;
+};
+
+// The types each kind of database reports (MariaDB/MySQL COLUMN_TYPE, PostgreSQL format_type,
+// SQLite as declared): each maps to its word, with a line only where the member is not exact
+// or the database refuses more than the member's checks.
+TEST(SchemaImportTest, RealTypesOfEachKindMapToTheirWordsWithALineWhereNotExact) {
+    const QString fraction = "日期时间型只精确到秒, 秒的小数部分会丢失";
+    const QString floating = ", 按浮点数计算, 小数可能有舍入误差";
+    const QList<TTypeCase> cases{
+        // MariaDB/MySQL
+        {"datetime", "日期时间型", ""},
+        {"datetime(6)", "日期时间型", fraction},
+        {"timestamp", "日期时间型", ""},
+        {"decimal(18,4)", "小数型(18,4)", ""},
+        {"decimal(65,30)", "小数型(65,30)", ""},
+        {"bigint(20)", "长整型", ""},
+        {"bigint(20) unsigned", "长整型",
+         "长整型只能存放-9223372036854775808到9223372036854775807, 超出的值不能读写"},
+        {"int(10) unsigned", "长整型", ""},
+        {"mediumint(8) unsigned", "整型", ""},
+        {"tinytext", "文本型(63)", ""},
+        {"text", "文本型", ""},
+        {"mediumtext", "文本型(4194303)", ""},
+        {"longtext", "文本型(1073741823)", ""},
+        {"tinyint(1)", "布尔型", ""},
+        {"bit(1)", "布尔型", ""},
+        {"year(4)", "整型", "数据库只接受1901到2155之间的年份和0"},
+        {"enum('是','否','')", "字符串(1)", "数据库只接受这些值: 是, 否, "},
+        // PostgreSQL
+        {"timestamp(0) without time zone", "日期时间型", ""},
+        {"timestamp with time zone", "日期时间型", fraction},
+        {"numeric(5,0)", "小数型(5,0)", ""},
+        {"numeric", "浮点型", "没有声明精度" + floating},
+        {"numeric(100,2)", "浮点型",
+         "精度或小数位数超出小数型的范围(精度1到65, 小数位数0到30)" + floating},
+        {"character varying", "文本型", ""},
+        {"character varying(20000)", "文本型(20000)", ""},
+        {"boolean", "布尔型", ""},
+        // SQLite
+        {"INT8", "长整型", ""},
+        {"UNSIGNED BIG INT", "长整型", ""},
+        {"DECIMAL(10,5)", "小数型(10,5)", ""},
+        {"CLOB", "文本型", ""},
+        {"BOOLEAN", "布尔型", ""},
+        {"NATIVE CHARACTER(70)", "字符串(70)", ""}};
+    QList<TSchemaColumn> columns{Column("id", "bigint")};
+    for (qsizetype i = 0; i < cases.size(); ++i)
+        columns << Column("c" + QString::number(i), cases[i].type);
+    const TSchemaMapping mapping = SchemaImport::MapSchema({Table("t", columns, {"id"})});
+    ASSERT_EQ(mapping.classes.size(), 1);
+    const QList<TMember>& members = mapping.classes[0].members;
+    ASSERT_EQ(members.size(), cases.size() + 1);
+    QStringList expectedLines;
+    for (qsizetype i = 0; i < cases.size(); ++i) {
+        const TMember& m = members[i + 1];
+        QString shown = m.memberType;
+        if (m.memberType == MemberTypes::Decimal)
+            shown += QString("(%1,%2)").arg(m.memberLength).arg(m.memberScale);
+        else if (m.memberLength > 0)
+            shown += QString("(%1)").arg(m.memberLength);
+        EXPECT_EQ(shown, cases[i].member) << cases[i].type.toStdString();
+        if (!cases[i].loss.isEmpty())
+            expectedLines << "列t.c" + QString::number(i) + "的类型" + cases[i].type + "作为" +
+                                 cases[i].member + "导入: " + cases[i].loss;
+    }
+    EXPECT_EQ(mapping.report, expectedLines);
+    EXPECT_EQ(members[0].memberType, MemberTypes::Long);
+    EXPECT_EQ(members[0].keyAssigned, 1);
+}
+
+// Keys of the new words, a long text key, a checked domain and an array.
+TEST(SchemaImportTest, LongKeysTextKeysDomainsAndArrays) {
+    TSchemaColumn generated = Column("id", "bigint");
+    generated.generated = true;
+    TSchemaColumn domain = Column("rank", "integer");
+    domain.domain = "positive_int";
+    const QList<TSchemaTable> tables{
+        Table("a", {generated, domain, Column("tags", "integer[]")}, {"id"}),
+        Table("b", {Column("code", "text"), Column("a_id", "bigint")}, {"code"},
+              {{{"a_id"}, "a", {"id"}}}),
+        Table("c", {Column("flag", "boolean")}, {"flag"})};
+    const TSchemaMapping mapping = SchemaImport::MapSchema(tables);
+    ASSERT_EQ(mapping.classes.size(), 2);
+    EXPECT_EQ(Lines(mapping),
+              QStringList({"A A", "  id 长整型 0 key must display", "  rank 整型 0", "B B",
+                           "  code 字符串 255 key must display", "  aId A 0"}));
+    EXPECT_EQ(mapping.classes[0].members[0].keyAssigned, 0);
+    EXPECT_EQ(
+        mapping.report,
+        QStringList({"列a.rank的类型是域positive_int(integer), 作为整型导入: "
+                     "数据库还检查域的约束, 页面不检查",
+                     "列a.tags的类型integer[]不受支持, 未导入",
+                     "列b.code没有声明长度, 作为长度为255的字符串导入",
+                     "表c的主键列flag的类型boolean不能作为主键(只能是整数或字符类型), 未导入"}));
 }
 
 TEST(SchemaImportTest, DisplayMemberPrefersNameOrTitleThenFirstTextThenKey) {
@@ -213,15 +321,16 @@ TEST(SchemaImportTest, ColumnsTheModelCannotHoldAreLeftOutRenamedOrResized) {
         names << m.memberName;
     EXPECT_EQ(names, QStringList({"id", "class_", "column2ndCode", "column5", "notes", "body",
                                   "bookName", "bookName2", "request_"}));
-    EXPECT_EQ(mapping.classes[0].members[4].memberLength, 255);
-    EXPECT_EQ(mapping.classes[0].members[5].memberLength, 16000);
+    // a text of no declared length, or longer than a string holds, is a long text
+    EXPECT_EQ(mapping.classes[0].members[4].memberType, MemberTypes::Text);
+    EXPECT_EQ(mapping.classes[0].members[4].memberLength, 0);
+    EXPECT_EQ(mapping.classes[0].members[5].memberType, MemberTypes::Text);
+    EXPECT_EQ(mapping.classes[0].members[5].memberLength, 20000);
     EXPECT_EQ(mapping.report,
               QStringList({"列item.cover的类型blob不受支持, 未导入",
                            "列item.class导入为成员class_: 类Item的成员名\"class\"是Java的保留字",
                            "列item.2nd_code导入为成员column2ndCode: 名称不能以数字开头",
                            "列item.名称导入为成员column5: 名称中没有英文字母或数字",
-                           "列item.notes没有声明长度, 作为长度为255的字符串导入",
-                           "列item.body的长度20000超过16383, 作为长度为16000的字符串导入",
                            "列item.bookName导入为成员bookName2: 与类Item的另一个成员重名",
                            "列item.request导入为成员request_: "
                            "类Item的成员名request是页面表达式(OGNL)中请求对象的名称"}));
@@ -293,16 +402,19 @@ TEST(SchemaImportTest, ImportedClassesKeepTheDatabaseNamesInTheirMappings) {
     TProjectModel model;
     for (const TClassModel& c : mapping.classes)
         model.AddClass(c);
-    const QString text = MappingFile::BuildMappingFile(
-                             {model, "p"}, model.Classes()[1],
-                             "<class name=\"$className\" table=\"`$className`\">$hibernateContentConfigString")
-                             .text;
+    const QString text =
+        MappingFile::BuildMappingFile(
+            {model, "p"}, model.Classes()[1],
+            "<class name=\"$className\" table=\"`$className`\">$hibernateContentConfigString")
+            .text;
     EXPECT_TRUE(text.contains("table=\"`store_branch`\"")) << text.toStdString();
     EXPECT_TRUE(text.contains("<id name=\"branchId\" column=\"branch_id\">")) << text.toStdString();
     EXPECT_TRUE(text.contains("column=\"manager_staff_id\"")) << text.toStdString();
-    EXPECT_TRUE(text.contains("<column name=\"note\" write=\"nullif(?, '')\"/>")) << text.toStdString();
+    EXPECT_TRUE(text.contains("<column name=\"note\" write=\"nullif(?, '')\"/>"))
+        << text.toStdString();
     EXPECT_FALSE(text.contains("odd")) << text.toStdString();
-    EXPECT_TRUE(mapping.report.join("\n").contains("odd`name")) << mapping.report.join("\n").toStdString();
+    EXPECT_TRUE(mapping.report.join("\n").contains("odd`name"))
+        << mapping.report.join("\n").toStdString();
     EXPECT_TRUE(model.MapsExistingTables());
 }
 
@@ -354,8 +466,11 @@ TEST(SchemaImportTest, RandomSchemasAlwaysGiveModelsTheRunAccepts) {
                             "图书",    "user", "request", "attr",      "select", "order",
                             "a-b",     "NAME", "title",   "admin",     "list",   "session",
                             "bookDAO", "java", "_",       "x$y",       "count",  "from"};
-    const QStringList types{"int",  "varchar(30)", "text",   "decimal(5,2)", "date",
-                            "blob", "time",        "bigint", "char(200)",    "varchar(16383)"};
+    const QStringList types{
+        "int",         "varchar(30)",   "text",       "decimal(5,2)",    "date",
+        "blob",        "time",          "bigint",     "char(200)",       "varchar(16383)",
+        "datetime(6)", "decimal(70,2)", "tinyint(1)", "bigint unsigned", "enum('a','bc')",
+        "mediumtext",  "numeric",       "year",       "varchar(20000)",  "boolean"};
     QRandomGenerator rng(7);
     for (int round = 0; round < 200; ++round) {
         QList<TSchemaTable> tables;

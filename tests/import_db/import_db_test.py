@@ -24,7 +24,7 @@ from results import Results, first_difference  # noqa: E402
 
 PASSWORD = "s3cret-导入"
 TABLES = "book*,loan_item,audit_log,stamp,user,作者"
-SIMPLE = ("字符串", "整型", "浮点型", "日期型")
+SIMPLE = ("字符串", "整型", "浮点型", "日期型", "日期时间型", "小数型", "长整型", "文本型", "布尔型")
 
 MYSQL_SCHEMA = """
 CREATE TABLE publisher (id INT PRIMARY KEY, name VARCHAR(50));
@@ -44,6 +44,11 @@ CREATE TABLE `user` (id INT AUTO_INCREMENT PRIMARY KEY, `order` VARCHAR(10));
 CREATE TABLE `作者` (`编号` INT PRIMARY KEY, `姓名` VARCHAR(20) COMMENT '作者姓名')
     COMMENT='作者表';
 CREATE VIEW book_view AS SELECT isbn, title FROM book;
+CREATE TABLE every_type (id BIGINT AUTO_INCREMENT PRIMARY KEY, at DATETIME NOT NULL,
+    at_fraction DATETIME(3), stamp TIMESTAMP NULL, amount DECIMAL(18,4), whole DECIMAL(5,0),
+    wide BIGINT, counter INT UNSIGNED, huge BIGINT UNSIGNED, small_text TINYTEXT, body TEXT,
+    medium MEDIUMTEXT, long_body LONGTEXT, flag BOOLEAN NOT NULL, bit_flag BIT(1), born YEAR,
+    size ENUM('S','M','XL'), tags SET('a','bc'), ratio DOUBLE, name VARCHAR(40));
 """
 
 PG_SCHEMA = """
@@ -70,16 +75,58 @@ CREATE TABLE "作者" ("编号" INT PRIMARY KEY, "姓名" VARCHAR(20));
 COMMENT ON TABLE "作者" IS '作者表';
 COMMENT ON COLUMN "作者"."姓名" IS '作者姓名';
 CREATE VIEW book_view AS SELECT isbn, title FROM book;
+CREATE DOMAIN positive_int AS INTEGER CHECK (VALUE > 0);
+CREATE DOMAIN plain_int AS INTEGER NOT NULL;
+CREATE TABLE every_type (id BIGSERIAL PRIMARY KEY, at TIMESTAMP(0) NOT NULL,
+    at_fraction TIMESTAMP, stamp TIMESTAMPTZ(0), amount NUMERIC(18,4), whole NUMERIC(5,0),
+    wide BIGINT, body TEXT, free VARCHAR, flag BOOLEAN NOT NULL, rank positive_int,
+    plain plain_int, loose NUMERIC, tags INTEGER[], ratio DOUBLE PRECISION, name VARCHAR(40));
 """
+
+# Every type of each kind: (member, type word, length, scale, required) and the report lines.
+MYSQL_TYPES = [
+    ("id", "长整型", 0, 0, True), ("at", "日期时间型", 0, 0, True),
+    ("atFraction", "日期时间型", 0, 0, False), ("stamp", "日期时间型", 0, 0, False),
+    ("amount", "小数型", 18, 4, False), ("whole", "小数型", 5, 0, False),
+    ("wide", "长整型", 0, 0, False), ("counter", "长整型", 0, 0, False),
+    ("huge", "长整型", 0, 0, False), ("smallText", "文本型", 63, 0, False),
+    ("body", "文本型", 0, 0, False), ("medium", "文本型", 4194303, 0, False),
+    ("longBody", "文本型", 1073741823, 0, False), ("flag", "布尔型", 0, 0, True),
+    ("bitFlag", "布尔型", 0, 0, False), ("born", "整型", 0, 0, False),
+    ("size", "字符串", 2, 0, False), ("tags", "字符串", 4, 0, False),
+    ("ratio", "浮点型", 0, 0, False), ("name", "字符串", 40, 0, False)]
+MYSQL_TYPE_LINES = [
+    "列every_type.at_fraction的类型datetime(3)作为日期时间型导入: 日期时间型只精确到秒, "
+    "秒的小数部分会丢失",
+    "列every_type.huge的类型bigint",
+    "列every_type.born的类型year",
+    "列every_type.size的类型enum('S','M','XL')作为字符串(2)导入: 数据库只接受这些值: S, M, XL",
+    "列every_type.tags的类型set('a','bc')作为字符串(4)导入: "
+    "数据库只接受这些值的组合(以逗号分隔): a, bc"]
+PG_TYPES = [
+    ("id", "长整型", 0, 0, True), ("at", "日期时间型", 0, 0, True),
+    ("atFraction", "日期时间型", 0, 0, False), ("stamp", "日期时间型", 0, 0, False),
+    ("amount", "小数型", 18, 4, False), ("whole", "小数型", 5, 0, False),
+    ("wide", "长整型", 0, 0, False), ("body", "文本型", 0, 0, False),
+    ("free", "文本型", 0, 0, False), ("flag", "布尔型", 0, 0, True),
+    ("rank", "整型", 0, 0, False), ("plain", "整型", 0, 0, True),
+    ("loose", "浮点型", 0, 0, False), ("ratio", "浮点型", 0, 0, False),
+    ("name", "字符串", 40, 0, False)]
+PG_TYPE_LINES = [
+    "列every_type.at_fraction的类型timestamp without time zone作为日期时间型导入: "
+    "日期时间型只精确到秒, 秒的小数部分会丢失",
+    "列every_type.rank的类型是域positive_int(integer), 作为整型导入: 数据库还检查域的约束, 页面不检查",
+    "列every_type.loose的类型numeric作为浮点型导入: 没有声明精度, 按浮点数计算, 小数可能有舍入误差",
+    "列every_type.tags的类型integer[]不受支持, 未导入"]
 
 EXPECTED_BOOK = [
     ("isbn", "字符串", 20, True, True, "条码"), ("title", "字符串", 80, False, True, "书名"),
-    ("price", "浮点型", 0, False, False, "价格"), ("weight", "浮点型", 0, False, False, ""),
+    ("price", "小数型", 8, False, False, "价格"), ("weight", "浮点型", 0, False, False, ""),
     ("pages", "整型", 0, False, False, ""), ("published", "日期型", 0, False, False, ""),
-    ("added", "日期型", 0, False, False, ""), ("touched", "日期型", 0, False, False, ""),
+    ("added", "日期时间型", 0, False, False, ""), ("touched", "日期时间型", 0, False, False, ""),
     ("typeId", "BookType", 0, False, True, "类别"), ("publisherId", "整型", 0, False, False, ""),
     ("class_", "字符串", 10, False, False, ""), ("column2ndTitle", "字符串", 10, False, False, ""),
-    ("notes", "字符串", 255, False, False, "")]
+    ("notes", "文本型", 0, False, False, "")]
 
 EXPECTED_LINES = [
     "表audit_log没有主键, 未导入",
@@ -88,7 +135,6 @@ EXPECTED_LINES = [
     "列book.publisher_id的外键引用的表publisher没有导入, 作为普通列导入",
     "列book.class导入为成员class_: 类Book的成员名\"class\"是Java的保留字",
     "列book.2nd_title导入为成员column2ndTitle: 名称不能以数字开头",
-    "列book.notes没有声明长度, 作为长度为255的字符串导入",
     "表user导入为类User_: 类名User与固定支持类重名",
     "表作者导入为类Table",
     "视图book_view未导入: 只导入表",
@@ -189,6 +235,27 @@ def check_schema(results, cli, kind, url, blob_type):
                       ("line", "表作者的主键列编号不由数据库生成, 添加页面要求填写主键"
                        in out.splitlines(), True)]))
     check_refusals(results, cli, kind, url)
+    check_types(results, cli, kind, url)
+
+
+def check_types(results, cli, kind, url):
+    """A table of every type the kind has: each column's member, and a line for each type
+    not held exactly."""
+    code, out, err = cli.run("import-db", url, "--tables", "every_type", "--as", kind + "-types",
+                             password=PASSWORD)
+    if not results.check(kind + ": every type imported", None if code == 0 else err):
+        return
+    expected = MYSQL_TYPES if kind == "mariadb" else PG_TYPES
+    lines = MYSQL_TYPE_LINES if kind == "mariadb" else PG_TYPE_LINES
+    members = cli.project(kind + "-types")["classes"][0]["members"]
+    shown = [(m["memberName"], m["memberType"], m["memberLength"], m.get("scale", 0),
+              bool(m["memberIsMust"])) for m in members]
+    printed = [line for line in out.splitlines() if line.startswith("列")]
+    results.check(kind + ": every type's word, length, scale", first_difference([
+        ("members", shown, expected)]))
+    results.check(kind + ": a line for each type not held exactly", first_difference([
+        ("lines", len(printed), len(lines)),
+        ("missing", [e for e in lines if not any(p.startswith(e) for p in printed)], [])]))
 
 
 def check_refusals(results, cli, kind, url):
@@ -235,13 +302,16 @@ def comparable(project):
             kind, length = m["memberType"], m["memberLength"]
             if kind == "日期型":
                 kind, length = "字符串", 10
+            if kind == "文本型":  # TEXT, MEDIUMTEXT or LONGTEXT by its length: read back as such
+                length = 0
             if m["memberIsPri"] and kind == "字符串":
                 length = 20
             if kind not in SIMPLE:
                 name, kind = "→", kind.lower()
             else:
                 name = m["memberName"].replace("_", "").lower()
-            members.append((name, kind, length if kind == "字符串" else 0, m["memberIsPri"]))
+            members.append((name, kind, length if kind in ("字符串", "小数型") else 0,
+                            m.get("scale", 0), m["memberIsPri"]))
         shape[cls["className"].lower()] = sorted(members)
     return shape
 

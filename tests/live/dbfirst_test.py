@@ -6,7 +6,9 @@ user that may only SELECT, generated, built and served on jetty against that sam
 then through the pages: every list shows its table's row count, and saving every row unchanged
 leaves every table's checksum as it was and the schema unchanged but for the Admin table. CamelCase
 tables add a key the user assigns (asked for, checked, a taken one refused) and nullable numbers
-(an empty field stored as NULL); add, modify and delete work on them.
+(an empty field stored as NULL); add, modify and delete work on them. A table of every type
+(date and time, exact decimals, long integers, long text, yes/no) holds edge values and NULLs
+through the same listing and unchanged saves.
 Prints PASS/FAIL per check and the tally; exits 1 on a failure."""
 
 import argparse
@@ -74,9 +76,43 @@ ROWS = [
     " NULL, NULL), ('So What', 7, 545000, NULL, 3), ('Untitled', NULL, NULL, 1.99, NULL)",
 ]
 
+# A table of every type with edge values and NULLs, in each database's words: date and time,
+# exact decimals, long integers, long text (100 KB of Chinese in one), yes/no (required and
+# not); MariaDB adds INT UNSIGNED, YEAR and ENUM.
+LONG_TEXT = "repeat('中文Text,', 10240)"
+BODY = "'line one\nline two <b>&amp;</b> 中文'"
+
+EVERY_TYPE_MYSQL = [
+    "CREATE TABLE every_type (id BIGINT AUTO_INCREMENT PRIMARY KEY, label VARCHAR(40) NOT NULL,"
+    " at DATETIME NULL, amount DECIMAL(18,4) NULL, whole DECIMAL(5,0) NULL, wide BIGINT NULL,"
+    " body TEXT NULL, long_body MEDIUMTEXT NULL, flag BOOLEAN NOT NULL, maybe BOOLEAN NULL,"
+    " counter INT UNSIGNED NULL, born YEAR NULL, size ENUM('S','M','XL') NULL)",
+    "INSERT INTO every_type (label, at, amount, whole, wide, body, long_body, flag, maybe,"
+    " counter, born, size) VALUES"
+    " ('largest', '9999-12-31 23:59:59', 99999999999999.9999, 99999, 9223372036854775807,"
+    " %s, %s, TRUE, NULL, 4294967295, 2155, 'XL'),"
+    " ('smallest', '1000-01-01 00:00:00', -99999999999999.9999, -99999, -9223372036854775808,"
+    " '0', 'x', FALSE, TRUE, 0, 1901, 'S'),"
+    " ('empty', NULL, NULL, NULL, NULL, NULL, NULL, FALSE, FALSE, NULL, NULL, NULL)"
+    % (BODY, LONG_TEXT),
+]
+
+EVERY_TYPE_PG = [
+    "CREATE TABLE every_type (id BIGSERIAL PRIMARY KEY, label VARCHAR(40) NOT NULL,"
+    " at TIMESTAMP(0) NULL, amount NUMERIC(18,4) NULL, whole NUMERIC(5,0) NULL,"
+    " wide BIGINT NULL, body TEXT NULL, long_body TEXT NULL, flag BOOLEAN NOT NULL,"
+    " maybe BOOLEAN NULL)",
+    "INSERT INTO every_type (label, at, amount, whole, wide, body, long_body, flag, maybe)"
+    " VALUES ('largest', '9999-12-31 23:59:59', 99999999999999.9999, 99999,"
+    " 9223372036854775807, %s, %s, TRUE, NULL),"
+    " ('smallest', '1000-01-01 00:00:00', -99999999999999.9999, -99999, -9223372036854775808,"
+    " '0', 'x', FALSE, TRUE),"
+    " ('empty', NULL, NULL, NULL, NULL, NULL, NULL, FALSE, FALSE)" % (BODY, LONG_TEXT),
+]
+
 # Class name the import gives -> its table.
 TABLES = {"ProductType": "product_type", "Staff": "staff", "StoreBranch": "store_branch",
-          "Product": "product", "Genre": "Genre", "Track": "Track"}
+          "Product": "product", "Genre": "Genre", "Track": "Track", "EveryType": "every_type"}
 
 
 def arguments():
@@ -117,6 +153,8 @@ def pg_checksums(db):
 def pg_load(db):
     for statement in SCHEMA + ROWS:
         db.rows(pg_statement(statement))
+    for statement in EVERY_TYPE_PG:
+        db.rows(statement)
     db.rows("CREATE ROLE reader LOGIN PASSWORD '%s'" % READER_PASSWORD)
     db.rows("GRANT USAGE ON SCHEMA public TO reader; "
             "GRANT SELECT ON ALL TABLES IN SCHEMA public TO reader")
@@ -162,7 +200,7 @@ def checksums(db):
 def load(db):
     if on_postgres(db):
         return pg_load(db)
-    for statement in SCHEMA + ROWS:
+    for statement in SCHEMA + ROWS + EVERY_TYPE_MYSQL:
         db.sql("USE %s; %s" % (DATABASE, statement))
     db.sql("CREATE USER 'reader'@'127.0.0.1' IDENTIFIED BY '%s'; "
            "GRANT SELECT ON %s.* TO 'reader'@'127.0.0.1'" % (READER_PASSWORD, DATABASE))

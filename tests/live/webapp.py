@@ -71,7 +71,9 @@ def package(project, maven_args):
             run(maven(maven_args) + ["-q", "package"], what + " (offline)", timeout=1200,
                 cwd=project)
         except SetupError as offline:
-            if "offline" not in str(offline):
+            # Maven's own words for an artifact missing from the cache; the message always
+            # holds "(offline)" from the step's name, and a compile error is no fetch problem
+            if "offline mode" not in str(offline):
                 raise online
             raise NetworkUnavailable("Maven could not fetch, and its local cache lacks what "
                                      "the build needs:\n%s" % offline)
