@@ -84,6 +84,22 @@ QStringList StoreReferenceLines(const TBuildContext& context, const TClassModel&
     return lines;
 }
 
+// Struts converts the empty choice "(空)" of a nullable yes/no to false; it stands for NULL.
+QStringList EmptyYesNoLines(const TBuildContext& context, const TClassModel& c) {
+    const QString object = LowerFirst(c.className);
+    QStringList lines;
+    for (const TMember& m : c.members) {
+        if (m.memberType != MemberTypes::Boolean || !IsNullableNumber(context.model, m))
+            continue;
+        if (lines.isEmpty())
+            lines << "            /*是否字段选择(空)时存为NULL*/";
+        lines << "            if(\"\".equals(ctx.getParameters().get(\"" + object + "." +
+                     m.memberName + "\").getValue())) " + object + ".set" +
+                     UpperFirst(m.memberName) + "(null);";
+    }
+    return lines;
+}
+
 QStringList HeadLines(const TBuildContext& context, const TClassModel& c) {
     const QString prefix = "import com." + context.packageName;
     QStringList lines{"package com." + context.packageName + ".action;",
@@ -257,6 +273,7 @@ QString TActionOperate::BuildAddAction(const TBuildContext& context, const TClas
                                                                      : key.memberComment));
     AddLines(text, {"        try {"});
     AddLines(text, StoreReferenceLines(context, c));
+    AddLines(text, EmptyYesNoLines(context, c));
     AddLines(text,
              OutcomeLines(object + "DAO.Add" + name + "(" + object + ");", name + "添加成功!",
                           "add_success", name + "添加失败!", "        } catch (Exception e) {"));
@@ -309,6 +326,7 @@ QString TActionOperate::BuildModifyAction(const TBuildContext& context, const TC
                     "    public String Modify" + name + "() {",
                     "        ActionContext ctx = ActionContext.getContext();", "        try {"});
     AddLines(text, StoreReferenceLines(context, c));
+    AddLines(text, EmptyYesNoLines(context, c));
     AddLines(text, OutcomeLines(object + "DAO.Update" + name + "(" + object + ");",
                                 name + "信息更新成功!", "modify_success", name + "信息更新失败!",
                                 "        } catch (Exception e) {"));

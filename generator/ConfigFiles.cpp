@@ -71,6 +71,22 @@ QString Fill(const QString& templateText, const QString& marker, const QString& 
     return TFileOperate::ReplaceMarker(text, kPackageMarker, packageName);
 }
 
+// Jetty takes forms of at most 200,000 bytes; a long text needs Tomcat's default 2 MB.
+QString WithFormLimit(const TProjectModel& model, QString pom) {
+    bool longText = false;
+    for (const TClassModel& c : model.Classes())
+        for (const TMember& m : c.members)
+            longText = longText || m.memberType == MemberTypes::Text;
+    if (!longText)
+        return pom;
+    const QString newline = pom.contains(QLatin1String("\r\n")) ? "\r\n" : "\n";
+    const QString context = QStringLiteral("<contextPath>/</contextPath>");
+    return pom.replace(
+        context, context + newline +
+                     "            <!-- 文本型成员: 表单最大 2 MB (与 Tomcat 默认相同) -->" +
+                     newline + "            <maxFormContentSize>2097152</maxFormContentSize>");
+}
+
 } // namespace
 
 namespace ConfigFiles {
@@ -113,11 +129,7 @@ TGeneratedFile BuildHibernateConfig(const TBuildContext& context, const QString&
     if (context.model.MapsExistingTables()) // the user's tables are neither created nor altered
         text.replace(QLatin1String("<property name=\"hibernate.hbm2ddl.auto\">update</property>"),
                      QLatin1String("<property name=\"hibernate.hbm2ddl.auto\">none</property>"));
-    return {"src/hibernate.cfg.xml",
-            text,
-            TFileEncoding::Ansi,
-            kConfigDone,
-            {}};
+    return {"src/hibernate.cfg.xml", text, TFileEncoding::Ansi, kConfigDone, {}};
 }
 
 std::optional<TGeneratedFile> BuildRootFile(const TBuildContext& context, const QString& name,
@@ -125,6 +137,8 @@ std::optional<TGeneratedFile> BuildRootFile(const TBuildContext& context, const 
     if (templateText.isEmpty())
         return std::nullopt;
     QString text = TFileOperate::ReplaceMarker(templateText, kPackageMarker, context.packageName);
+    if (name == QLatin1String("pom.xml"))
+        text = WithFormLimit(context.model, text);
     if (name == QLatin1String("README.txt") && context.model.MapsExistingTables())
         text += IndexAdvice(context.model, text.contains(QLatin1String("\r\n")) ? "\r\n" : "\n");
     return TGeneratedFile{name, text, TFileEncoding::Utf8, kConfigDone, {}};
