@@ -102,9 +102,12 @@ bool IsAssignedKey(const TMember& m) {
 }
 
 bool IsNullableNumber(const TProjectModel& model, const TMember& m) {
-    return m.memberIsMust == 0 && m.memberIsPri == 0 &&
-           (m.memberType == MemberTypes::Integer || m.memberType == MemberTypes::Float ||
-            m.memberType == MemberTypes::Long || m.memberType == MemberTypes::Boolean) &&
+    if (m.memberIsMust == 1 || m.memberIsPri == 1)
+        return false;
+    if (m.memberType == MemberTypes::Boolean) // the drop-down offers "(空)" in every model
+        return true;
+    return (m.memberType == MemberTypes::Integer || m.memberType == MemberTypes::Float ||
+            m.memberType == MemberTypes::Long) &&
            model.MapsExistingTables();
 }
 

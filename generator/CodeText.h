@@ -36,9 +36,9 @@ bool IsTextSearch(const QString& typeWord);
 QString JavaType(const QString& typeWord);
 // An integer key the user assigns (the add page asks for it) rather than the database.
 bool IsAssignedKey(const TMember& m);
-// A number member that may hold NULL in a table of an existing database: its Java type is the
-// wrapper class (Integer, Float), so that a NULL shows as an empty field and an empty field is
-// stored as NULL.
+// A number member that may hold NULL in a table of an existing database, or a yes/no that is
+// not required in any model: its Java type is the wrapper class (Integer, Float, Boolean), so
+// that a NULL shows as an empty field and an empty field is stored as NULL.
 bool IsNullableNumber(const TProjectModel& model, const TMember& m);
 // A reference that may hold NULL in a table of an existing database: its drop-down offers an
 // empty choice, and an empty choice is stored as NULL.

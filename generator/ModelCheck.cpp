@@ -650,12 +650,12 @@ std::optional<QString> MemberTypeEntryError(const QString& type, bool required, 
 bool OptionalAllowed(const TProjectModel& model, const QString& type) {
     if (type == MemberTypes::String)
         return true;
-    if (type == MemberTypes::Text)
+    if (type == MemberTypes::Text || type == MemberTypes::Boolean)
         return true;
     return (type == MemberTypes::Integer || type == MemberTypes::Float ||
             type == MemberTypes::Date || type == MemberTypes::DateTime ||
             type == MemberTypes::Decimal || type == MemberTypes::Long ||
-            type == MemberTypes::Boolean || !MemberTypes::IsSimple(type)) &&
+            !MemberTypes::IsSimple(type)) &&
            model.MapsExistingTables();
 }
 

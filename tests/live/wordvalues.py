@@ -31,7 +31,9 @@ def kind(member):
 
 def decimal_text(value, scale):
     """A decimal as the pages show it: plain, exactly scale digits after the point."""
-    return "{:f}".format(decimal.Decimal(value).quantize(decimal.Decimal(1).scaleb(-scale)))
+    # precision up to 65 digits: more than the default context's 28
+    return "{:f}".format(decimal.Decimal(value).quantize(decimal.Decimal(1).scaleb(-scale),
+                                                         context=decimal.Context(prec=100)))
 
 
 def decimal_rows(member):
@@ -51,7 +53,7 @@ def long_text(head, limit):
     """head and Chinese text: 100 KB where the field takes it, else its whole length."""
     wanted = (TEXT_BYTES - len(head.encode()) + 2) // 3 + 1
     if limit is None:
-        wanted = min(wanted, TEXT_OWN_CHARS)
+        wanted = min(wanted, TEXT_OWN_CHARS - len(head))
     else:
         wanted = min(wanted, limit - len(head))
     return head + ("汉字文本" * (wanted // 4 + 1))[:max(0, wanted)]
