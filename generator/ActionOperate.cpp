@@ -63,7 +63,7 @@ QStringList DropDownLines(const QString& refClass) {
 
 // Replaces each referenced object by the stored one with the same key; one DAO per class.
 QStringList StoreReferenceLines(const TBuildContext& context, const TClassModel& c) {
-    const QString object = LowerFirst(c.className);
+    const QString object = ObjectName(c.className);
     const QList<TMember> refs = c.ReferenceMembers();
     QStringList lines;
     for (qsizetype i = 0; i < refs.size(); ++i) {
@@ -86,7 +86,7 @@ QStringList StoreReferenceLines(const TBuildContext& context, const TClassModel&
 
 // Struts converts the empty choice "(空)" of a nullable yes/no to false; it stands for NULL.
 QStringList EmptyYesNoLines(const TBuildContext& context, const TClassModel& c) {
-    const QString object = LowerFirst(c.className);
+    const QString object = ObjectName(c.className);
     QStringList lines;
     for (const TMember& m : c.members) {
         if (m.memberType != MemberTypes::Boolean || !IsNullableNumber(context.model, m))
@@ -143,10 +143,12 @@ QStringList KeyPropertyLines(const TMember& key) {
 
 QStringList TailPropertyLines(const TClassModel& c) {
     const QString& name = c.className;
-    const QString object = LowerFirst(name);
+    const QString object = ObjectName(name);
+    // accessors after the class name, and its "_" where the object's name has one
+    const QString accessor = name + object.mid(LowerFirst(name).size());
     return QStringList{"    /*业务层对象*/", "    " + DaoDeclaration(name), "",
                        "    /*待操作的" + name + "对象*/"} +
-           PropertyLines(name, object, "this." + object, name); // accessors after the class name
+           PropertyLines(name, object, "this." + object, accessor);
 }
 
 QStringList NullGuardLines(const QList<TMember>& members) {
@@ -201,7 +203,8 @@ QStringList DuplicateKeyLines(const TClassModel& c, const TMember& key, const QS
     const QString& keyName = key.memberName;
     const QString upperKey = UpperFirst(keyName);
     return {"        /*验证" + JavaComment(label) + "是否已经存在*/",
-            "        " + type + " " + keyName + " = " + object + ".get" + upperKey + "();",
+            "        " + type + " " + keyName + " = " + ObjectName(name) + ".get" + upperKey +
+                "();",
             "        " + name + " db_" + object + " = " + object + "DAO.Get" + name + "By" +
                 upperKey + "(" + keyName + ");",
             "        if(null != db_" + object + ") {",
@@ -258,13 +261,14 @@ QString TActionOperate::BuildAddAction(const TBuildContext& context, const TClas
     const TMember key = KeyOf(c);
     const QString& name = c.className;
     const QString object = LowerFirst(name);
+    const QString value = ObjectName(name);
     QString text;
     AddLines(text, {"    /*添加" + name + "信息*/", "    @SuppressWarnings(\"deprecation\")",
                     "    public String Add" + name + "() {",
                     "        ActionContext ctx = ActionContext.getContext();"});
     if (c.NonKeyMembers().isEmpty() && IsNumberKeyType(key.memberType) && !IsAssignedKey(key))
         AddLines(text, {"        /*添加页面没有要填写的字段, 请求中没有" + name + "对象*/",
-                        "        if(null == " + object + ") " + object + " = new " + name + "();"});
+                        "        if(null == " + value + ") " + value + " = new " + name + "();"});
     if (key.memberType == MemberTypes::String)
         AddLines(text, DuplicateKeyLines(c, key, "String", key.memberComment));
     else if (IsAssignedKey(key)) // named by its comment, else by its name
@@ -275,7 +279,7 @@ QString TActionOperate::BuildAddAction(const TBuildContext& context, const TClas
     AddLines(text, StoreReferenceLines(context, c));
     AddLines(text, EmptyYesNoLines(context, c));
     AddLines(text,
-             OutcomeLines(object + "DAO.Add" + name + "(" + object + ");", name + "添加成功!",
+             OutcomeLines(object + "DAO.Add" + name + "(" + value + ");", name + "添加成功!",
                           "add_success", name + "添加失败!", "        } catch (Exception e) {"));
     AddLines(text, {"        }", "    }", ""});
     return text;
@@ -298,19 +302,20 @@ QString TActionOperate::BuildModifyQueryAction(const TBuildContext&, const TClas
     const TMember key = KeyOf(c);
     const QString& name = c.className;
     const QString object = LowerFirst(name);
+    const QString value = ObjectName(name);
     QString text;
     AddLines(text, {"    /*查询要修改的" + name + "信息*/",
                     "    public String Modify" + name + "Query() {",
                     "        ActionContext ctx = ActionContext.getContext();",
                     "        /*根据主键" + key.memberName + "获取" + name + "对象*/",
-                    "        " + name + " " + object + " = " + object + "DAO.Get" + name + "By" +
+                    "        " + name + " " + value + " = " + object + "DAO.Get" + name + "By" +
                         UpperFirst(key.memberName) + "(" + key.memberName + ");",
-                    "        this." + object + " = " + object + ";", ""});
+                    "        this." + value + " = " + value + ";", ""});
     const QList<TMember> refs = c.ReferenceMembers();
     for (qsizetype i = 0; i < refs.size(); ++i)
         if (IsFirstOfType(refs, i))
             AddLines(text, DropDownLines(refs[i].memberType));
-    AddLines(text, {"        ctx.put(" + Quoted(object) + ",  " + object + ");",
+    AddLines(text, {"        ctx.put(" + Quoted(value) + ",  " + value + ");",
                     "        return \"modify_view\";", "    }", ""});
     return text;
 }
@@ -327,7 +332,7 @@ QString TActionOperate::BuildModifyAction(const TBuildContext& context, const TC
                     "        ActionContext ctx = ActionContext.getContext();", "        try {"});
     AddLines(text, StoreReferenceLines(context, c));
     AddLines(text, EmptyYesNoLines(context, c));
-    AddLines(text, OutcomeLines(object + "DAO.Update" + name + "(" + object + ");",
+    AddLines(text, OutcomeLines(object + "DAO.Update" + name + "(" + ObjectName(name) + ");",
                                 name + "信息更新成功!", "modify_success", name + "信息更新失败!",
                                 "        } catch (Exception e) {"));
     AddLines(text, {"       }", "   }", ""});

@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "ModelCheck.h"
+
 namespace CodeText {
 
 namespace {
@@ -57,6 +59,11 @@ QString XmlText(const QString& text) {
 
 QString LowerFirst(const QString& name) {
     return ShiftFirst(name, 'A', 'Z', 32);
+}
+
+QString ObjectName(const QString& className) {
+    const QString object = LowerFirst(className);
+    return ModelCheck::IsTakenObjectName(object) ? object + "_" : object;
 }
 
 QString UpperFirst(const QString& name) {

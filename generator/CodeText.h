@@ -13,6 +13,9 @@ namespace CodeText {
 // The name with a leading A..Z lower-cased / a..z upper-cased; nothing else changes.
 QString LowerFirst(const QString& name);
 QString UpperFirst(const QString& name);
+// The name of the class's object where it stands alone (a variable, an Action property, the
+// query's alias, a form field's prefix): LowerFirst, with "_" added where that name is taken.
+QString ObjectName(const QString& className);
 QString Quoted(const QString& value);
 
 // A member comment made safe where it is written: a line break or control character becomes a

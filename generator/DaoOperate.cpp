@@ -121,7 +121,7 @@ QStringList BindingLines(const QList<TQueryTerm>& terms, const QString& indent) 
 // The HQL text of the conditions, shared by the paged query and the counting method; `head`
 // is "select count(*) " for a count.
 QStringList HqlLines(const TBuildContext& context, const TClassModel& c, const QString& head) {
-    const QString className = LowerFirst(c.className);
+    const QString className = ObjectName(c.className);
     QStringList lines{kIndent12 + "String hql = \"" + head + "From " + c.className + " " +
                       className + " where 1=1\";"};
     for (const TQueryTerm& t : QueryTerms(context, c))
@@ -135,7 +135,7 @@ QStringList HqlLines(const TBuildContext& context, const TClassModel& c, const Q
 QStringList PageLines(const TBuildContext& context, const TClassModel& c) {
     const QList<TQueryTerm> terms = QueryTerms(context, c);
     const QString object = LowerFirst(c.className);
-    const QString key = Quoted(object + "." + KeyOf(c).memberName);
+    const QString key = Quoted(ObjectName(c.className) + "." + KeyOf(c).memberName);
     return QStringList{kIndent12 + "Query q;",
                        kIndent12 +
                            "/*第一页以后先数出记录数: 后一半的页从末尾倒着取, 要跳过的记录少*/",
@@ -337,7 +337,7 @@ TGeneratedFile TDaoOperate::BuildDaoClass(const TBuildContext& context, const TC
 
 QString TDaoOperate::BuildAddMethod(const TClassModel& c) {
     const QString& name = c.className;
-    const QString object = LowerFirst(name);
+    const QString object = ObjectName(name);
     return TransactionMethod(
         {"    /*添加" + name + "信息*/",
          "    public void Add" + name + "(" + name + " " + object + ") throws Exception {"},
@@ -372,7 +372,7 @@ QString TDaoOperate::BuildQueryAllMethod(const TClassModel& c) {
 // The first rows of the class by key, for the drop-downs of the classes that refer to it.
 QString TDaoOperate::BuildChoicesMethod(const TClassModel& c) {
     const QString& name = c.className;
-    const QString object = LowerFirst(name);
+    const QString object = ObjectName(name);
     return ListMethod(c, "    /*下拉框的选项: 按主键排序的前limit条" + name + "记录*/",
                       "    public ArrayList<" + name + "> Query" + name + "Choices(int limit) {",
                       {"            Query q = s.createQuery(\"From " + name + " " + object +
@@ -384,7 +384,7 @@ QString TDaoOperate::BuildChoicesMethod(const TClassModel& c) {
 // key fields that replace the drop-downs of a large referenced class.
 QString TDaoOperate::BuildLookupMethod(const TClassModel& c) {
     const QString& name = c.className;
-    const QString object = LowerFirst(name);
+    const QString object = ObjectName(name);
     const TMember key = KeyOf(c);
     QStringList lines{kIndent12 + "String hql = \"From " + name + " " + object + " where 1=0\";",
                       LookupCondition(object, key)};
@@ -426,7 +426,7 @@ QString TDaoOperate::BuildCalculateMethod(const TBuildContext& context, const TC
 
 QString TDaoOperate::BuildGetMethod(const TClassModel& c) {
     const QString& name = c.className;
-    const QString object = LowerFirst(name);
+    const QString object = ObjectName(name);
     const TMember key = KeyOf(c);
     const QString& keyName = key.memberName;
     return Text(QStringList{"    /*根据主键获取对象*/",
@@ -442,7 +442,7 @@ QString TDaoOperate::BuildGetMethod(const TClassModel& c) {
 
 QString TDaoOperate::BuildUpdateMethod(const TClassModel& c) {
     const QString& name = c.className;
-    const QString object = LowerFirst(name);
+    const QString object = ObjectName(name);
     return TransactionMethod(
         {"    /*更新" + name + "信息*/",
          "    public void Update" + name + "(" + name + " " + object + ") throws Exception {"},
@@ -451,7 +451,7 @@ QString TDaoOperate::BuildUpdateMethod(const TClassModel& c) {
 
 QString TDaoOperate::BuildDeleteMethod(const TClassModel& c) {
     const QString& name = c.className;
-    const QString object = LowerFirst(name);
+    const QString object = ObjectName(name);
     const TMember key = KeyOf(c);
     return TransactionMethod(
         {"    /*删除" + name + "信息*/", "    public void Delete" + name + " (" + KeyType(key) +

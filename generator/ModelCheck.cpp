@@ -14,6 +14,7 @@
 
 using CodeText::kStringKeyLength;
 using CodeText::LowerFirst;
+using CodeText::ObjectName;
 using CodeText::Quoted;
 using CodeText::UpperFirst;
 
@@ -127,11 +128,6 @@ QString MemberPlace(const TClassModel& c, const TMember& m) {
     return "类" + Printable(c.className) + "的成员" + Printable(m.memberName);
 }
 
-// "类名X的对象名x": the start of a refusal of the name of the class's objects.
-QString ObjectNameText(const TClassModel& c) {
-    return "类名" + Printable(c.className) + "的对象名" + Printable(LowerFirst(c.className));
-}
-
 QString MemberWebNameError(const TClassModel& c, const QString& memberName) {
     return MemberKind(c) + Quoted(Printable(memberName)) +
            "只能用英文字母、数字和下划线, 因为网页表单的参数名不支持中文和$";
@@ -211,18 +207,8 @@ std::optional<QString> ClassNameError(const TClassModel& c) {
     if (UsedLangClasses().contains(c.className))
         return "类名" + Printable(c.className) + "会遮蔽生成的代码用到的java.lang." +
                Printable(c.className);
-    if (ModelCheck::IsReservedWord(LowerFirst(c.className)))
-        return ObjectNameText(c) + "是Java的保留字";
     if (!ModelCheck::IsWebName(c.className))
         return ClassWebNameError(c.className);
-    if (PageExpressionWords().contains(LowerFirst(c.className)))
-        return ObjectNameText(c) + "是页面表达式(OGNL)的运算符";
-    if (HqlAliasWords().contains(LowerFirst(c.className)))
-        return ObjectNameText(c) + "是查询语言(HQL)的关键字";
-    if (PageRootNames().contains(LowerFirst(c.className)))
-        return ObjectNameText(c) + "是页面表达式(OGNL)中请求对象的名称";
-    if (ObjectLocals().contains(LowerFirst(c.className)))
-        return ObjectNameText(c) + "与生成的代码中的局部变量同名";
     return ImportClash(c);
 }
 
@@ -230,7 +216,8 @@ std::optional<QString> ClassNameError(const TClassModel& c) {
 // or the key; then its getter and name must not clash with the Action's own.
 bool ClashesWithAction(const TClassModel& c, const TMember& m) {
     const QString getter = UpperFirst(m.memberName);
-    if (getter == UpperFirst(c.className) || m.memberName == LowerFirst(c.className) + "DAO")
+    if (getter == UpperFirst(ObjectName(c.className)) ||
+        m.memberName == LowerFirst(c.className) + "DAO")
         return true;
     for (const QString& property : TakenProperties())
         if (getter == UpperFirst(property))
@@ -289,8 +276,15 @@ std::optional<QString> MemberError(const TProjectModel& model, const TClassModel
         return MemberWebNameError(c, m.memberName);
     if (PageExpressionWords().contains(m.memberName))
         return MemberKind(c) + Printable(m.memberName) + "是页面表达式(OGNL)的运算符";
-    if (PageRootNames().contains(m.memberName))
-        return MemberKind(c) + Printable(m.memberName) + "是页面表达式(OGNL)中请求对象的名称";
+    // A search value is put into the page under the member's name, where it would hide the
+    // request object; elsewhere the pages read the name only after an object's.
+    if (PageRootNames().contains(m.memberName) && m.queryFlag == 1)
+        return MemberKind(c) + Printable(m.memberName) +
+               "是页面表达式(OGNL)中请求对象的名称: 参与查询的成员不能用这个名称, "
+               "请换一个名称或不让它参与查询";
+    if (m.memberName == QLatin1String("locale") && IsActionProperty(m))
+        return MemberKind(c) + "locale与Action类继承的getLocale()同名: 作为主键、引用或查询条件时"
+                               "请换一个名称";
     if (m.memberIsDisplay == 1 && !MemberTypes::IsSimple(m.memberType))
         return MemberPlace(c, m) + "是引用, 不能作为显示成员: 下拉框和列表中显示的是文字, " +
                "请选择一个非引用的成员";
@@ -415,6 +409,13 @@ bool IsWebName(const QString& name) {
     return true;
 }
 
+bool IsTakenObjectName(const QString& name) {
+    return IsReservedWord(name) || PageExpressionWords().contains(name) ||
+           HqlAliasWords().contains(name) || PageRootNames().contains(name) ||
+           ObjectLocals().contains(name) || name == QLatin1String("java") ||
+           name == QLatin1String("com");
+}
+
 bool IsReservedWord(const QString& name) {
     return ReservedWords().contains(name);
 }
@@ -520,7 +521,8 @@ std::optional<QString> PathError(const TProjectModel& model, const TGenerationSe
         return "资源目录必须是绝对路径: " + Quoted(settings.resourceDir);
     if (std::optional<QString> error = ProjectNameError(settings.projectName))
         return error;
-    if (std::optional<QString> error = UnsafeNameError(QStringLiteral("包名"), settings.packageName))
+    if (std::optional<QString> error =
+            UnsafeNameError(QStringLiteral("包名"), settings.packageName))
         return error;
     for (const TClassModel& c : model.Classes())
         if (std::optional<QString> error = UnsafeNameError(QStringLiteral("类名"), c.className))
@@ -538,8 +540,7 @@ std::optional<TRefusal> FirstRefusal(const TProjectModel& model,
                         c->classId, c->className};
     if (const TClassModel* c = FirstWithoutOne(model, &TClassModel::CountDisplayMembers))
         return TRefusal{TRefusalKind::DisplayMember,
-                        DisplayMemberErrorText(Printable(c->className)), c->classId,
-                        c->className};
+                        DisplayMemberErrorText(Printable(c->className)), c->classId, c->className};
     if (std::optional<QString> error = PathError(model, settings))
         return TRefusal{TRefusalKind::Path, *error, 0, QString()};
     if (settings.skipModelRules)

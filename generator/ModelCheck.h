@@ -21,6 +21,10 @@ bool IsIdentifierChar(QChar c);
 bool IsJavaIdentifier(const QString& name);
 // Java keywords and literals, and "_".
 bool IsReservedWord(const QString& name);
+// True when the object name of a class (its name with a lower-case first letter) cannot stand
+// alone in the generated code: a Java keyword, a word of the query language or of the pages'
+// expressions, a request object of the pages, a local of the generated methods or a package.
+bool IsTakenObjectName(const QString& name);
 // True when every character of name can be written to a GBK source file.
 bool FitsGbk(const QString& name);
 // Usable as a file or folder name: not empty, ".", "..", no "/", "\" or control character.
@@ -125,7 +129,8 @@ std::optional<QString> ClassNameTakenError(const QString& name, const TClassList
 // float.
 bool IsKeyType(const QString& type);
 bool IsQueryType(const QString& type);
-inline const QString kRequiredRule = QStringLiteral("除了字符串类型外其他类型必须勾选是否必填标志!");
+inline const QString kRequiredRule =
+    QStringLiteral("除了字符串类型外其他类型必须勾选是否必填标志!");
 inline const QString kKeyTypeRule = QStringLiteral("主键字段必须是整型或字符串型!");
 inline const QString kQueryTypeRule = QStringLiteral("参与查询的字段不要设置整型或浮点型");
 // The Action's key property is a long; a search field of the same name would be a text.

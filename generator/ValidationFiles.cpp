@@ -138,7 +138,7 @@ TGeneratedFile Build(const TBuildContext& context, const TClassModel& c, const Q
         if (m.memberIsPri == 1 && IsNumberKeyType(m.memberType) && !withNumberedKey &&
             !IsAssignedKey(m))
             continue; // the database numbers it
-        fields << FieldLines(context, LowerFirst(name), m);
+        fields << FieldLines(context, ObjectName(name), m);
     }
     AddLines(text, fields.isEmpty() ? NothingToCheck() : fields);
     AddLines(text, {"</validators>"});

@@ -244,7 +244,7 @@ QString FormField(const TBuildContext& context, const QString& object, const TMe
 
 QStringList FormLines(const TBuildContext& context, const TClassModel& c, const QString& method,
                       const QString& value, bool addForm) {
-    const QString object = LowerFirst(c.className);
+    const QString object = ObjectName(c.className);
     QStringList lines{"<s:actionerror cssClass=\"errors\"/>", "<s:fielderror cssClass=\"errors\"/>",
                       "<form method=\"post\" action=\"" + Action(c, method) + "\">", kTokenField,
                       "<table>"};
@@ -394,7 +394,7 @@ TGeneratedFile BuildAddView(const TBuildContext& context, const TClassModel& c) 
     const QStringList referenced = ReferencedClasses(c.members);
     QStringList lines = Head("添加" + ClassLabel(c));
     lines << ListFallback(context, referenced)
-          << FormLines(context, c, "Add" + c.className, LowerFirst(c.className), true)
+          << FormLines(context, c, "Add" + c.className, ObjectName(c.className), true)
           << Tail(referenced);
     return View(c, "_add.jsp", lines);
 }
@@ -418,7 +418,7 @@ TGeneratedFile BuildModifyView(const TBuildContext& context, const TClassModel& 
     const QStringList referenced = ReferencedClasses(c.members);
     QStringList lines = Head("修改" + ClassLabel(c));
     lines << ListFallback(context, referenced)
-          << FormLines(context, c, "Modify" + c.className, LowerFirst(c.className), false)
+          << FormLines(context, c, "Modify" + c.className, ObjectName(c.className), false)
           << Tail(referenced);
     return View(c, "_modify.jsp", lines);
 }

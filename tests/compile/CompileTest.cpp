@@ -151,7 +151,7 @@ QStringList ActionMethodProblems(const QString& project) {
         const QString name = fixed.contains(base) ? base.left(1).toLower() + base.mid(1) : base;
         QStringList declared;
         for (const QRegularExpressionMatch& m : method.globalMatch(ReadText(file, true)))
-            if (!QRegularExpression("^get[A-Z]").match(m.captured(1)).hasMatch())
+            if (!QRegularExpression("^get[A-Z_$]").match(m.captured(1)).hasMatch()) // a getter
                 declared << m.captured(1);
         QStringList listed = allowed.value(name);
         declared.sort();

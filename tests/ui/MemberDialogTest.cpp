@@ -477,12 +477,13 @@ TEST_F(MemberDialogTest, DialogsWorkWithoutAMainWindow) {
 // The dialog refuses what a run would refuse of the member in its class, with the run's words.
 TEST_F(MemberDialogTest, AddRefusesWhatARunRefusesOfTheMemberInItsClass) {
     const QStringList texts = AddWith({{"currentPage", "字符串", false, false, true},
-                                       {"request", "字符串"},
+                                       {"request", "字符串", false, false, true},
                                        {"ctx", "字符串", false, false, true},
                                        {"bookDAO", "字符串", false, false, true},
                                        {"notes", "字符串", false, false, false, "16383"}});
     EXPECT_EQ(texts, QStringList({"类Book的成员名currentPage与生成的代码中已有的名称冲突",
-                                  "类Book的成员名request是页面表达式(OGNL)中请求对象的名称",
+                                  "类Book的成员名request是页面表达式(OGNL)中请求对象的名称: "
+                                  "参与查询的成员不能用这个名称, 请换一个名称或不让它参与查询",
                                   "类Book的成员名ctx与生成的代码中的局部变量同名",
                                   "类Book的成员名bookDAO与生成的代码中已有的名称冲突",
                                   "类成员属性添加成功!"}))
