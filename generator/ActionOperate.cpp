@@ -115,7 +115,7 @@ QStringList HeadLines(const TBuildContext& context, const TClassModel& c) {
     return lines << prefix + ".test.TestUtil;" << prefix + ".utils.ReferenceChoices;"
                  << prefix + ".utils.FailureLog;"
                  << ""
-                 << "public class " + c.className + "Action extends ActionSupport {"
+                 << "public class " + ActionClassName(c.className) + " extends ActionSupport {"
                  << "";
 }
 
@@ -235,7 +235,7 @@ TGeneratedFile TActionOperate::BuildActionClass(const TBuildContext& context,
             BuildModifyAction(context, c) + BuildDeleteAction(context, c) +
             BuildLookupAction(context, c);
     AddLines(text, {"}"});
-    return {PackagePath(context.packageName, "action/" + c.className + "Action.java"),
+    return {PackagePath(context.packageName, "action/" + ActionClassName(c.className) + ".java"),
             text,
             TFileEncoding::Ansi,
             kJavaDone,

@@ -66,6 +66,11 @@ QString ObjectName(const QString& className) {
     return ModelCheck::IsTakenObjectName(object) ? object + "_" : object;
 }
 
+QString ActionClassName(const QString& className) {
+    static const QStringList fixed{"Login", "User", "ChangePassword"};
+    return className + (fixed.contains(className) ? "ClassAction" : "Action");
+}
+
 QString UpperFirst(const QString& name) {
     return ShiftFirst(name, 'a', 'z', -32);
 }

@@ -16,6 +16,9 @@ QString UpperFirst(const QString& name);
 // The name of the class's object where it stands alone (a variable, an Action property, the
 // query's alias, a form field's prefix): LowerFirst, with "_" added where that name is taken.
 QString ObjectName(const QString& className);
+// The Action class of a model class: <C>Action, or <C>ClassAction where a fixed support
+// Action (LoginAction, UserAction, ChangePasswordAction) has the first name.
+QString ActionClassName(const QString& className);
 QString Quoted(const QString& value);
 
 // A member comment made safe where it is written: a line break or control character becomes a

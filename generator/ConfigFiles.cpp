@@ -16,11 +16,11 @@ QString AllowedMethods(const QString& name) {
 
 QStringList StrutsBlock(const QString& name) {
     const QString page = "/" + name;
-    return {"<!-- " + name + "Action配置 -->",
+    return {"<!-- " + ActionClassName(name) + "配置 -->",
             "<package name=" + Quoted(name) + " namespace=" + Quoted(page) +
                 " extends=\"struts-default\">",
             "  <action name=" + Quoted(name + "_*") +
-                " class=" + Quoted(LowerFirst(name) + "Action") + " method=\"{1}\">",
+                " class=" + Quoted(LowerFirst(ActionClassName(name))) + " method=\"{1}\">",
             "    <result name=\"add_view\">" + page + "_add.jsp</result>",
             "    <result name=\"input\">" + page + "_add.jsp</result>",
             "    <result name=\"add_success\">/message.jsp</result>",
@@ -106,9 +106,9 @@ TGeneratedFile BuildBeansXml(const TBuildContext& context, const QString& templa
     QString section;
     for (const TClassModel& c : context.model.Classes()) {
         const QString& name = c.className;
-        const QString javaClass = "com." + context.packageName + ".action." + name + "Action";
+        const QString javaClass = "com." + context.packageName + ".action." + ActionClassName(name);
         AddLines(section, 4,
-                 {"<bean id=" + Quoted(LowerFirst(name) + "Action") +
+                 {"<bean id=" + Quoted(LowerFirst(ActionClassName(name))) +
                   " class=" + Quoted(javaClass) + " scope=\"prototype\"></bean>"});
     }
     return {"src/beans.xml",

@@ -12,6 +12,7 @@
 #include "FileOperate.h"
 #include "Printable.h"
 
+using CodeText::ActionClassName;
 using CodeText::kStringKeyLength;
 using CodeText::LowerFirst;
 using CodeText::ObjectName;
@@ -68,9 +69,10 @@ const QSet<QString>& RestrictedTypeNames() {
     return words;
 }
 
-// The classes of the fixed support sources whose files a class of this name would replace.
+// The classes of the fixed support sources whose files a class of this name would replace (the
+// Actions of Login, User and ChangePassword take another name, see ActionClassName).
 const QSet<QString>& FixedClassNames() {
-    static const QSet<QString> names{"Admin", "Login", "User", "ChangePassword"};
+    static const QSet<QString> names{"Admin"};
     return names;
 }
 
@@ -146,10 +148,16 @@ QString GetterClashError(const QString& className, const QString& first, const Q
 
 std::optional<QString> DuplicateClass(const TProjectModel& model) {
     QSet<QString> seen;
+    QHash<QString, QString> actions; // "User" and "UserClass" would share UserClassAction
     for (const TClassModel& c : model.Classes()) {
         if (seen.contains(c.className))
             return ModelCheck::DuplicateClassError(c.className);
         seen.insert(c.className);
+        const QString action = ActionClassName(c.className);
+        if (actions.contains(action))
+            return "类" + Printable(actions[action]) + "和类" + Printable(c.className) +
+                   "生成的Action类同名(" + Printable(action) + "), 请换一个类名";
+        actions.insert(action, c.className);
     }
     return std::nullopt;
 }
@@ -173,7 +181,7 @@ std::optional<QString> ImportClash(const TClassModel& c) {
     for (const QString& name : domain) {
         if (ActionImports().contains(name))
             return TakenByGeneratedCode(name, QStringLiteral("Action"));
-        if (daos.contains(name) || name == c.className + "Action")
+        if (daos.contains(name) || name == ActionClassName(c.className))
             return "类" + Printable(c.className) + "生成的Action类中有两个名为" + Printable(name) +
                    "的类";
         if (DaoImports().contains(name))
@@ -199,7 +207,9 @@ std::optional<QString> ClassNameError(const TClassModel& c) {
         return "类名" + Quoted(Printable(c.className)) + "在Java 10及以后的版本中不能用作类名";
     if (FixedClassNames().contains(c.className))
         return "类名" + Printable(c.className) +
-               "与固定支持类重名: 不能使用Admin、Login、User和ChangePassword";
+               "与固定支持类重名: "
+               "生成的工程自带管理员类Admin(domain/Admin.java、dao/AdminDAO.java), "
+               "请换一个类名";
     // An imported class of this name would hide the package of a fully written class name.
     if (c.className == QLatin1String("com") || c.className == QLatin1String("java"))
         return "类名" + Printable(c.className) + "会遮蔽生成的代码用到的包名" +
@@ -261,7 +271,12 @@ bool HiddenInAction(const TProjectModel& model, const TMember& m) {
 bool IsBeanId(const TProjectModel& model, const QString& name) {
     static const QSet<QString> fixed{"loginGuard", "loginAction", "userAction",
                                      "changePasswordAction"};
-    return fixed.contains(name) || IsObjectNameWith(model, name, QStringLiteral("Action"));
+    if (fixed.contains(name) || IsObjectNameWith(model, name, QStringLiteral("Action")))
+        return true;
+    for (const TClassModel& c : model.Classes())
+        if (name == LowerFirst(ActionClassName(c.className)))
+            return true;
+    return false;
 }
 
 bool IsActionProperty(const TMember& m) {

@@ -3,6 +3,7 @@
 #include <QSet>
 #include <algorithm>
 
+#include "CodeText.h"
 #include "ModelCheck.h"
 #include "RunPipeline.h"
 
@@ -17,7 +18,7 @@ TGeneratedFiles Shown(const RunPipeline::TRunSteps& steps, const QString& packag
     const QStringList paths{src + "domain/" + className + ".hbm.xml",
                             src + "domain/" + className + ".java",
                             src + "dao/" + className + "DAO.java",
-                            src + "action/" + className + "Action.java"};
+                            src + "action/" + CodeText::ActionClassName(className) + ".java"};
     TGeneratedFiles files;
     for (const QString& path : paths)
         for (const RunPipeline::TRunStep& step : steps)
@@ -64,8 +65,8 @@ TPreview BuildPreview(const TGenerationSettings& settings, qint64 classId) {
         return preview;
     preview.classFound = true;
     preview.className = c->className;
-    preview.files = Shown(RunPipeline::BuildProject(input, classId), settings.packageName,
-                          c->className);
+    preview.files =
+        Shown(RunPipeline::BuildProject(input, classId), settings.packageName, c->className);
     return preview;
 }
 

@@ -142,12 +142,12 @@ TGeneratedFile Build(const TBuildContext& context, const TClassModel& c, const Q
     }
     AddLines(text, fields.isEmpty() ? NothingToCheck() : fields);
     AddLines(text, {"</validators>"});
-    return {
-        PackagePath(context.packageName, "action/" + name + "Action-" + action + "-validation.xml"),
-        text,
-        TFileEncoding::Ansi,
-        kJavaDone,
-        {}};
+    return {PackagePath(context.packageName,
+                        "action/" + ActionClassName(name) + "-" + action + "-validation.xml"),
+            text,
+            TFileEncoding::Ansi,
+            kJavaDone,
+            {}};
 }
 
 } // namespace

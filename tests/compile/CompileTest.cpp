@@ -146,9 +146,12 @@ QStringList ActionMethodProblems(const QString& project) {
     while (it.hasNext()) {
         const QString file = it.next();
         // A class's action is named after the class, a fixed action after its bean.
+        // A class named like a fixed one has <C>ClassAction.
         const QString base = QFileInfo(file).completeBaseName().chopped(6);
         const QStringList fixed = {"ChangePassword", "Login", "User"};
-        const QString name = fixed.contains(base) ? base.left(1).toLower() + base.mid(1) : base;
+        QString name = fixed.contains(base) ? base.left(1).toLower() + base.mid(1) : base;
+        if (base.endsWith(QLatin1String("Class")) && fixed.contains(base.chopped(5)))
+            name = base.chopped(5);
         QStringList declared;
         for (const QRegularExpressionMatch& m : method.globalMatch(ReadText(file, true)))
             if (!QRegularExpression("^get[A-Z_$]").match(m.captured(1)).hasMatch()) // a getter

@@ -85,12 +85,14 @@ TEST_F(CliTest, FailuresGiveTheirExitCodes) {
     EXPECT_EQ(display.exitCode, 3);
     EXPECT_EQ(display.err, "Plain表显示成员设置错误，每个类有且只能设置一个显示成员!\n");
     const int clash = AddProject("Clash");
-    const int login = AddKeyOnlyClass(clash, "Login");
+    const int login = AddKeyOnlyClass(clash, "Admin");
     AddMember(clash, login, "9lives", "字符串");
     const TCliResult rules = Generate("Clash");
     EXPECT_EQ(rules.exitCode, 3);
     EXPECT_EQ(rules.out, "");
-    EXPECT_EQ(rules.err, "类名Login与固定支持类重名: 不能使用Admin、Login、User和ChangePassword\n");
+    EXPECT_EQ(rules.err,
+              "类名Admin与固定支持类重名: 生成的工程自带管理员类Admin(domain/Admin.java、"
+              "dao/AdminDAO.java), 请换一个类名\n");
     EXPECT_FALSE(Exists("projects"));
 
     const TCliResult unknown = Generate("Nobody");
@@ -172,8 +174,7 @@ TEST_F(CliTest, DatabaseSettingsFollowTheProject) {
     const QString base = project + "src/com/brennoquill/";
     EXPECT_TRUE(TFileOperate::DecodeGbk(Read(base + "domain/Admin.hbm.xml"))
                     .contains("table=\"`管理员`\""));
-    EXPECT_EQ(TFileOperate::DecodeGbk(Read(base + "utils/HibernateUtil.java"))
-                  .count("\"管理员\""),
+    EXPECT_EQ(TFileOperate::DecodeGbk(Read(base + "utils/HibernateUtil.java")).count("\"管理员\""),
               2);
     EXPECT_TRUE(Cli(generate).out.contains("本次生成: 改写0个文件"));
 
@@ -184,7 +185,8 @@ TEST_F(CliTest, DatabaseSettingsFollowTheProject) {
     EXPECT_TRUE(exported.contains("\"databaseKind\": \"postgresql\""));
     EXPECT_TRUE(exported.contains("\"adminTable\": \"管理员\""));
     ASSERT_EQ(Cli({"--root", root_.path(), "import", file, "--as", "副本"}).exitCode, 0);
-    EXPECT_EQ(TProjectDAO().ReadDatabase(2), (TProjectDatabase{TDatabaseKind::PostgreSql, "管理员"}));
+    EXPECT_EQ(TProjectDAO().ReadDatabase(2),
+              (TProjectDatabase{TDatabaseKind::PostgreSql, "管理员"}));
 }
 
 TEST_F(CliTest, WriteProtectedDatabaseIsListedAndGeneratedFromAsItIs) {

@@ -85,8 +85,15 @@ TEST(ModelCheckTest, EachRuleRefusesWithItsMessage) {
          "类Book的成员count: 参与查询的字段不要设置整型或浮点型"},
         {Sound().Member("next", "Book", {Query}),
          "类Book的成员next引用它所在的类Book: 引用本类的成员不能参与查询"},
-        {Sound().Class("User").Member("id", "整型", {Key, Display}),
-         "类名User与固定支持类重名: 不能使用Admin、Login、User和ChangePassword"},
+        {Sound().Class("Admin").Member("id", "整型", {Key, Display}),
+         "类名Admin与固定支持类重名: 生成的工程自带管理员类Admin(domain/Admin.java、"
+         "dao/AdminDAO.java), 请换一个类名"},
+        {Sound()
+             .Class("User")
+             .Member("id", "整型", {Key, Display})
+             .Class("UserClass")
+             .Member("id", "整型", {Key, Display}),
+         "类User和类UserClass生成的Action类同名(UserClassAction), 请换一个类名"},
         {Sound().Class("String").Member("id", "整型", {Key, Display}),
          "类名String会遮蔽生成的代码用到的java.lang.String"},
         {Sound().Class("Query").Member("id", "整型", {Key, Display}),

@@ -364,7 +364,8 @@ TEST(SchemaImportTest, ClassNamesTheRunRefusesAreRenamedAndTooLargeRowsLeftOut) 
     QList<TSchemaColumn> wide{Column("id", "int")};
     for (int i = 0; i < 5; ++i)
         wide << Column("text" + QString::number(i), "varchar(16000)");
-    const QList<TSchemaTable> tables{Table("user", {Column("id", "int")}, {"id"}),
+    const QList<TSchemaTable> tables{Table("admin", {Column("id", "int")}, {"id"}),
+                                     Table("user", {Column("id", "int")}, {"id"}),
                                      Table("class", {Column("id", "int")}, {"id"}),
                                      Table("USERS", {Column("id", "int")}, {"id"}),
                                      Table("Users", {Column("id", "int")}, {"id"}),
@@ -376,11 +377,12 @@ TEST(SchemaImportTest, ClassNamesTheRunRefusesAreRenamedAndTooLargeRowsLeftOut) 
     QStringList names;
     for (const TClassModel& c : mapping.classes)
         names << c.className;
-    // "class" is kept: the generated code names its objects "class_"
-    EXPECT_EQ(names, QStringList({"User_", "Class", "Users", "Users2", "Holder"}));
+    // "user" and "class" are kept: the generated code names the Action UserClassAction and the
+    // objects "class_"
+    EXPECT_EQ(names, QStringList({"Admin_", "User", "Class", "Users", "Users2", "Holder"}));
     EXPECT_EQ(mapping.classes.last().members[1].memberType, MemberTypes::Integer);
     ASSERT_GE(mapping.report.size(), 4);
-    EXPECT_TRUE(mapping.report[0].startsWith("表user导入为类User_: 类名User与固定支持类重名"))
+    EXPECT_TRUE(mapping.report[0].startsWith("表admin导入为类Admin_: 类名Admin与固定支持类重名"))
         << mapping.report[0].toStdString();
     EXPECT_EQ(mapping.report[1], "表Users导入为类Users2: 与表USERS重名");
     EXPECT_TRUE(mapping.report[2].startsWith("表wide未导入: 类Wide的数据表一行需要"));

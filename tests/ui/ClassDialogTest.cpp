@@ -161,16 +161,14 @@ const QList<TNameRefusal> kRefusedClassNames = {
     {"图书", WebNameRule("\"图书\"")},
     {"book-1", "类名首个字母必须大写"},
     // The names the generated code takes, and the length: the run's own messages.
-    {"Admin", "类名Admin与固定支持类重名: 不能使用Admin、Login、User和ChangePassword"},
-    {"Login", "类名Login与固定支持类重名: 不能使用Admin、Login、User和ChangePassword"},
+    {"Admin", "类名Admin与固定支持类重名: 生成的工程自带管理员类Admin(domain/Admin.java、"
+              "dao/AdminDAO.java), 请换一个类名"},
     {"String", "类名String会遮蔽生成的代码用到的java.lang.String"},
     {"List", "类名List已被生成的代码使用 (生成的Action类要用到同名的类List), 请换一个类名"},
     {"ReferenceChoices",
      "类名ReferenceChoices已被生成的代码使用 (生成的Action类要用到同名的类ReferenceChoices), "
      "请换一个类名"},
-    {"Where", "类名Where的对象名where是查询语言(HQL)的关键字"},
-    {"B" + QString(200, 'x'),
-     "类名B" + QString(19, 'x') + "...太长: 以UTF-8计不能超过200个字节"},
+    {"B" + QString(200, 'x'), "类名B" + QString(19, 'x') + "...太长: 以UTF-8计不能超过200个字节"},
 };
 
 // Submits each refused name with the focus in the other box, and expects the message, the
