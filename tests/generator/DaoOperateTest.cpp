@@ -385,7 +385,7 @@ TEST(DaoOperateTest, LookupMatchesTheStartOfTheKeyOrDisplayMember) {
         .Member("size", "浮点型", {TFlag::Display});
     const TProjectModel& model = builder.Build();
     EXPECT_TRUE(
-        TDaoOperate::BuildLookupMethod(model.Classes()[0])
+        TDaoOperate::BuildLookupMethod(Context(model), model.Classes()[0])
             .contains("            String hql = \"From Shelf shelf where 1=0\";\r\n"
                       "            hql += \" or shelf.code like :term escape '!'\";\r\n"
                       "            hql += \" or shelf.label like :term escape '!'\";\r\n"
@@ -393,7 +393,7 @@ TEST(DaoOperateTest, LookupMatchesTheStartOfTheKeyOrDisplayMember) {
                       "            Query q = s.createQuery(hql);\r\n"
                       "            q.setParameter(\"term\", HibernateUtil.likePrefix(term));\r\n"));
     EXPECT_TRUE(
-        TDaoOperate::BuildLookupMethod(model.Classes()[1])
+        TDaoOperate::BuildLookupMethod(Context(model), model.Classes()[1])
             .contains("            if(HibernateUtil.intValue(term) != null) hql += \" or "
                       "box.id = \" + HibernateUtil.intValue(term);\r\n"
                       "            hql += \" or str(box.size) like :term escape '!'\";\r\n"));
