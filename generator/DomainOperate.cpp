@@ -53,8 +53,8 @@ QStringList ShownLines(const TProjectModel& model, const TClassModel& c) {
     if (!display || MemberTypes::IsSimple(display->memberType))
         return {};
     const QString shown = ShownProperty(model, display->memberType);
-    const QString call = shown == QLatin1String("toString()") ? shown
-                                                               : "get" + UpperFirst(shown) + "()";
+    const QString call =
+        shown == QLatin1String("toString()") ? shown : "get" + UpperFirst(shown) + "()";
     const QString& name = display->memberName;
     return {"    /*显示值: 所引用对象的显示值*/",
             "    public Object get" + UpperFirst(kShownProperty) + "() {",

@@ -286,7 +286,7 @@ bool IsActionProperty(const TMember& m) {
 // one reference more than the pages follow.
 struct TDisplayChain {
     QStringList steps;
-    QStringList classes; // the class of each step, then the class the last step reaches
+    QStringList classes;      // the class of each step, then the class the last step reaches
     qsizetype cycleFrom = -1; // the index in classes where a cycle starts
 };
 
@@ -323,8 +323,9 @@ std::optional<QString> DisplayChainError(const TProjectModel& model, const TClas
     if (chain.steps.size() > CodeText::kMaxDisplayDepth)
         return start + "是引用, 而显示值要经过" + QString::number(CodeText::kMaxDisplayDepth) +
                "层以上的引用: " +
-               Printable(chain.steps.join(" → ") + " → " + chain.classes.last()) + "; 页面最多经过" +
-               QString::number(CodeText::kMaxDisplayDepth) + "层引用找显示值, 请换一个显示成员";
+               Printable(chain.steps.join(" → ") + " → " + chain.classes.last()) +
+               "; 页面最多经过" + QString::number(CodeText::kMaxDisplayDepth) +
+               "层引用找显示值, 请换一个显示成员";
     return std::nullopt;
 }
 
