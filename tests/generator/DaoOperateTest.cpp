@@ -399,6 +399,29 @@ TEST(DaoOperateTest, LookupMatchesTheStartOfTheKeyOrDisplayMember) {
                       "            hql += \" or str(box.size) like :term escape '!'\";\r\n"));
 }
 
+// A display member that is a reference is followed to the text shown, by left joins: a row
+// whose reference is empty is still found by its key.
+TEST(DaoOperateTest, LookupFollowsDisplayReferencesByLeftJoins) {
+    TModelBuilder builder;
+    builder.Class("Shelf")
+        .Member("code", "字符串", {TFlag::Key}, "", 20)
+        .Member("label", "字符串", {TFlag::Display}, "", 30);
+    builder.Class("Box")
+        .Member("id", "整型", {TFlag::Key})
+        .Member("shelf", "Shelf", {TFlag::Display});
+    builder.Class("Crate")
+        .Member("id", "整型", {TFlag::Key})
+        .Member("box", "Box", {TFlag::Display});
+    const TProjectModel& model = builder.Build();
+    EXPECT_TRUE(TDaoOperate::BuildLookupMethod(Context(model), model.Classes()[2])
+                    .contains("            String hql = \"select crate From Crate crate left join "
+                              "crate.box crate_1 left join crate_1.shelf crate_2 where 1=0\";\r\n"
+                              "            if(HibernateUtil.intValue(term) != null) hql += \" or "
+                              "crate.id = \" + HibernateUtil.intValue(term);\r\n"
+                              "            hql += \" or crate_2.label like :term escape '!'\";\r\n"
+                              "            hql += \" order by crate.id\";\r\n"));
+}
+
 TEST(DaoOperateTest, ReferenceToAnUnknownClassIsBoundAsAStringKey) {
     TModelBuilder builder;
     builder.Class("Book")
