@@ -309,10 +309,16 @@ TDisplayChain FollowDisplay(const TProjectModel& model, const TClassModel& c, co
     }
 }
 
+bool IsDisplayReference(const TMember& m) {
+    return m.memberIsDisplay == 1 && !MemberTypes::IsSimple(m.memberType);
+}
+
 // A display member that is a reference shows the referenced object's display text, following
 // display references up to a fixed depth; a cycle of them would never reach a text.
 std::optional<QString> DisplayChainError(const TProjectModel& model, const TClassModel& c,
                                          const TMember& m) {
+    if (!IsDisplayReference(m))
+        return std::nullopt;
     const TDisplayChain chain = FollowDisplay(model, c, m);
     const QString start = "类" + Printable(c.className) + "的显示成员" + Printable(m.memberName);
     if (chain.cycleFrom >= 0)
@@ -339,9 +345,8 @@ std::optional<QString> MemberError(const TProjectModel& model, const TClassModel
         return MemberKind(c) + Printable(m.memberName) + "是页面表达式(OGNL)的运算符";
     if (PageRootNames().contains(m.memberName))
         return MemberKind(c) + Printable(m.memberName) + "是页面表达式(OGNL)中请求对象的名称";
-    if (m.memberIsDisplay == 1 && !MemberTypes::IsSimple(m.memberType))
-        if (std::optional<QString> error = DisplayChainError(model, c, m))
-            return error;
+    if (std::optional<QString> error = DisplayChainError(model, c, m))
+        return error;
     const bool property = IsActionProperty(m);
     if ((property && ClashesWithAction(c, m)) || ClashesWithDao(c, m))
         return MemberKind(c) + Printable(m.memberName) + "与生成的代码中已有的名称冲突";
@@ -764,16 +769,16 @@ TProjectModel WithMember(const TProjectModel& model, qint64 classId, const TMemb
 // A display reference of another class whose path the member lengthens beyond the depth.
 std::optional<QString> DisplayThroughError(const TProjectModel& model, const TClassModel& c,
                                            const TMember& m) {
-    if (m.memberIsDisplay != 1 || MemberTypes::IsSimple(m.memberType))
+    if (!IsDisplayReference(m))
         return std::nullopt;
     const QString step = c.className + "." + m.memberName;
     for (const TClassModel& other : model.Classes()) {
         const std::optional<TMember> display = other.DisplayMember();
-        if (!display || MemberTypes::IsSimple(display->memberType))
+        if (!display || !IsDisplayReference(*display) ||
+            !FollowDisplay(model, other, *display).steps.contains(step))
             continue;
-        if (FollowDisplay(model, other, *display).steps.contains(step))
-            if (std::optional<QString> error = DisplayChainError(model, other, *display))
-                return error;
+        if (std::optional<QString> error = DisplayChainError(model, other, *display))
+            return error;
     }
     return std::nullopt;
 }
