@@ -162,7 +162,24 @@ TMember ReferencedKey(const TProjectModel& model, const QString& typeWord) {
 QString ShownProperty(const TProjectModel& model, const QString& className) {
     const TClassModel* c = model.FindClass(className);
     const std::optional<TMember> display = c ? c->DisplayMember() : std::nullopt;
-    return display ? display->memberName : QStringLiteral("toString()");
+    if (!display)
+        return QStringLiteral("toString()");
+    return MemberTypes::IsSimple(display->memberType) ? display->memberName : kShownProperty;
+}
+
+QList<TMember> DisplayPath(const TProjectModel& model, const QString& className) {
+    QList<TMember> path;
+    const TClassModel* c = model.FindClass(className);
+    while (c != nullptr) {
+        const std::optional<TMember> display = c->DisplayMember();
+        if (!display)
+            break;
+        path << *display;
+        if (MemberTypes::IsSimple(display->memberType) || path.size() > kMaxDisplayDepth)
+            break;
+        c = model.FindClass(display->memberType);
+    }
+    return path;
 }
 
 bool IsFirstOfType(const QList<TMember>& members, qsizetype index) {

@@ -60,8 +60,18 @@ TMember KeyOf(const TClassModel& c);
 // The key member of the class that a reference member names (by its type word). When the
 // project has no such class with a key: a stand-in string key "<referenced class>Id".
 TMember ReferencedKey(const TProjectModel& model, const QString& typeWord);
-// What a page shows of an object of the named class: its display member, else toString().
+// What a page shows of an object of the named class: its display member, else toString(); for
+// a display member that is a reference, kShownProperty.
 QString ShownProperty(const TProjectModel& model, const QString& className);
+// The property whose getter the domain class of a class displayed by a reference adds: the
+// referenced object's display text. No member can take the name ($ is refused in member names).
+inline const QString kShownProperty = QStringLiteral("shown$");
+// The most references that display members are followed through to reach a text.
+inline constexpr int kMaxDisplayDepth = 3;
+// The display members met from the named class on: its own, then while that is a reference the
+// referenced class's, at most kMaxDisplayDepth references. Empty when the class has none; the
+// last member is a reference when the path stops early (a class without one, or too deep).
+QList<TMember> DisplayPath(const TProjectModel& model, const QString& className);
 
 // True when no member before members[index] has the same type word: the first member of a
 // list that refers to a given class.

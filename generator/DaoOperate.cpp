@@ -324,7 +324,7 @@ TGeneratedFiles TDaoOperate::GenerateDaoClasses(const TBuildContext& context) {
 TGeneratedFile TDaoOperate::BuildDaoClass(const TBuildContext& context, const TClassModel& c) {
     const QString text = Text(HeaderLines(context, c) + FieldLines()) + BuildAddMethod(c) +
                          BuildQueryMethod(context, c) + BuildQueryAllMethod(c) +
-                         BuildChoicesMethod(c) + BuildLookupMethod(c) +
+                         BuildChoicesMethod(c) + BuildLookupMethod(context, c) +
                          BuildCalculateMethod(context, c) + BuildGetMethod(c) +
                          BuildUpdateMethod(c) + BuildDeleteMethod(c) + LongValueMethod(c) +
                          DecimalValueMethod(c) + Text({"}"});
@@ -380,17 +380,29 @@ QString TDaoOperate::BuildChoicesMethod(const TClassModel& c) {
                        "            q.setMaxResults(limit);"});
 }
 
-// The first rows by key whose key or display member starts with a text: the type-ahead of the
-// key fields that replace the drop-downs of a large referenced class.
-QString TDaoOperate::BuildLookupMethod(const TClassModel& c) {
+// The first rows by key whose key or display text starts with a text: the type-ahead of the
+// key fields that replace the drop-downs of a large referenced class. A display member that is
+// a reference is followed by left joins, so that a row with an empty reference still matches
+// by its key.
+QString TDaoOperate::BuildLookupMethod(const TBuildContext& context, const TClassModel& c) {
     const QString& name = c.className;
     const QString object = ObjectName(name);
     const TMember key = KeyOf(c);
-    QStringList lines{kIndent12 + "String hql = \"From " + name + " " + object + " where 1=0\";",
+    const QList<TMember> path = DisplayPath(context.model, name);
+    QString from = "From " + name + " " + object;
+    QString owner = object;
+    for (qsizetype i = 0; i + 1 < path.size(); ++i) {
+        const QString alias = object + "_" + QString::number(i + 1);
+        from += " left join " + owner + "." + path[i].memberName + " " + alias;
+        owner = alias;
+    }
+    if (path.size() > 1)
+        from = "select " + object + " " + from;
+    QStringList lines{kIndent12 + "String hql = \"" + from + " where 1=0\";",
                       LookupCondition(object, key)};
-    const std::optional<TMember> display = c.DisplayMember();
-    if (display && display->memberName != key.memberName)
-        lines << LookupCondition(object, *display);
+    const bool shown = !path.isEmpty() && MemberTypes::IsSimple(path.last().memberType);
+    if (shown && (path.size() > 1 || path.last().memberName != key.memberName))
+        lines << LookupCondition(owner, path.last());
     const bool bound = lines.join(QString()).contains(QStringLiteral(":term"));
     lines << kIndent12 + "hql += \" order by " + object + "." + key.memberName + "\";"
           << kIndent12 + "Query q = s.createQuery(hql);";

@@ -19,7 +19,7 @@ public:
     static QString BuildQueryMethod(const TBuildContext& context, const TClassModel& c);
     static QString BuildQueryAllMethod(const TClassModel& c);
     static QString BuildChoicesMethod(const TClassModel& c);
-    static QString BuildLookupMethod(const TClassModel& c);
+    static QString BuildLookupMethod(const TBuildContext& context, const TClassModel& c);
     static QString BuildCalculateMethod(const TBuildContext& context, const TClassModel& c);
     static QString BuildGetMethod(const TClassModel& c);
     static QString BuildUpdateMethod(const TClassModel& c);

@@ -46,6 +46,23 @@ QStringList FieldLines(const TProjectModel& model, const TMember& m) {
             ""};
 }
 
+// The display text of a class displayed by a reference: the referenced object's own, which the
+// pages, drop-downs and look-ups read as the property kShownProperty. Empty for any other class.
+QStringList ShownLines(const TProjectModel& model, const TClassModel& c) {
+    const std::optional<TMember> display = c.DisplayMember();
+    if (!display || MemberTypes::IsSimple(display->memberType))
+        return {};
+    const QString shown = ShownProperty(model, display->memberType);
+    const QString call =
+        shown == QLatin1String("toString()") ? shown : "get" + UpperFirst(shown) + "()";
+    const QString& name = display->memberName;
+    return {"    /*显示值: 所引用对象的显示值*/",
+            "    public Object get" + UpperFirst(kShownProperty) + "() {",
+            "        return " + name + " == null ? null : " + name + "." + call + ";",
+            "    }",
+            ""};
+}
+
 } // namespace
 
 TGeneratedFiles TDomainOperate::GenerateDomainClasses(const TBuildContext& context) {
@@ -60,6 +77,7 @@ TGeneratedFile TDomainOperate::BuildDomainClass(const TBuildContext& context,
                     "public class " + c.className + " {"});
     for (const TMember& m : c.members)
         AddLines(text, FieldLines(context.model, m));
+    AddLines(text, ShownLines(context.model, c));
     text += QLatin1Char('}');
     return {PackagePath(context.packageName, "domain/" + c.className + ".java"),
             text,

@@ -283,6 +283,60 @@ bool IsActionProperty(const TMember& m) {
     return m.queryFlag == 1 || m.memberIsPri == 1 || !MemberTypes::IsSimple(m.memberType);
 }
 
+// The display references followed from member m of class c, as "Class.member" steps, until a
+// simple display member, a class that is missing or has none, a class met before (a cycle) or
+// one reference more than the pages follow.
+struct TDisplayChain {
+    QStringList steps;
+    QStringList classes;      // the class of each step, then the class the last step reaches
+    qsizetype cycleFrom = -1; // the index in classes where a cycle starts
+};
+
+TDisplayChain FollowDisplay(const TProjectModel& model, const TClassModel& c, const TMember& m) {
+    TDisplayChain chain;
+    chain.classes << c.className;
+    const TClassModel* owner = &c;
+    TMember reference = m;
+    while (true) {
+        chain.steps << owner->className + "." + reference.memberName;
+        chain.cycleFrom = chain.classes.indexOf(reference.memberType);
+        chain.classes << reference.memberType;
+        if (chain.cycleFrom >= 0 || chain.steps.size() > CodeText::kMaxDisplayDepth)
+            return chain;
+        owner = model.FindClass(reference.memberType);
+        const std::optional<TMember> display = owner ? owner->DisplayMember() : std::nullopt;
+        if (!display || MemberTypes::IsSimple(display->memberType))
+            return chain;
+        reference = *display;
+    }
+}
+
+bool IsDisplayReference(const TMember& m) {
+    return m.memberIsDisplay == 1 && !MemberTypes::IsSimple(m.memberType);
+}
+
+// A display member that is a reference shows the referenced object's display text, following
+// display references up to a fixed depth; a cycle of them would never reach a text.
+std::optional<QString> DisplayChainError(const TProjectModel& model, const TClassModel& c,
+                                         const TMember& m) {
+    if (!IsDisplayReference(m))
+        return std::nullopt;
+    const TDisplayChain chain = FollowDisplay(model, c, m);
+    const QString start = "类" + Printable(c.className) + "的显示成员" + Printable(m.memberName);
+    if (chain.cycleFrom >= 0)
+        return start + "是引用, 而显示值的引用形成了循环: " +
+               Printable(chain.steps.mid(chain.cycleFrom).join(" → ") + " → " +
+                         chain.classes.last()) +
+               "; 请把其中一个类的显示成员换成非引用的成员";
+    if (chain.steps.size() > CodeText::kMaxDisplayDepth)
+        return start + "是引用, 而显示值要经过" + QString::number(CodeText::kMaxDisplayDepth) +
+               "层以上的引用: " +
+               Printable(chain.steps.join(" → ") + " → " + chain.classes.last()) +
+               "; 页面最多经过" + QString::number(CodeText::kMaxDisplayDepth) +
+               "层引用找显示值, 请换一个显示成员";
+    return std::nullopt;
+}
+
 std::optional<QString> MemberError(const TProjectModel& model, const TClassModel& c,
                                    const TMember& m) {
     if (std::optional<QString> error = ModelCheck::NameError(MemberKind(c), m.memberName))
@@ -300,9 +354,8 @@ std::optional<QString> MemberError(const TProjectModel& model, const TClassModel
     if (m.memberName == QLatin1String("locale") && IsActionProperty(m))
         return MemberKind(c) + "locale与Action类继承的getLocale()同名: 作为主键、引用或查询条件时"
                                "请换一个名称";
-    if (m.memberIsDisplay == 1 && !MemberTypes::IsSimple(m.memberType))
-        return MemberPlace(c, m) + "是引用, 不能作为显示成员: 下拉框和列表中显示的是文字, " +
-               "请选择一个非引用的成员";
+    if (std::optional<QString> error = DisplayChainError(model, c, m))
+        return error;
     const bool property = IsActionProperty(m);
     if ((property && ClashesWithAction(c, m)) || ClashesWithDao(c, m))
         return MemberKind(c) + Printable(m.memberName) + "与生成的代码中已有的名称冲突";
@@ -729,6 +782,23 @@ TProjectModel WithMember(const TProjectModel& model, qint64 classId, const TMemb
     return edited;
 }
 
+// A display reference of another class whose path the member lengthens beyond the depth.
+std::optional<QString> DisplayThroughError(const TProjectModel& model, const TClassModel& c,
+                                           const TMember& m) {
+    if (!IsDisplayReference(m))
+        return std::nullopt;
+    const QString step = c.className + "." + m.memberName;
+    for (const TClassModel& other : model.Classes()) {
+        const std::optional<TMember> display = other.DisplayMember();
+        if (!display || !IsDisplayReference(*display) ||
+            !FollowDisplay(model, other, *display).steps.contains(step))
+            continue;
+        if (std::optional<QString> error = DisplayChainError(model, other, *display))
+            return error;
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 std::optional<QString> MemberRuleError(const TProjectModel& model, qint64 classId,
@@ -742,6 +812,8 @@ std::optional<QString> MemberRuleError(const TProjectModel& model, qint64 classI
                 UpperFirst(other.memberName) == UpperFirst(m.memberName))
                 return GetterClashError(c.className, other.memberName, m.memberName);
         if (std::optional<QString> error = MemberError(edited, c, m))
+            return error;
+        if (std::optional<QString> error = DisplayThroughError(edited, c, m))
             return error;
         return RowSizeError(edited, c);
     }

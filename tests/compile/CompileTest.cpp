@@ -167,9 +167,9 @@ QStringList ActionMethodProblems(const QString& project) {
 
 // The refusals whose model may still compile: a class replacing another's or a fixed class's
 // files, a name kept short for the file names of every system, a name the pages cannot read or
-// Spring would fill with a bean, a name the web pages cannot carry, a reference shown as text,
-// a length or row the database cannot hold, and an Action property hidden by a local variable
-// of the same name.
+// Spring would fill with a bean, a name the web pages cannot carry, display references in a
+// cycle or too deep, a length or row the database cannot hold, and an Action property hidden by
+// a local variable of the same name.
 bool RefusalMayCompile(const QString& ending) {
     return ending.contains(ModelCheck::kClassNameTaken) ||
            ending.contains(QStringLiteral("与固定支持类重名")) ||
@@ -178,7 +178,7 @@ bool RefusalMayCompile(const QString& ending) {
            ending.contains(QStringLiteral("字符串的长度必须在")) ||
            ending.contains(QStringLiteral("只能用英文字母、数字和下划线")) ||
            ending.contains(QStringLiteral("中请求对象的名称")) ||
-           ending.contains(QStringLiteral("不能作为显示成员")) ||
+           ending.contains(QStringLiteral("是引用, 而显示值")) ||
            ending.contains(QStringLiteral("的数据表一行需要")) ||
            ending.contains(QStringLiteral("中的bean同名")) ||
            (ending.contains(QStringLiteral("的成员名")) &&

@@ -100,6 +100,41 @@ TEST(DomainOperateTest, ClassWithoutMembersHasNoFinalLineEnd) {
     EXPECT_EQ(files[1].path, "src/com/p/domain/_x.java");
 }
 
+// A class displayed by a reference shows the referenced object's display text: its domain class
+// reads it through the next class, and every page and look-up reads it as kShownProperty.
+TEST(DomainOperateTest, DisplayReferenceReadsTheReferencedDisplayText) {
+    using CodeText::kShownProperty;
+    const TProjectModel& model = TModelBuilder()
+                                     .Class("Shelf")
+                                     .Member("id", "整型", {TFlag::Key})
+                                     .Member("name", "字符串", {TFlag::Display}, "", 20)
+                                     .Class("Book")
+                                     .Member("isbn", "字符串", {TFlag::Key}, "", 20)
+                                     .Member("shelf", "Shelf", {TFlag::Display})
+                                     .Class("Loan")
+                                     .Member("id", "整型", {TFlag::Key})
+                                     .Member("book", "Book", {TFlag::Display, TFlag::Query})
+                                     .Build();
+    const TBuildContext context{model, "p"};
+    const auto getter = [](const QString& call) {
+        return "    /*显示值: 所引用对象的显示值*/\r\n    public Object getShown$() {\r\n"
+               "        return " +
+               call + ";\r\n    }\r\n\r\n}";
+    };
+    EXPECT_FALSE(
+        TDomainOperate::BuildDomainClass(context, model.Classes()[0]).text.contains("getShown$"));
+    EXPECT_TRUE(TDomainOperate::BuildDomainClass(context, model.Classes()[1])
+                    .text.endsWith(getter("shelf == null ? null : shelf.getName()")));
+    EXPECT_TRUE(TDomainOperate::BuildDomainClass(context, model.Classes()[2])
+                    .text.endsWith(getter("book == null ? null : book.getShown$()")));
+    EXPECT_EQ(CodeText::ShownProperty(model, "Shelf"), "name");
+    EXPECT_EQ(CodeText::ShownProperty(model, "Book"), kShownProperty);
+    const QString loanPage = ViewFiles::BuildQueryView(context, model.Classes()[2]).text;
+    EXPECT_TRUE(loanPage.contains("\"#row$.book." + kShownProperty + "\""));
+    EXPECT_TRUE(loanPage.contains("ReferenceChoices.Options(\"bookList\", \"isbn\", \"" +
+                                  kShownProperty + "\""));
+}
+
 // The first reference of a class to another class keeps the column named after that class's
 // key; a later reference to the same class gets a column of its own name.
 TEST(MappingFileTest, LaterReferenceToTheSameClassGetsItsOwnColumn) {

@@ -385,7 +385,7 @@ TEST(DaoOperateTest, LookupMatchesTheStartOfTheKeyOrDisplayMember) {
         .Member("size", "浮点型", {TFlag::Display});
     const TProjectModel& model = builder.Build();
     EXPECT_TRUE(
-        TDaoOperate::BuildLookupMethod(model.Classes()[0])
+        TDaoOperate::BuildLookupMethod(Context(model), model.Classes()[0])
             .contains("            String hql = \"From Shelf shelf where 1=0\";\r\n"
                       "            hql += \" or shelf.code like :term escape '!'\";\r\n"
                       "            hql += \" or shelf.label like :term escape '!'\";\r\n"
@@ -393,10 +393,33 @@ TEST(DaoOperateTest, LookupMatchesTheStartOfTheKeyOrDisplayMember) {
                       "            Query q = s.createQuery(hql);\r\n"
                       "            q.setParameter(\"term\", HibernateUtil.likePrefix(term));\r\n"));
     EXPECT_TRUE(
-        TDaoOperate::BuildLookupMethod(model.Classes()[1])
+        TDaoOperate::BuildLookupMethod(Context(model), model.Classes()[1])
             .contains("            if(HibernateUtil.intValue(term) != null) hql += \" or "
                       "box.id = \" + HibernateUtil.intValue(term);\r\n"
                       "            hql += \" or str(box.size) like :term escape '!'\";\r\n"));
+}
+
+// A display member that is a reference is followed to the text shown, by left joins: a row
+// whose reference is empty is still found by its key.
+TEST(DaoOperateTest, LookupFollowsDisplayReferencesByLeftJoins) {
+    TModelBuilder builder;
+    builder.Class("Shelf")
+        .Member("code", "字符串", {TFlag::Key}, "", 20)
+        .Member("label", "字符串", {TFlag::Display}, "", 30);
+    builder.Class("Box")
+        .Member("id", "整型", {TFlag::Key})
+        .Member("shelf", "Shelf", {TFlag::Display});
+    builder.Class("Crate")
+        .Member("id", "整型", {TFlag::Key})
+        .Member("box", "Box", {TFlag::Display});
+    const TProjectModel& model = builder.Build();
+    EXPECT_TRUE(TDaoOperate::BuildLookupMethod(Context(model), model.Classes()[2])
+                    .contains("            String hql = \"select crate From Crate crate left join "
+                              "crate.box crate_1 left join crate_1.shelf crate_2 where 1=0\";\r\n"
+                              "            if(HibernateUtil.intValue(term) != null) hql += \" or "
+                              "crate.id = \" + HibernateUtil.intValue(term);\r\n"
+                              "            hql += \" or crate_2.label like :term escape '!'\";\r\n"
+                              "            hql += \" order by crate.id\";\r\n"));
 }
 
 TEST(DaoOperateTest, ReferenceToAnUnknownClassIsBoundAsAStringKey) {

@@ -131,7 +131,7 @@ TEST(ModelCheckTest, EachRuleRefusesWithItsMessage) {
          "因为网页地址(Struts的命名空间和action名)不支持中文和$"},
         {Sound().Class("com").Member("id", "整型", {Key, Display}),
          "类名com会遮蔽生成的代码用到的包名com"},
-        // Names the pages read as the request's own objects, and a reference shown as text.
+        // Names the pages read as the request's own objects, and display references in a cycle.
         {Sound().Member("attr", "字符串", {Query}, "", 10),
          "类Book的成员名attr是页面表达式(OGNL)中请求对象的名称: 参与查询的成员不能用这个名称, "
          "请换一个名称或不让它参与查询"},
@@ -139,13 +139,14 @@ TEST(ModelCheckTest, EachRuleRefusesWithItsMessage) {
          "类Book的成员名locale与Action类继承的getLocale()同名: 作为主键、引用或查询条件时"
          "请换一个名称"},
         {TModelBuilder()
-             .Class("Kind")
-             .Member("id", "整型", {Key, Display})
              .Class("Item")
              .Member("id", "整型", {Key})
-             .Member("kind", "Kind", {Display}),
-         "类Item的成员kind是引用, 不能作为显示成员: 下拉框和列表中显示的是文字, "
-         "请选择一个非引用的成员"},
+             .Member("kind", "Kind", {Display})
+             .Class("Kind")
+             .Member("id", "整型", {Key})
+             .Member("item", "Item", {Display}),
+         "类Item的显示成员kind是引用, 而显示值的引用形成了循环: Item.kind → Kind.item → Item; "
+         "请把其中一个类的显示成员换成非引用的成员"},
         // Lengths a VARCHAR column cannot hold, alone or together in one row.
         {Sound().Member("note", "字符串", {}, "", 0),
          "类Book的成员note的长度0超出范围: 字符串的长度必须在1到16383之间"},
@@ -161,6 +162,66 @@ TEST(ModelCheckTest, EachRuleRefusesWithItsMessage) {
         EXPECT_EQ(ErrorOf(model), message) << message.toStdString();
     EXPECT_EQ(ErrorOf(Sound(), "a.b"), "包名\"a.b\"" + identifier);
     EXPECT_EQ(ErrorOf(Sound(), "class"), "包名\"class\"是Java的保留字");
+}
+
+namespace {
+
+// Classes C0 .. C<count-1>, each displayed by its reference to the next, and C<count> displayed
+// by its name.
+TModelBuilder DisplayChain(int count) {
+    TModelBuilder builder;
+    for (int i = 0; i <= count; ++i) {
+        builder.Class("C" + QString::number(i)).Member("id", "整型", {Key});
+        if (i < count)
+            builder.Member("next", "C" + QString::number(i + 1), {Display});
+        else
+            builder.Member("name", "字符串", {Display}, "", 20);
+    }
+    return builder;
+}
+
+} // namespace
+
+// A reference may be the display member: the pages follow display references to a text, as
+// deep as kMaxDisplayDepth, never round a cycle.
+TEST(ModelCheckTest, DisplayReferencesReachATextWithinTheDepth) {
+    using CodeText::kMaxDisplayDepth;
+    EXPECT_EQ(ErrorOf(DisplayChain(kMaxDisplayDepth)), std::nullopt);
+    EXPECT_EQ(ErrorOf(DisplayChain(kMaxDisplayDepth + 1)),
+              "类C0的显示成员next是引用, 而显示值要经过3层以上的引用: "
+              "C0.next → C1.next → C2.next → C3.next → C4; 页面最多经过3层引用找显示值, "
+              "请换一个显示成员");
+    EXPECT_EQ(
+        ErrorOf(
+            Sound().Class("Loan").Member("id", "整型", {Key}).Member("parent", "Loan", {Display})),
+        "类Loan的显示成员parent是引用, 而显示值的引用形成了循环: Loan.parent → Loan; "
+        "请把其中一个类的显示成员换成非引用的成员");
+    // A cycle further on is named from where it starts.
+    EXPECT_EQ(ErrorOf(TModelBuilder()
+                          .Class("C0")
+                          .Member("id", "整型", {Key})
+                          .Member("next", "C1", {Display})
+                          .Class("C1")
+                          .Member("id", "整型", {Key})
+                          .Member("back", "C2", {Display})
+                          .Class("C2")
+                          .Member("id", "整型", {Key})
+                          .Member("back", "C1", {Display})),
+              "类C0的显示成员next是引用, 而显示值的引用形成了循环: C1.back → C2.back → C1; "
+              "请把其中一个类的显示成员换成非引用的成员");
+
+    // The member dialogs refuse an edit that makes another class's path too deep.
+    TModelBuilder builder = DisplayChain(kMaxDisplayDepth);
+    builder.Class("D").Member("id", "整型", {Key}).Member("label", "字符串", {Display}, "", 20);
+    const TProjectModel model = builder.Build();
+    const TClassModel& last = model.Classes()[kMaxDisplayDepth];
+    TMember edited = last.members[1];
+    edited.memberType = "D";
+    EXPECT_TRUE(ModelCheck::MemberRuleError(model, last.classId, edited)
+                    ->startsWith("类C0的显示成员next是引用, 而显示值要经过3层以上的引用"));
+    EXPECT_EQ(ModelCheck::MemberRuleError(model, model.Classes()[1].classId,
+                                          model.Classes()[1].members[1]),
+              std::nullopt);
 }
 
 TEST(ModelCheckTest, ACommentCannotEndItsCommentOrString) {

@@ -5,6 +5,7 @@ deleted in vain. On add and on modify, the requests a browser would not send (re
 are refused and change nothing."""
 
 import decimal
+import json
 import urllib.parse
 
 import firstadmin
@@ -44,9 +45,10 @@ class ClassSite:
 
 
 class Drive:
-    def __init__(self, base, results, tag, log_path, words=None):
+    def __init__(self, base, results, tag, log_path, words=None, lookups=False):
         self.client = Client(base)
         self.words = words or {}  # object.member -> member, for the newer words
+        self.lookups = lookups  # also drive the type-ahead of each referenced class
         self.results = results
         self.tag = tag
         self.log_path = log_path
@@ -62,6 +64,8 @@ class Drive:
         stages = [("add", self.add_all), ("list", self.list_all), ("search", self.search_all),
                   ("modify", self.modify_all), ("delete", self.delete_all),
                   ("referenced delete", self.referenced_all)]
+        if self.lookups:
+            stages.insert(3, ("look-up", self.lookup_all))
         for name, stage in stages:
             self.results.stage("%s %s" % (self.tag, name), stage, Stop)
 
@@ -410,6 +414,32 @@ class Drive:
                 return "%s holds %r, expected %r" % (field.name, snippet(field.value, 80), wanted)
         return None
 
+    # --- look-up -------------------------------------------------------------------------
+
+    def lookup_all(self):
+        """The type-ahead of a referenced class finds each row by the start of the text its
+        choices show, and by its key, and answers with that key and text."""
+        for site in self.sites.values():
+            for name, labels in self.choice_labels(site).items() if site.rows else []:
+                field = next((f for f in site.fields if f.name == name), None)
+                other = self.ref_site(field, site) if field else None
+                if other is not None:
+                    self.guarded(other, "look-up", self.lookup_rows, other, labels)
+
+    def lookup_rows(self, site, labels):
+        path = "/%s/%s_Lookup%s.action" % (site.name, site.name, site.name)
+        for key, label in labels.items():
+            for term in ({label[:3], key} - {""}) if key else ():
+                reply = self.client.get(path, {"term": term})
+                try:
+                    found = [tuple(pair) for pair in json.loads(reply.text)]
+                except ValueError:
+                    found = None
+                why = None if found and (key, label) in found else "%s: %s" % (
+                    reply.brief(), snippet(reply.text, 300))
+                self.check("%s look-up %r lists row %s shown as %r" % (
+                    site.name, term, key, snippet(label, 40)), why)
+
     # --- modify --------------------------------------------------------------------------
 
     def modify_all(self):
@@ -535,10 +565,11 @@ def same(kind, shown, entered):
     return shown == entered
 
 
-def run(base, results, tag, log_path, words=None):
-    """Drives the pages; words: object.member -> member of the fields of the newer words.
-    Returns the drive (its sites hold the rows as they should be)."""
-    drive = Drive(base, results, tag, log_path, words)
+def run(base, results, tag, log_path, words=None, lookups=False):
+    """Drives the pages; words: object.member -> member of the fields of the newer words;
+    lookups: also the type-ahead of the referenced classes. Returns the drive (its sites hold
+    the rows as they should be)."""
+    drive = Drive(base, results, tag, log_path, words, lookups)
     try:
         drive.run()
     except Stop as error:

@@ -34,6 +34,8 @@ def arguments():
     parser.add_argument("--count", type=int, default=0, help="how many random models")
     parser.add_argument("--model", action="append", default=[],
                         help="a model file to drive (its first project); repeatable")
+    parser.add_argument("--lookups", action="store_true",
+                        help="also drive each referenced class's type-ahead (look-up action)")
     parser.add_argument("--databases", default="mariadb,postgresql",
                         help="the database kinds the models take in turn")
     parser.add_argument("--edge-values", type=int, default=0,
@@ -124,7 +126,7 @@ def drive_model(args, servers, tag, model, index, total, maven_args):
         db.recreate()
         server = webapp.serve(container, project, war, args.work, db, args)
         drive = pagedriver.run(server.base_url(), results, "[%s]" % tag, server.log_path,
-                               randmodel.field_words(model))
+                               randmodel.field_words(model), args.lookups)
         if tag.startswith(EDGE_TAG):
             results.check("[%s] the tables hold what the pages show" % tag,
                           wordvalues.stored_difference(db, model, drive.sites))
