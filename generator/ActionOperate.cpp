@@ -68,18 +68,20 @@ QStringList StoreReferenceLines(const TBuildContext& context, const TClassModel&
     QStringList lines;
     for (qsizetype i = 0; i < refs.size(); ++i) {
         const QString& refClass = refs[i].memberType;
-        const QString& refMember = refs[i].memberName;
+        // the Action's property of that name holds it (a search member's is its SearchName)
+        const QString refMember = refs[i].queryFlag == 1 ? SearchName(refs[i]) : refs[i].memberName;
         const QString refKey = UpperFirst(ReferencedKey(context.model, refClass).memberName);
         if (IsFirstOfType(refs, i))
             lines << "            " + DaoDeclaration(refClass);
-        const QString getter = object + ".get" + UpperFirst(refMember) + "()";
+        const QString getter = object + ".get" + UpperFirst(refs[i].memberName) + "()";
         // An empty choice of a nullable reference may leave no object at all: NULL.
         const QString none = IsNullableReference(context.model, refs[i])
                                  ? "null == " + getter + " ? null : "
                                  : QString();
         lines << "            " + refMember + " = " + none + LowerFirst(refClass) + "DAO.Get" +
                      refClass + "By" + refKey + "(" + getter + ".get" + refKey + "());"
-              << "            " + object + ".set" + UpperFirst(refMember) + "(" + refMember + ");";
+              << "            " + object + ".set" + UpperFirst(refs[i].memberName) + "(" +
+                     refMember + ");";
     }
     return lines;
 }
@@ -124,7 +126,7 @@ QStringList MemberPropertyLines(const TClassModel& c) {
     QStringList lines;
     for (const TMember& m : c.QueryMembers())
         lines << CommentedProperty("界面层需要查询的属性: " + JavaComment(m.memberComment),
-                                   QueryType(m.memberType), m.memberName, "this." + m.memberName);
+                                   QueryType(m.memberType), SearchName(m), "this." + SearchName(m));
     for (const TMember& m : c.ReferenceMembers())
         if (m.queryFlag != 1)
             lines << CommentedProperty(JavaComment(m.memberComment), m.memberType, m.memberName,
@@ -132,11 +134,12 @@ QStringList MemberPropertyLines(const TClassModel& c) {
     return lines;
 }
 
-// A text key that is a query member already has its property.
+// A text key that is a query member already has its property, unless its search value is
+// named otherwise.
 QStringList KeyPropertyLines(const TMember& key) {
     if (IsNumberKeyType(key.memberType))
         return PropertyLines(JavaType(key.memberType), key.memberName, key.memberName);
-    if (key.queryFlag == 0)
+    if (key.queryFlag == 0 || SearchName(key) != key.memberName)
         return PropertyLines("String", key.memberName, key.memberName);
     return {};
 }
@@ -155,7 +158,7 @@ QStringList NullGuardLines(const QList<TMember>& members) {
     QStringList lines;
     for (const TMember& m : members)
         if (IsTextSearch(m.memberType))
-            lines << "        if(" + m.memberName + " == null) " + m.memberName + " = \"\";";
+            lines << "        if(" + SearchName(m) + " == null) " + SearchName(m) + " = \"\";";
     return lines;
 }
 
@@ -164,7 +167,7 @@ QStringList QueryCallLines(const QString& name, const QList<TMember>& members) {
     const QString object = LowerFirst(name);
     QStringList names;
     for (const TMember& m : members)
-        names << m.memberName;
+        names << SearchName(m);
     const QString arguments = names.join(", ");
     return {"        List<" + name + "> " + object + "List = " + object + "DAO.Query" + name +
                 "Info(" + arguments + (names.isEmpty() ? "" : ", ") + "currentPage);",
@@ -188,7 +191,7 @@ QStringList QueryPutLines(const QList<TMember>& members) {
     QStringList lines;
     for (qsizetype i = 0; i < members.size(); ++i) {
         const TMember& m = members[i];
-        lines << "        " + Put(m.memberName, m.memberName);
+        lines << "        " + Put(SearchName(m), SearchName(m));
         if (!IsTextSearch(m.memberType) && IsFirstOfType(members, i))
             lines << DropDownLines(m.memberType);
     }

@@ -71,6 +71,10 @@ QString ActionClassName(const QString& className) {
     return className + (fixed.contains(className) ? "ClassAction" : "Action");
 }
 
+QString SearchName(const TMember& m) {
+    return ModelCheck::IsPageRootName(m.memberName) ? m.memberName + "_" : m.memberName;
+}
+
 QString UpperFirst(const QString& name) {
     return ShiftFirst(name, 'a', 'z', -32);
 }

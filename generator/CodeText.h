@@ -19,6 +19,9 @@ QString ObjectName(const QString& className);
 // The Action class of a model class: <C>Action, or <C>ClassAction where a fixed support
 // Action (LoginAction, UserAction, ChangePasswordAction) has the first name.
 QString ActionClassName(const QString& className);
+// The name of a search member's value in the Action, the context and the search form: its
+// name, with "_" where the pages would read that name as a request object (session, ...).
+QString SearchName(const TMember& m);
 QString Quoted(const QString& value);
 
 // A member comment made safe where it is written: a line break or control character becomes a

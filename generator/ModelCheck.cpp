@@ -345,14 +345,12 @@ std::optional<QString> MemberError(const TProjectModel& model, const TClassModel
         return MemberWebNameError(c, m.memberName);
     if (PageExpressionWords().contains(m.memberName))
         return MemberKind(c) + Printable(m.memberName) + "是页面表达式(OGNL)的运算符";
-    // A search value is put into the page under the member's name, where it would hide the
-    // request object; elsewhere the pages read the name only after an object's.
-    if (PageRootNames().contains(m.memberName) && m.queryFlag == 1)
-        return MemberKind(c) + Printable(m.memberName) +
-               "是页面表达式(OGNL)中请求对象的名称: 参与查询的成员不能用这个名称, "
-               "请换一个名称或不让它参与查询";
-    if (m.memberName == QLatin1String("locale") && IsActionProperty(m))
-        return MemberKind(c) + "locale与Action类继承的getLocale()同名: 作为主键、引用或查询条件时"
+    // The search value of such a member is named with "_" (SearchName); a key or reference
+    // keeps its name as the Action's property.
+    const bool ownProperty =
+        m.memberIsPri == 1 || (!MemberTypes::IsSimple(m.memberType) && m.queryFlag == 0);
+    if (m.memberName == QLatin1String("locale") && ownProperty)
+        return MemberKind(c) + "locale与Action类继承的getLocale()同名: 作为主键或引用时"
                                "请换一个名称";
     if (std::optional<QString> error = DisplayChainError(model, c, m))
         return error;
@@ -475,6 +473,10 @@ bool IsWebName(const QString& name) {
               (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))))
             return false;
     return true;
+}
+
+bool IsPageRootName(const QString& name) {
+    return PageRootNames().contains(name);
 }
 
 bool IsTakenObjectName(const QString& name) {

@@ -25,6 +25,8 @@ bool IsReservedWord(const QString& name);
 // alone in the generated code: a Java keyword, a word of the query language or of the pages'
 // expressions, a request object of the pages, a local of the generated methods or a package.
 bool IsTakenObjectName(const QString& name);
+// A name the pages' expressions read as a request object (attr, request, session, ...).
+bool IsPageRootName(const QString& name);
 // True when every character of name can be written to a GBK source file.
 bool FitsGbk(const QString& name);
 // Usable as a file or folder name: not empty, ".", "..", no "/", "\" or control character.

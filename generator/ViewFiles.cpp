@@ -263,15 +263,16 @@ QStringList FormLines(const TBuildContext& context, const TClassModel& c, const 
 
 QString SearchField(const TBuildContext& context, const TMember& m) {
     if (m.memberType == MemberTypes::Boolean) // the search value is the text "true" or "false"
-        return Label(m) + ": <select" + Attribute("name", m.memberName) +
-               "><option value=\"\">不限</option>" + YesNoOption("#" + m.memberName, true, true) +
-               YesNoOption("#" + m.memberName, false, true) + "</select>";
+        return Label(m) + ": <select" + Attribute("name", SearchName(m)) +
+               "><option value=\"\">不限</option>" + YesNoOption("#" + SearchName(m), true, true) +
+               YesNoOption("#" + SearchName(m), false, true) + "</select>";
     if (IsTextSearch(m.memberType))
         return Label(m) + ": <input type=\"" + InputType(m) + "\"" +
-               Attribute("name", m.memberName) + " value=\"" + Property("#" + m.memberName) + "\">";
+               Attribute("name", SearchName(m)) + " value=\"" + Property("#" + SearchName(m)) +
+               "\">";
     const TMember key = ReferencedKey(context.model, m.memberType);
     const QString all = IsNumberKeyType(key.memberType) ? "0" : "";
-    const QString name = m.memberName + "." + key.memberName;
+    const QString name = SearchName(m) + "." + key.memberName;
     const QString selected = "#" + name;
     return Label(m) + ": " +
            ChoiceOrKey(m, KeyInput(context, m, name, selected, QString()),
@@ -284,15 +285,15 @@ QString SearchParams(const TBuildContext& context, const TClassModel& c) {
     QString params;
     for (const TMember& m : c.QueryMembers()) {
         if (IsTextSearch(m.memberType)) {
-            params += "<s:param name=" + Quoted(m.memberName) +
-                      " value=" + Quoted("#" + m.memberName) + "/>";
+            params += "<s:param name=" + Quoted(SearchName(m)) +
+                      " value=" + Quoted("#" + SearchName(m)) + "/>";
             continue;
         }
         const TMember key = ReferencedKey(context.model, m.memberType);
-        const QString path = "#" + m.memberName + "." + key.memberName;
+        const QString path = "#" + SearchName(m) + "." + key.memberName;
         const QString all = IsNumberKeyType(key.memberType) ? "0" : "''";
-        params += "<s:param name=" + Quoted(m.memberName + "." + key.memberName) +
-                  " value=" + Quoted("#" + m.memberName + " == null ? " + all + " : " + path) +
+        params += "<s:param name=" + Quoted(SearchName(m) + "." + key.memberName) +
+                  " value=" + Quoted("#" + SearchName(m) + " == null ? " + all + " : " + path) +
                   "/>";
     }
     return params;

@@ -164,10 +164,10 @@ def main():
     os.makedirs(os.path.join(work, "models"), exist_ok=True)
     for seed in range(1, options.count + 1):
         path = os.path.join(work, "models", "random%d.json" % seed)
-        randmodel.write(randmodel.random_model(seed, new_words=()), path)
+        randmodel.write(randmodel.random_model(seed, new_words=(), taken_names=False), path)
         models.append(("random%d" % seed, path))
         if seed % 5 == 0:
-            model = randmodel.random_model(seed, new_words=())
+            model = randmodel.random_model(seed, new_words=(), taken_names=False)
             VARIANTS[(seed // 5) % len(VARIANTS)](model)
             model["projects"][0]["projectName"] += "变体"
             path = os.path.join(work, "models", "variant%d.json" % seed)

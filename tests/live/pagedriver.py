@@ -359,8 +359,15 @@ class Drive:
                 self.search(site, field, value)
 
     def add_field(self, site, field):
-        name = "%s.%s" % (site.prefix, field.name)
-        return next((f for f in site.fields if f.name == name), None)
+        """The add form's field a search field stands for: of its name, or of the name without
+        the "_" a search value named like a request object (session_) gets."""
+        first, dot, rest = field.name.partition(".")
+        for stem in (first, first[:-1] if first.endswith("_") else None):
+            name = "%s.%s%s%s" % (site.prefix, stem, dot, rest)
+            found = next((f for f in site.fields if f.name == name), None) if stem else None
+            if found:
+                return found
+        return None
 
     def search_values(self, site, field):
         source = self.add_field(site, field)

@@ -17,6 +17,14 @@ COMMENTS = ["名称", "标题", "编号", "金额", "价格", "数量", "备注"
             "序号", "开始日期", "种类", "所有者", "描述", "日期", "价值", "长度"]
 SCALARS = ["字符串", "整型", "浮点型", "日期型"]
 ALL_NEW_WORDS = ["日期时间型", "小数型", "长整型", "文本型", "布尔型"]
+# Names the generated code uses itself, drawn like any other name (`taken_names`): classes
+# (with their Chinese names) and members.
+TAKEN_CLASSES = [("User", "用户"), ("Login", "登录记录"), ("Session", "会话"), ("Request", "申请"),
+                 ("Action", "动作"), ("Locale", "地区"), ("Set", "集合"), ("Select", "选择"),
+                 ("Query", "查询"), ("List", "清单"), ("ArrayList", "数组"), ("Long", "长数"),
+                 ("Double", "双数"), ("Boolean", "布尔"), ("ReferenceChoices", "引用选项")]
+TAKEN_MEMBERS = ["attr", "request", "session", "application", "parameters", "action", "locale",
+                 "s", "e", "tx", "q", "hql", "ctx"]
 
 
 def listed_words():
@@ -50,7 +58,8 @@ def string_length(rng, key=False):
     return rng.choice([1, 3, 8, 20, 20, 30, 50, 100, 255])
 
 
-def random_class(rng, index, name, earlier):
+def random_class(rng, index, name, earlier, taken_names=False):
+    member_words = MEMBER_WORDS + (TAKEN_MEMBERS if taken_names else [])
     members = []
     used = set()
     comments = rng.sample(COMMENTS, len(COMMENTS))
@@ -75,12 +84,12 @@ def random_class(rng, index, name, earlier):
         type_word = rng.choice(choices)
         if type_word == "ref":
             target = rng.choice(earlier)
-            base = rng.choice([target[0].lower() + target[1:], rng.choice(MEMBER_WORDS)])
+            base = rng.choice([target[0].lower() + target[1:], rng.choice(member_words)])
             members.append(member(fresh_name(base), comments.pop(), target,
                                   query=rng.random() < 0.5))
             continue
         length = string_length(rng) if type_word == "字符串" else 0
-        members.append(member(fresh_name(rng.choice(MEMBER_WORDS)), comments.pop(), type_word,
+        members.append(member(fresh_name(rng.choice(member_words)), comments.pop(), type_word,
                               length, must=rng.random() < 0.7,
                               query=type_word in ("字符串", "日期型") and rng.random() < 0.5,
                               shown=rng.random() < 0.85))
@@ -88,10 +97,13 @@ def random_class(rng, index, name, earlier):
     texts = [m for m in members if m["memberType"] == "字符串"]
     # A reference cannot be shown as text: the checks refuse it as the display member.
     simple = [m for m in members if m["memberType"] in SIMPLE_TYPES]
+    if taken_names: # a reference shown by its referenced row's display text now and then
+        simple = members
     display = rng.choice(texts) if texts and rng.random() < 0.9 else rng.choice(simple or members)
     display["memberIsDisplay"] = True
     display["memberQueryDisplay"] = True
-    return {"className": name, "friendName": FRIENDS[CLASS_WORDS.index(name)],
+    friends = dict(zip(CLASS_WORDS, FRIENDS), **dict(TAKEN_CLASSES))
+    return {"className": name, "friendName": friends[name],
             "members": members}
 
 
@@ -129,13 +141,15 @@ def mark_new_words(seed, classes, words):
                 new_word(rng, m, words)
 
 
-def random_model(seed, new_words=None):
-    """new_words: the newer type words it may use (default NEW_WORDS)."""
+def random_model(seed, new_words=None, taken_names=True):
+    """new_words: the newer type words it may use (default NEW_WORDS); taken_names: whether
+    names the generated code uses itself are drawn too."""
     rng = random.Random(seed)
-    names = rng.sample(CLASS_WORDS, rng.randint(1, 6))
+    words = CLASS_WORDS + ([c for c, _ in TAKEN_CLASSES] if taken_names else [])
+    names = rng.sample(words, rng.randint(1, 6))
     classes = []
     for index, name in enumerate(names):
-        classes.append(random_class(rng, index, name, names[:index]))
+        classes.append(random_class(rng, index, name, names[:index], taken_names))
     mark_new_words(seed, classes, NEW_WORDS if new_words is None else list(new_words))
     return {"format": "brennoquill-model",
             "projects": [{"classes": classes, "projectName": "随机工程%d" % seed}],

@@ -94,14 +94,14 @@ TEST_F(MemberDialogTest, AddAppliesTheRulesInOrderAndStopsAtTheFirstFailure) {
         {"count", "整型", true, false, true},
     });
     EXPECT_EQ(texts,
-              QStringList(
-                  {"成员名称输入不能为空!", "成员属性首个字母必须小写",
-                   "类Book的成员名\"价格\"只能用英文字母、数字和下划线, "
-                   "因为网页表单的参数名不支持中文和$",
-                   "除了字符串类型外其他类型必须勾选是否必填标志!",
-                   "除了字符串类型外其他类型必须勾选是否必填标志!",
-                   "除了字符串类型外其他类型必须勾选是否必填标志!", "主键字段必须是整型或字符串型!",
-                   "参与查询的字段不要设置整型或浮点型", "参与查询的字段不要设置整型或浮点型"}));
+              QStringList({"成员名称输入不能为空!", "成员属性首个字母必须小写",
+                           "类Book的成员名\"价格\"只能用英文字母、数字和下划线, "
+                           "因为网页表单的参数名不支持中文和$",
+                           "除了字符串类型外其他类型必须勾选是否必填标志!",
+                           "除了字符串类型外其他类型必须勾选是否必填标志!",
+                           "除了字符串类型外其他类型必须勾选是否必填标志!",
+                           "主键字段必须是整型或字符串型!", "参与查询的字段不要设置整型或浮点型",
+                           "参与查询的字段不要设置整型或浮点型"}));
     EXPECT_TRUE(dialogLeftOpen_);
     EXPECT_EQ(Count("select count(*) from t_member"), 0);
 }
@@ -320,9 +320,9 @@ TEST_F(MemberDialogTest, UpdateOfAMemberTypedByADeletedClassStartsWithNoType) {
         form.Button1->click();
     });
     Trigger(Form().N3);
-    EXPECT_EQ(seam_.Texts(), QStringList({"除了字符串类型外其他类型必须勾选是否必填标志!",
-                                          "类Book的成员gone引用的类不在本工程中",
-                                          "类成员属性更新成功!"}));
+    EXPECT_EQ(seam_.Texts(),
+              QStringList({"除了字符串类型外其他类型必须勾选是否必填标志!",
+                           "类Book的成员gone引用的类不在本工程中", "类成员属性更新成功!"}));
     EXPECT_EQ(TMemberDAO().GetMember(id)->memberType, MemberTypes::Date);
 }
 
@@ -366,21 +366,15 @@ QString WebNameRule(const QString& name) {
 // an ASCII character is told what it may hold), and the name rules come before the rules on
 // the type and the flags.
 const QList<TNameRefusal> kRefusedMemberNames = {
-    {{"price-1", "字符串"},
-     WebNameRule("price-1")},
-    {{"my name", "整型"},
-     WebNameRule("my name")},
-    {{"non-sealed", "字符串"},
-     WebNameRule("non-sealed")},
+    {{"price-1", "字符串"}, WebNameRule("price-1")},
+    {{"my name", "整型"}, WebNameRule("my name")},
+    {{"non-sealed", "字符串"}, WebNameRule("non-sealed")},
     {{"int", "整型"}, "类Book的成员名\"int\"是Java的保留字"},
     {{"true", "字符串"}, "类Book的成员名\"true\"是Java的保留字"},
     {{"null", "字符串"}, "类Book的成员名\"null\"是Java的保留字"},
-    {{"name한", "字符串"},
-     WebNameRule("name한")},
-    {{"bei注", "字符串"},
-     WebNameRule("bei注")},
-    {{"price$", "浮点型", false, true},
-     WebNameRule("price$")},
+    {{"name한", "字符串"}, WebNameRule("name한")},
+    {{"bei注", "字符串"}, WebNameRule("bei注")},
+    {{"price$", "浮点型", false, true}, WebNameRule("price$")},
     {{"title", "日期型", false, true}, "类Book中有两个名为title的成员"},
     {{"Int", "整型"}, "成员属性首个字母必须小写"},
     {{"图书", "字符串"}, WebNameRule("图书")},
@@ -430,9 +424,7 @@ TEST_F(MemberDialogTest, UpdateRefusesNamesARunWouldRefuseAndKeepsItsOwnName) {
         // A name stored before these rules is shown as it is; saving it is refused.
         EXPECT_EQ(form.Edt_MemberName->text(), "my name");
         form.Button1->click();
-        EXPECT_EQ(
-            seam_.TakeTexts(),
-            QStringList({WebNameRule("my name")}));
+        EXPECT_EQ(seam_.TakeTexts(), QStringList({WebNameRule("my name")}));
         ExpectRefusals(form, seam_);
         EXPECT_EQ(TMemberDAO().GetMember(bad)->memberName, "my name");
         Submit(form, {"name", "字符串"});
@@ -483,13 +475,12 @@ TEST_F(MemberDialogTest, DialogsWorkWithoutAMainWindow) {
 // The dialog refuses what a run would refuse of the member in its class, with the run's words.
 TEST_F(MemberDialogTest, AddRefusesWhatARunRefusesOfTheMemberInItsClass) {
     const QStringList texts = AddWith({{"currentPage", "字符串", false, false, true},
-                                       {"request", "字符串", false, false, true},
+                                       {"eq", "字符串"},
                                        {"ctx", "字符串", false, false, true},
                                        {"bookDAO", "字符串", false, false, true},
                                        {"notes", "字符串", false, false, false, "16383"}});
     EXPECT_EQ(texts, QStringList({"类Book的成员名currentPage与生成的代码中已有的名称冲突",
-                                  "类Book的成员名request是页面表达式(OGNL)中请求对象的名称: "
-                                  "参与查询的成员不能用这个名称, 请换一个名称或不让它参与查询",
+                                  "类Book的成员名eq是页面表达式(OGNL)的运算符",
                                   "类Book的成员名ctx与生成的代码中的局部变量同名",
                                   "类Book的成员名bookDAO与生成的代码中已有的名称冲突",
                                   "类成员属性添加成功!"}))
