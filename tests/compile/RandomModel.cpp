@@ -171,11 +171,10 @@ TMember Member(TDice& dice, const QList<TRandomClass>& classes, const TRandomCla
 
 // Usually one key of a key type and one display member; now and then not.
 void MarkKeyAndDisplay(TDice& dice, TRandomClass& c) {
-    QList<qsizetype> keyable, any; // any: the members that may be displayed
+    QList<qsizetype> keyable, any; // any: the members that may be displayed, references too
     for (qsizetype i = 0; i < c.members.size(); ++i) {
         const QString& type = c.members[i].memberType;
-        if (MemberTypes::IsSimple(type) || dice.Hazard(3))
-            any << i;
+        any << i;
         if (type == MemberTypes::String || type == MemberTypes::Integer || dice.Hazard(3))
             keyable << i;
     }
