@@ -17,6 +17,7 @@ using CodeText::kStringKeyLength;
 using CodeText::LowerFirst;
 using CodeText::ObjectName;
 using CodeText::Quoted;
+using CodeText::SearchName;
 using CodeText::UpperFirst;
 
 namespace {
@@ -354,6 +355,12 @@ std::optional<QString> MemberError(const TProjectModel& model, const TClassModel
                                "请换一个名称";
     if (std::optional<QString> error = DisplayChainError(model, c, m))
         return error;
+    if (m.queryFlag == 1 && SearchName(m) != m.memberName)
+        for (const TMember& other : c.members)
+            if (UpperFirst(other.memberName) == UpperFirst(SearchName(m)) &&
+                IsActionProperty(other))
+                return MemberPlace(c, m) + "的查询值在Action中名为" + SearchName(m) + ", 与成员" +
+                       Printable(other.memberName) + "同名: 请换一个成员名";
     const bool property = IsActionProperty(m);
     if ((property && ClashesWithAction(c, m)) || ClashesWithDao(c, m))
         return MemberKind(c) + Printable(m.memberName) + "与生成的代码中已有的名称冲突";

@@ -132,6 +132,8 @@ TEST(ModelCheckTest, EachRuleRefusesWithItsMessage) {
         {Sound().Class("com").Member("id", "整型", {Key, Display}),
          "类名com会遮蔽生成的代码用到的包名com"},
         // Names the pages read as the request's own objects, and display references in a cycle.
+        {Sound().Member("session", "字符串", {Query}, "", 5).Member("session_", "Book", {}),
+         "类Book的成员session的查询值在Action中名为session_, 与成员session_同名: 请换一个成员名"},
         {Sound().Member("locale", "Book", {}),
          "类Book的成员名locale与Action类继承的getLocale()同名: 作为主键或引用时请换一个名称"},
         {TModelBuilder()
