@@ -319,9 +319,9 @@ TEST(DaoOperateTest, KeyParameterTypeFollowsTheKeyTypeWord) {
         const TProjectModel model = builder.Build();
         const TClassModel& book = model.Classes()[0];
         const QString javaType = type == "字符串" ? "String id" : "int id";
-        EXPECT_EQ(Signature(TDaoOperate::BuildGetMethod(book)),
+        EXPECT_EQ(Signature(TDaoOperate::BuildGetMethod(Context(model), book)),
                   QString(getInt).replace("int id", javaType));
-        EXPECT_EQ(Signature(TDaoOperate::BuildDeleteMethod(book)),
+        EXPECT_EQ(Signature(TDaoOperate::BuildDeleteMethod(Context(model), book)),
                   QString(deleteInt).replace("int id", javaType));
     }
 }
@@ -385,7 +385,7 @@ TEST(DaoOperateTest, LookupMatchesTheStartOfTheKeyOrDisplayMember) {
         .Member("size", "浮点型", {TFlag::Display});
     const TProjectModel& model = builder.Build();
     EXPECT_TRUE(
-        TDaoOperate::BuildLookupMethod(model.Classes()[0])
+        TDaoOperate::BuildLookupMethod(Context(model), model.Classes()[0])
             .contains("            String hql = \"From Shelf shelf where 1=0\";\r\n"
                       "            hql += \" or shelf.code like :term escape '!'\";\r\n"
                       "            hql += \" or shelf.label like :term escape '!'\";\r\n"
@@ -393,7 +393,7 @@ TEST(DaoOperateTest, LookupMatchesTheStartOfTheKeyOrDisplayMember) {
                       "            Query q = s.createQuery(hql);\r\n"
                       "            q.setParameter(\"term\", HibernateUtil.likePrefix(term));\r\n"));
     EXPECT_TRUE(
-        TDaoOperate::BuildLookupMethod(model.Classes()[1])
+        TDaoOperate::BuildLookupMethod(Context(model), model.Classes()[1])
             .contains("            if(HibernateUtil.intValue(term) != null) hql += \" or "
                       "box.id = \" + HibernateUtil.intValue(term);\r\n"
                       "            hql += \" or str(box.size) like :term escape '!'\";\r\n"));
@@ -473,9 +473,9 @@ TEST(DaoOperateTest, NamesStartingWithAnUnderscoreKeepTheirCase) {
         .Member("_tag", "_Tag", {TFlag::Query});
     const TProjectModel& model = builder.Build();
     const TClassModel& item = model.Classes()[1];
-    EXPECT_EQ(Signature(TDaoOperate::BuildAddMethod(item)),
+    EXPECT_EQ(Signature(TDaoOperate::BuildAddMethod(Context(model), item)),
               "    public void Add_Item(_Item _Item) throws Exception {");
-    EXPECT_EQ(Signature(TDaoOperate::BuildGetMethod(item)),
+    EXPECT_EQ(Signature(TDaoOperate::BuildGetMethod(Context(model), item)),
               "    public _Item Get_ItemBy_no(int _no) {");
     EXPECT_TRUE(TDaoOperate::BuildQueryMethod(Context(model), item)
                     .contains("            if(null != _tag && null != _tag.get_code() && "
