@@ -260,20 +260,16 @@ bool IsObjectNameWith(const TProjectModel& model, const QString& name, const QSt
     return name.endsWith(suffix) && IsObjectName(model, name.chopped(suffix.size()));
 }
 
-// The lists the class's Action puts into the context under their own names, which the pages
-// read: the query's result <object>List, and <object>List of each referenced class for its
-// drop-down. An Action property of such a name would be put under the same name. Returns the
-// class whose list it is.
-std::optional<QString> ListClash(const TClassModel& c, const TMember& m) {
-    if (!m.memberName.endsWith(QLatin1String("List")))
-        return std::nullopt;
+// The lists an Action puts into the context under their own names, which the pages read: the
+// query's result <object>List, and <object>List of each referenced class for its drop-down. An
+// Action property of such a name (of any class of the model, which a reference may name) would
+// be put under the same name. Returns the class whose list it is.
+const TClassModel* ListClash(const TProjectModel& model, const TMember& m) {
+    if (!IsObjectNameWith(model, m.memberName, QStringLiteral("List")))
+        return nullptr;
     const QString stem = m.memberName.chopped(4);
-    if (stem == LowerFirst(c.className))
-        return c.className;
-    for (const TMember& reference : c.ReferenceMembers())
-        if (stem == LowerFirst(reference.memberType))
-            return reference.memberType;
-    return std::nullopt;
+    const TClassModel* owner = model.FindClass(UpperFirst(stem));
+    return owner != nullptr ? owner : model.FindClass(stem);
 }
 
 // Spring builds the Actions and sets every property of a class type whose name is a bean id.
@@ -303,11 +299,13 @@ std::optional<QString> MemberError(const TProjectModel& model, const TClassModel
     if (property && HidesPackage(c, m.memberName, m.queryFlag == 1))
         return MemberKind(c) + Printable(m.memberName) + "会遮蔽生成的代码用到的包名" +
                Printable(m.memberName) + OtherMemberName(m.memberName);
-    if (const std::optional<QString> owner = property ? ListClash(c, m) : std::nullopt)
+    if (const TClassModel* owner = property ? ListClash(model, m) : nullptr)
         return MemberKind(c) + Printable(m.memberName) + "与生成的Action类放入页面的" +
-               Printable(*owner) + "列表" + Printable(m.memberName) + "冲突 (页面用它显示" +
-               (*owner == c.className ? "查询结果" : "下拉框") + ")" +
-               OtherMemberName(m.memberName);
+               Printable(owner->className) + "列表" + Printable(m.memberName) +
+               "冲突 (页面用它显示" +
+               (owner->className == c.className ? QStringLiteral("查询结果")
+                                                : "类" + Printable(owner->className) + "的下拉框") +
+               ")" + OtherMemberName(m.memberName);
     if (!MemberTypes::IsSimple(m.memberType) && IsBeanId(model, m.memberName))
         return MemberKind(c) + Printable(m.memberName) + "与beans.xml中的bean同名" +
                OtherMemberName(m.memberName);

@@ -117,7 +117,7 @@ TEST(ModelCheckTest, EachRuleRefusesWithItsMessage) {
              .Class("Shelf")
              .Member("id", "整型", {Key, Display}),
          "类Book的成员名shelfList与生成的Action类放入页面的Shelf列表shelfList冲突 "
-         "(页面用它显示下拉框), 请换一个名称, 例如shelfListValue"},
+         "(页面用它显示类Shelf的下拉框), 请换一个名称, 例如shelfListValue"},
         {Sound().Member("bookAction", "Book"),
          "类Book的成员名bookAction与beans.xml中的bean同名, 请换一个名称, 例如bookActionValue"},
         {Sound().Member("eq", "字符串"), "类Book的成员名eq是页面表达式(OGNL)的运算符"},
