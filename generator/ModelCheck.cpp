@@ -222,6 +222,10 @@ std::optional<QString> ClassNameError(const TClassModel& c) {
         return ObjectNameText(c) + "是页面表达式(OGNL)的运算符";
     if (HqlAliasWords().contains(LowerFirst(c.className)))
         return ObjectNameText(c) + "是查询语言(HQL)的关键字";
+    // The query language reads "From Object" as its keyword object, whatever the case.
+    if (c.className.compare(QLatin1String("object"), Qt::CaseInsensitive) == 0)
+        return "类名" + Printable(c.className) + "是查询语言(HQL)的关键字object" +
+               OtherClassName(c.className);
     if (PageRootNames().contains(LowerFirst(c.className)))
         return ObjectNameText(c) + "是页面表达式(OGNL)中请求对象的名称";
     return ImportClash(c);

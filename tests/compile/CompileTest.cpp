@@ -12,7 +12,6 @@
 
 #include "generator/TextCompare.h"
 #include "AutoCode.h"
-#include "CodeText.h"
 #include "DbHelper.h"
 #include "FileOperate.h"
 #include "JavaCompiler.h"
@@ -206,30 +205,12 @@ TMember Fixed(const QString& name, const QString& type, const QString& flags, qi
 // locals of the generated methods. With `mapsTables` the model maps existing tables, so that its
 // numbers that may be empty are the wrapper classes of java.lang.
 TRandomModel NamesOfTheGeneratedCode(bool mapsTables) {
-    const QStringList names{"List",
-                            "ArrayList",
-                            "Query",
-                            "Transaction",
-                            "Statement",
-                            "HibernateException",
-                            "HibernateUtil",
-                            "ActionContext",
-                            "ActionSupport",
-                            "TestUtil",
-                            "ReferenceChoices",
-                            "FailureLog",
-                            "Object",
-                            "Exception",
-                            "Integer",
-                            "Math",
-                            "SuppressWarnings",
-                            "NumberFormatException",
-                            "S",
-                            "Tx",
-                            "E",
-                            "Ctx",
-                            "Q",
-                            "Hql"};
+    const QStringList names =
+        QString(
+            "List ArrayList Query Transaction Statement HibernateException HibernateUtil "
+            "ActionContext ActionSupport TestUtil ReferenceChoices FailureLog Exception Integer "
+            "Math SuppressWarnings NumberFormatException S Tx E Ctx Q Hql")
+            .split(' ');
     const QString table = mapsTables ? QStringLiteral("t_") : QString();
     TRandomModel model;
     TRandomClass hub{"Hub", "Hub", {}, table.isEmpty() ? QString() : table + "hub"};
@@ -249,7 +230,7 @@ TRandomModel NamesOfTheGeneratedCode(bool mapsTables) {
                   << Fixed("count", MemberTypes::Integer, "")
                   << Fixed("share", MemberTypes::Float, "") << Fixed("self", name, "");
         model.classes << c;
-        hub.members << Fixed(CodeText::LowerFirst(name) + "Ref", name, "q");
+        hub.members << Fixed("ref" + name, name, "q");
     }
     model.classes << hub;
     TRandomClass keyed{"Keyed",
