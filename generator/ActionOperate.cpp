@@ -108,7 +108,7 @@ QStringList DropDownLines(const TJavaNames& names, const QString& refClass) {
 // Replaces each referenced object by the stored one with the same key; one DAO per class.
 QStringList StoreReferenceLines(const TBuildContext& context, const TJavaNames& names,
                                 const TClassModel& c) {
-    const QString object = LowerFirst(c.className);
+    const QString object = ObjectVariable(c.className);
     const QList<TMember> refs = c.ReferenceMembers();
     QStringList lines;
     for (qsizetype i = 0; i < refs.size(); ++i) {
@@ -133,6 +133,7 @@ QStringList StoreReferenceLines(const TBuildContext& context, const TJavaNames& 
 QStringList EmptyYesNoLines(const TBuildContext& context, const TJavaNames& names,
                             const TClassModel& c) {
     const QString object = LowerFirst(c.className);
+    const QString variable = ObjectVariable(c.className);
     QStringList lines;
     for (const TMember& m : c.members) {
         if (m.memberType != MemberTypes::Boolean || !IsNullableNumber(context.model, m))
@@ -140,7 +141,7 @@ QStringList EmptyYesNoLines(const TBuildContext& context, const TJavaNames& name
         if (lines.isEmpty())
             lines << "            /*是否字段选择(空)时存为NULL*/";
         lines << "            if(\"\".equals(" + names.Local("ctx") + ".getParameters().get(\"" +
-                     object + "." + m.memberName + "\").getValue())) " + object + ".set" +
+                     object + "." + m.memberName + "\").getValue())) " + variable + ".set" +
                      UpperFirst(m.memberName) + "(null);";
     }
     return lines;
@@ -197,10 +198,12 @@ QStringList KeyPropertyLines(const TMember& key) {
 QStringList TailPropertyLines(const TClassModel& c) {
     const QString& name = c.className;
     const QString object = LowerFirst(name);
+    const QString variable = ObjectVariable(name);
     return QStringList{"    /*业务层对象*/",
                        "    " + name + "DAO " + object + "DAO = new " + name + "DAO();", "",
                        "    /*待操作的" + name + "对象*/"} +
-           PropertyLines(name, object, "this." + object, name); // accessors after the class name
+           // the accessors are named after the class name
+           PropertyLines(name, variable, "this." + variable, name);
 }
 
 QStringList NullGuardLines(const QList<TMember>& members) {
@@ -260,7 +263,8 @@ QStringList DuplicateKeyLines(const TJavaNames& names, const TClassModel& c, con
     const QString& keyName = key.memberName;
     const QString upperKey = UpperFirst(keyName);
     return {"        /*验证" + JavaComment(label) + "是否已经存在*/",
-            "        " + type + " " + keyName + " = " + object + ".get" + upperKey + "();",
+            "        " + type + " " + keyName + " = " + ObjectVariable(name) + ".get" + upperKey +
+                "();",
             "        " + name + " " + stored + " = " + object + "DAO.Get" + name + "By" + upperKey +
                 "(" + keyName + ");",
             "        if(null != " + stored + ") {",
@@ -319,13 +323,15 @@ QString TActionOperate::BuildAddAction(const TBuildContext& context, const TClas
     const TMember key = KeyOf(c);
     const QString& name = c.className;
     const QString object = LowerFirst(name);
+    const QString variable = ObjectVariable(name);
     QString text;
     AddLines(text, {"    /*添加" + name + "信息*/",
                     "    @" + names.Type("java.lang.SuppressWarnings") + "(\"deprecation\")",
                     "    public String Add" + name + "() {", ContextLine(names)});
     if (c.NonKeyMembers().isEmpty() && IsNumberKeyType(key.memberType) && !IsAssignedKey(key))
-        AddLines(text, {"        /*添加页面没有要填写的字段, 请求中没有" + name + "对象*/",
-                        "        if(null == " + object + ") " + object + " = new " + name + "();"});
+        AddLines(text,
+                 {"        /*添加页面没有要填写的字段, 请求中没有" + name + "对象*/",
+                  "        if(null == " + variable + ") " + variable + " = new " + name + "();"});
     if (key.memberType == MemberTypes::String)
         AddLines(text, DuplicateKeyLines(names, c, key, "String", key.memberComment));
     else if (IsAssignedKey(key)) // named by its comment, else by its name
@@ -335,7 +341,7 @@ QString TActionOperate::BuildAddAction(const TBuildContext& context, const TClas
     AddLines(text, {"        try {"});
     AddLines(text, StoreReferenceLines(context, names, c));
     AddLines(text, EmptyYesNoLines(context, names, c));
-    AddLines(text, OutcomeLines(names, object + "DAO.Add" + name + "(" + object + ");",
+    AddLines(text, OutcomeLines(names, object + "DAO.Add" + name + "(" + variable + ");",
                                 name + "添加成功!", "add_success", name + "添加失败!",
                                 CatchLine(names, " {")));
     AddLines(text, {"        }", "    }", ""});
@@ -361,19 +367,20 @@ QString TActionOperate::BuildModifyQueryAction(const TBuildContext& context, con
     const TMember key = KeyOf(c);
     const QString& name = c.className;
     const QString object = LowerFirst(name);
+    const QString variable = ObjectVariable(name);
     QString text;
     AddLines(text, {"    /*查询要修改的" + name + "信息*/",
                     "    public String Modify" + name + "Query() {", ContextLine(names),
                     "        /*根据主键" + key.memberName + "获取" + name + "对象*/",
-                    "        " + name + " " + object + " = " + object + "DAO.Get" + name + "By" +
+                    "        " + name + " " + variable + " = " + object + "DAO.Get" + name + "By" +
                         UpperFirst(key.memberName) + "(" + key.memberName + ");",
-                    "        this." + object + " = " + object + ";", ""});
+                    "        this." + variable + " = " + variable + ";", ""});
     const QList<TMember> refs = c.ReferenceMembers();
     for (qsizetype i = 0; i < refs.size(); ++i)
         if (IsFirstOfType(refs, i))
             AddLines(text, DropDownLines(names, refs[i].memberType));
     AddLines(text,
-             {"        " + names.Local("ctx") + ".put(" + Quoted(object) + ",  " + object + ");",
+             {"        " + names.Local("ctx") + ".put(" + Quoted(object) + ",  " + variable + ");",
               "        return \"modify_view\";", "    }", ""});
     return text;
 }
@@ -382,6 +389,7 @@ QString TActionOperate::BuildModifyAction(const TBuildContext& context, const TC
     const TJavaNames names = Names(context, c);
     const QString& name = c.className;
     const QString object = LowerFirst(name);
+    const QString variable = ObjectVariable(name);
     QString text;
     // A refused request (a check or a conversion) shows the modify page again, not the add page.
     AddLines(text,
@@ -391,7 +399,7 @@ QString TActionOperate::BuildModifyAction(const TBuildContext& context, const TC
               "    public String Modify" + name + "() {", ContextLine(names), "        try {"});
     AddLines(text, StoreReferenceLines(context, names, c));
     AddLines(text, EmptyYesNoLines(context, names, c));
-    AddLines(text, OutcomeLines(names, object + "DAO.Update" + name + "(" + object + ");",
+    AddLines(text, OutcomeLines(names, object + "DAO.Update" + name + "(" + variable + ");",
                                 name + "信息更新成功!", "modify_success", name + "信息更新失败!",
                                 CatchLine(names, " {")));
     AddLines(text, {"       }", "   }", ""});

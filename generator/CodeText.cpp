@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+#include "ModelCheck.h"
+
 namespace CodeText {
 
 namespace {
@@ -133,6 +135,11 @@ QString QueryType(const QString& typeWord) {
 
 bool IsActionProperty(const TMember& m) {
     return m.queryFlag == 1 || m.memberIsPri == 1 || !MemberTypes::IsSimple(m.memberType);
+}
+
+QString ObjectVariable(const QString& className) {
+    const QString object = LowerFirst(className);
+    return ModelCheck::IsReservedWord(object) ? object + QLatin1Char('$') : object;
 }
 
 TMember KeyOf(const TClassModel& c) {

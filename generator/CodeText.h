@@ -51,6 +51,10 @@ QString QueryType(const QString& typeWord);
 // A member that the class's Action has as a property: a query member, a reference or the key.
 bool IsActionProperty(const TMember& m);
 
+// The Java variable of the class's object: the class name with a lower-case first letter (the
+// name the pages and queries use), with "$" appended where that is a reserved word of Java.
+QString ObjectVariable(const QString& className);
+
 // The class's key member; a class without one is an error.
 TMember KeyOf(const TClassModel& c);
 

@@ -416,7 +416,7 @@ TGeneratedFile TDaoOperate::BuildDaoClass(const TBuildContext& context, const TC
 QString TDaoOperate::BuildAddMethod(const TBuildContext& context, const TClassModel& c) {
     const TJavaNames names = Names(context, c);
     const QString& name = c.className;
-    const QString object = LowerFirst(name);
+    const QString object = ObjectVariable(name);
     return TransactionMethod(
         names,
         {"    /*添加" + name + "信息*/",
@@ -520,7 +520,7 @@ QString TDaoOperate::BuildCalculateMethod(const TBuildContext& context, const TC
 QString TDaoOperate::BuildGetMethod(const TBuildContext& context, const TClassModel& c) {
     const TJavaNames names = Names(context, c);
     const QString& name = c.className;
-    const QString object = LowerFirst(name);
+    const QString object = ObjectVariable(name);
     const TMember key = KeyOf(c);
     const QString& keyName = key.memberName;
     return Text(QStringList{"    /*根据主键获取对象*/",
@@ -536,7 +536,7 @@ QString TDaoOperate::BuildGetMethod(const TBuildContext& context, const TClassMo
 QString TDaoOperate::BuildUpdateMethod(const TBuildContext& context, const TClassModel& c) {
     const TJavaNames names = Names(context, c);
     const QString& name = c.className;
-    const QString object = LowerFirst(name);
+    const QString object = ObjectVariable(name);
     return TransactionMethod(
         names,
         {"    /*更新" + name + "信息*/",
@@ -548,7 +548,7 @@ QString TDaoOperate::BuildUpdateMethod(const TBuildContext& context, const TClas
 QString TDaoOperate::BuildDeleteMethod(const TBuildContext& context, const TClassModel& c) {
     const TJavaNames names = Names(context, c);
     const QString& name = c.className;
-    const QString object = LowerFirst(name);
+    const QString object = ObjectVariable(name);
     const TMember key = KeyOf(c);
     const QString s = names.Local("s");
     return TransactionMethod(

@@ -60,6 +60,14 @@ const QSet<QString>& HqlAliasWords() {
     return words;
 }
 
+// Reserved words of Java that the query language or the pages' expressions also take as their
+// own words ("From Case case", "#instanceof"): no class's object can be named so.
+const QSet<QString>& ReservedObjectNames() {
+    static const QSet<QString> words{"case", "class", "else",       "false", "new",
+                                     "null", "true",  "instanceof", "this"};
+    return words;
+}
+
 // Words that newer Java versions do not allow as the name of a type.
 const QSet<QString>& RestrictedTypeNames() {
     static const QSet<QString> words{"var", "yield", "record", "sealed", "permits"};
@@ -211,8 +219,11 @@ std::optional<QString> ClassNameError(const TClassModel& c) {
     if (c.className == QLatin1String("String"))
         return "类名String会遮蔽生成的代码和固定支持类Admin用到的java.lang.String" +
                OtherClassName(c.className);
-    if (ModelCheck::IsReservedWord(LowerFirst(c.className)))
-        return ObjectNameText(c) + "是Java的保留字";
+    // The Java code writes an object name that is a reserved word with "$" appended; the pages
+    // and queries write it as it is, which these words cannot be.
+    if (ReservedObjectNames().contains(LowerFirst(c.className)))
+        return ObjectNameText(c) + "是查询语言(HQL)或页面表达式(OGNL)的关键字" +
+               OtherClassName(c.className);
     if (HidesPackage(c, LowerFirst(c.className), false))
         return ObjectNameText(c) + "会遮蔽生成的代码用到的包名" +
                Printable(LowerFirst(c.className)) + OtherClassName(c.className);

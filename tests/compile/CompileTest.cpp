@@ -209,7 +209,8 @@ TRandomModel NamesOfTheGeneratedCode(bool mapsTables) {
         QString(
             "List ArrayList Query Transaction Statement HibernateException HibernateUtil "
             "ActionContext ActionSupport TestUtil ReferenceChoices FailureLog Exception Integer "
-            "Math SuppressWarnings NumberFormatException S Tx E Ctx Q Hql")
+            "Math SuppressWarnings NumberFormatException S Tx E Ctx Q Hql Long Double Boolean "
+            "Float Short Default Package")
             .split(' ');
     const QString table = mapsTables ? QStringLiteral("t_") : QString();
     TRandomModel model;

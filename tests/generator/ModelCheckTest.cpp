@@ -76,7 +76,8 @@ TEST(ModelCheckTest, EachRuleRefusesWithItsMessage) {
          "类名String会遮蔽生成的代码和固定支持类Admin用到的java.lang.String, "
          "请换一个类名, 例如StringInfo"},
         {Sound().Class("Class").Member("id", "整型", {Key, Display}),
-         "类名Class的对象名class是Java的保留字"},
+         "类名Class的对象名class是查询语言(HQL)或页面表达式(OGNL)的关键字, 请换一个类名, "
+         "例如ClassInfo"},
         {Sound().Class("BookDAO").Member("id", "整型", {Key, Display}).Member("book", "Book"),
          "类名BookDAO与类Book生成的DAO类同名, 而类BookDAO生成的Action类要同时用到这两个类, "
          "请换一个类名, 例如BookDAOInfo"},
@@ -342,7 +343,8 @@ TEST(ModelCheckTest, NamesTheGeneratedCodeUsesItselfPass) {
         QString(
             "List ArrayList Query Transaction Statement HibernateException HibernateUtil "
             "ActionContext ActionSupport TestUtil ReferenceChoices FailureLog Exception Integer "
-            "Math SuppressWarnings NumberFormatException S Tx E Ctx")
+            "Math SuppressWarnings NumberFormatException S Tx E Ctx Long Double Boolean "
+            "Float Short Default Package")
             .split(' ');
     TModelBuilder hub = Sound();
     for (const QString& name : classes) {
