@@ -321,6 +321,12 @@ QString Text(const QStringList& lines) {
     return text;
 }
 
+// The catch of a search text that is no number.
+QString NumberCatchLine(const TJavaNames& names) {
+    return "        } catch (" + names.Type(kNumberFormatException) + " " + names.Local("e") +
+           ") {";
+}
+
 // The search text of a long integer member as a number; only a class searched by one has it.
 QString LongValueMethod(const TJavaNames& names, const TClassModel& c) {
     bool searched = false;
@@ -331,8 +337,7 @@ QString LongValueMethod(const TJavaNames& names, const TClassModel& c) {
     const QString type = names.Type("java.lang.Long");
     return Text({"    /*查询条件中的长整数, 不是长整数时为 null*/",
                  "    private static " + type + " longValue(String text) {", "        try {",
-                 "            return " + type + ".valueOf(text.trim());",
-                 "        } catch (" + names.Type(kNumberFormatException) + " e) {",
+                 "            return " + type + ".valueOf(text.trim());", NumberCatchLine(names),
                  "            return null;", "        }", "    }", ""});
 }
 
@@ -346,8 +351,7 @@ QString DecimalValueMethod(const TJavaNames& names, const TClassModel& c) {
     return Text({"    /*查询条件中的小数, 不是数时为 null*/",
                  "    private static java.math.BigDecimal decimalValue(String text) {",
                  "        try {", "            return new java.math.BigDecimal(text.trim());",
-                 "        } catch (" + names.Type(kNumberFormatException) + " e) {",
-                 "            return null;", "        }", "    }", ""});
+                 NumberCatchLine(names), "            return null;", "        }", "    }", ""});
 }
 
 // A method that reads a list of the class's objects: its comment and signature, the lines that
