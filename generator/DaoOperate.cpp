@@ -231,7 +231,7 @@ QStringList FinallyLines(const TJavaNames& names) {
             "        }", "    }", ""};
 }
 
-// The rollback line of the update and the delete, and of the add (`spaces` before it).
+// The rollback line: with a tab in the update and the delete, with spaces only in the add.
 QString TabRollback(const TJavaNames& names) {
     return "            \t  " + names.Local("tx") + ".rollback();";
 }
@@ -240,7 +240,7 @@ QString SpaceRollback(const TJavaNames& names) {
     return "                " + names.Local("tx") + ".rollback();";
 }
 
-// "Session s = null;" and its session line, for the methods that read.
+// "Session s = null;" followed by `tail`, then the line that opens the session.
 QString SessionLine(const TJavaNames& names, const QString& tail = {}) {
     return "        " + names.Type(kSession) + " " + names.Local("s") + " = null;" + tail;
 }
