@@ -9,10 +9,9 @@
 // its scope has its name: model names cannot hold "$", so the new name cannot clash again.
 class TJavaNames {
 public:
-    TJavaNames() = default;
+    // `packageName`: the generated package, of the fixed support classes (OwnType);
     // `classes`: the model's class names the file sees (its package's, its imports);
     // `renamed`: the locals that a model name in their scope takes.
-    // `packageName`: the generated package, of the fixed support classes (OwnType).
     TJavaNames(QString packageName, QSet<QString> classes, QSet<QString> renamed);
 
     // "java.util.List" -> "List", or the qualified name when a model class is named List.
