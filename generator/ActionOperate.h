@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -25,13 +24,8 @@ public:
     static QString BuildDeleteAction(const TBuildContext& context, const TClassModel& c);
     static QString BuildLookupAction(const TBuildContext& context, const TClassModel& c);
 
-    // Names the generated Action declares, which the model's names must not take (ModelCheck).
-    // Simple names every Action imports beside the model's classes.
-    static inline const QSet<QString> kImports{"List",     "ActionContext",    "ActionSupport",
-                                               "TestUtil", "ReferenceChoices", "FailureLog"};
-    // Locals of the methods that also hold or take the class's object, named after the class.
-    static inline const QSet<QString> kObjectLocals{"ctx"};
-    // Properties of every Action, and the getClass() of every object.
+    // Properties of every Action, which the pages read, and the getClass() of every object: the
+    // model's Action properties must not take these names (ModelCheck).
     static inline const QStringList kProperties{"currentPage", "totalPage", "recordNumber",
                                                 "class"};
 };

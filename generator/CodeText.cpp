@@ -147,6 +147,14 @@ QString QueryType(const QString& typeWord) {
     return IsTextSearch(typeWord) ? QStringLiteral("String") : typeWord;
 }
 
+bool IsActionProperty(const TMember& m) {
+    return m.queryFlag == 1 || m.memberIsPri == 1 || !MemberTypes::IsSimple(m.memberType);
+}
+
+QString ObjectVariable(const QString& className) {
+    return ObjectName(className);
+}
+
 TMember KeyOf(const TClassModel& c) {
     const std::optional<TMember> key = c.KeyMember();
     if (!key)

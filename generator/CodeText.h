@@ -57,6 +57,13 @@ QString MemberJavaType(const TProjectModel& model, const TMember& m);
 // The Java type of a query parameter or property: String for a text type, else the type word.
 QString QueryType(const QString& typeWord);
 
+// A member that the class's Action has as a property: a query member, a reference or the key.
+bool IsActionProperty(const TMember& m);
+
+// The Java variable of the class's object: its object name (ObjectName), which the pages and
+// queries use too.
+QString ObjectVariable(const QString& className);
+
 // The class's key member; a class without one is an error.
 TMember KeyOf(const TClassModel& c);
 

@@ -1,5 +1,7 @@
 #include "DomainOperate.h"
 
+#include <QSet>
+
 #include "CodeText.h"
 
 using namespace CodeText;
@@ -29,10 +31,21 @@ QStringList DateTimeFieldLines(const TMember& m) {
             ""};
 }
 
+// The member's Java type; a wrapper class of java.lang written qualified where a class of the
+// model, in the same package, has its name.
+QString FieldType(const TProjectModel& model, const TMember& m) {
+    static const QSet<QString> wrappers{"Integer", "Float", "Long", "Boolean"};
+    const QString type = MemberJavaType(model, m);
+    if (MemberTypes::IsSimple(m.memberType) && wrappers.contains(type) &&
+        model.FindClass(type) != nullptr)
+        return "java.lang." + type;
+    return type;
+}
+
 QStringList FieldLines(const TProjectModel& model, const TMember& m) {
     if (m.memberType == MemberTypes::DateTime)
         return DateTimeFieldLines(m);
-    const QString type = MemberJavaType(model, m);
+    const QString type = FieldType(model, m);
     const QString& name = m.memberName;
     const QString upper = UpperFirst(name);
     return {"    /*" + JavaComment(m.memberComment) + "*/",

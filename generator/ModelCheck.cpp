@@ -8,7 +8,6 @@
 
 #include "ActionOperate.h"
 #include "CodeText.h"
-#include "DaoOperate.h"
 #include "FileOperate.h"
 #include "Printable.h"
 
@@ -64,6 +63,13 @@ const QSet<QString>& HqlAliasWords() {
     return words;
 }
 
+// Locals of the generated methods beside the class's object: the DAO's session, transaction
+// and exception, the Action's context.
+const QSet<QString>& ObjectLocals() {
+    static const QSet<QString> names{"s", "tx", "e", "ctx"};
+    return names;
+}
+
 // Words that newer Java versions do not allow as the name of a type.
 const QSet<QString>& RestrictedTypeNames() {
     static const QSet<QString> words{"var", "yield", "record", "sealed", "permits"};
@@ -74,33 +80,6 @@ const QSet<QString>& RestrictedTypeNames() {
 // Actions of Login, User and ChangePassword take another name, see ActionClassName).
 const QSet<QString>& FixedClassNames() {
     static const QSet<QString> names{"Admin"};
-    return names;
-}
-
-// Classes of java.lang that every generated DAO or Action uses by its simple name.
-const QSet<QString>& UsedLangClasses() {
-    static const QSet<QString> names{"String", "Object", "Exception", "SuppressWarnings"};
-    return names;
-}
-
-// The names the generated Actions and DAOs declare are the builders' own constants.
-const QSet<QString>& ActionImports() {
-    return TActionOperate::kImports;
-}
-const QSet<QString>& DaoImports() {
-    return TDaoOperate::kImports;
-}
-const QSet<QString>& QueryMethodLocals() {
-    return TDaoOperate::kQueryMethodLocals;
-}
-const QSet<QString>& KeyMethodLocals() {
-    return TDaoOperate::kKeyMethodLocals;
-}
-
-// Locals of the generated DAO and Action methods that also hold or take the class's object,
-// which is named after the class.
-const QSet<QString>& ObjectLocals() {
-    static const QSet<QString> names = TDaoOperate::kObjectLocals + TActionOperate::kObjectLocals;
     return names;
 }
 
@@ -163,15 +142,20 @@ std::optional<QString> DuplicateClass(const TProjectModel& model) {
     return std::nullopt;
 }
 
-// A class named like a class the generated code imports itself.
-QString TakenByGeneratedCode(const QString& name, const QString& kind) {
-    return "类名" + Printable(name) + "已被生成的代码使用 (生成的" + kind + "类要用到同名的类" +
-           Printable(name) + "), 请换一个类名";
+// The end of a refusal of a class name: another name to choose.
+QString OtherClassName(const QString& name) {
+    return ", 请换一个类名, 例如" + Printable(name) + "Info";
+}
+
+// The end of a refusal of a member name: another name to choose.
+QString OtherMemberName(const QString& name) {
+    return ", 请换一个名称, 例如" + Printable(name) + "Value";
 }
 
 // The Action of class c imports c, its DAO and each referenced class with its DAO, by simple
-// name; its DAO imports c and the referenced classes. Two imports of one simple name, or an
-// import named like the file's own class, do not compile.
+// name, and is named <c>Action. A domain class named like one of those DAOs or like the Action
+// would be a second class of that name in the file. (The framework classes the Action and DAO
+// use are written fully qualified where a model class takes their name.)
 std::optional<QString> ImportClash(const TClassModel& c) {
     QSet<QString> domain{c.className};
     QSet<QString> daos{c.className + "DAO"};
@@ -180,18 +164,39 @@ std::optional<QString> ImportClash(const TClassModel& c) {
         daos.insert(m.memberType + "DAO");
     }
     for (const QString& name : domain) {
-        if (ActionImports().contains(name))
-            return TakenByGeneratedCode(name, QStringLiteral("Action"));
-        if (daos.contains(name) || name == ActionClassName(c.className))
-            return "类" + Printable(c.className) + "生成的Action类中有两个名为" + Printable(name) +
-                   "的类";
-        if (DaoImports().contains(name))
-            return TakenByGeneratedCode(name, QStringLiteral("DAO"));
-        if (name == c.className + "DAO")
-            return "类" + Printable(c.className) + "生成的DAO类中有两个名为" + Printable(name) +
-                   "的类";
+        if (daos.contains(name))
+            return "类名" + Printable(name) + "与类" + Printable(name.chopped(3)) +
+                   "生成的DAO类同名, 而类" + Printable(c.className) +
+                   "生成的Action类要同时用到这两个类" + OtherClassName(name);
+        if (name == ActionClassName(c.className))
+            return "类名" + Printable(name) + "与类" + Printable(c.className) +
+                   "生成的Action类同名, 而该Action类要用到类" + Printable(name) +
+                   OtherClassName(name);
     }
     return std::nullopt;
+}
+
+// The class's Action and DAO write qualified names in expressions (static calls, constants),
+// where a variable of the package's name would hide the package: java.net.URLEncoder always,
+// com.* where a class the files see takes the name of a class they call (written qualified
+// then), org.hibernate.type.BigDecimalType where a decimal member is searched.
+bool HidesPackage(const TClassModel& c, const QString& variable, bool queryParameter) {
+    if (variable == QLatin1String("java"))
+        return true;
+    if (variable == QLatin1String("com")) {
+        static const QSet<QString> called{"ActionContext", "FailureLog", "ReferenceChoices",
+                                          "HibernateUtil"};
+        if (called.contains(c.className))
+            return true;
+        for (const TMember& m : c.ReferenceMembers())
+            if (called.contains(m.memberType))
+                return true;
+    }
+    if (variable == QLatin1String("org") && queryParameter)
+        for (const TMember& m : c.QueryMembers())
+            if (m.memberType == MemberTypes::Decimal)
+                return true;
+    return false;
 }
 
 std::optional<QString> ClassNameError(const TClassModel& c) {
@@ -215,34 +220,38 @@ std::optional<QString> ClassNameError(const TClassModel& c) {
     if (c.className == QLatin1String("com") || c.className == QLatin1String("java"))
         return "类名" + Printable(c.className) + "会遮蔽生成的代码用到的包名" +
                Printable(c.className);
-    if (UsedLangClasses().contains(c.className))
-        return "类名" + Printable(c.className) + "会遮蔽生成的代码用到的java.lang." +
-               Printable(c.className);
+    // Other java.lang classes are written qualified where a model class hides them; String is
+    // also used by the fixed support class Admin, in the same package.
+    if (c.className == QLatin1String("String"))
+        return "类名String会遮蔽生成的代码和固定支持类Admin用到的java.lang.String" +
+               OtherClassName(c.className);
     if (!ModelCheck::IsWebName(c.className))
         return ClassWebNameError(c.className);
+    // The query language reads "From Object" as its keyword object, whatever the case.
+    if (c.className.compare(QLatin1String("object"), Qt::CaseInsensitive) == 0)
+        return "类名" + Printable(c.className) + "是查询语言(HQL)的关键字object" +
+               OtherClassName(c.className);
     return ImportClash(c);
 }
 
 // A member becomes a property of the class's Action when it is a query member, a reference
-// or the key; then its getter and name must not clash with the Action's own.
-bool ClashesWithAction(const TClassModel& c, const TMember& m) {
+// or the key; then its getter and name must not clash with the Action's own, which the pages
+// read. Returns what it clashes with.
+std::optional<QString> ActionClash(const TClassModel& c, const TMember& m) {
     const QString getter = UpperFirst(m.memberName);
-    if (getter == UpperFirst(ObjectName(c.className)) ||
-        m.memberName == LowerFirst(c.className) + "DAO")
-        return true;
+    const QString object = LowerFirst(c.className);
+    if (getter == UpperFirst(ObjectName(c.className)))
+        return "生成的Action类中的属性" + Printable(ObjectName(c.className)) + "(待操作的" + Printable(c.className) +
+               "对象)";
+    if (m.memberName == object + "DAO")
+        return "生成的Action类中的属性" + Printable(object) + "DAO(" + Printable(c.className) +
+               "的DAO对象)";
     for (const QString& property : TakenProperties())
         if (getter == UpperFirst(property))
-            return true;
-    // "java" would hide the package of java.net.URLEncoder.
-    return m.memberName == QLatin1String("java");
-}
-
-// Query members and the key are parameters of DAO methods that declare locals of their own.
-bool ClashesWithDao(const TClassModel& c, const TMember& m) {
-    if (m.queryFlag == 1 && (QueryMethodLocals().contains(m.memberName) ||
-                             m.memberName == LowerFirst(c.className) + "List"))
-        return true;
-    return m.memberIsPri == 1 && KeyMethodLocals().contains(m.memberName);
+            return property == QLatin1String("class")
+                       ? QStringLiteral("每个Java对象都有的getClass()方法")
+                       : "生成的Action类中的分页属性" + property;
+    return std::nullopt;
 }
 
 // True when `stem` is the object name (the class name with a lower-case first letter) of a class
@@ -258,14 +267,16 @@ bool IsObjectNameWith(const TProjectModel& model, const QString& name, const QSt
     return name.endsWith(suffix) && IsObjectName(model, name.chopped(suffix.size()));
 }
 
-// Locals of the Action's methods that an Action property of this name would be hidden by, so
-// that the value put into the context would be the local's: not a compile error, a wrong page.
-bool HiddenInAction(const TProjectModel& model, const TMember& m) {
-    const QString& name = m.memberName;
-    if (name == QLatin1String("ctx") || name.startsWith(QLatin1String("db_")))
-        return true;
-    return IsObjectNameWith(model, name, QStringLiteral("DAO")) ||
-           IsObjectNameWith(model, name, QStringLiteral("List"));
+// The lists an Action puts into the context under their own names, which the pages read: the
+// query's result <object>List, and <object>List of each referenced class for its drop-down. An
+// Action property of such a name (of any class of the model, which a reference may name) would
+// be put under the same name. Returns the class whose list it is.
+const TClassModel* ListClash(const TProjectModel& model, const TMember& m) {
+    if (!IsObjectNameWith(model, m.memberName, QStringLiteral("List")))
+        return nullptr;
+    const QString stem = m.memberName.chopped(4);
+    const TClassModel* owner = model.FindClass(UpperFirst(stem));
+    return owner != nullptr ? owner : model.FindClass(stem);
 }
 
 // Spring builds the Actions and sets every property of a class type whose name is a bean id.
@@ -278,10 +289,6 @@ bool IsBeanId(const TProjectModel& model, const QString& name) {
         if (name == LowerFirst(ActionClassName(c.className)))
             return true;
     return false;
-}
-
-bool IsActionProperty(const TMember& m) {
-    return m.queryFlag == 1 || m.memberIsPri == 1 || !MemberTypes::IsSimple(m.memberType);
 }
 
 // The display references followed from member m of class c, as "Class.member" steps, until a
@@ -358,16 +365,26 @@ std::optional<QString> MemberError(const TProjectModel& model, const TClassModel
     if (m.queryFlag == 1 && SearchName(m) != m.memberName)
         for (const TMember& other : c.members)
             if (UpperFirst(other.memberName) == UpperFirst(SearchName(m)) &&
-                IsActionProperty(other))
+                CodeText::IsActionProperty(other))
                 return MemberPlace(c, m) + "的查询值在Action中名为" + SearchName(m) + ", 与成员" +
                        Printable(other.memberName) + "同名: 请换一个成员名";
-    const bool property = IsActionProperty(m);
-    if ((property && ClashesWithAction(c, m)) || ClashesWithDao(c, m))
-        return MemberKind(c) + Printable(m.memberName) + "与生成的代码中已有的名称冲突";
-    if (property && HiddenInAction(model, m))
-        return MemberKind(c) + Printable(m.memberName) + "与生成的代码中的局部变量同名";
+    const bool property = CodeText::IsActionProperty(m);
+    if (const std::optional<QString> clash = property ? ActionClash(c, m) : std::nullopt)
+        return MemberKind(c) + Printable(m.memberName) + "与" + *clash + "冲突" +
+               OtherMemberName(m.memberName);
+    if (property && HidesPackage(c, m.memberName, m.queryFlag == 1))
+        return MemberKind(c) + Printable(m.memberName) + "会遮蔽生成的代码用到的包名" +
+               Printable(m.memberName) + OtherMemberName(m.memberName);
+    if (const TClassModel* owner = property ? ListClash(model, m) : nullptr)
+        return MemberKind(c) + Printable(m.memberName) + "与生成的Action类放入页面的" +
+               Printable(owner->className) + "列表" + Printable(m.memberName) +
+               "冲突 (页面用它显示" +
+               (owner->className == c.className ? QStringLiteral("查询结果")
+                                                : "类" + Printable(owner->className) + "的下拉框") +
+               ")" + OtherMemberName(m.memberName);
     if (!MemberTypes::IsSimple(m.memberType) && IsBeanId(model, m.memberName))
-        return MemberKind(c) + Printable(m.memberName) + "与beans.xml中的bean同名";
+        return MemberKind(c) + Printable(m.memberName) + "与beans.xml中的bean同名" +
+               OtherMemberName(m.memberName);
     const bool simple = MemberTypes::IsSimple(m.memberType);
     if (!simple && model.FindClass(m.memberType) == nullptr)
         return ModelCheck::MissingReferenceError(c.className, m);

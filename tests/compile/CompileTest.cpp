@@ -168,8 +168,8 @@ QStringList ActionMethodProblems(const QString& project) {
 // The refusals whose model may still compile: a class replacing another's or a fixed class's
 // files, a name kept short for the file names of every system, a name the pages cannot read or
 // Spring would fill with a bean, a name the web pages cannot carry, display references in a
-// cycle or too deep, a length or row the database cannot hold, and an Action property hidden by
-// a local variable of the same name.
+// cycle or too deep, a length or row the database cannot hold, and an Action property put into
+// the page under the name of a list the page shows.
 bool RefusalMayCompile(const QString& ending) {
     return ending.contains(ModelCheck::kClassNameTaken) ||
            ending.contains(QStringLiteral("与固定支持类重名")) ||
@@ -181,11 +181,90 @@ bool RefusalMayCompile(const QString& ending) {
            ending.contains(QStringLiteral("是引用, 而显示值")) ||
            ending.contains(QStringLiteral("的数据表一行需要")) ||
            ending.contains(QStringLiteral("中的bean同名")) ||
-           (ending.contains(QStringLiteral("的成员名")) &&
-            ending.endsWith(QStringLiteral("与生成的代码中的局部变量同名")));
+           ending.contains(QStringLiteral("(页面用它显示"));
+}
+
+// A member of the fixed models below; `flags`: k key, d display, q query, m required.
+TMember Fixed(const QString& name, const QString& type, const QString& flags, qint64 length = 0) {
+    TMember m;
+    m.memberName = name;
+    m.memberType = type;
+    m.memberLength = length;
+    m.memberScale = type == MemberTypes::Decimal ? 2 : 0;
+    m.memberIsPri = flags.contains('k') ? 1 : 0;
+    m.memberIsDisplay = flags.contains('d') ? 1 : 0;
+    m.queryFlag = flags.contains('q') ? 1 : 0;
+    m.memberIsMust = flags.contains('m') || m.memberIsPri == 1 ? 1 : 0;
+    m.memberIsInteger = type == MemberTypes::Integer ? 1 : 0;
+    m.memberIsFloat = type == MemberTypes::Float ? 1 : 0;
+    m.memberQueryDisplay = 1;
+    return m;
+}
+
+// Names the generated code uses itself, taken by a model: classes named like the framework and
+// java.lang classes of the Actions, DAOs and domain classes, and like their locals, each searched
+// by every kind of search field and referring to itself, with numbers that may be empty; then a
+// class that refers to all of them, whose key, search fields and references are named like the
+// locals of the generated methods. With `mapsTables` the model maps existing tables, so that its
+// numbers that may be empty are the wrapper classes of java.lang.
+TRandomModel NamesOfTheGeneratedCode(bool mapsTables) {
+    const QStringList names =
+        QString(
+            "List ArrayList Query Transaction Statement HibernateException HibernateUtil "
+            "ActionContext ActionSupport TestUtil ReferenceChoices FailureLog Exception Integer "
+            "Math SuppressWarnings NumberFormatException S Tx E Ctx Q Hql Long Double Boolean "
+            "Float Short Default Package")
+            .split(' ');
+    const QString table = mapsTables ? QStringLiteral("t_") : QString();
+    TRandomModel model;
+    TRandomClass hub{"Hub", "Hub", {}, table.isEmpty() ? QString() : table + "hub"};
+    hub.members << Fixed("s", MemberTypes::String, "kq", 10)
+                << Fixed("title", MemberTypes::String, "dq", 20);
+    for (const char* local : {"hql", "q", "startIndex", "mod", "ctx", "db_hub"})
+        hub.members << Fixed(local, MemberTypes::String, "q", 10);
+    hub.members << Fixed("e", MemberTypes::Long, "qm") << Fixed("tx", MemberTypes::Decimal, "qm", 9)
+                << Fixed("listDAO", "List", "qm") << Fixed("mathDAO", "Math", "");
+    for (const QString& name : names) {
+        TRandomClass c{name, name, {}, table.isEmpty() ? QString() : table + name.toLower()};
+        c.members << Fixed("id", MemberTypes::Integer, "k")
+                  << Fixed("title", MemberTypes::String, "dq", 20)
+                  << Fixed("big", MemberTypes::Long, "q")
+                  << Fixed("price", MemberTypes::Decimal, "q", 9)
+                  << Fixed("yes", MemberTypes::Boolean, "q")
+                  << Fixed("count", MemberTypes::Integer, "")
+                  << Fixed("share", MemberTypes::Float, "") << Fixed("self", name, "");
+        model.classes << c;
+        hub.members << Fixed("ref" + name, name, "q");
+    }
+    model.classes << hub;
+    TRandomClass keyed{"Keyed",
+                       "Keyed",
+                       {Fixed("tx", MemberTypes::String, "kd", 10)},
+                       table.isEmpty() ? QString() : table + "keyed"};
+    TRandomClass numbered{"Numbered",
+                          "Numbered",
+                          {Fixed("e", MemberTypes::Integer, "kd"), Fixed("keyed", "Keyed", "m")},
+                          table.isEmpty() ? QString() : table + "numbered"};
+    model.classes << keyed << numbered;
+    return model;
 }
 
 } // namespace
+
+TEST_F(CompileTest, ModelsNamedLikeTheGeneratedCodesOwnNamesCompile) {
+    QStringList roots;
+    for (const bool mapsTables : {false, true}) {
+        const int index = mapsTables ? 1 : 0;
+        ASSERT_EQ(Generate(NamesOfTheGeneratedCode(mapsTables), index, false), "finished")
+            << "maps tables: " << mapsTables;
+        roots << Source("M" + QString::number(index));
+        EXPECT_EQ(XmlProblems(Path("projects/M" + QString::number(index))), QStringList());
+        EXPECT_EQ(ActionMethodProblems(Path("projects/M" + QString::number(index))), QStringList());
+    }
+    const TJavacResult javac = CompileJava(roots, kLibraries, Path("javac"), kTargetRelease, false);
+    ASSERT_TRUE(javac.started) << "javac not found";
+    EXPECT_EQ(javac.exitCode, 0) << javac.output.left(20000).toStdString();
+}
 
 TEST_F(CompileTest, SampleProjectCompiles) {
     ASSERT_TRUE(TFileOperate::CopyFolder(kResources + "/bak", Path("bak"), false));

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
 #include <stdexcept>
 
 #include "ActionOperate.h"
+#include "CodeText.h"
 #include "TestModel.h"
 #include "TextCompare.h"
 
@@ -515,4 +517,50 @@ TEST(ActionOperateTest, ObjectAccessorsAreNamedAfterTheClassAsWritten) {
     const QString text = ActionText(builder.Build(), "widget");
     EXPECT_TRUE(text.contains("    public void setwidget(widget widget) {\r\n"));
     EXPECT_TRUE(text.contains("    public widget getwidget() {\r\n"));
+}
+
+namespace {
+
+// The Action of a class K with a text key `k1` and the given search members (texts), a
+// reference to a class Shelf and a member of the class's own referenced in its Action's methods.
+QString SearchedAction(const QStringList& searched) {
+    TModelBuilder builder;
+    builder.Class("Shelf").Member("id", I, {TFlag::Key, TFlag::Display});
+    builder.Class("K").Member("k1", S, {TFlag::Key, TFlag::Display}, "", 10);
+    builder.Member("shelf", "Shelf", {TFlag::Query});
+    for (const QString& name : searched)
+        builder.Member(name, S, {TFlag::Query}, "", 10);
+    const TProjectModel model = builder.Build();
+    return TActionOperate::BuildActionClass({model, "pkg"}, model.Classes()[1]).text;
+}
+
+// `text` with each whole word of `from` replaced by the word of `to` at its index.
+QString ReplaceWords(QString text, const QStringList& from, const QStringList& to) {
+    for (qsizetype i = 0; i < from.size(); ++i)
+        text.replace(QRegularExpression("\\b" + QRegularExpression::escape(from[i]) + "\\b"),
+                     to[i]);
+    return text;
+}
+
+} // namespace
+
+// Search members named like the locals of the Action's methods give the Action of members named
+// otherwise, but for those locals, renamed with "$" everywhere: a local left as it was would put
+// itself into the page under the member's name.
+TEST(ActionOperateTest, LocalsTheModelTakesAreRenamedEverywhere) {
+    const QStringList locals{"ctx", "db_k", "shelfDAO"};
+    const QStringList others{"m1", "m2", "m3"};
+    QStringList renamed;
+    QStringList from = others;
+    QStringList to = locals;
+    for (qsizetype i = 0; i < locals.size(); ++i) {
+        renamed << locals[i] + "$";
+        for (const char* accessor : {"get", "set"}) {
+            from << accessor + CodeText::UpperFirst(others[i]);
+            to << accessor + CodeText::UpperFirst(locals[i]);
+        }
+    }
+    const QString expected =
+        ReplaceWords(ReplaceWords(SearchedAction(others), locals, renamed), from, to);
+    EXPECT_EQ(SearchedAction(locals), expected);
 }

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
 #include <stdexcept>
 
+#include "CodeText.h"
 #include "DaoOperate.h"
 #include "TestModel.h"
 #include "TextCompare.h"
@@ -319,9 +321,9 @@ TEST(DaoOperateTest, KeyParameterTypeFollowsTheKeyTypeWord) {
         const TProjectModel model = builder.Build();
         const TClassModel& book = model.Classes()[0];
         const QString javaType = type == "字符串" ? "String id" : "int id";
-        EXPECT_EQ(Signature(TDaoOperate::BuildGetMethod(book)),
+        EXPECT_EQ(Signature(TDaoOperate::BuildGetMethod(Context(model), book)),
                   QString(getInt).replace("int id", javaType));
-        EXPECT_EQ(Signature(TDaoOperate::BuildDeleteMethod(book)),
+        EXPECT_EQ(Signature(TDaoOperate::BuildDeleteMethod(Context(model), book)),
                   QString(deleteInt).replace("int id", javaType));
     }
 }
@@ -496,9 +498,9 @@ TEST(DaoOperateTest, NamesStartingWithAnUnderscoreKeepTheirCase) {
         .Member("_tag", "_Tag", {TFlag::Query});
     const TProjectModel& model = builder.Build();
     const TClassModel& item = model.Classes()[1];
-    EXPECT_EQ(Signature(TDaoOperate::BuildAddMethod(item)),
+    EXPECT_EQ(Signature(TDaoOperate::BuildAddMethod(Context(model), item)),
               "    public void Add_Item(_Item _Item) throws Exception {");
-    EXPECT_EQ(Signature(TDaoOperate::BuildGetMethod(item)),
+    EXPECT_EQ(Signature(TDaoOperate::BuildGetMethod(Context(model), item)),
               "    public _Item Get_ItemBy_no(int _no) {");
     EXPECT_TRUE(TDaoOperate::BuildQueryMethod(Context(model), item)
                     .contains("            if(null != _tag && null != _tag.get_code() && "
@@ -515,5 +517,50 @@ TEST(DaoOperateTest, ClassWithoutKeyIsAnError) {
         FAIL() << "no error";
     } catch (const std::runtime_error& e) {
         EXPECT_STREQ(e.what(), "类Book没有主键成员");
+    }
+}
+
+namespace {
+
+// The DAO of a class K with the given key and search members (text, long, decimal, yes/no in
+// turn) and a search reference to a class List.
+QString SearchedDao(const QString& key, const QStringList& searched) {
+    TModelBuilder builder;
+    builder.Class("List").Member("id", "整型", {TFlag::Key, TFlag::Display});
+    builder.Class("K").Member(key, "字符串", {TFlag::Key, TFlag::Query}, "", 10);
+    builder.Member("shelf", "List", {TFlag::Query});
+    const QStringList types{"字符串", "长整型", "小数型", "布尔型"};
+    for (qsizetype i = 0; i < searched.size(); ++i)
+        builder.Member(searched[i], types[i % types.size()], {TFlag::Query}, "", 10);
+    const TProjectModel model = builder.Build();
+    return TDaoOperate::BuildDaoClass(Context(model), model.Classes()[1]).text;
+}
+
+// `text` with each whole word of `from` replaced by the word of `to` at its index.
+QString ReplaceWords(QString text, const QStringList& from, const QStringList& to) {
+    for (qsizetype i = 0; i < from.size(); ++i)
+        text.replace(QRegularExpression("\\b" + QRegularExpression::escape(from[i]) + "\\b"),
+                     to[i]);
+    return text;
+}
+
+} // namespace
+
+// A key and search members named like the locals of the DAO's methods give the DAO of members
+// named otherwise, but for those locals, renamed with "$" everywhere (a local left as it was
+// would read the member, or a member the local).
+TEST(DaoOperateTest, LocalsTheModelTakesAreRenamedEverywhere) {
+    const QStringList locals{"hql", "q", "startIndex", "mod"};
+    const QStringList others{"m1", "m2", "m3", "m4"};
+    for (const char* key : {"s", "tx", "e"}) {
+        const QStringList taken = QStringList{key} + locals;
+        QStringList renamed;
+        for (const QString& local : taken)
+            renamed << local + "$";
+        const QString expected =
+            ReplaceWords(ReplaceWords(SearchedDao("k1", others), taken, renamed),
+                         QStringList{"k1", "GetKByK1"} + others,
+                         QStringList{key, "GetKBy" + CodeText::UpperFirst(key)} + locals);
+        EXPECT_EQ(SearchedDao(key, locals), expected) << key;
     }
 }

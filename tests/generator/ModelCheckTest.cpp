@@ -4,7 +4,6 @@
 
 #include "ActionOperate.h"
 #include "CodeText.h"
-#include "DaoOperate.h"
 #include "DomainOperate.h"
 #include "MappingFile.h"
 #include "ModelCheck.h"
@@ -95,23 +94,52 @@ TEST(ModelCheckTest, EachRuleRefusesWithItsMessage) {
              .Member("id", "整型", {Key, Display}),
          "类User和类UserClass生成的Action类同名(UserClassAction), 请换一个类名"},
         {Sound().Class("String").Member("id", "整型", {Key, Display}),
-         "类名String会遮蔽生成的代码用到的java.lang.String"},
-        {Sound().Class("Query").Member("id", "整型", {Key, Display}),
-         "类名Query已被生成的代码使用 (生成的DAO类要用到同名的类Query), 请换一个类名"},
+         "类名String会遮蔽生成的代码和固定支持类Admin用到的java.lang.String, "
+         "请换一个类名, 例如StringInfo"},
         {Sound().Class("BookDAO").Member("id", "整型", {Key, Display}).Member("book", "Book"),
-         "类BookDAO生成的Action类中有两个名为BookDAO的类"},
+         "类名BookDAO与类Book生成的DAO类同名, 而类BookDAO生成的Action类要同时用到这两个类, "
+         "请换一个类名, 例如BookDAOInfo"},
+        {Sound()
+             .Member("of", "BookAction")
+             .Class("BookAction")
+             .Member("id", "整型", {Key, Display}),
+         "类名BookAction与类Book生成的Action类同名, 而该Action类要用到类BookAction, "
+         "请换一个类名, 例如BookActionInfo"},
         {Sound().Member("currentPage", "字符串", {Query}),
-         "类Book的成员名currentPage与生成的代码中已有的名称冲突"},
+         "类Book的成员名currentPage与生成的Action类中的分页属性currentPage冲突, "
+         "请换一个名称, 例如currentPageValue"},
         {Sound().Member("Book", "字符串", {Query}),
-         "类Book的成员名Book与生成的代码中已有的名称冲突"},
-        {Sound().Member("q", "字符串", {Query}), "类Book的成员名q与生成的代码中已有的名称冲突"},
+         "类Book的成员名Book与生成的Action类中的属性book(待操作的Book对象)冲突, "
+         "请换一个名称, 例如BookValue"},
+        {Sound().Member("bookDAO", "字符串", {Query}),
+         "类Book的成员名bookDAO与生成的Action类中的属性bookDAO(Book的DAO对象)冲突, "
+         "请换一个名称, 例如bookDAOValue"},
+        {Sound().Member("Class", "Book"),
+         "类Book的成员名Class与每个Java对象都有的getClass()方法冲突, 请换一个名称, 例如ClassValue"},
+        {Sound().Member("java", "字符串", {Query}),
+         "类Book的成员名java会遮蔽生成的代码用到的包名java, 请换一个名称, 例如javaValue"},
+        {Sound().Class("Object").Member("id", "整型", {Key, Display}),
+         "类名Object是查询语言(HQL)的关键字object, 请换一个类名, 例如ObjectInfo"},
+        {Sound()
+             .Member("com", "FailureLog")
+             .Class("FailureLog")
+             .Member("id", "整型", {Key, Display}),
+         "类Book的成员名com会遮蔽生成的代码用到的包名com, 请换一个名称, 例如comValue"},
+        {Sound().Member("org", "字符串", {Query}, "", 9).Member("price", "小数型", {Query}, "", 9),
+         "类Book的成员名org会遮蔽生成的代码用到的包名org, 请换一个名称, 例如orgValue"},
         {Sound().Member("bookList", "字符串", {Query}),
-         "类Book的成员名bookList与生成的代码中已有的名称冲突"},
-        {Sound().Member("bookAction", "Book"), "类Book的成员名bookAction与beans.xml中的bean同名"},
+         "类Book的成员名bookList与生成的Action类放入页面的Book列表bookList冲突 "
+         "(页面用它显示查询结果), 请换一个名称, 例如bookListValue"},
+        {Sound()
+             .Member("shelf", "Shelf")
+             .Member("shelfList", "字符串", {Query})
+             .Class("Shelf")
+             .Member("id", "整型", {Key, Display}),
+         "类Book的成员名shelfList与生成的Action类放入页面的Shelf列表shelfList冲突 "
+         "(页面用它显示类Shelf的下拉框), 请换一个名称, 例如shelfListValue"},
+        {Sound().Member("bookAction", "Book"),
+         "类Book的成员名bookAction与beans.xml中的bean同名, 请换一个名称, 例如bookActionValue"},
         {Sound().Member("eq", "字符串"), "类Book的成员名eq是页面表达式(OGNL)的运算符"},
-        {Sound().Member("ctx", "字符串", {Query}), "类Book的成员名ctx与生成的代码中的局部变量同名"},
-        {TModelBuilder().Class("K").Member("tx", "字符串", {Key, Display}),
-         "类K的成员名tx与生成的代码中已有的名称冲突"},
         {TModelBuilder().Class(QString(201, 'L')).Member("id", "整型", {Key, Display}),
          "类名LLLLLLLLLLLLLLLLLLLL...太长: 以UTF-8计不能超过200个字节"},
         // Three times in the name of its modify check's file, which has 255 bytes at most.
@@ -382,13 +410,29 @@ TEST(ModelCheckTest, DecimalAndTextSizesStayWithinBothDatabaseKinds) {
     EXPECT_EQ(ModelCheck::ScaleError(note, "Book"), std::nullopt); // only a decimal has a scale
 }
 
-// The names the generated DAO and Action declare are the builders' constants, which the checks
-// keep free.
-TEST(ModelCheckTest, NamesTheBuildersDeclareAreRefused) {
-    for (const QString& local : TDaoOperate::kQueryMethodLocals)
-        EXPECT_EQ(ErrorOf(Sound().Member(local, "字符串", {Query}, "x", 10)),
-                  "类Book的成员名" + local + "与生成的代码中已有的名称冲突");
-    // a class named like a local that holds its object gets another object name
-    for (const QString& local : TDaoOperate::kObjectLocals + TActionOperate::kObjectLocals)
-        EXPECT_NE(CodeText::ObjectName(CodeText::UpperFirst(local)), local);
+// Names the generated code uses itself, which it writes qualified or renames where the model
+// takes them: the framework and java.lang classes of the Actions, DAOs and domain classes, the
+// locals of their methods, as class names, keys, query members and references.
+TEST(ModelCheckTest, NamesTheGeneratedCodeUsesItselfPass) {
+    const QStringList classes =
+        QString(
+            "List ArrayList Query Transaction Statement HibernateException HibernateUtil "
+            "ActionContext ActionSupport TestUtil ReferenceChoices FailureLog Exception Integer "
+            "Math SuppressWarnings NumberFormatException S Tx E Ctx Long Double Boolean "
+            "Float Short Default Package")
+            .split(' ');
+    TModelBuilder hub = Sound();
+    for (const QString& name : classes) {
+        hub.Member("ref" + name, name, {Query});
+        EXPECT_EQ(ModelCheck::ClassNameEntryError(name), std::nullopt) << name.toStdString();
+    }
+    for (const char* local : {"s", "hql", "q", "startIndex", "mod", "ctx", "db_book", "listDAO"})
+        hub.Member(local, "字符串", {Query}, "", 10);
+    for (const QString& name : classes)
+        hub.Class(name).Member("id", "整型", {Key, Display});
+    EXPECT_EQ(ErrorOf(hub), std::nullopt);
+    for (const char* key : {"s", "tx", "e", "ctx"})
+        EXPECT_EQ(ErrorOf(TModelBuilder().Class("K").Member(key, "字符串", {Key, Display}, "", 20)),
+                  std::nullopt)
+            << key;
 }

@@ -163,11 +163,8 @@ const QList<TNameRefusal> kRefusedClassNames = {
     // The names the generated code takes, and the length: the run's own messages.
     {"Admin", "类名Admin与固定支持类重名: 生成的工程自带管理员类Admin(domain/Admin.java、"
               "dao/AdminDAO.java), 请换一个类名"},
-    {"String", "类名String会遮蔽生成的代码用到的java.lang.String"},
-    {"List", "类名List已被生成的代码使用 (生成的Action类要用到同名的类List), 请换一个类名"},
-    {"ReferenceChoices",
-     "类名ReferenceChoices已被生成的代码使用 (生成的Action类要用到同名的类ReferenceChoices), "
-     "请换一个类名"},
+    {"String", "类名String会遮蔽生成的代码和固定支持类Admin用到的java.lang.String, "
+               "请换一个类名, 例如StringInfo"},
     {"B" + QString(200, 'x'), "类名B" + QString(19, 'x') + "...太长: 以UTF-8计不能超过200个字节"},
 };
 

@@ -476,13 +476,16 @@ TEST_F(MemberDialogTest, DialogsWorkWithoutAMainWindow) {
 TEST_F(MemberDialogTest, AddRefusesWhatARunRefusesOfTheMemberInItsClass) {
     const QStringList texts = AddWith({{"currentPage", "字符串", false, false, true},
                                        {"eq", "字符串"},
-                                       {"ctx", "字符串", false, false, true},
+                                       {"bookList", "字符串", false, false, true},
                                        {"bookDAO", "字符串", false, false, true},
                                        {"notes", "字符串", false, false, false, "16383"}});
-    EXPECT_EQ(texts, QStringList({"类Book的成员名currentPage与生成的代码中已有的名称冲突",
+    EXPECT_EQ(texts, QStringList({"类Book的成员名currentPage与生成的Action类中的分页属性currentPage"
+                                  "冲突, 请换一个名称, 例如currentPageValue",
                                   "类Book的成员名eq是页面表达式(OGNL)的运算符",
-                                  "类Book的成员名ctx与生成的代码中的局部变量同名",
-                                  "类Book的成员名bookDAO与生成的代码中已有的名称冲突",
+                                  "类Book的成员名bookList与生成的Action类放入页面的Book列表bookList"
+                                  "冲突 (页面用它显示查询结果), 请换一个名称, 例如bookListValue",
+                                  "类Book的成员名bookDAO与生成的Action类中的属性bookDAO(Book的DAO"
+                                  "对象)冲突, 请换一个名称, 例如bookDAOValue",
                                   "类成员属性添加成功!"}))
         << texts.join('\n').toStdString();
     // With a long text stored, a second one makes the row larger than MariaDB allows.
