@@ -199,7 +199,9 @@ def field_words(model):
         obj = cls["className"][0].lower() + cls["className"][1:]
         for m in cls["members"]:
             if m["memberType"] in ALL_NEW_WORDS:
-                found["%s.%s" % (obj, m["memberName"])] = m
+                # an object name the code cannot use alone has "_" (set_.amount)
+                for prefix in (obj, obj + "_"):
+                    found["%s.%s" % (prefix, m["memberName"])] = m
     return found
 
 
