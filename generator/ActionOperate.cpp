@@ -28,10 +28,7 @@ QSet<QString> RenamedLocals(const TClassModel& c) {
 }
 
 TJavaNames Names(const TBuildContext& context, const TClassModel& c) {
-    QSet<QString> classes{c.className};
-    for (const TMember& m : c.ReferenceMembers())
-        classes.insert(m.memberType);
-    return TJavaNames(context.packageName, classes, RenamedLocals(c));
+    return TJavaNames(context.packageName, ClassesSeenBy(c), RenamedLocals(c));
 }
 
 // "ActionContext ctx = ActionContext.getContext();", indented by eight spaces.

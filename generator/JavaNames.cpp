@@ -34,3 +34,10 @@ bool TJavaNames::Imports(const QString& qualified) const {
 QString TJavaNames::Local(const QString& name) const {
     return renamed_.contains(name) ? name + QLatin1Char('$') : name;
 }
+
+QSet<QString> ClassesSeenBy(const TClassModel& c) {
+    QSet<QString> classes{c.className};
+    for (const TMember& m : c.ReferenceMembers())
+        classes.insert(m.memberType);
+    return classes;
+}

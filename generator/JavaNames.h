@@ -3,6 +3,11 @@
 #include <QSet>
 #include <QString>
 
+#include "ProjectModel.h"
+
+// The model's class names an Action or DAO of class c sees: its own and those it references.
+QSet<QString> ClassesSeenBy(const TClassModel& c);
+
 // The names one generated Java file writes for the types and locals of its own code. A type is
 // written by its simple name (and imported) unless a model class the file sees has that name;
 // then it is written fully qualified. A local is renamed with "$" appended where a model name in

@@ -534,14 +534,6 @@ QString SearchedAction(const QStringList& searched) {
     return TActionOperate::BuildActionClass({model, "pkg"}, model.Classes()[1]).text;
 }
 
-// `text` with each whole word of `from` replaced by the word of `to` at its index.
-QString ReplaceWords(QString text, const QStringList& from, const QStringList& to) {
-    for (qsizetype i = 0; i < from.size(); ++i)
-        text.replace(QRegularExpression("\\b" + QRegularExpression::escape(from[i]) + "\\b"),
-                     to[i]);
-    return text;
-}
-
 } // namespace
 
 // Search members named like the locals of the Action's methods give the Action of members named

@@ -536,14 +536,6 @@ QString SearchedDao(const QString& key, const QStringList& searched) {
     return TDaoOperate::BuildDaoClass(Context(model), model.Classes()[1]).text;
 }
 
-// `text` with each whole word of `from` replaced by the word of `to` at its index.
-QString ReplaceWords(QString text, const QStringList& from, const QStringList& to) {
-    for (qsizetype i = 0; i < from.size(); ++i)
-        text.replace(QRegularExpression("\\b" + QRegularExpression::escape(from[i]) + "\\b"),
-                     to[i]);
-    return text;
-}
-
 } // namespace
 
 // A key and search members named like the locals of the DAO's methods give the DAO of members
