@@ -24,8 +24,8 @@ QSet<QString> RenamedLocals(const TClassModel& c) {
     for (const TMember& m : c.QueryMembers())
         query.insert(m.memberName);
     const QSet<QString> objectAndKey{ObjectName(c.className), KeyOf(c).memberName};
-    const QSet<QString> queryLocals{"s", "hql", "q", "startIndex", "mod"};
-    const QSet<QString> objectLocals{"s", "tx", "e"};
+    static const QSet<QString> queryLocals{"s", "hql", "q", "startIndex", "mod"};
+    static const QSet<QString> objectLocals{"s", "tx", "e"};
     return (queryLocals & query) + (objectLocals & objectAndKey);
 }
 

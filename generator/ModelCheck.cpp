@@ -285,10 +285,13 @@ bool IsBeanId(const TProjectModel& model, const QString& name) {
                                      "changePasswordAction"};
     if (fixed.contains(name) || IsObjectNameWith(model, name, QStringLiteral("Action")))
         return true;
-    for (const TClassModel& c : model.Classes())
-        if (name == LowerFirst(ActionClassName(c.className)))
-            return true;
-    return false;
+    // the bean of a class named like a fixed Action: userClassAction
+    const QString suffix = QStringLiteral("ClassAction");
+    if (!name.endsWith(suffix))
+        return false;
+    const QString className = UpperFirst(name.chopped(suffix.size()));
+    return model.FindClass(className) != nullptr &&
+           LowerFirst(ActionClassName(className)) == name;
 }
 
 // The display references followed from member m of class c, as "Class.member" steps, until a
