@@ -199,9 +199,11 @@ def field_words(model):
         obj = cls["className"][0].lower() + cls["className"][1:]
         for m in cls["members"]:
             if m["memberType"] in ALL_NEW_WORDS:
-                # an object name the code cannot use alone has "_" (set_.amount)
+                # an object name the code cannot use alone has "_" (set_.amount), and so has
+                # the search field of a member named like a request object (parameters_)
                 for prefix in (obj, obj + "_"):
-                    found["%s.%s" % (prefix, m["memberName"])] = m
+                    for name in (m["memberName"], m["memberName"] + "_"):
+                        found["%s.%s" % (prefix, name)] = m
     return found
 
 

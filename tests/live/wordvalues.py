@@ -36,6 +36,12 @@ def decimal_text(value, scale):
                                                          context=decimal.Context(prec=100)))
 
 
+def changed_decimal(member):
+    """-1, or -0.0…1 where the decimal has no integer digits (precision equal to scale)."""
+    precision, scale = member["memberLength"], member.get("scale", 0)
+    return "-1" if precision > scale else "-0." + "0" * (scale - 1) + "1"
+
+
 def decimal_rows(member):
     precision, scale = member["memberLength"], member.get("scale", 0)
     largest = ("9" * (precision - scale) or "0") + ("." + "9" * scale if scale else "")
@@ -86,7 +92,7 @@ def value(member, field, head, index, change):
         return text, text
     if word == "decimal":
         scale = member.get("scale", 0)
-        text = "-1" if change else decimal_rows(member)[index]
+        text = changed_decimal(member) if change else decimal_rows(member)[index]
         return text, decimal_text(text, scale)
     if word == "bool":
         return bool_value(field, index, change)
